@@ -1,0 +1,77 @@
+// Loading the configuration: the recorded directories, the file beside the executable
+// and the archive comment.
+#include "launcher/launcher_config.h"
+
+#include "platform/directory.h"
+#include "platform/files.h"
+#include "platform/path_style.h"
+#include "platform/paths.h"
+
+namespace oru {
+
+namespace {
+
+// Process-wide and kept until exit; written only while the configuration loads.
+NarrowString& executableDirectoryStore() {
+    static NarrowString directory;
+    return directory;
+}
+
+NarrowString& startupDirectoryStore() {
+    static NarrowString directory;
+    return directory;
+}
+
+}  // namespace
+
+NarrowString readConfigurationFile(const NarrowString& executablePath) {
+    NarrowString text;
+    if (executablePath.empty()) return text;
+    for (const char* suffix : {".cfg", ".config"}) {
+        NarrowString name = platform::configurationFilePath(executablePath, suffix);
+        if (platform::pathExists(name.c_str()) && platform::appendFileContents(name.c_str(), text))
+            break;
+    }
+    return text;
+}
+
+NarrowString executableDirectory() { return executableDirectoryStore(); }
+NarrowString startupDirectory() { return startupDirectoryStore(); }
+
+void recordDirectories(const NarrowString& executablePath, const NarrowString& currentDirectory) {
+    NarrowString startup = currentDirectory;
+    char last = startup.byteAt(startup.length() - 1);
+    if (last != platform::pathStyle().directorySeparator) startup += platform::pathStyle().directorySeparator;
+    startupDirectoryStore() = startup;
+
+    int cut = executablePath.length();
+    while (cut > 0 && !platform::isDirectorySeparator(executablePath.byteAt(cut - 1))) --cut;
+    executableDirectoryStore() = executablePath.left(cut);
+}
+
+LauncherConfig::LauncherConfig() {
+    NarrowString current;
+    platform::currentDirectory(current);
+    platform::executablePath(executablePath_);
+    recordDirectories(executablePath_, current);
+    appendParts(readConfigurationFile(executablePath_), readArchiveComment(executablePath_.c_str()));
+}
+
+NarrowString readArchiveComment(const char* path) {
+    // The comment is at most 2,048 bytes, so its 22-byte end record lies in the last 2,070.
+    constexpr uint64_t kRecordSize = 22;
+    constexpr uint64_t kSearchSpan = 2070;
+    platform::MappedFile file;
+    if (!file.open(path) || file.size() < kRecordSize) return NarrowString("", 0);
+    const unsigned char* bytes = file.data();
+    uint64_t lowest = file.size() > kSearchSpan ? file.size() - kSearchSpan : 0;
+    for (uint64_t at = file.size() - kRecordSize + 1; at-- > lowest;) {
+        if (bytes[at] == 0x50 && bytes[at + 1] == 0x4B && bytes[at + 2] == 0x05 && bytes[at + 3] == 0x06) {
+            const char* comment = reinterpret_cast<const char*>(bytes + at + kRecordSize);
+            return NarrowString(comment, static_cast<int>(file.size() - at - kRecordSize));
+        }
+    }
+    return NarrowString("", 0);
+}
+
+}  // namespace oru

@@ -1,0 +1,99 @@
+// Scanning the configuration text: lines, key prefixes and values.
+#include "launcher/launcher_config.h"
+
+#include <cstring>
+
+namespace oru {
+
+namespace {
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
+
+// Moves past one line break: CR LF and LF CR count as one, as do a lone CR or LF.
+int skipLineBreak(const char* text, int pos, int end) {
+    if (pos >= end || !isLineBreak(text[pos])) return pos;
+    char first = text[pos++];
+    if (pos < end && isLineBreak(text[pos]) && text[pos] != first) ++pos;
+    return pos;
+}
+
+int skipSpaces(const char* text, int pos, int end) {
+    while (pos < end && text[pos] == ' ') ++pos;
+    return pos;
+}
+
+// The value of a line that starts with `key` (ASCII case ignored), or false.
+bool matchLine(const char* line, int length, const char* key, NarrowString& value) {
+    int pos = skipSpaces(line, 0, length);
+    int keyLength = static_cast<int>(std::strlen(key));
+    if (length - pos < keyLength) return false;
+    for (int i = 0; i < keyLength; ++i)
+        if (lowerAscii(line[pos + i]) != lowerAscii(key[i])) return false;
+    pos = skipSpaces(line, pos + keyLength, length);
+    if (pos < length && line[pos] == '=') pos = skipSpaces(line, pos + 1, length);
+    value = NarrowString(line + pos, length - pos);
+    return true;
+}
+
+// Calls `found` for each value of `key`; stops early when it returns false.
+template <typename Found>
+void scanLines(const NarrowString& text, int start, const char* key, Found found) {
+    const char* bytes = text.c_str();
+    // A NUL byte ends the text for every scan that reaches it.
+    const void* nul = std::memchr(bytes + start, 0, static_cast<size_t>(text.length() - start));
+    int end = nul ? static_cast<int>(static_cast<const char*>(nul) - bytes) : text.length();
+    for (int pos = start; pos < end;) {
+        int lineEnd = pos;
+        while (lineEnd < end && !isLineBreak(bytes[lineEnd])) ++lineEnd;
+        NarrowString value;
+        if (matchLine(bytes + pos, lineEnd - pos, key, value) && !found(value)) return;
+        pos = skipLineBreak(bytes, lineEnd, end);
+    }
+}
+
+}  // namespace
+
+NarrowString LauncherConfig::lookupValue(const char* key, bool commentOnly) const {
+    NarrowString result("", 0);
+    scanLines(text_, commentOnly ? commentStart_ : 0, key, [&](const NarrowString& value) {
+        result = value;
+        return false;
+    });
+    return result;
+}
+
+void LauncherConfig::forEachValue(const char* key, ValueCallback callback, void* context,
+                                  bool commentOnly) const {
+    scanLines(text_, commentOnly ? commentStart_ : 0, key, [&](const NarrowString& value) {
+        callback(context, value.c_str());
+        return true;
+    });
+}
+
+StringList LauncherConfig::expandedValues(const char* key) const {
+    StringList values;
+    forEachValue(
+        key,
+        [](void* context, const char* value) {
+            static_cast<StringList*>(context)->add(expandEnvironment(value));
+        },
+        &values);
+    return values;
+}
+
+void LauncherConfig::appendParts(const NarrowString& fileText, const NarrowString& comment) {
+    text_ = fileText;
+    if (!text_.empty()) text_.append("\r\n", 2);
+    commentStart_ = text_.length();
+    text_.append(comment);
+}
+
+LauncherConfig::LauncherConfig(const NarrowString& executablePath, const NarrowString& fileText,
+                               const NarrowString& comment)
+    : executablePath_(executablePath) {
+    appendParts(fileText, comment);
+}
+
+}  // namespace oru

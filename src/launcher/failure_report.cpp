@@ -1,0 +1,24 @@
+// The one message box that reports a failed launch.
+#include "launcher/messages.h"
+#include "launcher/run_launch.h"
+#include "platform/dialog.h"
+#include "splash/splash_window.h"
+
+namespace oru {
+
+void reportLaunchFailure(LaunchResult result, int haveMajor, int haveMinor, int needMajor,
+                         int needMinor) {
+    NarrowString text;
+    loadMessageText(result, text);
+    if (result == kVersionTooLow) {
+        NarrowString format = text;
+        formatMessage(text, format.c_str(), haveMajor, haveMinor, needMajor, needMinor);
+    }
+    NarrowString caption;
+    loadMessageText(kMessageCaption, caption);
+    platform::showMessageBox(currentSplash ? currentSplash->windowHandle() : nullptr, text.c_str(),
+                             caption.c_str());
+    if (currentSplash) currentSplash->autoClose(100);
+}
+
+}  // namespace oru

@@ -1,0 +1,64 @@
+// LauncherConfig: the configuration text (file beside the executable, then archive
+// comment) and the lookups every part of the launcher uses.
+#pragma once
+
+#include "support/narrow_string.h"
+#include "support/string_list.h"
+
+namespace oru {
+
+class LauncherConfig {
+public:
+    using ValueCallback = void (*)(void* context, const char* value);
+
+    // Records the executable's path and the start-up directory, then reads the
+    // configuration file and the archive comment. Never fails: missing sources are empty.
+    LauncherConfig();
+    // A configuration made of given parts, touching nothing on disk.
+    LauncherConfig(const NarrowString& executablePath, const NarrowString& fileText,
+                   const NarrowString& comment);
+
+    // The value of the first line that belongs to `key`, or "" when none does.
+    NarrowString lookupValue(const char* key, bool commentOnly = false) const;
+    // Calls `callback` for every line that belongs to `key`, in text order.
+    void forEachValue(const char* key, ValueCallback callback, void* context,
+                      bool commentOnly = false) const;
+    // Every value of `key` with its environment references expanded, in text order.
+    StringList expandedValues(const char* key) const;
+
+    NarrowString executablePath() const { return executablePath_; }
+    const NarrowString& text() const { return text_; }
+    int commentStart() const { return commentStart_; }
+
+    // The runtime's virtual-machine library, or "" when no source has one.
+    NarrowString findRuntimeLibrary() const;
+    // The class path, the executable first.
+    NarrowString buildClassPath() const;
+
+private:
+    void appendParts(const NarrowString& fileText, const NarrowString& comment);
+
+    NarrowString text_;
+    int commentStart_ = 0;
+    NarrowString executablePath_;
+};
+
+// The executable's directory with a trailing separator; "" before loading.
+NarrowString executableDirectory();
+// The current directory at loading, with a trailing separator; "" before loading.
+NarrowString startupDirectory();
+// Records both directories; done by loading, and by tests that need other ones.
+void recordDirectories(const NarrowString& executablePath, const NarrowString& currentDirectory);
+
+// `text` with %NAME% references replaced by environment values; undefined ones stay.
+NarrowString expandEnvironment(const char* text);
+
+// The configuration file beside the executable: the first of its ".cfg" and ".config"
+// names that exists and opens; "" when neither does.
+NarrowString readConfigurationFile(const NarrowString& executablePath);
+
+// The bytes after the last end-of-central-directory signature within the file's last
+// 2,070 bytes; "" when there is none or the file cannot be read.
+NarrowString readArchiveComment(const char* path);
+
+}  // namespace oru

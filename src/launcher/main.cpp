@@ -1,0 +1,21 @@
+// The launcher's entry: configuration, virtual-machine holder, launch and teardown.
+#include "jvm/vm_host.h"
+#include "launcher/launcher_config.h"
+#include "launcher/run_launch.h"
+#include "splash/splash_window.h"
+
+int main(int argc, char** argv) {
+    using namespace oru;
+    SplashWindow::startIfPresent("Please wait ...");
+    {
+        LauncherConfig config;
+        VmHost host;
+        activeVmHost = &host;
+        activeConfig = &config;
+        runLaunch(argc > 0 ? argc - 1 : 0, argc > 0 ? argv + 1 : argv);
+        host.releaseVm();
+        activeConfig = nullptr;
+        activeVmHost = nullptr;
+    }
+    return 0;
+}

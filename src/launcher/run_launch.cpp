@@ -1,0 +1,62 @@
+// runLaunch: turns the configuration into a running application, or one message box.
+#include "launcher/run_launch.h"
+
+#include "jvm/vm_host.h"
+#include "launcher/launcher_config.h"
+#include "splash/splash_window.h"
+
+namespace oru {
+
+LauncherConfig* activeConfig = nullptr;
+VmHost* activeVmHost = nullptr;
+
+void collectVmOptions(const LauncherConfig& config, VmHost& host) {
+    StringList options = config.expandedValues("option");
+    for (int i = 0; i < options.count(); ++i) host.addOption(options.at(i));
+    StringList properties = config.expandedValues("property");
+    for (int i = 0; i < properties.count(); ++i)
+        host.addOption((NarrowString("-D") + properties.at(i)).c_str());
+    host.addOption(("-Djava.class.path=" + config.buildClassPath()).c_str());
+    host.addOption(("-Doru.app.path=" + config.executablePath()).c_str());
+    host.addOption(("-Dapplication.home=" + executableDirectory()).c_str());
+}
+
+namespace {
+
+LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int argc, char** argv,
+                              int versions[4]) {
+    LaunchResult result = host.createVm(config.findRuntimeLibrary());
+    if (result != kLaunchSucceeded) return result;
+
+    NarrowString minimum = config.lookupValue("minjre");
+    if (!minimum.empty()) {
+        NarrowString version;
+        if (!host.queryVmVersion(version)) return kVersionUnreadable;
+        result = checkVersion(version.c_str(), minimum.c_str(), versions);
+        if (result != kLaunchSucceeded) return result;
+    }
+
+    host.registerHandlerPackage();
+    result = host.runMain(config.lookupValue("mainclass", true), argc, argv);
+    if (currentSplash && !currentSplash->autoCloseRequested()) currentSplash->autoClose(750);
+    return result;
+}
+
+}  // namespace
+
+void runLaunch(int argc, char** argv) {
+    const LauncherConfig& config = *activeConfig;
+    VmHost& host = *activeVmHost;
+
+    NarrowString forced = expandEnvironment(config.lookupValue("forcecwd").c_str());
+    if (!forced.empty()) applyForcedWorkingDirectory(forced.c_str());
+
+    collectVmOptions(config, host);
+
+    int versions[4] = {0, 0, 0, 0};
+    LaunchResult result = startApplication(config, host, argc, argv, versions);
+    if (result != kLaunchSucceeded)
+        reportLaunchFailure(result, versions[0], versions[1], versions[2], versions[3]);
+}
+
+}  // namespace oru

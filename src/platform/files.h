@@ -1,0 +1,55 @@
+// Reading files: whole, through a handle with seeking, or mapped.
+#pragma once
+
+#include <cstdint>
+
+#include "support/narrow_string.h"
+
+namespace oru::platform {
+
+// An existing file opened for reading, others allowed to read and write it meanwhile.
+class ReadOnlyFile {
+public:
+    ReadOnlyFile() = default;
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+    ~ReadOnlyFile() { close(); }
+
+    bool open(const char* path);
+    bool isOpen() const { return handle_ != nullptr; }
+    void close();
+    // Size in bytes; false when it cannot be read or does not fit 32 bits.
+    bool size(uint32_t& out) const;
+    bool seek(uint32_t offset);
+    // Reads up to `count` bytes at the current position; returns how many, -1 on error.
+    int read(void* buffer, int count);
+
+private:
+    void* handle_ = nullptr;
+};
+
+// A whole file mapped read-only. An empty file maps to no bytes.
+class MappedFile {
+public:
+    MappedFile() = default;
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    ~MappedFile() { close(); }
+
+    bool open(const char* path);
+    void close();
+    const unsigned char* data() const { return data_; }
+    uint64_t size() const { return size_; }
+
+private:
+    const unsigned char* data_ = nullptr;
+    uint64_t size_ = 0;
+    void* file_ = nullptr;
+    void* mapping_ = nullptr;
+};
+
+// Appends the whole file to `out`; false when it does not open. Read errors in the
+// middle end the read quietly with what was read so far.
+bool appendFileContents(const char* path, NarrowString& out);
+
+}  // namespace oru::platform

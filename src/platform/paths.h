@@ -1,0 +1,26 @@
+// The process's own executable, its current directory and full-path resolution.
+#pragma once
+
+#include "support/narrow_string.h"
+
+namespace oru::platform {
+
+// Capacity of the path buffers of the launcher's platform calls, terminator included.
+constexpr int kPathCapacity = 260;
+
+// Full path of the running executable; false (and an empty string) when the platform
+// cannot tell or the path does not fit kPathCapacity.
+bool executablePath(NarrowString& out);
+
+// The process's current directory; false when unknown or too long for kPathCapacity.
+bool currentDirectory(NarrowString& out);
+
+// Makes `path` the current directory; false on any failure.
+bool changeDirectory(const char* path);
+
+// Writes the full form of `path` (relative names completed with the current directory,
+// "." and ".." folded) into `buffer`. Returns its length without the terminator, the size
+// needed (terminator included) when `capacity` is too small, or 0 on failure.
+int fullPathName(const char* path, char* buffer, int capacity);
+
+}  // namespace oru::platform

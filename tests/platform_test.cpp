@@ -1,0 +1,72 @@
+// The platform layer: existence tests with wildcards, listings and environment names.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/directory.h"
+#include "platform/environment.h"
+#include "platform/paths.h"
+#include "test_support.h"
+
+namespace oru {
+namespace {
+
+using testing::ScratchDirectory;
+
+TEST(PlatformTest, PathExistsWithWildcards) {
+    ScratchDirectory dir;
+    dir.write("lib/server/jvm.bin", "x");
+    struct Case {
+        std::string path;
+        bool exists;
+    } cases[] = {
+        {"lib", true},
+        {"lib/server/jvm.bin", true},
+        {"lib/*/jvm.bin", true},
+        {"lib/server/*.bin", true},
+        {"lib/client/jvm.bin", false},
+        {"nothing*", false},
+    };
+    for (Case& c : cases) {
+        std::replace(c.path.begin(), c.path.end(), '/', testing::separator());
+        EXPECT_EQ(platform::pathExists((dir.path() + c.path).c_str()), c.exists) << c.path;
+    }
+    EXPECT_FALSE(platform::pathExists(""));
+}
+
+TEST(PlatformTest, ListingNamesFilesAndDirectories) {
+    ScratchDirectory dir;
+    dir.write("a.jar", "x");
+    dir.makeDirectory("sub");
+    platform::DirectoryListing listing;
+    ASSERT_TRUE(listing.open(dir.path().c_str()));
+    std::vector<std::string> files, directories;
+    for (platform::DirectoryEntry entry; listing.next(entry);)
+        (entry.isDirectory ? directories : files).push_back(entry.name.c_str());
+    std::sort(directories.begin(), directories.end());
+    EXPECT_EQ(files, std::vector<std::string>{"a.jar"});
+    EXPECT_EQ(directories, (std::vector<std::string>{".", "..", "sub"}));
+    EXPECT_FALSE(listing.open((dir.path() + "missing" + testing::separator()).c_str()));
+}
+
+TEST(PlatformTest, EnvironmentNamesIgnoreCase) {
+    testing::EnvironmentGuard guard("ORU_TEST_Mixed", "v");
+    NarrowString value;
+    EXPECT_TRUE(platform::environmentValue("ORU_TEST_MIXED", value));
+    EXPECT_STREQ(value.c_str(), "v");
+    EXPECT_FALSE(platform::environmentValue("", value));
+    EXPECT_FALSE(platform::environmentValue("ORU_TEST_NEVER_SET", value));
+}
+
+TEST(PlatformTest, ExecutableAndCurrentDirectory) {
+    NarrowString exe, cwd;
+    EXPECT_TRUE(platform::executablePath(exe));
+    EXPECT_NE(std::string(exe.c_str()).find("oru_unit_tests"), std::string::npos);
+    EXPECT_TRUE(platform::currentDirectory(cwd));
+    EXPECT_FALSE(cwd.empty());
+}
+
+}  // namespace
+}  // namespace oru

@@ -1,0 +1,145 @@
+// NarrowString, WideString and StringList: growth, clamping, comparisons, conversions.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "support/narrow_string.h"
+#include "support/string_list.h"
+#include "support/wide_string.h"
+
+namespace oru {
+namespace {
+
+TEST(NarrowStringTest, GrowthRule) {
+    struct Case {
+        int startCapacityLength;  // length that produces the starting capacity (-1: none)
+        int newLength;
+        int expectedCapacity;
+    } cases[] = {
+        {-1, 3, 8},    // empty to 3 bytes
+        {3, 10, 16},   // capacity 8 to 11 with the NUL: doubled
+        {10, 40, 48},  // capacity 16 to 41: 41 + 11 = 52, low bits cleared
+        {-1, 12, 16},  // 8 doubled is enough for 13
+        {-1, 20, 32},  // 8, 16, then 21 + 11 = 32
+    };
+    for (const Case& c : cases) {
+        NarrowString s;
+        if (c.startCapacityLength >= 0) s.resize(c.startCapacityLength);
+        s.resize(c.newLength);
+        EXPECT_EQ(s.capacity(), c.expectedCapacity) << "to " << c.newLength;
+        EXPECT_EQ(s.length(), c.newLength);
+    }
+    NarrowString shrinking("0123456789abcdef0123456789");
+    int capacity = shrinking.capacity();
+    shrinking.resize(1);
+    EXPECT_EQ(shrinking.capacity(), capacity) << "capacity never shrinks";
+}
+
+TEST(NarrowStringTest, SubstringsClamp) {
+    NarrowString s("abcde");
+    struct Case {
+        NarrowString got;
+        const char* want;
+    } cases[] = {
+        {s.mid(5), ""},      {s.mid(7, 2), ""},    {s.mid(3, 10), "de"}, {s.mid(1, 2), "bc"},
+        {s.left(10), "abcde"}, {s.left(0), ""},    {s.right(2), "de"},   {s.right(9), "abcde"},
+        {s.mid(0), "abcde"},
+    };
+    for (const Case& c : cases) EXPECT_STREQ(c.got.c_str(), c.want);
+}
+
+TEST(NarrowStringTest, EditingOperations) {
+    NarrowString s("hello");
+    std::memcpy(s.makeRoom(2, 3), "XYZ", 3);
+    EXPECT_STREQ(s.c_str(), "heXYZllo");
+    s.erase(2, 3);
+    EXPECT_STREQ(s.c_str(), "hello");
+    s.erase(9, 1);
+    EXPECT_STREQ(s.c_str(), "hello");
+    s.erase(3, 10);
+    EXPECT_STREQ(s.c_str(), "hel");
+    EXPECT_EQ(s.byteAt(1, '?'), 'e');
+    EXPECT_EQ(s.byteAt(3, '?'), '?');
+    EXPECT_EQ(s.byteAt(-1, '?'), '?');
+    s.append(s);  // appending itself survives the buffer moving
+    EXPECT_STREQ(s.c_str(), "helhel");
+    EXPECT_STREQ(("<" + s + ">").c_str(), "<helhel>");
+    EXPECT_STREQ(NarrowString(nullptr).c_str(), "");
+    EXPECT_STREQ(NarrowString("abcdef", 3).c_str(), "abc");
+    char* owned = s.detach();
+    EXPECT_STREQ(owned, "helhel");
+    EXPECT_EQ(s.length(), 0);
+    std::free(owned);
+}
+
+TEST(NarrowStringTest, CompareSigns) {
+    struct Case {
+        const char* a;
+        const char* b;
+        int sign;
+        int noCaseSign;
+    } cases[] = {
+        {"oru:", "oru:", 0, 0},     {"oru:", "ORU:", 1, 0},  {"oru:", "oru", 1, 1},
+        {"oru", "oru:", -1, -1},   {"abc", "abd", -1, -1},  {"", "", 0, 0},
+        {"\xE9", "a", -1, -1},     // bytes compare as signed values
+    };
+    for (const Case& c : cases) {
+        int got = NarrowString(c.a).compare(c.b);
+        int gotNoCase = NarrowString(c.a).compareNoCase(NarrowString(c.b));
+        EXPECT_EQ((got > 0) - (got < 0), c.sign) << c.a << " vs " << c.b;
+        EXPECT_EQ((gotNoCase > 0) - (gotNoCase < 0), c.noCaseSign) << c.a << " vs " << c.b;
+    }
+    EXPECT_EQ(NarrowString("oru:").compare("oru"), ':');
+    EXPECT_EQ(NarrowString("ab").compareNoCase(NarrowString("AC")), 'b' - 'C');
+}
+
+TEST(NarrowStringTest, WideConversionsRoundTrip) {
+    const char16_t withNul[] = {u'a', u'b', 0, u'c'};
+    NarrowString s;
+    s.assignFromWide(withNul, 4);
+    EXPECT_STREQ(s.c_str(), "ab") << "the text ends at the first NUL";
+
+    NarrowString ascii;
+    ascii.assignFromWide(u"plain", -1);
+    EXPECT_STREQ(ascii.c_str(), "plain");
+
+    WideString w;
+    w.assignFromNarrow("xyz", -1);
+    EXPECT_EQ(w.length(), 3);
+    EXPECT_EQ(w.c_str()[2], u'z');
+    NarrowString back;
+    back.assignFromWide(w.c_str(), w.length());
+    EXPECT_STREQ(back.c_str(), "xyz");
+}
+
+TEST(WideStringTest, GrowthAndEditing) {
+    WideString w(u"abc");
+    EXPECT_EQ(w.capacity(), 8);
+    w.append(u"defghijk", 8);
+    EXPECT_EQ(w.length(), 11);
+    EXPECT_EQ(w.capacity(), 16);
+    w.makeRoom(0, 1)[0] = u'_';
+    EXPECT_EQ(w.c_str()[0], u'_');
+    EXPECT_EQ(w.c_str()[1], u'a');
+    EXPECT_EQ(WideString(u"abc", 2).length(), 2);
+}
+
+TEST(StringListTest, KeepsOrderAndOffsets) {
+    StringList list;
+    list.add("first");
+    list.add(nullptr);
+    list.add("");
+    for (int i = 0; i < 100; ++i) list.add("filler");  // forces the buffer to move
+    list.add("last");
+    ASSERT_EQ(list.count(), 104);
+    EXPECT_STREQ(list.at(0), "first");
+    EXPECT_STREQ(list.at(1), "");
+    EXPECT_STREQ(list.at(2), "");
+    EXPECT_STREQ(list.at(103), "last");
+    list.clear();
+    EXPECT_EQ(list.count(), 0);
+}
+
+}  // namespace
+}  // namespace oru

@@ -1,0 +1,106 @@
+// Turns the STRINGTABLE blocks of a UTF-8 resource script into C++ arrays in the
+// Windows block format (16 counted UTF-16 strings per block), for builds without windres.
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::u16string utf8ToUtf16(const std::string& text) {
+    std::u16string out;
+    for (size_t i = 0; i < text.size();) {
+        unsigned char lead = static_cast<unsigned char>(text[i]);
+        int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+        uint32_t cp = extra ? lead & (0x3F >> extra) : lead;
+        for (int k = 1; k <= extra && i + k < text.size(); ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        i += static_cast<size_t>(extra) + 1;
+        if (cp >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    }
+    return out;
+}
+
+using Table = std::map<int, std::u16string>;  // id -> text
+
+bool parse(std::istream& in, std::map<int, Table>& tables) {
+    std::regex language(R"(^\s*LANGUAGE\s+(0x[0-9A-Fa-f]+|\d+)\s*,\s*(0x[0-9A-Fa-f]+|\d+))");
+    std::regex entry(R"rx(^\s*(\d+)\s*,\s*"(.*)"\s*$)rx");
+    int current = -1;
+    std::string line;
+    std::smatch m;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (std::regex_search(line, m, language)) {
+            int primary = std::stoi(m[1], nullptr, 0);
+            int sub = std::stoi(m[2], nullptr, 0);
+            current = (sub << 10) | primary;
+        } else if (std::regex_match(line, m, entry)) {
+            if (current < 0) return false;
+            tables[current][std::stoi(m[1])] = utf8ToUtf16(m[2]);
+        }
+    }
+    return !tables.empty();
+}
+
+void writeBlock(std::ostream& out, const std::string& name, const Table& table, int block) {
+    std::vector<char16_t> units;
+    for (int id = (block - 1) * 16; id < block * 16; ++id) {
+        auto found = table.find(id);
+        std::u16string text = found == table.end() ? std::u16string() : found->second;
+        units.push_back(static_cast<char16_t>(text.size()));
+        units.insert(units.end(), text.begin(), text.end());
+    }
+    out << "const char16_t " << name << "[] = {";
+    for (size_t i = 0; i < units.size(); ++i)
+        out << (i % 12 ? " " : "\n    ") << "0x" << std::hex << units[i] << std::dec << ",";
+    out << "\n};\n\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::cerr << "usage: string_table_gen <messages.rc> <output.cpp>\n";
+        return 2;
+    }
+    std::ifstream in(argv[1], std::ios::binary);
+    std::map<int, Table> tables;
+    if (!in || !parse(in, tables)) {
+        std::cerr << "string_table_gen: no string tables in " << argv[1] << "\n";
+        return 1;
+    }
+    std::ostringstream out;
+    out << "// Generated from " << argv[1] << " by string_table_gen. Do not edit.\n"
+        << "#include \"platform/posix/string_tables.h\"\n\nnamespace oru::platform {\n\n"
+        << "namespace {\n\n";
+    std::vector<std::string> rows;
+    for (const auto& [language, table] : tables) {
+        int lastBlock = table.rbegin()->first / 16 + 1;
+        for (int block = 1; block <= lastBlock; ++block) {
+            auto first = table.lower_bound((block - 1) * 16);
+            if (first == table.end() || first->first >= block * 16) continue;
+            std::string name = "kBlock" + std::to_string(language) + "_" + std::to_string(block);
+            writeBlock(out, name, table, block);
+            rows.push_back("    {" + std::to_string(block) + ", " + std::to_string(language) + ", " +
+                           name + ", sizeof " + name + " / sizeof " + name + "[0]},\n");
+        }
+    }
+    out << "}  // namespace\n\nconst EmbeddedStringBlock kEmbeddedStringBlocks[] = {\n";
+    for (const std::string& row : rows) out << row;
+    out << "};\n\nconst size_t kEmbeddedStringBlockCount = " << rows.size()
+        << ";\n\n}  // namespace oru::platform\n";
+    std::ofstream file(argv[2], std::ios::binary);
+    file << out.str();
+    return file ? 0 : 1;
+}
