@@ -10,6 +10,7 @@ bool environmentValue(const char* name, NarrowString& out) {
     out = "";
     if (!name || !*name) return false;
     char small[256];
+    SetLastError(ERROR_SUCCESS);
     DWORD n = GetEnvironmentVariableA(name, small, sizeof small);
     if (n == 0) {
         // Set but empty, or not set at all.
