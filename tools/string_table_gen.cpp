@@ -92,8 +92,8 @@ int main(int argc, char** argv) {
             if (first == table.end() || first->first >= block * 16) continue;
             std::string name = "kBlock" + std::to_string(language) + "_" + std::to_string(block);
             writeBlock(out, name, table, block);
-            rows.push_back("    {" + std::to_string(block) + ", " + std::to_string(language) + ", " +
-                           name + ", sizeof " + name + " / sizeof " + name + "[0]},\n");
+            rows.push_back("    {" + std::to_string(block) + ", " + std::to_string(language) +
+                           ", " + name + ", sizeof " + name + " / sizeof " + name + "[0]},\n");
         }
     }
     out << "}  // namespace\n\nconst EmbeddedStringBlock kEmbeddedStringBlocks[] = {\n";

@@ -51,8 +51,8 @@ void putCommonFields(std::string& out, const ZipWriter::Entry& entry) {
     putU16(out, 20);  // version needed: 2.0
     putU16(out, 0);   // flags
     putU16(out, static_cast<uint16_t>(entry.method));
-    putU16(out, 0);       // time
-    putU16(out, 0x21);    // date: 1980-01-01
+    putU16(out, 0);     // time
+    putU16(out, 0x21);  // date: 1980-01-01
     putU32(out, entry.crc);
     putU32(out, static_cast<uint32_t>(entry.stored.size()));
     putU32(out, entry.size);

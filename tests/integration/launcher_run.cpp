@@ -1,0 +1,71 @@
+// Running the real launcher in integration tests, through the shell.
+#include "launcher_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "packer.h"
+
+namespace oru::testing {
+
+namespace {
+
+std::string shellQuote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string readAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+}  // namespace
+
+std::string launcherPath() { return ORU_LAUNCHER_PATH; }
+
+RunResult runProgram(const std::string& program, const RunOptions& options) {
+    namespace fs = std::filesystem;
+    static int counter = 0;
+    fs::path capture =
+        fs::temp_directory_path() /
+        ("oru-run-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+         std::to_string(counter++));
+    std::string command;
+    if (!options.workingDirectory.empty())
+        command += "cd " + shellQuote(options.workingDirectory) + " && ";
+    command += "env";
+    // env wants its removals before its assignments.
+    for (const auto& [name, value] : options.environment)
+        if (!value) command += " -u " + shellQuote(name);
+    for (const auto& [name, value] : options.environment)
+        if (value) command += " " + shellQuote(name + "=" + *value);
+    command += " " + shellQuote(program);
+    for (const std::string& argument : options.arguments) command += " " + shellQuote(argument);
+    command += " >" + shellQuote(capture.string() + ".out") + " 2>" +
+               shellQuote(capture.string() + ".err");
+    int status = std::system(command.c_str());
+    RunResult result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = readAll(capture.string() + ".out");
+    result.err = readAll(capture.string() + ".err");
+    fs::remove(capture.string() + ".out");
+    fs::remove(capture.string() + ".err");
+    return result;
+}
+
+void packLauncher(const std::string& outputPath, const tools::ZipWriter& archive,
+                  const std::vector<std::string>& configuration) {
+    std::string error;
+    ASSERT_TRUE(tools::writeExecutable(launcherPath(), archive, configuration, outputPath, error))
+        << error;
+}
+
+}  // namespace oru::testing
