@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Inspects a Windows launcher: PE format, GUI subsystem, system-DLL imports only, and the
+# message tables in English, traditional and simplified Chinese.
+# usage: inspect_executable.sh EXE OBJDUMP PE32|PE32+
+set -u
+exe=$1 objdump=$2 format=$3
+fail() { echo "FAIL: $*"; exit 1; }
+
+headers=$("$objdump" -p "$exe") || fail "objdump cannot read $exe"
+magic=$(grep -E '^Magic' <<<"$headers")
+case $format in
+  PE32)  grep -q '(PE32)' <<<"$magic" || fail "not PE32: $magic" ;;
+  PE32+) grep -q '(PE32+)' <<<"$magic" || fail "not PE32+: $magic" ;;
+esac
+grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI-subsystem program"
+
+allowed='^(kernel32|user32|gdi32|advapi32|msvcrt|shell32|ole32|ws2_32|comctl32)\.dll$'
+while read -r dll; do
+  lower=$(tr 'A-Z' 'a-z' <<<"$dll")
+  [[ $lower =~ $allowed ]] || fail "imports a non-system DLL: $dll"
+done < <(grep 'DLL Name:' <<<"$headers" | awk '{print $3}')
+
+for entry in "1033 Error" "1028 錯誤" "2052 错误"; do
+  read -r language caption <<<"$entry"
+  block=$(mktemp)
+  wrestool -x --raw --type=6 --name=1 --language="$language" "$exe" >"$block" 2>/dev/null
+  [ -s "$block" ] || fail "no string table for language $language"
+  needle=$(printf '%s' "$caption" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 | tr -d ' \n')
+  od -An -tx1 "$block" | tr -d ' \n' | grep -q "$needle" || fail "language $language lacks its caption"
+  rm -f "$block"
+done
+echo "ok: $exe"
