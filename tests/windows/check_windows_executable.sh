@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Inspects a Windows launcher: PE format, GUI subsystem, system-DLL imports only, and the
+# Checks a Windows launcher: PE format, GUI subsystem, system-DLL imports only, and the
 # message tables in English, traditional and simplified Chinese.
-# usage: inspect_executable.sh EXE OBJDUMP PE32|PE32+
+# usage: check_windows_executable.sh EXE OBJDUMP PE32|PE32+
 set -u
 exe=$1 objdump=$2 format=$3
 fail() { echo "FAIL: $*"; exit 1; }
