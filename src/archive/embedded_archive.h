@@ -28,7 +28,7 @@ public:
 
     // Caps on what nested archives may claim in memory, for the whole tree under a root.
     static constexpr uint32_t kMaxNestedBytes = 256u << 20;
-    static constexpr uint64_t kMaxTreeBytes = 768ull << 20;
+    static constexpr uint64_t kMaxTreeBytes = 512ull << 20;
     static constexpr uint32_t kMaxTreeNodes = 16384;
 
     // `depth` is how many levels of nested archives the node opens (the root has 2).

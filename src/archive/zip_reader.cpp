@@ -55,14 +55,24 @@ void CZipReader::open(const char* path, Mode, uint32_t) {
     // A file that cannot be opened reads as an empty source and fails below.
     fileSource_.open(path);
     source_ = &fileSource_;
-    loadDirectory();
+    loadOrClose();
 }
 
 void CZipReader::open(CZipSource& source, Mode) {
     if (isOpen()) return;
     source.seek(0, SeekOrigin::begin);
     source_ = &source;
-    loadDirectory();
+    loadOrClose();
+}
+
+void CZipReader::loadOrClose() {
+    // A failed open leaves nothing behind: no records, no file handle held.
+    try {
+        loadDirectory();
+    } catch (...) {
+        close(true);
+        throw;
+    }
 }
 
 void CZipReader::close(bool afterError) {

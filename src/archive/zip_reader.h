@@ -29,7 +29,7 @@ public:
 
     // Opens the file at `path` (kept open until close) and loads its directory. Does
     // nothing when already open. Throws CZipException on failure, leaving the reader
-    // unusable until close.
+    // closed.
     void open(const char* path, Mode mode, uint32_t volumeSize);
     // The same over `source`, rewound first; the caller keeps ownership of the source
     // and must keep it alive until close.
@@ -65,6 +65,7 @@ public:
     int closeEntry(bool afterError = false);
 
 private:
+    void loadOrClose();
     void loadDirectory();
     uint32_t findEndRecord();
     void readEndRecord(uint32_t position);
