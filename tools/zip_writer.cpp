@@ -17,6 +17,16 @@ void putU32(std::string& out, uint32_t value) {
     putU16(out, value >> 16);
 }
 
+void patchU16(std::string& archive, size_t at, uint32_t value) {
+    archive.at(at) = static_cast<char>(value & 0xFF);
+    archive.at(at + 1) = static_cast<char>((value >> 8) & 0xFF);
+}
+
+void patchU32(std::string& archive, size_t at, uint32_t value) {
+    patchU16(archive, at, value & 0xFFFF);
+    patchU16(archive, at + 2, value >> 16);
+}
+
 std::string deflateRaw(const std::string& data) {
     z_stream stream{};
     if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
@@ -33,8 +43,10 @@ std::string deflateRaw(const std::string& data) {
     return out;
 }
 
-void ZipWriter::add(const std::string& name, const std::string& data, ZipMethod method) {
+void ZipWriter::add(const std::string& name, const std::string& data, ZipMethod method,
+                    const ZipEntryOptions& options) {
     Entry entry;
+    entry.options = options;
     entry.name = name;
     entry.size = static_cast<uint32_t>(data.size());
     entry.crc = static_cast<uint32_t>(
@@ -46,53 +58,82 @@ void ZipWriter::add(const std::string& name, const std::string& data, ZipMethod 
 
 namespace {
 
-// The fields that local and central records share, from "version needed" to the name length.
-void putCommonFields(std::string& out, const ZipWriter::Entry& entry) {
+uint16_t flagsOf(const ZipWriter::Entry& entry) {
+    uint16_t flags = entry.options.flags;
+    if (entry.options.descriptor != ZipDescriptor::kNone) flags |= 0x0008;
+    return flags;
+}
+
+// The fields that local and central records share, from "version needed" to the extra
+// length. A local header of an entry with a descriptor carries zeros for CRC and sizes.
+void putCommonFields(std::string& out, const ZipWriter::Entry& entry, bool local) {
+    const bool deferred = local && entry.options.descriptor != ZipDescriptor::kNone;
     putU16(out, 20);  // version needed: 2.0
-    putU16(out, 0);   // flags
+    putU16(out, flagsOf(entry));
     putU16(out, static_cast<uint16_t>(entry.method));
-    putU16(out, 0);     // time
-    putU16(out, 0x21);  // date: 1980-01-01
-    putU32(out, entry.crc);
-    putU32(out, static_cast<uint32_t>(entry.stored.size()));
-    putU32(out, entry.size);
+    putU16(out, 0);       // time
+    putU16(out, 0x21);    // date: 1980-01-01
+    putU32(out, deferred ? 0 : entry.crc);
+    putU32(out, deferred ? 0 : static_cast<uint32_t>(entry.stored.size()));
+    putU32(out, deferred ? 0 : entry.size);
     putU16(out, static_cast<uint32_t>(entry.name.size()));
     putU16(out, 0);  // extra length
 }
 
+void putDescriptor(std::string& out, const ZipWriter::Entry& entry) {
+    if (entry.options.descriptor == ZipDescriptor::kNone) return;
+    if (entry.options.descriptor == ZipDescriptor::kSigned) putU32(out, 0x08074b50);
+    putU32(out, entry.crc);
+    putU32(out, static_cast<uint32_t>(entry.stored.size()));
+    putU32(out, entry.size);
+}
+
+void putCentralRecord(std::string& out, const ZipWriter::Entry& entry, uint32_t offset) {
+    putU32(out, 0x02014b50);
+    putU16(out, 20);  // version made by
+    putCommonFields(out, entry, false);
+    putU16(out, 0);  // comment length
+    putU16(out, 0);  // disk
+    putU16(out, 0);  // internal attributes
+    putU32(out, entry.name.empty() || entry.name.back() != '/' ? 0 : 0x10);
+    putU32(out, offset);
+    out += entry.name;
+}
+
 }  // namespace
 
-std::string ZipWriter::finish(const std::string& comment) const {
+std::string ZipWriter::finish(const std::string& comment, ZipLayout* layout,
+                              bool reverseCentral) const {
+    ZipLayout places;
     std::string archive;
-    std::string central;
     for (const Entry& entry : entries_) {
-        uint32_t offset = static_cast<uint32_t>(archive.size());
+        places.localOffsets.push_back(static_cast<uint32_t>(archive.size()));
         putU32(archive, 0x04034b50);
-        putCommonFields(archive, entry);
+        putCommonFields(archive, entry, true);
         archive += entry.name;
+        places.dataOffsets.push_back(static_cast<uint32_t>(archive.size()));
         archive += entry.stored;
-
-        putU32(central, 0x02014b50);
-        putU16(central, 20);  // version made by
-        putCommonFields(central, entry);
-        putU16(central, 0);  // comment length
-        putU16(central, 0);  // disk
-        putU16(central, 0);  // internal attributes
-        putU32(central, entry.name.empty() || entry.name.back() != '/' ? 0 : 0x10);
-        putU32(central, offset);
-        central += entry.name;
+        putDescriptor(archive, entry);
     }
-    uint32_t centralOffset = static_cast<uint32_t>(archive.size());
-    archive += central;
+    places.centralDirectoryOffset = static_cast<uint32_t>(archive.size());
+    places.centralOffsets.resize(entries_.size());
+    for (size_t n = 0; n < entries_.size(); ++n) {
+        size_t i = reverseCentral ? entries_.size() - 1 - n : n;
+        places.centralOffsets[i] = static_cast<uint32_t>(archive.size());
+        putCentralRecord(archive, entries_[i], places.localOffsets[i]);
+    }
+    const uint32_t centralSize = static_cast<uint32_t>(archive.size()) - places.centralDirectoryOffset;
+    places.endRecordOffset = static_cast<uint32_t>(archive.size());
     putU32(archive, 0x06054b50);
     putU16(archive, 0);
     putU16(archive, 0);
     putU16(archive, static_cast<uint32_t>(entries_.size()));
     putU16(archive, static_cast<uint32_t>(entries_.size()));
-    putU32(archive, static_cast<uint32_t>(central.size()));
-    putU32(archive, centralOffset);
+    putU32(archive, centralSize);
+    putU32(archive, places.centralDirectoryOffset);
     putU16(archive, static_cast<uint32_t>(comment.size() & 0xFFFF));
     archive += comment;
+    if (layout) *layout = std::move(places);
     return archive;
 }
 

@@ -9,15 +9,36 @@ namespace oru::tools {
 
 enum class ZipMethod : uint16_t { kStored = 0, kDeflated = 8 };
 
+// Whether an entry's CRC and sizes follow its data in a descriptor (flag bit 3, zeros
+// in the local header), and whether that descriptor starts with its signature.
+enum class ZipDescriptor { kNone, kSigned, kUnsigned };
+
+// Knobs for crafting archives that tests need: flags and descriptors per entry.
+struct ZipEntryOptions {
+    uint16_t flags = 0;  // general-purpose flags in both headers (bit 3 follows descriptor)
+    ZipDescriptor descriptor = ZipDescriptor::kNone;
+};
+
+// Where finish put each record, so that tests can alter fields in place afterwards.
+struct ZipLayout {
+    std::vector<uint32_t> localOffsets;    // per entry, in the order added
+    std::vector<uint32_t> dataOffsets;     // first byte of each entry's stored data
+    std::vector<uint32_t> centralOffsets;  // each entry's central record
+    uint32_t centralDirectoryOffset = 0;
+    uint32_t endRecordOffset = 0;
+};
+
 class ZipWriter {
 public:
     // Adds an entry; names use "/" as the ZIP format wants. A name ending in "/" is a
     // directory entry.
     void add(const std::string& name, const std::string& data,
-             ZipMethod method = ZipMethod::kDeflated);
+             ZipMethod method = ZipMethod::kDeflated, const ZipEntryOptions& options = {});
     // The archive bytes: local records, central directory, end record with `comment`.
-    // Offsets count from the archive's first byte.
-    std::string finish(const std::string& comment = std::string()) const;
+    // Offsets count from the archive's first byte. With `layout`, records where each
+    // record went; with `reverseCentral`, writes the central records in reverse order.
+    std::string finish(const std::string& comment = std::string(), ZipLayout* layout = nullptr,
+                       bool reverseCentral = false) const;
 
     struct Entry {
         std::string name;
@@ -25,7 +46,10 @@ public:
         uint32_t crc = 0;
         uint32_t size = 0;
         ZipMethod method = ZipMethod::kStored;
+        ZipEntryOptions options;
     };
+    // Adds an entry exactly as given: its stored bytes, CRC and size are not checked.
+    void addRaw(const Entry& entry) { entries_.push_back(entry); }
     const std::vector<Entry>& entries() const { return entries_; }
 
 private:
@@ -38,5 +62,8 @@ std::string deflateRaw(const std::string& data);
 // Little-endian field writers shared with code that crafts records by hand.
 void putU16(std::string& out, uint32_t value);
 void putU32(std::string& out, uint32_t value);
+// Overwrite a field of an archive already written.
+void patchU16(std::string& archive, size_t at, uint32_t value);
+void patchU32(std::string& archive, size_t at, uint32_t value);
 
 }  // namespace oru::tools

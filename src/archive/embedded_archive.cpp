@@ -1,0 +1,184 @@
+// EmbeddedArchive: opening the tree, lookups in search order, contained extraction.
+#include "archive/embedded_archive.h"
+
+#include <cstring>
+#include <new>
+
+#include "archive/entry_extraction.h"
+
+namespace oru {
+
+namespace {
+
+// The largest array the Java side can hold.
+constexpr uint32_t kMaxEntrySize = 0x7FFFFFFF;
+
+NarrowString composeName(const NarrowString& prefix, const NarrowString& name) {
+    return prefix.empty() ? name : prefix + "!" + name;
+}
+
+}  // namespace
+
+EmbeddedArchive::EmbeddedArchive(int depth) : depth_(depth), budget_(&ownBudget_) {}
+
+EmbeddedArchive::EmbeddedArchive(int depth, TreeBudget* budget)
+    : depth_(depth), budget_(budget) {}
+
+EmbeddedArchive::~EmbeddedArchive() {
+    children_.clear();
+    reader_.close();
+    ownBytes_.reset();
+}
+
+void EmbeddedArchive::open(const char* path) {
+    if (attempted_) return;
+    attempted_ = true;
+    try {
+        reader_.open(path, CZipReader::Mode::readOnly, 0);
+    } catch (const CZipException&) {
+        return;
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    buildIndex();
+}
+
+void EmbeddedArchive::openBuffer(std::unique_ptr<unsigned char[]> bytes, uint32_t length) {
+    // A second open would free bytes the reader still reads: a node opens only once.
+    if (attempted_) return;
+    attempted_ = true;
+    ownBytes_ = std::move(bytes);
+    ownLength_ = ownBytes_ ? length : 0;
+    memorySource_.attach(ownBytes_.get(), ownLength_);
+    try {
+        reader_.open(memorySource_, CZipReader::Mode::readOnly);
+    } catch (const CZipException&) {
+        return;
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    buildIndex();
+}
+
+void EmbeddedArchive::buildIndex() {
+    try {
+        lookup_.build(&reader_, true);
+    } catch (const std::bad_alloc&) {
+        return;  // without an index the node stays empty
+    }
+    opened_ = true;
+    if (depth_ <= 0) return;
+    try {
+        openChildren();
+    } catch (const std::bad_alloc&) {
+        // The node keeps its own entries; the nested archives stay closed.
+        children_.clear();
+        nestedNames_.clear();
+    }
+}
+
+void EmbeddedArchive::openChildren() {
+    const int n = lookup_.collectNested(NarrowString());
+    children_.reserve(static_cast<size_t>(n));
+    for (int k = 0; k < n; ++k) {
+        children_.push_back(openNested(static_cast<uint16_t>(lookup_.nestedEntryIndex(k))));
+        nestedNames_.add(lookup_.nestedName(k));
+    }
+}
+
+std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index) {
+    const uint32_t size = reader_.entry(index).uncompressedSize;
+    TreeBudget& budget = *budget_;
+    if (size == 0 || size > kMaxNestedBytes || size > budget.bytesLeft || budget.nodesLeft == 0 ||
+        !reader_.entrySizesPlausible(index))
+        return nullptr;
+    std::unique_ptr<unsigned char[]> bytes(new (std::nothrow) unsigned char[size]);
+    if (!bytes) return nullptr;
+    // No lock: the node is still being opened, and no lookup can reach it yet.
+    if (!extractEntry(reader_, index, bytes.get(), size)) return nullptr;
+    budget.bytesLeft -= size;
+    budget.nodesLeft -= 1;
+    std::unique_ptr<EmbeddedArchive> child(new (std::nothrow) EmbeddedArchive(depth_ - 1, budget_));
+    if (!child) return nullptr;
+    child->openBuffer(std::move(bytes), size);
+    return child;
+}
+
+int EmbeddedArchive::findSeparator(const NarrowString& query) {
+    const void* bang = std::memchr(query.c_str(), '!', static_cast<size_t>(query.length()));
+    return bang ? static_cast<int>(static_cast<const char*>(bang) - query.c_str()) : -1;
+}
+
+bool EmbeddedArchive::nestedMatches(int k, const NarrowString& restriction) const {
+    if (!children_[static_cast<size_t>(k)]) return false;
+    if (restriction.empty()) return true;
+    const char* name = nestedNames_.at(k);
+    return static_cast<int>(std::strlen(name)) == restriction.length() &&
+           EntryLookup::sameChars(name, restriction.c_str(), restriction.length());
+}
+
+int EmbeddedArchive::locate(const NarrowString& query, NarrowString& found,
+                            const NarrowString& prefix, Visitor visitor, void* context) const {
+    if (!opened_) return 0;
+    const int bang = findSeparator(query);
+    if (bang < 0 && lookup_.find(query.c_str(), query.length()) >= 0) {
+        found = composeName(prefix, query);
+        if (!visitor) return 1;
+        visitor(context, found);
+    }
+    // "!" at position 0 restricts to no archive and keeps the "!", which no entry matches.
+    const NarrowString restriction = bang > 0 ? query.left(bang) : NarrowString();
+    const NarrowString remainder = bang > 0 ? query.mid(bang + 1) : query;
+    for (int k = 0; k < nestedNames_.count(); ++k) {
+        if (!nestedMatches(k, restriction)) continue;
+        const NarrowString childPrefix = composeName(prefix, NarrowString(nestedNames_.at(k)));
+        if (children_[static_cast<size_t>(k)]->locate(remainder, found, childPrefix, visitor,
+                                                      context) == 1)
+            return 1;
+    }
+    return 0;
+}
+
+bool EmbeddedArchive::readEntry(EntrySink& sink, const NarrowString& query) {
+    return readFrom(sink, query) == ReadOutcome::delivered;
+}
+
+EmbeddedArchive::ReadOutcome EmbeddedArchive::readFrom(EntrySink& sink,
+                                                       const NarrowString& query) {
+    if (!opened_) return ReadOutcome::missing;
+    const int bang = findSeparator(query);
+    if (bang < 0) {
+        const int index = lookup_.find(query.c_str(), query.length());
+        if (index >= 0) {
+            ReadOutcome outcome = readOwnEntry(sink, index);
+            if (outcome != ReadOutcome::missing) return outcome;
+        }
+    }
+    const NarrowString restriction = bang > 0 ? query.left(bang) : NarrowString();
+    const NarrowString remainder = bang > 0 ? query.mid(bang + 1) : query;
+    for (int k = 0; k < nestedNames_.count(); ++k) {
+        if (!nestedMatches(k, restriction)) continue;
+        ReadOutcome outcome = children_[static_cast<size_t>(k)]->readFrom(sink, remainder);
+        if (outcome != ReadOutcome::missing) return outcome;
+    }
+    return ReadOutcome::missing;
+}
+
+EmbeddedArchive::ReadOutcome EmbeddedArchive::readOwnEntry(EntrySink& sink, int index) {
+    const uint16_t entryIndex = static_cast<uint16_t>(index);
+    const uint32_t size = reader_.entry(entryIndex).uncompressedSize;
+    // Refuse lying sizes before the sink allocates anything for them.
+    if (size > kMaxEntrySize || !reader_.entrySizesPlausible(entryIndex))
+        return ReadOutcome::missing;
+    unsigned char* bytes = nullptr;
+    if (!sink.begin(size, bytes)) return ReadOutcome::abandoned;
+    bool complete;
+    {
+        platform::LockGuard guard(lock_);
+        complete = extractEntry(reader_, entryIndex, bytes, size);
+    }
+    sink.end(complete);
+    return complete ? ReadOutcome::delivered : ReadOutcome::missing;
+}
+
+}  // namespace oru

@@ -1,0 +1,97 @@
+// EmbeddedArchive: the archive store, one node per archive, nested archives as children.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "archive/entry_lookup.h"
+#include "archive/entry_sink.h"
+#include "archive/zip_reader.h"
+#include "archive/zip_source.h"
+#include "platform/lock.h"
+#include "support/narrow_string.h"
+#include "support/string_list.h"
+
+namespace oru {
+
+// A node opens once; its nested ".jar"/".zip" entries are then extracted into memory as
+// child nodes (as deep as the node's depth allows) and nothing changes afterwards, so
+// lookups need no lock. Queries name entries with "/" or "\" as separator; "a.jar!x/y"
+// names entry x/y of the nested archive a.jar only. A damaged or hostile archive never
+// throws out of a node: what cannot be read is simply not found.
+class EmbeddedArchive {
+public:
+    // Called by locate for each match with the visitor's context and the composed name;
+    // its result is ignored.
+    using Visitor = int (*)(void* context, const NarrowString& found);
+
+    // Caps on what nested archives may claim in memory, for the whole tree under a root.
+    static constexpr uint32_t kMaxNestedBytes = 256u << 20;
+    static constexpr uint64_t kMaxTreeBytes = 512ull << 20;
+    static constexpr uint32_t kMaxTreeNodes = 16384;
+
+    // `depth` is how many levels of nested archives the node opens (the root has 2).
+    explicit EmbeddedArchive(int depth);
+    EmbeddedArchive(const EmbeddedArchive&) = delete;
+    EmbeddedArchive& operator=(const EmbeddedArchive&) = delete;
+    ~EmbeddedArchive();
+
+    // Opens the archive at the end of the file at `path` and builds the tree. A file
+    // that is not an archive leaves the node empty. Only the first open of a node acts.
+    void open(const char* path);
+    // Takes ownership of `length` bytes at `bytes` and opens them as an archive; as open.
+    void openBuffer(std::unique_ptr<unsigned char[]> bytes, uint32_t length);
+
+    // Finds `query`. Without a visitor: 1 at the first match in search order (this
+    // node's entries, then each nested archive, shortest name first, depth first), with
+    // `found` set to its composed name ("libs\a.jar!com/x/Y.class"); 0 when nothing
+    // matches, `found` unchanged. With a visitor: reports every match in that order and
+    // returns 0. `prefix` is the composed name of this node (empty from outside).
+    int locate(const NarrowString& query, NarrowString& found, const NarrowString& prefix,
+               Visitor visitor, void* context) const;
+    // Reads the first entry matching `query` (same order as locate) into a result made
+    // by `sink`. True when the sink holds the entry's complete content; false when no
+    // readable entry matches (a damaged one counts as missing and the search goes on) or
+    // the sink could not make a result.
+    bool readEntry(EntrySink& sink, const NarrowString& query);
+
+    // Records in this node's archive (0 when it did not open); for diagnostics and tests.
+    int entryCount() const { return opened_ ? reader_.entryCount() : 0; }
+    int nestedCount() const { return nestedNames_.count(); }
+
+private:
+    // What the nested archives of one tree have used of the caps above.
+    struct TreeBudget {
+        uint64_t bytesLeft = kMaxTreeBytes;
+        uint32_t nodesLeft = kMaxTreeNodes;
+    };
+    enum class ReadOutcome { delivered, missing, abandoned };
+
+    EmbeddedArchive(int depth, TreeBudget* budget);
+    void buildIndex();
+    void openChildren();
+    std::unique_ptr<EmbeddedArchive> openNested(uint16_t index);
+    ReadOutcome readFrom(EntrySink& sink, const NarrowString& query);
+    ReadOutcome readOwnEntry(EntrySink& sink, int index);
+    // Position of the first "!" in `query`, or -1.
+    static int findSeparator(const NarrowString& query);
+    // Whether nested archive k may hold a query restricted to `restriction` (empty: any).
+    bool nestedMatches(int k, const NarrowString& restriction) const;
+
+    std::unique_ptr<unsigned char[]> ownBytes_;
+    uint32_t ownLength_ = 0;
+    StringList nestedNames_;
+    std::vector<std::unique_ptr<EmbeddedArchive>> children_;
+    int depth_;
+    CZipReader reader_;
+    CZipMemorySource memorySource_;
+    EntryLookup lookup_;
+    platform::Lock lock_;
+    bool opened_ = false;  // the reader holds a loaded directory
+    bool attempted_ = false;
+    TreeBudget ownBudget_;
+    TreeBudget* budget_;
+};
+
+}  // namespace oru

@@ -1,0 +1,104 @@
+// EntryLookup: the length-first order, binary search and the nested-archive scan.
+#include "archive/entry_lookup.h"
+
+#include <algorithm>
+
+#include "archive/zip_reader.h"
+
+namespace oru {
+
+namespace {
+
+// Signed difference of two characters, with "/" and "\" counting as equal.
+int charDifference(char a, char b) {
+    if (a == b) return 0;
+    bool slashes = (a == '/' || a == '\\') && (b == '/' || b == '\\');
+    return slashes ? 0 : static_cast<signed char>(a) - static_cast<signed char>(b);
+}
+
+int compareChars(const char* a, const char* b, int length) {
+    for (int i = 0; i < length; ++i) {
+        if (int d = charDifference(a[i], b[i])) return d;
+    }
+    return 0;
+}
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool endsWithNoCase(const char* name, int length, const char* suffix) {
+    for (int i = 0; i < 4; ++i) {
+        if (lowerAscii(name[length - 4 + i]) != suffix[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int EntryLookup::compare(const char* a, int aLength, const char* b, int bLength,
+                         bool lengthFirst) {
+    if (lengthFirst) {
+        if (aLength != bLength) return aLength < bLength ? -1 : 1;
+        return compareChars(a, b, aLength);
+    }
+    if (int d = compareChars(a, b, std::min(aLength, bLength))) return d;
+    return aLength == bLength ? 0 : (aLength < bLength ? -1 : 1);
+}
+
+bool EntryLookup::sameChars(const char* a, const char* b, int length) {
+    return compareChars(a, b, length) == 0;
+}
+
+void EntryLookup::build(const CZipReader* reader, bool lengthFirst) {
+    nested_.clear();
+    pairs_.clear();
+    if (!reader) return;
+    const int count = reader->entryCount();
+    pairs_.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const CZipEntry& entry = reader->entry(static_cast<uint16_t>(i));
+        pairs_.push_back({entry.name.data(), static_cast<uint16_t>(entry.name.size()),
+                          static_cast<uint16_t>(i)});
+    }
+    if (pairs_.size() > 1) {
+        lengthFirst_ = lengthFirst;
+        const bool order = lengthFirst_;
+        std::sort(pairs_.begin(), pairs_.end(), [order](const Pair& a, const Pair& b) {
+            return compare(a.name, a.length, b.name, b.length, order) < 0;
+        });
+    }
+}
+
+int EntryLookup::find(const char* name, int length) const {
+    const bool order = lengthFirst_;
+    auto below = [order, length, name](const Pair& pair, int) {
+        return compare(pair.name, pair.length, name, length, order) < 0;
+    };
+    auto it = std::lower_bound(pairs_.begin(), pairs_.end(), 0, below);
+    if (it == pairs_.end() || compare(it->name, it->length, name, length, order) != 0) return -1;
+    return it->index;
+}
+
+int EntryLookup::collectNested(const NarrowString& prefix) {
+    const int m = prefix.length();
+    const int minimum = std::max(m, 5);
+    for (size_t i = 0; i < pairs_.size(); ++i) {
+        const Pair& pair = pairs_[i];
+        if (pair.length < minimum) continue;
+        if (m > 0 && !sameChars(pair.name, prefix.c_str(), m)) continue;
+        if (endsWithNoCase(pair.name, pair.length, ".jar") ||
+            endsWithNoCase(pair.name, pair.length, ".zip"))
+            nested_.push_back(static_cast<int>(i));
+    }
+    return nestedCount();
+}
+
+int EntryLookup::nestedEntryIndex(int position) const {
+    return pairs_[static_cast<size_t>(nested_[static_cast<size_t>(position)])].index;
+}
+
+NarrowString EntryLookup::nestedName(int position) const {
+    const Pair& pair = pairs_[static_cast<size_t>(nested_[static_cast<size_t>(position)])];
+    return NarrowString(pair.name, pair.length);
+}
+
+}  // namespace oru

@@ -1,0 +1,57 @@
+// CZipEntry and CZipDirectory: what the reader keeps of an archive's directory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace oru {
+
+// One central-directory record. Names hold "\" where the archive had "/", and are not
+// NUL-terminated (they may even contain NUL bytes): use name.size().
+struct CZipEntry {
+    uint32_t signature = 0;
+    uint16_t versionMadeBy = 0;
+    uint16_t versionNeeded = 0;
+    uint16_t flags = 0;
+    uint16_t method = 8;
+    uint16_t modTime = 0;
+    uint16_t modDate = 0;
+    uint32_t crc32 = 0;
+    uint32_t compressedSize = 0;
+    uint32_t uncompressedSize = 0;
+    uint16_t diskStart = 0;
+    uint16_t internalAttributes = 0;
+    uint32_t externalAttributes = 0;
+    uint32_t localHeaderOffset = 0;
+    // Filled from the local header each time the entry is opened.
+    uint16_t localNameLength = 0;
+    uint16_t localExtraLength = 0;
+    std::string name;
+    std::string extra;
+    std::string comment;
+
+    static constexpr uint16_t kEncrypted = 0x0001;
+    static constexpr uint16_t kHasDescriptor = 0x0008;
+};
+
+// The end record's fields and the records, in the order of their data in the source.
+struct CZipDirectory {
+    uint32_t endRecordPosition = 0;  // absolute, within the source
+    uint32_t bytesBeforeArchive = 0;
+    uint16_t thisDisk = 0;
+    uint16_t centralDirectoryDisk = 0;
+    uint16_t entriesOnThisDisk = 0;
+    uint16_t totalEntries = 0;
+    uint32_t centralDirectorySize = 0;
+    uint32_t centralDirectoryOffset = 0;
+    std::string comment;
+    std::vector<CZipEntry> entries;
+    int currentEntry = -1;   // index of the open entry, -1 when none
+    std::string localExtra;  // the open entry's local extra field, uninterpreted
+    bool loaded = false;
+
+    static constexpr uint32_t kSearchWindow = 32768;
+};
+
+}  // namespace oru

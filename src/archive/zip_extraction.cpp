@@ -1,0 +1,193 @@
+// CZipReader: extracting one entry (local header, stored or raw-deflated data, checks).
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "archive/byte_cursor.h"
+#include "archive/zip_reader.h"
+
+namespace oru {
+
+namespace {
+
+constexpr uint32_t kLocalSignature = 0x04034b50;
+constexpr uint32_t kDescriptorSignature = 0x08074b50;
+constexpr uint32_t kLocalHeaderSize = 30;
+
+}  // namespace
+
+bool CZipReader::openEntry(uint16_t index) {
+    if (!isOpen() || index >= entryCount() || extracting_) return false;
+    try {
+        readBuffer_.reset(new unsigned char[kReadBufferSize]);
+        CZipEntry& entry = directory_.entries[index];
+        const uint64_t headerPosition =
+            static_cast<uint64_t>(entry.localHeaderOffset) + directory_.bytesBeforeArchive;
+        unsigned char header[kLocalHeaderSize];
+        readExactly(headerPosition, header, kLocalHeaderSize);
+        checkLocalHeader(header, entry, headerPosition);
+        directory_.localExtra.resize(entry.localExtraLength);
+        readExactly(headerPosition + kLocalHeaderSize + entry.localNameLength,
+                    &directory_.localExtra[0], entry.localExtraLength);
+        // No password is ever supplied, so an encrypted entry cannot be read.
+        if (entry.flags & CZipEntry::kEncrypted) throwZip(CZipException::badPassword);
+        if (entry.method == 8) beginInflate();
+        directory_.currentEntry = index;
+        compressedLeft_ = entry.compressedSize;
+        uncompressedLeft_ = entry.uncompressedSize;
+        crc_ = 0;
+        dummyOffered_ = false;
+        stream_.total_out = 0;
+        stream_.avail_in = 0;
+        extracting_ = true;
+        return true;
+    } catch (const std::bad_alloc&) {
+        endExtraction();
+        throwZip(CZipException::zlibMemError);
+    } catch (...) {
+        endExtraction();
+        throw;
+    }
+}
+
+void CZipReader::checkLocalHeader(const unsigned char* header, CZipEntry& entry,
+                                  uint64_t headerPosition) {
+    if (readU32(header) != kLocalSignature) throwZip(CZipException::badArchive);
+    const uint16_t localFlags = readU16(header + 6);
+    // The local header governs when the low flag bits disagree (encryption, descriptor).
+    if ((localFlags & 0xF) != (entry.flags & 0xF)) entry.flags = localFlags;
+    const uint16_t method = readU16(header + 8);
+    if (method != entry.method || (method != 0 && method != 8))
+        throwZip(CZipException::badArchive);
+    entry.localNameLength = readU16(header + 26);
+    if (!(localFlags & CZipEntry::kHasDescriptor) &&
+        (readU32(header + 14) != entry.crc32 || readU32(header + 18) != entry.compressedSize ||
+         readU32(header + 22) != entry.uncompressedSize))
+        throwZip(CZipException::badArchive);
+    entry.localExtraLength = readU16(header + 28);
+    // The data must lie inside the source, and its sizes must be possible for its method.
+    const uint64_t dataStart =
+        headerPosition + kLocalHeaderSize + entry.localNameLength + entry.localExtraLength;
+    dataEnd_ = dataStart + entry.compressedSize;
+    if (dataEnd_ > source_->length() ||
+        !entrySizesPlausible(static_cast<uint16_t>(&entry - directory_.entries.data())))
+        throwZip(CZipException::badArchive);
+}
+
+void CZipReader::beginInflate() {
+    stream_ = z_stream{};
+    zlibBlocks_.attach(stream_);
+    int result = inflateInit2(&stream_, -15);
+    if (result != Z_OK) {
+        zlibBlocks_.releaseAll();
+        throwZip(CZipException::fromZlib(result));
+    }
+    inflating_ = true;
+}
+
+uint32_t CZipReader::feedInput() {
+    uint32_t n = std::min(kReadBufferSize, compressedLeft_);
+    if (n == 0) {
+        // Raw inflate may want one byte past the data to see the end of the stream. It
+        // gets one such byte per entry; needing more means the data is truncated.
+        if (dummyOffered_ || !inflating_) throwZip(CZipException::badArchive);
+        dummyOffered_ = true;
+        readBuffer_[0] = 0;
+        stream_.next_in = readBuffer_.get();
+        stream_.avail_in = 1;
+        return 1;
+    }
+    if (source_->read(readBuffer_.get(), n) != n) throwZip(CZipException::badArchive);
+    compressedLeft_ -= n;
+    stream_.next_in = readBuffer_.get();
+    stream_.avail_in = n;
+    return n;
+}
+
+uint32_t CZipReader::readData(void* buffer, uint32_t size) {
+    if (!extracting_ || !buffer || size == 0) return 0;
+    const CZipEntry& entry = directory_.entries[directory_.currentEntry];
+    auto* out = static_cast<unsigned char*>(buffer);
+    uint32_t space = std::min(size, uncompressedLeft_);
+    uint32_t count = 0;
+    const bool force = space == 0 && compressedLeft_ > 0;
+    // The source position is only trusted within one call: seek to where this entry's
+    // unread data starts, so reads of other entries in between do no harm.
+    source_->seek(static_cast<int64_t>(dataEnd_ - compressedLeft_), SeekOrigin::begin);
+    while (space > 0 || (force && compressedLeft_ > 0)) {
+        if (stream_.avail_in == 0) feedInput();
+        uint32_t produced;
+        bool ended = false;
+        if (entry.method == 0) {
+            produced = std::min(space, static_cast<uint32_t>(stream_.avail_in));
+            std::memcpy(out, stream_.next_in, produced);
+            stream_.next_in += produced;
+            stream_.avail_in -= static_cast<uInt>(produced);
+        } else {
+            // The output window never exceeds what the record declares is left, so a
+            // stream that inflates to more than that cannot write past the buffer.
+            stream_.next_out = out;
+            stream_.avail_out = space;
+            int result = inflate(&stream_, Z_SYNC_FLUSH);
+            produced = space - stream_.avail_out;
+            if (result != Z_OK && result != Z_STREAM_END)
+                throwZip(CZipException::fromZlib(result));
+            ended = result == Z_STREAM_END;
+        }
+        crc_ = static_cast<uint32_t>(::crc32(crc_, out, produced));
+        uncompressedLeft_ -= produced;
+        out += produced;
+        space -= produced;
+        count += produced;
+        if (ended) break;
+    }
+    return count;
+}
+
+}  // namespace oru
+
+namespace oru {
+
+int CZipReader::closeEntry(bool afterError) {
+    if (!extracting_) return 0;
+    int result = 1;
+    if (!afterError) {
+        const CZipEntry& entry = directory_.entries[directory_.currentEntry];
+        if (uncompressedLeft_ > 0) result = -1;
+        else if (crc_ != entry.crc32) throwZip(CZipException::badCrc);
+        if (entry.flags & CZipEntry::kHasDescriptor) checkDescriptor(entry);
+    }
+    endExtraction();
+    return result;
+}
+
+void CZipReader::checkDescriptor(const CZipEntry& entry) {
+    // Read where the compressed data ends, whatever part of it inflate needed: an empty
+    // entry reads nothing, and a stream may end before its last compressed bytes.
+    unsigned char bytes[16];
+    readExactly(dataEnd_, bytes, 4);
+    const unsigned char* fields = bytes;
+    if (readU32(bytes) == kDescriptorSignature) {
+        readExactly(dataEnd_ + 4, bytes + 4, 12);
+        fields = bytes + 4;
+    } else {
+        readExactly(dataEnd_ + 4, bytes + 4, 8);
+    }
+    if (readU32(fields) != entry.crc32 || readU32(fields + 4) != entry.compressedSize ||
+        readU32(fields + 8) != entry.uncompressedSize)
+        throwZip(CZipException::badArchive);
+}
+
+void CZipReader::endExtraction() {
+    if (inflating_) inflateEnd(&stream_);
+    inflating_ = false;
+    stream_ = z_stream{};
+    zlibBlocks_.releaseAll();
+    readBuffer_.reset();
+    directory_.localExtra.clear();
+    directory_.localExtra.shrink_to_fit();
+    directory_.currentEntry = -1;
+    extracting_ = false;
+}
+
+}  // namespace oru

@@ -1,0 +1,204 @@
+// CZipReader: opening, the end-record search and the central directory.
+#include "archive/zip_reader.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "archive/byte_cursor.h"
+
+namespace oru {
+
+namespace {
+
+constexpr uint32_t kEndSignature = 0x06054b50;
+constexpr uint32_t kCentralSignature = 0x02014b50;
+constexpr uint32_t kEndRecordSize = 22;
+constexpr uint32_t kCentralRecordSize = 46;
+constexpr uint32_t kLargestTail = kEndRecordSize + 65535;
+
+// Deflate cannot expand data by more than about 1032:1; a record claiming more lies.
+constexpr uint64_t kMaxDeflateRatio = 1032;
+constexpr uint64_t kDeflateSlack = 64;
+
+void decodeCentralRecord(const unsigned char* p, CZipEntry& e) {
+    e.signature = readU32(p);
+    e.versionMadeBy = readU16(p + 4);
+    e.versionNeeded = readU16(p + 6);
+    e.flags = readU16(p + 8);
+    e.method = readU16(p + 10);
+    e.modTime = readU16(p + 12);
+    e.modDate = readU16(p + 14);
+    e.crc32 = readU32(p + 16);
+    e.compressedSize = readU32(p + 20);
+    e.uncompressedSize = readU32(p + 24);
+    e.diskStart = readU16(p + 34);
+    e.internalAttributes = readU16(p + 36);
+    e.externalAttributes = readU32(p + 38);
+    e.localHeaderOffset = readU32(p + 42);
+}
+
+// Copies `count` bytes from the cursor into `out`; badArchive when they run past it.
+void takeField(ByteCursor& cursor, uint16_t count, std::string& out) {
+    const unsigned char* bytes = cursor.take(count);
+    if (!bytes) throwZip(CZipException::badArchive);
+    out.assign(reinterpret_cast<const char*>(bytes), count);
+}
+
+}  // namespace
+
+CZipReader::CZipReader() = default;
+
+CZipReader::~CZipReader() { close(true); }
+
+void CZipReader::open(const char* path, Mode, uint32_t) {
+    if (isOpen()) return;
+    // A file that cannot be opened reads as an empty source and fails below.
+    fileSource_.open(path);
+    source_ = &fileSource_;
+    loadOrClose();
+}
+
+void CZipReader::open(CZipSource& source, Mode) {
+    if (isOpen()) return;
+    source.seek(0, SeekOrigin::begin);
+    source_ = &source;
+    loadOrClose();
+}
+
+void CZipReader::loadOrClose() {
+    // A failed open leaves nothing behind: no records, no file handle held.
+    try {
+        loadDirectory();
+    } catch (...) {
+        close(true);
+        throw;
+    }
+}
+
+void CZipReader::close(bool afterError) {
+    if (!isOpen()) return;
+    if (extracting_) {
+        try {
+            closeEntry(afterError);
+        } catch (const CZipException&) {
+            closeEntry(true);
+        }
+    }
+    directory_ = CZipDirectory();
+    source_->close();
+    source_ = nullptr;
+}
+
+void CZipReader::loadDirectory() {
+    directory_ = CZipDirectory();
+    readEndRecord(findEndRecord());
+    if (directory_.centralDirectorySize != 0) {
+        readCentralDirectory();
+        sortEntries();
+    }
+}
+
+void CZipReader::readExactly(uint64_t position, void* buffer, uint32_t count) {
+    if (source_->seek(static_cast<int64_t>(position), SeekOrigin::begin) < 0 ||
+        source_->read(buffer, count) != count)
+        throwZip(CZipException::badArchive);
+}
+
+uint32_t CZipReader::findEndRecord() {
+    const uint32_t length = source_->length();
+    const uint32_t limit = std::min(length, kLargestTail);
+    if (limit == 0) throwZip(CZipException::endRecordNotFound);
+    std::vector<unsigned char> window(CZipDirectory::kSearchWindow);
+    // Windows run backwards from the end and overlap by 3 bytes, so a signature that
+    // lies across a seam is whole in one of them; the match nearest the end wins.
+    uint32_t covered = 0;
+    uint32_t reach;
+    do {
+        reach = std::min(covered + CZipDirectory::kSearchWindow, limit);
+        uint32_t count = reach - covered;
+        readExactly(length - reach, window.data(), count);
+        for (int64_t i = static_cast<int64_t>(count) - 4; i >= 0; --i) {
+            if (readU32(&window[static_cast<size_t>(i)]) == kEndSignature)
+                return length - reach + static_cast<uint32_t>(i);
+        }
+        covered = reach - 3;
+    } while (reach < limit);
+    throwZip(CZipException::endRecordNotFound);
+}
+
+void CZipReader::readEndRecord(uint32_t position) {
+    unsigned char record[kEndRecordSize];
+    readExactly(position, record, kEndRecordSize);
+    CZipDirectory& d = directory_;
+    d.endRecordPosition = position;
+    d.thisDisk = readU16(record + 4);
+    d.centralDirectoryDisk = readU16(record + 6);
+    d.entriesOnThisDisk = readU16(record + 8);
+    d.totalEntries = readU16(record + 10);
+    d.centralDirectorySize = readU32(record + 12);
+    d.centralDirectoryOffset = readU32(record + 16);
+    // Only single-volume archives are read.
+    if (d.thisDisk != 0 || d.centralDirectoryDisk != 0) throwZip(CZipException::badArchive);
+    const uint64_t directoryEnd =
+        static_cast<uint64_t>(d.centralDirectoryOffset) + d.centralDirectorySize;
+    if (position < directoryEnd) throwZip(CZipException::badArchive);
+    if (uint16_t commentLength = readU16(record + 20)) {
+        d.comment.resize(commentLength);
+        readExactly(position + kEndRecordSize, &d.comment[0], commentLength);
+    }
+    d.bytesBeforeArchive = static_cast<uint32_t>(position - directoryEnd);
+    if ((d.centralDirectorySize == 0) != (d.totalEntries == 0))
+        throwZip(CZipException::badArchive);
+    d.loaded = true;
+}
+
+void CZipReader::readCentralDirectory() {
+    CZipDirectory& d = directory_;
+    // Every record takes at least 46 bytes, which bounds the count by the directory's
+    // size, and the size is bounded by the source (checked against the end record).
+    if (static_cast<uint64_t>(d.totalEntries) * kCentralRecordSize > d.centralDirectorySize)
+        throwZip(CZipException::badArchive);
+    std::vector<unsigned char> records(d.centralDirectorySize);
+    readExactly(static_cast<uint64_t>(d.centralDirectoryOffset) + d.bytesBeforeArchive,
+                records.data(), d.centralDirectorySize);
+    ByteCursor cursor(records.data(), records.size());
+    d.entries.reserve(d.totalEntries);
+    for (uint32_t i = 0; i < d.totalEntries; ++i) {
+        const unsigned char* fixed = cursor.take(kCentralRecordSize);
+        if (!fixed || readU32(fixed) != kCentralSignature) throwZip(CZipException::badArchive);
+        CZipEntry entry;
+        decodeCentralRecord(fixed, entry);
+        if (entry.diskStart != 0) throwZip(CZipException::badArchive);
+        takeField(cursor, readU16(fixed + 28), entry.name);
+        takeField(cursor, readU16(fixed + 30), entry.extra);
+        takeField(cursor, readU16(fixed + 32), entry.comment);
+        std::replace(entry.name.begin(), entry.name.end(), '/', '\\');
+        d.entries.push_back(std::move(entry));
+    }
+}
+
+void CZipReader::sortEntries() {
+    auto before = [](const CZipEntry& a, const CZipEntry& b) {
+        if (a.diskStart != b.diskStart) return a.diskStart < b.diskStart;
+        return a.localHeaderOffset < b.localHeaderOffset;
+    };
+    std::vector<CZipEntry>& entries = directory_.entries;
+    std::sort(entries.begin(), entries.end(), before);
+    // Two records sharing one local header would alias each other's data.
+    auto same = [&](const CZipEntry& a, const CZipEntry& b) { return !before(a, b) && !before(b, a); };
+    if (std::adjacent_find(entries.begin(), entries.end(), same) != entries.end())
+        throwZip(CZipException::badArchive);
+}
+
+bool CZipReader::entrySizesPlausible(uint16_t index) const {
+    if (!isOpen() || index >= entryCount()) return false;
+    const CZipEntry& e = directory_.entries[index];
+    const uint64_t dataLimit = source_->length();
+    if (static_cast<uint64_t>(e.localHeaderOffset) + directory_.bytesBeforeArchive +
+            e.compressedSize > dataLimit)
+        return false;
+    if (e.method == 0) return e.compressedSize == e.uncompressedSize;
+    return e.uncompressedSize <= e.compressedSize * kMaxDeflateRatio + kDeflateSlack;
+}
+
+}  // namespace oru

@@ -1,0 +1,101 @@
+// CZipReader: a read-only reader of single-volume ZIP archives in a file or in memory.
+#pragma once
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "archive/zip_entry.h"
+#include "archive/zip_exception.h"
+#include "archive/zip_source.h"
+#include "archive/zlib_blocks.h"
+
+namespace oru {
+
+// Opening loads the central directory; the records are then indexed 0..entryCount()-1
+// in the order of their data in the source. One entry at a time can be extracted with
+// openEntry, readData and closeEntry. Failures throw CZipException. Not thread-safe:
+// callers serialise use of one reader.
+class CZipReader {
+public:
+    enum class Mode { readOnly };
+    static constexpr uint32_t kReadBufferSize = 65536;
+
+    CZipReader();
+    CZipReader(const CZipReader&) = delete;
+    CZipReader& operator=(const CZipReader&) = delete;
+    ~CZipReader();
+
+    // Opens the file at `path` (kept open until close) and loads its directory. Does
+    // nothing when already open. Throws CZipException on failure, leaving the reader
+    // closed.
+    void open(const char* path, Mode mode, uint32_t volumeSize);
+    // The same over `source`, rewound first; the caller keeps ownership of the source
+    // and must keep it alive until close.
+    void open(CZipSource& source, Mode mode);
+    // Ends an open entry (without checks when `afterError`), drops the records and
+    // detaches the source, closing a file this reader opened. Never throws.
+    void close(bool afterError = false);
+    bool isOpen() const { return source_ != nullptr; }
+
+    int entryCount() const { return static_cast<int>(directory_.entries.size()); }
+    // Valid for index < entryCount(); the reader owns the record.
+    const CZipEntry& entry(uint16_t index) const { return directory_.entries[index]; }
+    uint32_t bytesBeforeArchive() const { return directory_.bytesBeforeArchive; }
+    const std::string& comment() const { return directory_.comment; }
+
+    // True when the record's sizes are possible for this source: its compressed data
+    // fits inside the source and its uncompressed size is one its method can produce.
+    // Lets callers refuse to allocate for a lying record before opening it.
+    bool entrySizesPlausible(uint16_t index) const;
+
+    // Positions the source at entry `index`'s data and prepares decompression. False,
+    // with no other effect, when the index is out of range or an entry is open. Throws
+    // badArchive (local header), badPassword (encrypted) or a zlib code.
+    bool openEntry(uint16_t index);
+    // Delivers up to min(size, bytes left) uncompressed bytes into `buffer`; returns
+    // how many. 0 when no entry is open, the buffer is null or size is 0. Throws
+    // badArchive (truncated data) or a zlib code; the entry then stays open.
+    uint32_t readData(void* buffer, uint32_t size);
+    // Ends the open entry: 1 when it was read whole and its checksum and data
+    // descriptor match, -1 when bytes were left unread, 0 when no entry was open.
+    // Throws badCrc or badArchive (descriptor), leaving the entry open; closing again
+    // with `afterError` skips every check, always succeeds and never throws.
+    int closeEntry(bool afterError = false);
+
+private:
+    void loadOrClose();
+    void loadDirectory();
+    uint32_t findEndRecord();
+    void readEndRecord(uint32_t position);
+    void readCentralDirectory();
+    void sortEntries();
+
+    void checkLocalHeader(const unsigned char* header, CZipEntry& entry, uint64_t headerPosition);
+    void beginInflate();
+    uint32_t feedInput();
+    void checkDescriptor(const CZipEntry& entry);
+    void endExtraction();
+
+    // Reads exactly `count` bytes at `position`; badArchive otherwise.
+    void readExactly(uint64_t position, void* buffer, uint32_t count);
+
+    CZipFileSource fileSource_;
+    CZipSource* source_ = nullptr;
+    CZipDirectory directory_;
+
+    // Extraction state of the open entry.
+    bool extracting_ = false;
+    bool inflating_ = false;
+    bool dummyOffered_ = false;
+    std::unique_ptr<unsigned char[]> readBuffer_;
+    z_stream stream_{};
+    ZlibBlockList zlibBlocks_;
+    uint32_t crc_ = 0;
+    uint32_t compressedLeft_ = 0;
+    uint32_t uncompressedLeft_ = 0;
+    uint64_t dataEnd_ = 0;  // absolute position just past the compressed data
+};
+
+}  // namespace oru

@@ -1,0 +1,86 @@
+// CZipMemorySource and CZipFileSource: bounded reads and seeks.
+#include "archive/zip_source.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace oru {
+
+int64_t CZipSource::resolve(int64_t offset, SeekOrigin origin) const {
+    int64_t base = origin == SeekOrigin::begin ? 0
+                   : origin == SeekOrigin::current ? position_
+                                                   : static_cast<int64_t>(length());
+    int64_t target = base + offset;
+    return target < 0 ? -1 : target;
+}
+
+void CZipMemorySource::attach(const unsigned char* bytes, uint32_t length) {
+    bytes_ = bytes;
+    length_ = bytes ? length : 0;
+    position_ = 0;
+}
+
+uint32_t CZipMemorySource::read(void* buffer, uint32_t count) {
+    if (!buffer || position_ >= length_) return 0;
+    uint32_t n = static_cast<uint32_t>(std::min<int64_t>(count, length_ - position_));
+    std::memcpy(buffer, bytes_ + position_, n);
+    position_ += n;
+    return n;
+}
+
+int64_t CZipMemorySource::seek(int64_t offset, SeekOrigin origin) {
+    int64_t target = resolve(offset, origin);
+    if (target >= 0) position_ = target;
+    return target;
+}
+
+bool CZipFileSource::open(const char* path) {
+    close();
+    if (!file_.open(path)) return false;
+    if (!file_.size(length_)) {
+        close();
+        return false;
+    }
+    filePosition_ = 0;
+    return true;
+}
+
+void CZipFileSource::close() {
+    file_.close();
+    length_ = 0;
+    position_ = 0;
+    filePosition_ = -1;
+}
+
+uint32_t CZipFileSource::read(void* buffer, uint32_t count) {
+    if (!buffer || position_ >= length_) return 0;
+    // Never ask for bytes past the length measured at open, even if the file grew.
+    uint32_t wanted = static_cast<uint32_t>(std::min<int64_t>(count, length_ - position_));
+    if (filePosition_ != position_) {
+        if (!file_.seek(static_cast<uint32_t>(position_))) return 0;
+        filePosition_ = position_;
+    }
+    uint32_t done = 0;
+    auto* out = static_cast<unsigned char*>(buffer);
+    while (done < wanted) {
+        uint32_t chunk = std::min<uint32_t>(wanted - done, 1u << 30);
+        int n = file_.read(out + done, static_cast<int>(chunk));
+        if (n <= 0) {
+            filePosition_ = -1;
+            break;
+        }
+        done += static_cast<uint32_t>(n);
+    }
+    position_ += done;
+    if (filePosition_ >= 0) filePosition_ = position_;
+    return done;
+}
+
+int64_t CZipFileSource::seek(int64_t offset, SeekOrigin origin) {
+    // The OS handle moves lazily, on the next read.
+    int64_t target = resolve(offset, origin);
+    if (target >= 0) position_ = target;
+    return target;
+}
+
+}  // namespace oru

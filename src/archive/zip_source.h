@@ -1,0 +1,65 @@
+// CZipSource: the byte sources the ZIP reader reads through, a file or a memory buffer.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/files.h"
+
+namespace oru {
+
+enum class SeekOrigin { begin, current, end };
+
+// Positions are 64-bit so that an offset taken from a hostile archive cannot wrap
+// around; a position may lie past the end, where reads deliver nothing.
+class CZipSource {
+public:
+    virtual ~CZipSource() = default;
+    // Copies up to `count` bytes from the position and advances past them; returns how
+    // many were delivered, 0 at the end or on failure.
+    virtual uint32_t read(void* buffer, uint32_t count) = 0;
+    // Moves the position and returns it; -1, with the position unchanged, when the
+    // result would be negative.
+    virtual int64_t seek(int64_t offset, SeekOrigin origin) = 0;
+    virtual uint32_t length() const = 0;
+    // Frees what the source holds (a file handle); the source can then be attached again.
+    virtual void close() {}
+
+protected:
+    // The position `offset` from `origin`, or -1 when negative.
+    int64_t resolve(int64_t offset, SeekOrigin origin) const;
+
+    int64_t position_ = 0;
+};
+
+// A caller's buffer, read in place: never owned, grown or freed.
+class CZipMemorySource : public CZipSource {
+public:
+    // Attaches to `length` bytes at `bytes`, position 0; the buffer must outlive the use.
+    void attach(const unsigned char* bytes, uint32_t length);
+    uint32_t read(void* buffer, uint32_t count) override;
+    int64_t seek(int64_t offset, SeekOrigin origin) override;
+    uint32_t length() const override { return length_; }
+    void close() override { attach(nullptr, 0); }
+
+private:
+    const unsigned char* bytes_ = nullptr;
+    uint32_t length_ = 0;
+};
+
+// A file opened read-only through the platform layer.
+class CZipFileSource : public CZipSource {
+public:
+    // False when the file cannot be opened or measured; the source then reads as empty.
+    bool open(const char* path);
+    uint32_t read(void* buffer, uint32_t count) override;
+    int64_t seek(int64_t offset, SeekOrigin origin) override;
+    uint32_t length() const override { return length_; }
+    void close() override;
+
+private:
+    platform::ReadOnlyFile file_;
+    uint32_t length_ = 0;
+    int64_t filePosition_ = -1;  // where the OS handle stands; -1 when unknown
+};
+
+}  // namespace oru

@@ -1,0 +1,217 @@
+// EmbeddedArchive: search order, the "!" restriction, nesting depth, damage, threads.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "archive_test_support.h"
+#include "test_support.h"
+#include "zip_writer.h"
+
+namespace oru {
+namespace {
+
+using testing::openStore;
+using testing::readText;
+using tools::ZipLayout;
+using tools::ZipMethod;
+using tools::ZipWriter;
+
+std::string jarWith(const std::vector<std::pair<std::string, std::string>>& entries) {
+    ZipWriter writer;
+    for (const auto& entry : entries) writer.add(entry.first, entry.second);
+    return writer.finish();
+}
+
+// An executable image: a launcher prefix, then the archive with t.jar and libs.
+std::string packedExecutable() {
+    ZipWriter outer;
+    outer.add("META-INF/", "", ZipMethod::kStored);
+    outer.add("com/vostrand/oru/Loader.class", "top loader");
+    outer.add("shared.txt", "top shared");
+    outer.add("libs/aa.jar", jarWith({{"com/x/Y.class", "from aa"}, {"only/aa.txt", "aa"},
+                                      {"shared.txt", "aa shared"}}));
+    outer.add("libs/b.jar", jarWith({{"com/x/Y.class", "from b"}, {"shared.txt", "b shared"}}));
+    outer.add("t.jar", jarWith({{"com/x/Y.class", "from t"}, {"shared.txt", "t shared"},
+                                {"app/Main.class", "main"}}));
+    outer.add(".jar", jarWith({{"dot.txt", "hidden"}}), ZipMethod::kStored);
+    outer.add("x.JAR", jarWith({{"upper.txt", "upper jar"}}));
+    outer.add("y.Zip", jarWith({{"zip.txt", "mixed zip"}}));
+    outer.add("empty.jar", "", ZipMethod::kStored);
+    outer.add("notazip.jar", "plain text, no archive");
+    return testing::noise(4096, 11) + outer.finish("mainclass=app.Main\n");
+}
+
+TEST(ArchiveStoreTest, SearchOrderAndNames) {
+    auto store = openStore(packedExecutable());
+    struct Case {
+        const char* query;
+        const char* content;
+    } cases[] = {
+        {"com/vostrand/oru/Loader.class", "top loader"},
+        {"com\\vostrand\\oru\\Loader.class", "top loader"},
+        {"Com/vostrand/oru/Loader.class", "<null>"},
+        {"shared.txt", "top shared"},                    // top level beats nested
+        {"com/x/Y.class", "from t"},                     // t.jar beats libs/...
+        {"libs/b.jar!com/x/Y.class", "from b"},          // b.jar sorts before aa.jar
+        {"libs\\aa.jar!com\\x\\Y.class", "from aa"},
+        {"t.jar!com/x/Y.class", "from t"},
+        {"T.jar!com/x/Y.class", "<null>"},
+        {"t.jar!shared.txt", "t shared"},
+        {"!com/x/Y.class", "<null>"},
+        {"t.jar!", "<null>"},
+        {"only/aa.txt", "aa"},
+        {"dot.txt", "<null>"},                            // ".jar" is not an archive name
+        {"upper.txt", "upper jar"},
+        {"zip.txt", "mixed zip"},
+        {"META-INF/", ""},                                // a directory reads as empty
+        {"missing.class", "<null>"},
+        {"", "<null>"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(readText(*store, c.query), c.content) << c.query;
+
+    NarrowString found("unchanged");
+    EXPECT_EQ(store->locate(NarrowString("com/x/Y.class"), found, NarrowString(), nullptr, nullptr), 1);
+    EXPECT_EQ(found, "t.jar!com/x/Y.class");
+    found = "unchanged";
+    EXPECT_EQ(store->locate(NarrowString("nothing"), found, NarrowString(), nullptr, nullptr), 0);
+    EXPECT_EQ(found, "unchanged");
+    // The composed name a lookup reports is accepted back.
+    EXPECT_EQ(store->locate(NarrowString("libs/b.jar!com/x/Y.class"), found, NarrowString(),
+                            nullptr, nullptr), 1);
+    EXPECT_EQ(found, "libs\\b.jar!com/x/Y.class");
+    EXPECT_EQ(readText(*store, found.c_str()), "from b");
+}
+
+int collect(void* context, const NarrowString& found) {
+    static_cast<std::vector<std::string>*>(context)->push_back(found.c_str());
+    return 1;
+}
+
+TEST(ArchiveStoreTest, VisitorSeesEveryMatchInOrder) {
+    auto store = openStore(packedExecutable());
+    std::vector<std::string> seen;
+    NarrowString found;
+    EXPECT_EQ(store->locate(NarrowString("shared.txt"), found, NarrowString(), &collect, &seen), 0);
+    const std::vector<std::string> expected = {"shared.txt", "t.jar!shared.txt",
+                                               "libs\\b.jar!shared.txt", "libs\\aa.jar!shared.txt"};
+    EXPECT_EQ(seen, expected);
+}
+
+TEST(ArchiveStoreTest, NestingStopsTwoLevelsDown) {
+    std::string level3 = jarWith({{"deepest.txt", "too deep"}});
+    std::string level2 = jarWith({{"deeper.txt", "two down"}, {"in/level3.jar", level3}});
+    std::string level1 = jarWith({{"inner.txt", "one down"}, {"level2.jar", level2}});
+    ZipWriter outer;
+    outer.add("level1.jar", level1);
+    auto store = openStore(outer.finish());
+    EXPECT_EQ(readText(*store, "inner.txt"), "one down");
+    EXPECT_EQ(readText(*store, "deeper.txt"), "two down");
+    EXPECT_EQ(readText(*store, "level1.jar!level2.jar!deeper.txt"), "two down");
+    EXPECT_EQ(readText(*store, "deepest.txt"), "<null>");
+    EXPECT_EQ(readText(*store, "level1.jar!level2.jar!in/level3.jar!deepest.txt"), "<null>");
+    // The deepest jar is still an entry in its own right.
+    EXPECT_EQ(readText(*store, "in/level3.jar"), level3);
+}
+
+TEST(ArchiveStoreTest, NothingToReadGivesNull) {
+    testing::ScratchDirectory scratch;
+    const std::string sources[] = {"", "not an archive at all", testing::noise(100000, 2),
+                                   ZipWriter().finish()};
+    for (const std::string& bytes : sources) {
+        auto inMemory = openStore(bytes);
+        EXPECT_EQ(readText(*inMemory, "a.txt"), "<null>");
+        EmbeddedArchive onDisk(2);
+        onDisk.open(scratch.write("image.exe", bytes).c_str());
+        NarrowString found;
+        EXPECT_EQ(onDisk.locate(NarrowString("a.txt"), found, NarrowString(), nullptr, nullptr), 0);
+        EXPECT_EQ(readText(onDisk, "a.txt"), "<null>");
+    }
+    EmbeddedArchive absent(2);
+    absent.open((scratch.path() + "absent.exe").c_str());
+    EXPECT_EQ(absent.entryCount(), 0);
+    EmbeddedArchive unopened(2);
+    EXPECT_EQ(readText(unopened, "a.txt"), "<null>");
+}
+
+TEST(ArchiveStoreTest, OpensTheExecutableFile) {
+    testing::ScratchDirectory scratch;
+    EmbeddedArchive store(2);
+    store.open(scratch.write("app.exe", packedExecutable()).c_str());
+    EXPECT_EQ(readText(store, "com/x/Y.class"), "from t");
+    EXPECT_EQ(readText(store, "shared.txt"), "top shared");
+    EXPECT_EQ(store.nestedCount(), 7);  // .jar excluded, empty.jar counted but childless
+}
+
+TEST(ArchiveStoreTest, DamagedEntriesAreMissingAndContained) {
+    ZipLayout at;
+    ZipWriter inner;
+    inner.add("good1.txt", "first neighbour", ZipMethod::kStored);
+    inner.add("bad.txt", "this one gets damaged", ZipMethod::kStored);
+    inner.add("good2.txt", "second neighbour");
+    std::string jar = inner.finish(std::string(), &at);
+    jar[at.dataOffsets[1]] ^= 1;  // checksum failure on close
+    ZipWriter outer;
+    outer.add("bad.txt", "top copy survives only in the fallback");
+    outer.add("lib.jar", jar, ZipMethod::kStored);
+    outer.add("x/bad.txt", "encrypted");
+    std::string bytes = outer.finish(std::string(), &at);
+    tools::patchU16(bytes, at.localOffsets[2] + 6, 1);  // local encryption bit
+    auto store = openStore(bytes);
+    EXPECT_EQ(readText(*store, "lib.jar!bad.txt"), "<null>");
+    EXPECT_EQ(readText(*store, "good1.txt"), "first neighbour");
+    EXPECT_EQ(readText(*store, "good2.txt"), "second neighbour");
+    EXPECT_EQ(readText(*store, "x/bad.txt"), "<null>");
+    // The reader was left usable after each failure.
+    EXPECT_EQ(readText(*store, "lib.jar!good1.txt"), "first neighbour");
+    EXPECT_EQ(readText(*store, "bad.txt"), "top copy survives only in the fallback");
+
+    testing::BufferSink refusing;
+    refusing.refuse = true;
+    EXPECT_FALSE(store->readEntry(refusing, NarrowString("good1.txt")));
+    EXPECT_EQ(refusing.begun, 1) << "a refused result ends the search";
+    EXPECT_EQ(refusing.ended, 0);
+}
+
+TEST(ArchiveStoreTest, NestedArchiveThatCannotBeExtractedHasNoChild) {
+    ZipLayout at;
+    ZipWriter outer;
+    outer.add("broken.jar", jarWith({{"in.txt", "inside"}}), ZipMethod::kStored);
+    outer.add("fine.jar", jarWith({{"in.txt", "fine"}}));
+    std::string bytes = outer.finish(std::string(), &at);
+    bytes[at.dataOffsets[0] + 40] ^= 0x55;
+    auto store = openStore(bytes);
+    EXPECT_EQ(readText(*store, "in.txt"), "fine");
+    EXPECT_EQ(readText(*store, "broken.jar!in.txt"), "<null>");
+}
+
+TEST(ArchiveStoreTest, ParallelReadsGiveCorrectBytes) {
+    ZipWriter jar1, jar2, outer;
+    std::vector<std::pair<std::string, std::string>> expected;
+    for (int i = 0; i < 24; ++i) {
+        std::string content = testing::noise(1000 + i * 3000, i + 1);
+        std::string name = "c/K" + std::to_string(i) + ".class";
+        if (i % 3 == 0) outer.add(name, content);
+        else (i % 3 == 1 ? jar1 : jar2).add(name, content);
+        expected.emplace_back(name, content);
+    }
+    outer.add("libs/one.jar", jar1.finish());
+    outer.add("libs/two.jar", jar2.finish(), ZipMethod::kStored);
+    auto store = openStore(outer.finish());
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 40; ++round) {
+                // Half the threads hammer one node, the others walk all of them.
+                size_t i = t % 2 ? (round * 3) % expected.size() : (round + t) % expected.size();
+                if (readText(*store, expected[i].first.c_str()) != expected[i].second) ++failures;
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(failures.load(), 0);
+}
+
+}  // namespace
+}  // namespace oru

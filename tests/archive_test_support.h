@@ -1,0 +1,85 @@
+// Helpers shared by the archive tests: memory readers, a buffer sink, test data.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "archive/embedded_archive.h"
+#include "archive/entry_sink.h"
+#include "archive/zip_reader.h"
+#include "archive/zip_source.h"
+
+namespace oru::testing {
+
+// A reader over a copy of `bytes`; the copy lives as long as the object.
+struct MemoryArchive {
+    explicit MemoryArchive(std::string bytes) : data(std::move(bytes)) {
+        source.attach(reinterpret_cast<const unsigned char*>(data.data()),
+                      static_cast<uint32_t>(data.size()));
+    }
+    // Opens the reader; the CZipException code, or 0 on success.
+    int open() {
+        try {
+            reader.open(source, CZipReader::Mode::readOnly);
+            return 0;
+        } catch (const CZipException& e) {
+            return e.code();
+        }
+    }
+    std::string data;
+    CZipMemorySource source;
+    CZipReader reader;
+};
+
+// Collects one entry in a vector, as the Java array would hold it.
+class BufferSink : public EntrySink {
+public:
+    bool begin(uint32_t size, unsigned char*& bytes) override {
+        ++begun;
+        if (refuse) return false;
+        buffer.assign(size, 0xCC);
+        bytes = buffer.data();
+        return true;
+    }
+    void end(bool complete) override {
+        ++ended;
+        if (!complete) buffer.clear();
+        lastComplete = complete;
+    }
+    std::string text() const { return std::string(buffer.begin(), buffer.end()); }
+
+    std::vector<unsigned char> buffer;
+    bool refuse = false;
+    bool lastComplete = false;
+    int begun = 0;
+    int ended = 0;
+};
+
+// Reads `query` from `store`: the content, or "<null>" when it is not found.
+inline std::string readText(EmbeddedArchive& store, const char* query) {
+    BufferSink sink;
+    return store.readEntry(sink, NarrowString(query)) ? sink.text() : std::string("<null>");
+}
+
+// A store node opened over a copy of `bytes`.
+inline std::unique_ptr<EmbeddedArchive> openStore(const std::string& bytes, int depth = 2) {
+    auto store = std::make_unique<EmbeddedArchive>(depth);
+    std::unique_ptr<unsigned char[]> copy(new unsigned char[bytes.size() + 1]);
+    std::copy(bytes.begin(), bytes.end(), copy.get());
+    store->openBuffer(std::move(copy), static_cast<uint32_t>(bytes.size()));
+    return store;
+}
+
+// Deterministic bytes that do not compress (a linear congruential sequence).
+inline std::string noise(size_t size, uint32_t seed = 1) {
+    std::string out(size, '\0');
+    for (char& c : out) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 16);
+    }
+    return out;
+}
+
+}  // namespace oru::testing

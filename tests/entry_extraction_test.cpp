@@ -1,0 +1,259 @@
+// Entry extraction: stored and deflated data, descriptors, local headers and damage.
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "archive/entry_extraction.h"
+#include "archive_test_support.h"
+#include "zip_writer.h"
+
+namespace oru {
+namespace {
+
+using testing::MemoryArchive;
+using tools::patchU16;
+using tools::patchU32;
+using tools::ZipDescriptor;
+using tools::ZipLayout;
+using tools::ZipMethod;
+using tools::ZipWriter;
+
+// Reads entry `index` whole in chunks of `chunk` bytes; closeEntry's result in `closed`.
+std::string readAll(CZipReader& reader, uint16_t index, uint32_t chunk, int& closed) {
+    EXPECT_TRUE(reader.openEntry(index));
+    std::string out;
+    std::vector<unsigned char> buffer(chunk);
+    for (uint32_t n; (n = reader.readData(buffer.data(), chunk)) > 0;)
+        out.append(buffer.begin(), buffer.begin() + n);
+    closed = reader.closeEntry();
+    return out;
+}
+
+TEST(EntryExtractionTest, ContentComesBackByteForByte) {
+    const std::string contents[] = {
+        "", "x", "Hello, world\n", std::string(300000, 'a'), testing::noise(200000, 5),
+    };
+    const ZipDescriptor descriptors[] = {ZipDescriptor::kNone, ZipDescriptor::kSigned,
+                                         ZipDescriptor::kUnsigned};
+    for (ZipMethod method : {ZipMethod::kStored, ZipMethod::kDeflated}) {
+        for (ZipDescriptor descriptor : descriptors) {
+            ZipWriter writer;
+            for (const std::string& content : contents)
+                writer.add("e" + std::to_string(writer.entries().size()), content, method,
+                           {0, descriptor});
+            MemoryArchive archive(writer.finish());
+            ASSERT_EQ(archive.open(), 0);
+            for (uint16_t i = 0; i < 5; ++i) {
+                for (uint32_t chunk : {uint32_t(7), uint32_t(65536), uint32_t(1) << 20}) {
+                    int closed = 0;
+                    std::string got = readAll(archive.reader, i, chunk, closed);
+                    EXPECT_EQ(got, contents[i]) << "entry " << i << " method "
+                                                << int(method) << " chunk " << chunk;
+                    EXPECT_EQ(closed, 1);
+                }
+            }
+        }
+    }
+}
+
+TEST(EntryExtractionTest, EmptyEntriesReadNothingAndClose) {
+    for (ZipMethod method : {ZipMethod::kStored, ZipMethod::kDeflated}) {
+        ZipWriter writer;
+        writer.add("empty", "", method, {0, ZipDescriptor::kSigned});
+        MemoryArchive archive(writer.finish());
+        ASSERT_EQ(archive.open(), 0);
+        ASSERT_TRUE(archive.reader.openEntry(0));
+        EXPECT_EQ(archive.reader.readData(nullptr, 0), 0u);
+        EXPECT_EQ(archive.reader.closeEntry(), 1) << int(method);
+    }
+}
+
+// A raw deflate stream whose last few bytes hold only its end: data, a sync-flush marker,
+// then an empty final block, sized so the end falls into a second 64 KiB read.
+std::string streamEndingAfterTheData(std::string& data) {
+    for (size_t size = 65400; size < 65600; ++size) {
+        data = testing::noise(size, 9);
+        z_stream s{};
+        deflateInit2(&s, 0, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+        std::string out(size + 1024, '\0');
+        s.next_in = reinterpret_cast<Bytef*>(&data[0]);
+        s.avail_in = static_cast<uInt>(size);
+        s.next_out = reinterpret_cast<Bytef*>(&out[0]);
+        s.avail_out = static_cast<uInt>(out.size());
+        deflate(&s, Z_SYNC_FLUSH);
+        deflate(&s, Z_FINISH);
+        out.resize(s.total_out);
+        deflateEnd(&s);
+        if (out.size() > CZipReader::kReadBufferSize && out.size() <= CZipReader::kReadBufferSize + 2)
+            return out;
+    }
+    return std::string();
+}
+
+TEST(EntryExtractionTest, DescriptorIsReadAfterAllCompressedData) {
+    std::string data;
+    ZipWriter::Entry entry;
+    entry.name = "tail.bin";
+    entry.stored = streamEndingAfterTheData(data);
+    ASSERT_FALSE(entry.stored.empty());
+    entry.size = static_cast<uint32_t>(data.size());
+    entry.crc = static_cast<uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+    entry.method = ZipMethod::kDeflated;
+    entry.options.descriptor = ZipDescriptor::kSigned;
+    ZipWriter writer;
+    writer.addRaw(entry);
+    MemoryArchive archive(writer.finish());
+    ASSERT_EQ(archive.open(), 0);
+    std::vector<unsigned char> out(data.size());
+    EXPECT_TRUE(extractEntry(archive.reader, 0, out.data(), static_cast<uint32_t>(out.size())));
+    EXPECT_EQ(std::string(out.begin(), out.end()), data);
+}
+
+TEST(EntryExtractionTest, OneEntryAtATime) {
+    ZipWriter writer;
+    writer.add("a", "first");
+    writer.add("b", "second");
+    MemoryArchive archive(writer.finish());
+    ASSERT_EQ(archive.open(), 0);
+    EXPECT_FALSE(archive.reader.openEntry(2));
+    ASSERT_TRUE(archive.reader.openEntry(0));
+    EXPECT_FALSE(archive.reader.openEntry(1));
+    char buffer[16];
+    EXPECT_EQ(archive.reader.readData(buffer, 3), 3u);
+    EXPECT_EQ(archive.reader.closeEntry(), -1) << "bytes were left unread";
+    EXPECT_EQ(archive.reader.closeEntry(), 0) << "nothing open any more";
+    EXPECT_EQ(archive.reader.readData(buffer, 3), 0u);
+}
+
+TEST(EntryExtractionTest, AlteredDataFailsTheChecksumAfterDelivery) {
+    ZipLayout at;
+    ZipWriter writer;
+    writer.add("stored", "the quick brown fox", ZipMethod::kStored);
+    std::string bytes = writer.finish(std::string(), &at);
+    bytes[at.dataOffsets[0] + 4] ^= 0x20;
+    MemoryArchive archive(bytes);
+    ASSERT_EQ(archive.open(), 0);
+    ASSERT_TRUE(archive.reader.openEntry(0));
+    char buffer[64];
+    EXPECT_EQ(archive.reader.readData(buffer, 19), 19u);
+    EXPECT_EQ(std::string(buffer, 19), "the Quick brown fox");
+    try {
+        archive.reader.closeEntry();
+        ADD_FAILURE() << "checksum accepted";
+    } catch (const CZipException& e) {
+        EXPECT_EQ(e.code(), CZipException::badCrc);
+    }
+    EXPECT_EQ(archive.reader.closeEntry(true), 1);
+    EXPECT_TRUE(archive.reader.openEntry(0)) << "the reader stays usable";
+    archive.reader.closeEntry(true);
+}
+
+// Builds one entry, applies `patch` to the archive, and extracts entry 0: the code of the
+// CZipException it raised, or 0 when it read cleanly.
+int extractionCode(const std::string& content, ZipMethod method, ZipDescriptor descriptor,
+                   const std::function<void(std::string&, const ZipLayout&)>& patch) {
+    ZipLayout at;
+    ZipWriter writer;
+    writer.add("entry.bin", content, method, {0, descriptor});
+    std::string bytes = writer.finish(std::string(), &at);
+    patch(bytes, at);
+    MemoryArchive archive(bytes);
+    if (int code = archive.open()) return code;
+    // Never trust the damaged record's size for the test's own buffer.
+    std::vector<unsigned char> out(std::min<uint32_t>(archive.reader.entry(0).uncompressedSize, 1 << 20));
+    int code = 0;
+    try {
+        if (!archive.reader.openEntry(0)) return -2;
+        uint32_t n = archive.reader.readData(out.data(), static_cast<uint32_t>(out.size()));
+        if (archive.reader.closeEntry() != 1 || n != out.size()) code = -1;
+    } catch (const CZipException& e) {
+        code = e.code();
+    }
+    archive.reader.closeEntry(true);
+    EXPECT_FALSE(extractEntry(archive.reader, 0, out.data(), static_cast<uint32_t>(out.size())) &&
+                 code != 0);
+    return code;
+}
+
+TEST(EntryExtractionTest, DamageGivesItsCode) {
+    const std::string text = "some text that deflates, some text that deflates, some text";
+    const auto none = ZipDescriptor::kNone;
+    using Layout = const ZipLayout&;
+    struct Case {
+        const char* what;
+        ZipMethod method;
+        ZipDescriptor descriptor;
+        std::function<void(std::string&, Layout)> patch;
+        int code;
+    } cases[] = {
+        {"intact", ZipMethod::kDeflated, none, [](std::string&, Layout) {}, 0},
+        {"local signature", ZipMethod::kDeflated, none,
+         [](std::string& a, Layout at) { a[at.localOffsets[0]] = 'Q'; }, CZipException::badArchive},
+        {"local method differs", ZipMethod::kDeflated, none,
+         [](std::string& a, Layout at) { patchU16(a, at.localOffsets[0] + 8, 0); },
+         CZipException::badArchive},
+        {"method 12 in both", ZipMethod::kDeflated, none,
+         [](std::string& a, Layout at) {
+             patchU16(a, at.localOffsets[0] + 8, 12);
+             patchU16(a, at.centralOffsets[0] + 10, 12);
+         },
+         CZipException::badArchive},
+        {"local crc differs", ZipMethod::kDeflated, none,
+         [](std::string& a, Layout at) { patchU32(a, at.localOffsets[0] + 14, 1); },
+         CZipException::badArchive},
+        {"local size differs", ZipMethod::kStored, none,
+         [](std::string& a, Layout at) { patchU32(a, at.localOffsets[0] + 22, 3); },
+         CZipException::badArchive},
+        {"local encryption bit governs", ZipMethod::kDeflated, none,
+         [](std::string& a, Layout at) { patchU16(a, at.localOffsets[0] + 6, 1); },
+         CZipException::badPassword},
+        {"local descriptor bit governs", ZipMethod::kDeflated, none,
+         [](std::string& a, Layout at) { patchU16(a, at.localOffsets[0] + 6, 8); },
+         CZipException::badArchive},
+        {"local name runs past the source", ZipMethod::kDeflated, none,
+         [](std::string& a, Layout at) { patchU16(a, at.localOffsets[0] + 26, 0xFFFF); },
+         CZipException::badArchive},
+        {"header offset past the source", ZipMethod::kDeflated, none,
+         [](std::string& a, Layout at) { patchU32(a, at.centralOffsets[0] + 42, 0xFFFFFFF0u); },
+         CZipException::badArchive},
+        {"corrupt deflate block", ZipMethod::kDeflated, none,
+         [](std::string& a, Layout at) { a[at.dataOffsets[0]] = 0x07; },
+         CZipException::zlibDataError},
+        {"deflate stream cut short", ZipMethod::kDeflated, none,
+         [](std::string& a, Layout at) {
+             uint32_t shorter = at.dataOffsets[0] > 0 ? 6 : 0;
+             patchU32(a, at.localOffsets[0] + 18, shorter);
+             patchU32(a, at.centralOffsets[0] + 20, shorter);
+         },
+         CZipException::badArchive},
+        {"stored sizes differ", ZipMethod::kStored, none,
+         [](std::string& a, Layout at) {
+             patchU32(a, at.localOffsets[0] + 18, 5);
+             patchU32(a, at.centralOffsets[0] + 20, 5);
+         },
+         CZipException::badArchive},
+        {"size beyond any deflate ratio", ZipMethod::kDeflated, ZipDescriptor::kSigned,
+         [](std::string& a, Layout at) { patchU32(a, at.centralOffsets[0] + 24, 0x7FFFFFF0); },
+         CZipException::badArchive},
+        {"descriptor crc differs", ZipMethod::kDeflated, ZipDescriptor::kSigned,
+         [](std::string& a, Layout at) {
+             uint32_t descriptor = at.centralDirectoryOffset - 16;
+             patchU32(a, descriptor + 4, 0x12345678);
+         },
+         CZipException::badArchive},
+        {"unsigned descriptor size differs", ZipMethod::kStored, ZipDescriptor::kUnsigned,
+         [](std::string& a, Layout at) {
+             patchU32(a, at.centralDirectoryOffset - 4, 1);
+         },
+         CZipException::badArchive},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(extractionCode(text, c.method, c.descriptor, c.patch), c.code) << c.what;
+}
+
+}  // namespace
+}  // namespace oru

@@ -1,0 +1,109 @@
+// libFuzzer target: an arbitrary buffer opened as an archive store; every name is looked
+// up and read twice, and the two answers must agree.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "archive/embedded_archive.h"
+#include "archive/entry_extraction.h"
+#include "archive/zip_reader.h"
+
+namespace {
+
+using oru::NarrowString;
+
+constexpr size_t kLargestInput = 1 << 20;
+constexpr uint32_t kLargestListedJar = 8 << 20;
+
+class VectorSink : public oru::EntrySink {
+public:
+    bool begin(uint32_t size, unsigned char*& bytes) override {
+        declared = size;
+        buffer.assign(size, 0);
+        bytes = buffer.data();
+        return true;
+    }
+    void end(bool complete) override {
+        if (buffer.size() != declared) std::abort();  // the store wrote past its result
+        if (!complete) buffer.clear();
+    }
+    std::vector<unsigned char> buffer;
+    uint32_t declared = 0;
+};
+
+// The record names of the archive in `bytes`, as the reader holds them.
+std::vector<std::string> listNames(const unsigned char* bytes, uint32_t size) {
+    std::vector<std::string> names;
+    oru::CZipMemorySource source;
+    source.attach(bytes, size);
+    oru::CZipReader reader;
+    try {
+        reader.open(source, oru::CZipReader::Mode::readOnly);
+    } catch (const oru::CZipException&) {
+        return names;
+    }
+    for (int i = 0; i < reader.entryCount(); ++i)
+        names.push_back(reader.entry(static_cast<uint16_t>(i)).name);
+    return names;
+}
+
+// The names inside nested archive `jar` of the archive in `bytes`, prefixed "jar!".
+void listNested(const unsigned char* bytes, uint32_t size, const std::string& jar,
+                std::vector<std::string>& out) {
+    oru::CZipMemorySource source;
+    source.attach(bytes, size);
+    oru::CZipReader reader;
+    try {
+        reader.open(source, oru::CZipReader::Mode::readOnly);
+    } catch (const oru::CZipException&) {
+        return;
+    }
+    for (int i = 0; i < reader.entryCount(); ++i) {
+        const oru::CZipEntry& entry = reader.entry(static_cast<uint16_t>(i));
+        uint32_t inner = entry.uncompressedSize;
+        if (entry.name != jar || inner == 0 || inner > kLargestListedJar ||
+            !reader.entrySizesPlausible(static_cast<uint16_t>(i)))
+            continue;
+        std::vector<unsigned char> buffer(inner);
+        if (!oru::extractEntry(reader, static_cast<uint16_t>(i), buffer.data(), inner)) continue;
+        for (const std::string& name : listNames(buffer.data(), inner)) out.push_back(jar + "!" + name);
+    }
+}
+
+int ignore(void*, const NarrowString&) { return 0; }
+
+void query(oru::EmbeddedArchive& store, const std::string& name) {
+    NarrowString q(name.data(), static_cast<int>(name.size()));
+    VectorSink first, second;
+    bool a = store.readEntry(first, q);
+    bool b = store.readEntry(second, q);
+    if (a != b || first.buffer != second.buffer) std::abort();  // reads must repeat exactly
+    NarrowString found;
+    store.locate(q, found, NarrowString(), nullptr, nullptr);
+    store.locate(q, found, NarrowString(), &ignore, nullptr);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > kLargestInput) return 0;
+    const uint32_t length = static_cast<uint32_t>(size);
+    std::unique_ptr<unsigned char[]> copy(new unsigned char[size + 1]);
+    if (size) std::memcpy(copy.get(), data, size);
+    oru::EmbeddedArchive store(2);
+    store.openBuffer(std::move(copy), length);
+
+    std::vector<std::string> names = listNames(data, length);
+    const size_t topLevel = names.size();
+    for (size_t i = 0; i < topLevel && i < 64; ++i) {
+        const std::string name = names[i];  // names grows below
+        if (name.size() >= 5) listNested(data, length, name, names);
+    }
+    names.push_back("!x");
+    names.push_back("a.jar!");
+    for (const std::string& name : names) query(store, name);
+    return 0;
+}

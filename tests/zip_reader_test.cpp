@@ -1,0 +1,225 @@
+// CZipReader: finding the end record, loading the central directory, rejecting damage.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "archive_test_support.h"
+#include "test_support.h"
+#include "zip_writer.h"
+
+namespace oru {
+namespace {
+
+using testing::MemoryArchive;
+using tools::patchU16;
+using tools::patchU32;
+using tools::ZipLayout;
+using tools::ZipMethod;
+using tools::ZipWriter;
+
+std::string threeEntries(ZipLayout* layout = nullptr, bool reverseCentral = false,
+                         const std::string& comment = std::string()) {
+    ZipWriter writer;
+    writer.add("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n");
+    writer.add("com/x/Y.class", "class bytes", ZipMethod::kStored);
+    writer.add("a.txt", "alpha");
+    return writer.finish(comment, layout, reverseCentral);
+}
+
+TEST(ZipReaderTest, BytesBeforeArchiveIsThePrefix) {
+    for (size_t prefix : {size_t(0), size_t(1), size_t(4096), size_t(100000)}) {
+        MemoryArchive archive(testing::noise(prefix, 7) + threeEntries());
+        ASSERT_EQ(archive.open(), 0) << prefix;
+        EXPECT_EQ(archive.reader.bytesBeforeArchive(), prefix);
+        EXPECT_EQ(archive.reader.entryCount(), 3);
+    }
+}
+
+TEST(ZipReaderTest, NamesUseBackslashesAndIndexesFollowTheData) {
+    ZipLayout layout;
+    MemoryArchive archive(threeEntries(&layout, /*reverseCentral=*/true));
+    ASSERT_EQ(archive.open(), 0);
+    ASSERT_EQ(archive.reader.entryCount(), 3);
+    // The central directory lists them backwards; indexes follow the local headers.
+    EXPECT_EQ(archive.reader.entry(0).name, "META-INF\\MANIFEST.MF");
+    EXPECT_EQ(archive.reader.entry(1).name, "com\\x\\Y.class");
+    EXPECT_EQ(archive.reader.entry(2).name, "a.txt");
+    EXPECT_EQ(archive.reader.entry(2).localHeaderOffset, layout.localOffsets[2]);
+}
+
+TEST(ZipReaderTest, LaterSignatureInTheCommentWins) {
+    // The comment holds a complete end record of an empty archive; being nearer the end,
+    // it is the one taken, and everything before it counts as prefix.
+    std::string fake;
+    tools::putU32(fake, 0x06054b50);
+    fake.append(18, '\0');
+    std::string archive = threeEntries(nullptr, false, "config\n" + fake);
+    MemoryArchive withFake(archive);
+    ASSERT_EQ(withFake.open(), 0);
+    EXPECT_EQ(withFake.reader.entryCount(), 0);
+    EXPECT_EQ(withFake.reader.bytesBeforeArchive(), archive.size() - 22);
+
+    MemoryArchive plain(threeEntries(nullptr, false, "mainclass=x.Y\n"));
+    ASSERT_EQ(plain.open(), 0);
+    EXPECT_EQ(plain.reader.comment(), "mainclass=x.Y\n");
+}
+
+TEST(ZipReaderTest, SearchCoversTheLargestCommentAndNoMore) {
+    struct Case {
+        size_t comment;
+        size_t trailing;  // bytes after the comment the end record declares
+        int code;
+    } cases[] = {
+        {65535, 0, 0},
+        {65534, 1, 0},
+        {65535, 1, CZipException::endRecordNotFound},
+        {0, 70000, CZipException::endRecordNotFound},
+        // Signatures across the seam of the first two 32,768-byte windows.
+        {32745, 0, 0}, {32746, 0, 0}, {32747, 0, 0}, {32748, 0, 0}, {32749, 0, 0},
+    };
+    for (const Case& c : cases) {
+        std::string archive = threeEntries(nullptr, false, std::string(c.comment, 'c'));
+        archive.append(c.trailing, 't');
+        MemoryArchive memory(archive);
+        EXPECT_EQ(memory.open(), c.code) << c.comment << "+" << c.trailing;
+        if (c.code == 0) {
+            EXPECT_EQ(memory.reader.entryCount(), 3);
+        }
+    }
+}
+
+TEST(ZipReaderTest, DamagedDirectoriesFailTheOpen) {
+    ZipLayout at;
+    const std::string good = threeEntries(&at);
+    using Patch = std::function<void(std::string&)>;
+    struct Case {
+        const char* what;
+        Patch patch;
+        int code;
+    } cases[] = {
+        {"empty source", [](std::string& a) { a.clear(); }, CZipException::endRecordNotFound},
+        {"no signature", [](std::string& a) { a = testing::noise(5000); },
+         CZipException::endRecordNotFound},
+        {"entries but size 0", [&](std::string& a) { patchU32(a, at.endRecordOffset + 12, 0); },
+         CZipException::badArchive},
+        {"size but no entries",
+         [&](std::string& a) {
+             patchU16(a, at.endRecordOffset + 8, 0);
+             patchU16(a, at.endRecordOffset + 10, 0);
+         },
+         CZipException::badArchive},
+        {"directory past the end record",
+         [&](std::string& a) { patchU32(a, at.endRecordOffset + 16, at.endRecordOffset); },
+         CZipException::badArchive},
+        {"directory offset wraps",
+         [&](std::string& a) { patchU32(a, at.endRecordOffset + 16, 0xFFFFFFF0u); },
+         CZipException::badArchive},
+        {"huge directory size",
+         [&](std::string& a) { patchU32(a, at.endRecordOffset + 12, 0xFFFFFFFFu); },
+         CZipException::badArchive},
+        {"count beyond the records",
+         [&](std::string& a) { patchU16(a, at.endRecordOffset + 10, 4); },
+         CZipException::badArchive},
+        {"absurd count", [&](std::string& a) { patchU16(a, at.endRecordOffset + 10, 0xFFFF); },
+         CZipException::badArchive},
+        {"second volume", [&](std::string& a) { patchU16(a, at.endRecordOffset + 4, 1); },
+         CZipException::badArchive},
+        {"directory on another disk",
+         [&](std::string& a) { patchU16(a, at.endRecordOffset + 6, 1); },
+         CZipException::badArchive},
+        {"entry on another disk",
+         [&](std::string& a) { patchU16(a, at.centralOffsets[1] + 34, 2); },
+         CZipException::badArchive},
+        {"wrong central signature",
+         [&](std::string& a) { patchU32(a, at.centralOffsets[1], 0x02014b51); },
+         CZipException::badArchive},
+        {"name past the directory",
+         [&](std::string& a) { patchU16(a, at.centralOffsets[2] + 28, 500); },
+         CZipException::badArchive},
+        {"extra past the directory",
+         [&](std::string& a) { patchU16(a, at.centralOffsets[2] + 30, 0xFFFF); },
+         CZipException::badArchive},
+        {"comment past the directory",
+         [&](std::string& a) { patchU16(a, at.centralOffsets[2] + 32, 40); },
+         CZipException::badArchive},
+        {"duplicate local offsets",
+         [&](std::string& a) { patchU32(a, at.centralOffsets[2] + 42, at.localOffsets[0]); },
+         CZipException::badArchive},
+        {"archive comment past the end",
+         [&](std::string& a) { patchU16(a, at.endRecordOffset + 20, 10); },
+         CZipException::badArchive},
+    };
+    for (const Case& c : cases) {
+        std::string archive = good;
+        c.patch(archive);
+        MemoryArchive memory(archive);
+        EXPECT_EQ(memory.open(), c.code) << c.what;
+    }
+}
+
+TEST(ZipReaderTest, OpeningTwiceKeepsTheFirstArchive) {
+    MemoryArchive first(threeEntries());
+    ASSERT_EQ(first.open(), 0);
+    ZipWriter other;
+    other.add("only.txt", "x");
+    std::string otherBytes = other.finish();
+    CZipMemorySource second;
+    second.attach(reinterpret_cast<const unsigned char*>(otherBytes.data()),
+                  static_cast<uint32_t>(otherBytes.size()));
+    first.reader.open(second, CZipReader::Mode::readOnly);
+    EXPECT_EQ(first.reader.entryCount(), 3);
+    EXPECT_EQ(first.reader.entry(2).name, "a.txt");
+}
+
+// Delivers one byte less than asked on the read numbered `failAt` (counting from 0).
+class ShortReadSource : public CZipMemorySource {
+public:
+    uint32_t read(void* buffer, uint32_t count) override {
+        uint32_t n = CZipMemorySource::read(buffer, count);
+        return reads++ == failAt && n > 0 ? n - 1 : n;
+    }
+    int reads = 0;
+    int failAt = -1;
+};
+
+TEST(ZipReaderTest, EveryShortReadDuringTheOpenFails) {
+    const std::string archive = std::string(50000, 'p') + threeEntries(nullptr, false, "comment");
+    ShortReadSource counting;
+    counting.attach(reinterpret_cast<const unsigned char*>(archive.data()),
+                    static_cast<uint32_t>(archive.size()));
+    {
+        CZipReader reader;
+        reader.open(counting, CZipReader::Mode::readOnly);
+    }
+    ASSERT_GE(counting.reads, 4);  // tail window(s), end record, comment, directory
+    for (int failAt = 0; failAt < counting.reads; ++failAt) {
+        ShortReadSource source;
+        source.attach(reinterpret_cast<const unsigned char*>(archive.data()),
+                      static_cast<uint32_t>(archive.size()));
+        source.failAt = failAt;
+        CZipReader reader;
+        try {
+            reader.open(source, CZipReader::Mode::readOnly);
+            ADD_FAILURE() << "short read " << failAt << " was accepted";
+        } catch (const CZipException& e) {
+            EXPECT_EQ(e.code(), CZipException::badArchive) << failAt;
+        }
+    }
+}
+
+TEST(ZipReaderTest, FileSourceReadsTheAppendedArchive) {
+    testing::ScratchDirectory scratch;
+    const std::string prefix = testing::noise(3000, 3);
+    std::string path = scratch.write("app.exe", prefix + threeEntries());
+    CZipReader reader;
+    reader.open(path.c_str(), CZipReader::Mode::readOnly, 0);
+    EXPECT_EQ(reader.bytesBeforeArchive(), prefix.size());
+    EXPECT_EQ(reader.entryCount(), 3);
+
+    CZipReader missing;
+    EXPECT_THROW(missing.open((scratch.path() + "absent.exe").c_str(), CZipReader::Mode::readOnly, 0),
+                 CZipException);
+}
+
+}  // namespace
+}  // namespace oru
