@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iostream>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,21 +32,44 @@ std::u16string utf8ToUtf16(const std::string& text) {
 
 using Table = std::map<int, std::u16string>;  // id -> text
 
+// "LANGUAGE primary, sub" with decimal or 0x numbers; false for any other line.
+bool parseLanguage(const std::string& line, int& language) {
+    std::istringstream in(line);
+    std::string keyword, primary, sub;
+    if (!(in >> keyword) || keyword != "LANGUAGE") return false;
+    std::getline(in, primary, ',');
+    in >> sub;
+    language = (std::stoi(sub, nullptr, 0) << 10) | std::stoi(primary, nullptr, 0);
+    return true;
+}
+
+// "id, \"text\"" (the text without escapes); false for any other line.
+bool parseEntry(const std::string& line, int& id, std::string& text) {
+    size_t comma = line.find(',');
+    size_t open = line.find('"');
+    size_t close = line.rfind('"');
+    if (comma == std::string::npos || open == std::string::npos || close <= open || comma > open)
+        return false;
+    std::string number = line.substr(0, comma);
+    if (number.find_first_not_of(" \t0123456789") != std::string::npos ||
+        number.find_first_of("0123456789") == std::string::npos)
+        return false;
+    id = std::stoi(number);
+    text = line.substr(open + 1, close - open - 1);
+    return true;
+}
+
 bool parse(std::istream& in, std::map<int, Table>& tables) {
-    std::regex language(R"(^\s*LANGUAGE\s+(0x[0-9A-Fa-f]+|\d+)\s*,\s*(0x[0-9A-Fa-f]+|\d+))");
-    std::regex entry(R"rx(^\s*(\d+)\s*,\s*"(.*)"\s*$)rx");
     int current = -1;
     std::string line;
-    std::smatch m;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (std::regex_search(line, m, language)) {
-            int primary = std::stoi(m[1], nullptr, 0);
-            int sub = std::stoi(m[2], nullptr, 0);
-            current = (sub << 10) | primary;
-        } else if (std::regex_match(line, m, entry)) {
+        int id;
+        std::string text;
+        if (parseLanguage(line, current)) continue;
+        if (parseEntry(line, id, text)) {
             if (current < 0) return false;
-            tables[current][std::stoi(m[1])] = utf8ToUtf16(m[2]);
+            tables[current][id] = utf8ToUtf16(text);
         }
     }
     return !tables.empty();

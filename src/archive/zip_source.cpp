@@ -36,7 +36,7 @@ int64_t CZipMemorySource::seek(int64_t offset, SeekOrigin origin) {
 
 bool CZipFileSource::open(const char* path) {
     close();
-    if (!file_.open(path)) return false;
+    if (!file_.open(path, platform::FileSharing::kReaders)) return false;
     if (!file_.size(length_)) {
         close();
         return false;

@@ -7,7 +7,13 @@
 
 namespace oru::platform {
 
-// An existing file opened for reading, others allowed to read and write it meanwhile.
+// Who else may use a file while it is open for reading.
+enum class FileSharing {
+    kReaders,             // others may read it (the executable's own archive)
+    kReadersAndWriters,   // others may read and write it (configuration files)
+};
+
+// An existing file opened for reading.
 class ReadOnlyFile {
 public:
     ReadOnlyFile() = default;
@@ -15,7 +21,7 @@ public:
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
     ~ReadOnlyFile() { close(); }
 
-    bool open(const char* path);
+    bool open(const char* path, FileSharing sharing = FileSharing::kReadersAndWriters);
     bool isOpen() const { return handle_ != nullptr; }
     void close();
     // Size in bytes; false when it cannot be read or does not fit 32 bits.

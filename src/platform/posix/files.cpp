@@ -32,7 +32,8 @@ int openRegularFile(const char* path) {
 
 }  // namespace
 
-bool ReadOnlyFile::open(const char* path) {
+// Linux has no share modes: every reader lets others read and write.
+bool ReadOnlyFile::open(const char* path, FileSharing) {
     close();
     int fd = openRegularFile(path);
     if (fd < 0) return false;

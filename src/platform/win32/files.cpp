@@ -9,9 +9,12 @@ namespace oru::platform {
 using win32::ScopedHandle;
 using win32::openSharedForReading;
 
-bool ReadOnlyFile::open(const char* path) {
+bool ReadOnlyFile::open(const char* path, FileSharing sharing) {
     close();
-    HANDLE file = openSharedForReading(path);
+    HANDLE file = sharing == FileSharing::kReaders
+                      ? CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                    nullptr)
+                      : openSharedForReading(path);
     if (file == INVALID_HANDLE_VALUE) return false;
     handle_ = file;
     return true;
