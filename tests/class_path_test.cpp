@@ -68,12 +68,12 @@ TEST_F(ClassPathTest, ConfiguredSegmentsAndEnvironment) {
         std::vector<std::string> elements;  // after the executable
     } cases[] = {
         {"", {}},
-        {listed("classpath lib/a.jar;;lib/b.jar;"),
+        {listed(native("classpath lib/a.jar;;lib/b.jar;")),
          {exeDir + native("lib/a.jar"), startDir + native("lib/b.jar")}},
         {listed("classpath ;c.jar\r\nclasspath d.jar"), {exeDir + "c.jar", exeDir + "d.jar"}},
         {"classpath " + absolute, {absolute}},
         {"classpath %ORU_TEST_SEVERAL%", {exeDir + listed("x.jar;y.jar")}},
-        {listed("classpath %ORU_TEST_FOLDER%/b.jar"), {startDir + native("lib/b.jar")}},
+        {native("classpath %ORU_TEST_FOLDER%/b.jar"), {startDir + native("lib/b.jar")}},
         {"classpath %ORU_TEST_UNDEFINED%", {exeDir + "%ORU_TEST_UNDEFINED%"}},
     };
     for (const Case& c : cases) {
@@ -118,7 +118,7 @@ TEST_F(ClassPathTest, LibraryDirectoryScan) {
     // Relative values resolve like every configured path; entries keep their order.
     dir.write(native("app/rel/r.jar"), "x");
     dir.write(native("start/only/s.jar"), "x");
-    EXPECT_EQ(build("libs only\r\nlibs rel/"),
+    EXPECT_EQ(build("libs only\r\nlibs " + native("rel/")),
               exe + listed(";") + startDir + native("only/s.jar") + listed(";") + exeDir + native("rel/r.jar"));
 }
 
