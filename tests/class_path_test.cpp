@@ -1,4 +1,6 @@
 // Class path assembly: configured segments, environment variables and "libs" scans.
+#include "jvm/class_path.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "jvm/class_path.h"
 #include "launcher/launcher_config.h"
 #include "platform/path_style.h"
 #include "test_support.h"
@@ -31,7 +32,8 @@ std::string listed(std::string text) {
 std::vector<std::string> split(const std::string& path) {
     std::vector<std::string> parts;
     size_t start = 0;
-    for (size_t end; (end = path.find(platform::pathStyle().listSeparator, start)) != std::string::npos;
+    for (size_t end;
+         (end = path.find(platform::pathStyle().listSeparator, start)) != std::string::npos;
          start = end + 1)
         parts.push_back(path.substr(start, end - start));
     parts.push_back(path.substr(start));
@@ -83,21 +85,25 @@ TEST_F(ClassPathTest, ConfiguredSegmentsAndEnvironment) {
         EXPECT_EQ(built.substr(0, exe.size()), exe) << c.configuration;
         // An element holding a separator comes from a variable, so compare the joined text.
         std::string joined = exe;
-        for (const std::string& element : c.elements) joined += platform::pathStyle().listSeparator + element;
+        for (const std::string& element : c.elements)
+            joined += platform::pathStyle().listSeparator + element;
         EXPECT_EQ(built, joined) << c.configuration;
     }
 
     EnvironmentGuard first("CLASSPATH", listed("/raw/one;rel").c_str());
-    EXPECT_EQ(build("classpath c.jar"), exe + listed(";") + exeDir + "c.jar" + listed(";/raw/one;rel"));
+    EXPECT_EQ(build("classpath c.jar"),
+              exe + listed(";") + exeDir + "c.jar" + listed(";/raw/one;rel"));
     EnvironmentGuard second("CLASS_PATH", "two");
     EXPECT_EQ(build(""), exe + listed(";/raw/one;rel;two"));
     EnvironmentGuard emptyFirst("CLASSPATH", "");
-    EXPECT_EQ(build(""), exe + listed(";two")) << "an empty variable would mean the current directory";
+    EXPECT_EQ(build(""), exe + listed(";two"))
+        << "an empty variable would mean the current directory";
 }
 
 TEST_F(ClassPathTest, LibraryDirectoryScan) {
-    for (const char* name : {"libs/A.JAR", "libs/b.zip", "libs/c.txt", "libs/e.jar.bak", "libs/f.Zip",
-                             "libs/jar", "libs/sub/d.jar", "libs/sub/deeper/z.jar", "libs/w/w.jar"})
+    for (const char* name :
+         {"libs/A.JAR", "libs/b.zip", "libs/c.txt", "libs/e.jar.bak", "libs/f.Zip", "libs/jar",
+          "libs/sub/d.jar", "libs/sub/deeper/z.jar", "libs/w/w.jar"})
         dir.write(native(name), "x");
     std::vector<std::string> parts = split(build("libs " + dir.path() + "libs"));
     ASSERT_EQ(parts.size(), 7u) << build("libs " + dir.path() + "libs");
@@ -118,16 +124,19 @@ TEST_F(ClassPathTest, LibraryDirectoryScan) {
     // Relative values resolve like every configured path; entries keep their order.
     dir.write(native("app/rel/r.jar"), "x");
     dir.write(native("start/only/s.jar"), "x");
-    EXPECT_EQ(build("libs only\r\nlibs " + native("rel/")),
-              exe + listed(";") + startDir + native("only/s.jar") + listed(";") + exeDir + native("rel/r.jar"));
+    EXPECT_EQ(build("libs only\r\nlibs " + native("rel/")), exe + listed(";") + startDir +
+                                                                native("only/s.jar") + listed(";") +
+                                                                exeDir + native("rel/r.jar"));
 }
 
 TEST_F(ClassPathTest, LinkCyclesAreScannedOnce) {
     dir.write(native("libs/a.jar"), "x");
     dir.write(native("other/o.jar"), "x");
     try {
-        std::filesystem::create_directory_symlink(dir.path() + "libs", dir.path() + native("libs/loop"));
-        std::filesystem::create_directory_symlink(dir.path() + "other", dir.path() + native("libs/other"));
+        std::filesystem::create_directory_symlink(dir.path() + "libs",
+                                                  dir.path() + native("libs/loop"));
+        std::filesystem::create_directory_symlink(dir.path() + "other",
+                                                  dir.path() + native("libs/other"));
     } catch (const std::filesystem::filesystem_error& error) {
         GTEST_SKIP() << "no directory links here: " << error.what();
     }
@@ -139,7 +148,8 @@ TEST_F(ClassPathTest, LinkCyclesAreScannedOnce) {
 }
 
 TEST(AppendClassPathValueTest, SplitsBeforeExpanding) {
-    recordDirectories(NarrowString(native("/apps/tool").c_str()), NarrowString(native("/start").c_str()));
+    recordDirectories(NarrowString(native("/apps/tool").c_str()),
+                      NarrowString(native("/start").c_str()));
     NarrowString path("head");
     appendClassPathValue(path, listed(";;").c_str());
     EXPECT_STREQ(path.c_str(), "head");

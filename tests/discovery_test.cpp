@@ -48,7 +48,8 @@ protected:
 
 TEST_F(DiscoveryTest, SearchOrderLetters) {
     std::string configured = plantLibrary(dir, std::string("conf/") + library());
-    std::string fromHome = plantLibrary(dir, native(onWindows() ? "home/bin/server/" : "home/lib/server/") + library());
+    std::string fromHome = plantLibrary(
+        dir, native(onWindows() ? "home/bin/server/" : "home/lib/server/") + library());
     EnvironmentGuard home("JAVA_HOME", (dir.path() + "home").c_str());
     std::string jvmdll = "jvmdll " + configured + "\r\n";
     struct Case {
@@ -56,14 +57,14 @@ TEST_F(DiscoveryTest, SearchOrderLetters) {
         bool withJvmdll;
         std::string expected;
     } cases[] = {
-        {nullptr, true, configured},   // default csie
+        {nullptr, true, configured},  // default csie
         {"", true, configured},
-        {"E", true, fromHome},         // upper case works
-        {"xq", true, configured},      // nothing usable: default
-        {"ex", true, fromHome},        // x skipped
-        {"s", true, ""},               // no system runtime here
-        {"ssec", true, fromHome},      // repeated letters are tried again
-        {"ce", false, fromHome},       // no jvmdll: c yields nothing
+        {"E", true, fromHome},     // upper case works
+        {"xq", true, configured},  // nothing usable: default
+        {"ex", true, fromHome},    // x skipped
+        {"s", true, ""},           // no system runtime here
+        {"ssec", true, fromHome},  // repeated letters are tried again
+        {"ce", false, fromHome},   // no jvmdll: c yields nothing
         {nullptr, false, fromHome},
         {"c", false, ""},
         {"i", true, ""},
@@ -88,8 +89,9 @@ TEST_F(DiscoveryTest, ConfiguredLibraryResolution) {
     EXPECT_EQ(find("jvmdll " + native("missing/") + library() + "\r\njre_order c"), "");
 
     EnvironmentGuard root("ORU_TEST_RUNTIME_ROOT", (dir.path() + "app").c_str());
-    EXPECT_EQ(find("jvmdll %ORU_TEST_RUNTIME_ROOT%" + std::string(1, testing::separator()) + relative),
-              underExe)
+    EXPECT_EQ(
+        find("jvmdll %ORU_TEST_RUNTIME_ROOT%" + std::string(1, testing::separator()) + relative),
+        underExe)
         << "an expanded absolute path is used as it stands";
     EXPECT_EQ(find("jvmdll %ORU_TEST_UNDEFINED%\r\njre_order c"), "");
 }
@@ -103,9 +105,9 @@ TEST_F(DiscoveryTest, RuntimeHomes) {
     const Layout layouts[] = {
         {"h/jvm.dll", "h/libjvm.so"},
         {"h/bin/jvm.dll", "h/lib/libjvm.so"},
-        {"h/bin/server/jvm.dll", "h/lib/server/libjvm.so"},               // JDK 9 and later
+        {"h/bin/server/jvm.dll", "h/lib/server/libjvm.so"},                // JDK 9 and later
         {"h/jre/bin/client/jvm.dll", "h/jre/lib/amd64/server/libjvm.so"},  // JDK 8
-        {"h/jre/bin/jvm.dll", "h/lib/amd64/server/libjvm.so"},              // JRE 8
+        {"h/jre/bin/jvm.dll", "h/lib/amd64/server/libjvm.so"},             // JRE 8
         {"x/jre/bin/server/jvm.dll", "x/jre/lib/amd64/server/libjvm.so"},  // from h = x/bin
     };
     for (const Layout& layout : layouts) {
@@ -117,12 +119,14 @@ TEST_F(DiscoveryTest, RuntimeHomes) {
             EnvironmentGuard guard("JAVA_HOME", value.c_str());
             std::string found = findRuntimeInHomes().c_str();
             // A path through "x/bin/.." names the same file as "x/".
-            EXPECT_TRUE(std::filesystem::equivalent(found, expected)) << value << " found " << found;
+            EXPECT_TRUE(std::filesystem::equivalent(found, expected))
+                << value << " found " << found;
         }
     }
 
     // The direct candidate comes before the subdirectories; JRE_HOME before JAVA_HOME.
-    std::string direct = plantLibrary(dir, native(onWindows() ? "a/bin/jvm.dll" : "a/lib/libjvm.so"));
+    std::string direct =
+        plantLibrary(dir, native(onWindows() ? "a/bin/jvm.dll" : "a/lib/libjvm.so"));
     plantLibrary(dir, native(onWindows() ? "a/bin/client/jvm.dll" : "a/lib/server/libjvm.so"));
     std::string second = plantLibrary(dir, std::string("b/") + library());
     dir.makeDirectory("empty/lib/server");
@@ -143,8 +147,12 @@ TEST_F(DiscoveryTest, SystemRuntime) {
     if (onWindows()) {
         std::string lib = plantLibrary(dir, "jre/bin/client/jvm.dll");
         const std::string key = "HKLM\\SOFTWARE\\JavaSoft\\Java Runtime Environment";
-        ASSERT_EQ(std::system(("reg add \"" + key + "\" /v CurrentVersion /d 1.8 /f >NUL").c_str()), 0);
-        ASSERT_EQ(std::system(("reg add \"" + key + "\\1.8\" /v RuntimeLib /d \"" + lib + "\" /f >NUL").c_str()), 0);
+        ASSERT_EQ(std::system(("reg add \"" + key + "\" /v CurrentVersion /d 1.8 /f >NUL").c_str()),
+                  0);
+        ASSERT_EQ(
+            std::system(
+                ("reg add \"" + key + "\\1.8\" /v RuntimeLib /d \"" + lib + "\" /f >NUL").c_str()),
+            0);
         EXPECT_EQ(find("jre_order s"), lib);
         EXPECT_EQ(find("jre_order i"), "") << "the IBM key is not there";
         std::string fromHome = plantLibrary(dir, "home/jvm.dll");
@@ -162,7 +170,8 @@ TEST_F(DiscoveryTest, SystemRuntime) {
     std::filesystem::create_symlink(java, dir.path() + "links/java-link");
     std::filesystem::create_symlink(dir.path() + "links/java-link", dir.path() + "links/bin/java");
     dir.write("notexec/java", "not executable");
-    EnvironmentGuard pathGuard("PATH", ("::" + dir.path() + "notexec:" + dir.path() + "links/bin").c_str());
+    EnvironmentGuard pathGuard("PATH",
+                               ("::" + dir.path() + "notexec:" + dir.path() + "links/bin").c_str());
     EXPECT_EQ(find("jre_order s"), lib) << "links are followed to the runtime's home";
     EXPECT_EQ(find("jre_order i"), "") << "Linux has no second registry source";
     std::filesystem::remove(lib);

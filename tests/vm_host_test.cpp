@@ -1,11 +1,12 @@
 // VmHost without a real runtime: load failures, the missing entry, a refused creation
 // (with what the runtime was handed), the search-path retry and release in every state.
+#include "jvm/vm_host.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
-#include "jvm/vm_host.h"
 #include "platform/environment.h"
 #include "platform/library.h"
 #include "platform/paths.h"
@@ -52,15 +53,16 @@ TEST(VmHostTest, LibraryThatCannotBeLoaded) {
     platform::environmentValue("PATH", after);
     // Windows retries with the library's parent directory on PATH; Linux leaves PATH alone.
     // Without any path there is no directory to add.
-    std::string expected = onWindows() ? "original;" + dir.path() + "..;" + dir.path() + ".."
-                                       : "original";
+    std::string expected =
+        onWindows() ? "original;" + dir.path() + "..;" + dir.path() + ".." : "original";
     EXPECT_EQ(std::string(after.c_str()), expected);
 }
 
 TEST(VmHostTest, LibraryWithoutCreationEntry) {
     VmHost host;
     addOptions(host);
-    EXPECT_EQ(host.createVm(NarrowString(standIn("stand_in_no_entry").c_str())), kRuntimeWithoutEntry);
+    EXPECT_EQ(host.createVm(NarrowString(standIn("stand_in_no_entry").c_str())),
+              kRuntimeWithoutEntry);
     EXPECT_TRUE(host.hasRuntimeLibrary()) << "loaded until released";
     EXPECT_EQ(host.options().count(), 4);
     host.releaseVm();
@@ -73,7 +75,8 @@ TEST(VmHostTest, RefusedCreationSeesTheOptionsInOrder) {
     // Held open here so that the record survives the host's unload.
     platform::LibraryHandle probe = platform::loadLibrary(library.c_str());
     ASSERT_NE(probe, nullptr);
-    auto lastCall = reinterpret_cast<StandInLastCall>(platform::librarySymbol(probe, "standInLastCall"));
+    auto lastCall =
+        reinterpret_cast<StandInLastCall>(platform::librarySymbol(probe, "standInLastCall"));
     ASSERT_NE(lastCall, nullptr);
     {
         VmHost host;
@@ -106,7 +109,8 @@ TEST(VmHostTest, CompanionOneDirectoryUp) {
     std::filesystem::copy_file(standIn("stand_in_dependent"), library);
     std::string companion = standIn("stand_in_companion");
     std::string name = companion.substr(companion.find_last_of(sep) + 1);
-    companion.insert(companion.size() - name.size(), std::string("stand_in") + sep + "companion" + sep);
+    companion.insert(companion.size() - name.size(),
+                     std::string("stand_in") + sep + "companion" + sep);
     std::filesystem::copy_file(companion, bin + name);
 
     EnvironmentGuard path("PATH", "original");

@@ -18,9 +18,10 @@ void installContextClassLoader(JNIEnv* env, jobject loader) {
     }
     jmethodID currentThread =
         env->GetStaticMethodID(threadClass.get(), "currentThread", "()Ljava/lang/Thread;");
-    jmethodID setLoader = currentThread ? env->GetMethodID(threadClass.get(), "setContextClassLoader",
-                                                           "(Ljava/lang/ClassLoader;)V")
-                                        : nullptr;
+    jmethodID setLoader = currentThread
+                              ? env->GetMethodID(threadClass.get(), "setContextClassLoader",
+                                                 "(Ljava/lang/ClassLoader;)V")
+                              : nullptr;
     if (!setLoader) {
         clearPendingException(env, true);
         return;
@@ -44,7 +45,8 @@ jclass loadMainClass(JNIEnv* env, const NarrowString& name) {
                                       : nullptr;
     LocalRef<jclass> classClass(env, loadClass ? env->GetObjectClass(loaderClass.get()) : nullptr);
     jmethodID newInstance =
-        classClass ? env->GetMethodID(classClass.get(), "newInstance", "()Ljava/lang/Object;") : nullptr;
+        classClass ? env->GetMethodID(classClass.get(), "newInstance", "()Ljava/lang/Object;")
+                   : nullptr;
     LocalRef<jobject> loader(
         env, newInstance ? env->CallObjectMethod(loaderClass.get(), newInstance) : nullptr);
     if (!loader) {

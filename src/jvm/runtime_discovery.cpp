@@ -64,7 +64,8 @@ NarrowString findRuntimeBelowHome(const NarrowString& home) {
     if (home.empty()) return home;
     NarrowString base = home;
     if (!endsWithSeparator(base)) base += platform::pathStyle().directorySeparator;
-    for (const char* const* relative = platform::runtimeLibraryDirectories(); *relative; ++relative) {
+    for (const char* const* relative = platform::runtimeLibraryDirectories(); *relative;
+         ++relative) {
         NarrowString found = findRuntimeInDirectory(base + *relative);
         if (!found.empty()) return found;
     }
@@ -86,7 +87,8 @@ NarrowString findRuntimeInRegistry(const char* keyPath) {
     if (!platform::readMachineValue(keyPath, "CurrentVersion", version)) return NarrowString();
     NarrowString versionKey = NarrowString(keyPath) + "\\" + version;
     NarrowString library;
-    if (!platform::readMachineValue(versionKey.c_str(), "RuntimeLib", library)) return NarrowString();
+    if (!platform::readMachineValue(versionKey.c_str(), "RuntimeLib", library))
+        return NarrowString();
     return platform::pathExists(library.c_str()) ? library : NarrowString();
 }
 
@@ -114,11 +116,20 @@ NarrowString LauncherConfig::findRuntimeLibrary() const {
     for (int i = 0; i < order.length(); ++i) {
         NarrowString found;
         switch (order.byteAt(i)) {
-            case 'c': found = findConfiguredRuntime(*this); break;
-            case 's': found = findSystemRuntime(); break;
-            case 'i': found = findRuntimeInRegistry(kIbmRuntimeKey); break;
-            case 'e': found = findRuntimeInHomes(); break;
-            default: break;
+            case 'c':
+                found = findConfiguredRuntime(*this);
+                break;
+            case 's':
+                found = findSystemRuntime();
+                break;
+            case 'i':
+                found = findRuntimeInRegistry(kIbmRuntimeKey);
+                break;
+            case 'e':
+                found = findRuntimeInHomes();
+                break;
+            default:
+                break;
         }
         if (!found.empty()) return found;
     }

@@ -39,8 +39,8 @@ LaunchResult VmHost::createVm(const NarrowString& libraryPath) {
             runtimeModule_ = platform::loadLibrary(libraryPath.c_str());
         if (!runtimeModule_) return kRuntimeNotLoadable;
     }
-    auto create = reinterpret_cast<CreateJavaVm>(
-        platform::librarySymbol(runtimeModule_, "JNI_CreateJavaVM"));
+    auto create =
+        reinterpret_cast<CreateJavaVm>(platform::librarySymbol(runtimeModule_, "JNI_CreateJavaVM"));
     if (!create) return kRuntimeWithoutEntry;
 
     std::vector<JavaVMOption> vmOptions(static_cast<size_t>(options_.count()));
@@ -76,16 +76,16 @@ bool VmHost::queryVmVersion(NarrowString& version) {
         clearPendingException(env, false);
         return false;
     }
-    jmethodID getProperty =
-        env->GetStaticMethodID(system.get(), "getProperty", "(Ljava/lang/String;)Ljava/lang/String;");
+    jmethodID getProperty = env->GetStaticMethodID(system.get(), "getProperty",
+                                                   "(Ljava/lang/String;)Ljava/lang/String;");
     if (!getProperty) {
         clearPendingException(env, false);
         return false;
     }
     LocalRef<jstring> key(env, env->NewStringUTF("java.vm.version"));
-    LocalRef<jstring> value(
-        env, key ? static_cast<jstring>(env->CallStaticObjectMethod(system.get(), getProperty, key.get()))
-                 : nullptr);
+    LocalRef<jstring> value(env, key ? static_cast<jstring>(env->CallStaticObjectMethod(
+                                           system.get(), getProperty, key.get()))
+                                     : nullptr);
     if (value) {
         const jchar* chars = env->GetStringChars(value.get(), nullptr);
         if (chars) {
@@ -111,8 +111,8 @@ void VmHost::registerHandlerPackage() {
     static const char16_t keyText[] = u"java.protocol.handler.pkgs";
     LocalRef<jstring> key(env, env->NewString(reinterpret_cast<const jchar*>(keyText),
                                               static_cast<jsize>(sizeof keyText / 2 - 1)));
-    jmethodID getProperty =
-        env->GetStaticMethodID(system.get(), "getProperty", "(Ljava/lang/String;)Ljava/lang/String;");
+    jmethodID getProperty = env->GetStaticMethodID(system.get(), "getProperty",
+                                                   "(Ljava/lang/String;)Ljava/lang/String;");
     jmethodID setProperty = env->GetStaticMethodID(
         system.get(), "setProperty", "(Ljava/lang/String;Ljava/lang/String;)Ljava/lang/String;");
     if (!key || !getProperty || !setProperty) {
@@ -121,18 +121,19 @@ void VmHost::registerHandlerPackage() {
     }
 
     WideString packages(u"com.vostrand");
-    LocalRef<jstring> old(
-        env, static_cast<jstring>(env->CallStaticObjectMethod(system.get(), getProperty, key.get())));
+    LocalRef<jstring> old(env, static_cast<jstring>(env->CallStaticObjectMethod(
+                                   system.get(), getProperty, key.get())));
     if (old && env->GetStringLength(old.get()) > 0) {
         const jchar* chars = env->GetStringChars(old.get(), nullptr);
         if (chars) {
             packages.append(u"|", 1);
-            packages.append(reinterpret_cast<const char16_t*>(chars), env->GetStringLength(old.get()));
+            packages.append(reinterpret_cast<const char16_t*>(chars),
+                            env->GetStringLength(old.get()));
             env->ReleaseStringChars(old.get(), chars);
         }
     }
-    LocalRef<jstring> value(env, env->NewString(reinterpret_cast<const jchar*>(packages.c_str()),
-                                                packages.length()));
+    LocalRef<jstring> value(
+        env, env->NewString(reinterpret_cast<const jchar*>(packages.c_str()), packages.length()));
     if (value) {
         LocalRef<jobject> previous(
             env, env->CallStaticObjectMethod(system.get(), setProperty, key.get(), value.get()));

@@ -40,8 +40,10 @@ TEST(DiscoveryLaunchTest, ConfiguredLibrary) {
         {"missing/libjvm.so", false},
     };
     for (const Case& c : cases) {
-        std::string exe = packApp(dir, "app/tool", reportWith({"jre_order c", "jvmdll " + c.jvmdll}));
-        RunResult run = runProgram(exe, {{}, cleanEnvironment({{"ORU_TEST_JDK", jdkHome()}}), start});
+        std::string exe =
+            packApp(dir, "app/tool", reportWith({"jre_order c", "jvmdll " + c.jvmdll}));
+        RunResult run =
+            runProgram(exe, {{}, cleanEnvironment({{"ORU_TEST_JDK", jdkHome()}}), start});
         EXPECT_EQ(ran(run), c.runs) << c.jvmdll << ": " << run.err;
         if (!c.runs) {
             EXPECT_EQ(run.err, kNotFound);
@@ -76,8 +78,9 @@ TEST(DiscoveryLaunchTest, EnvironmentAndSystemSources) {
     };
     for (const Case& c : cases) {
         RunResult run = runProgram(c.exe, {{}, cleanEnvironment(c.env)});
-        std::string label = c.exe + (c.env.empty() ? "" : " " + c.env.front().first + "=" +
-                                                              c.env.front().second.value_or(""));
+        std::string label = c.exe + (c.env.empty() ? ""
+                                                   : " " + c.env.front().first + "=" +
+                                                         c.env.front().second.value_or(""));
         EXPECT_EQ(ran(run), c.runs) << label << ": " << run.err;
         EXPECT_EQ(run.exitCode, 0) << label;
         if (!c.runs) {
@@ -111,7 +114,8 @@ TEST(DiscoveryLaunchTest, ClassPathSources) {
     dir.makeDirectory("libs/nested");
     fs::copy_file(testProgramsJar(), dir.path() + "libs/nested/PROGRAMS.JAR");
     fs::create_directory_symlink(dir.path() + "libs", dir.path() + "libs/nested/loop");
-    std::vector<std::string> base = {"jre_order c", "jvmdll " + jdkLibrary(), "mainclass probe.Report"};
+    std::vector<std::string> base = {"jre_order c", "jvmdll " + jdkLibrary(),
+                                     "mainclass probe.Report"};
     auto with = [&](std::vector<std::string> more) {
         more.insert(more.begin(), base.begin(), base.end());
         return more;
@@ -121,7 +125,8 @@ TEST(DiscoveryLaunchTest, ClassPathSources) {
         Environment env;
         std::string classPathTail;  // after the executable
     } cases[] = {
-        {with({"classpath ::%ORU_JARS%/oru_test_programs.jar:"}), {{"ORU_JARS", jarDir}},
+        {with({"classpath ::%ORU_JARS%/oru_test_programs.jar:"}),
+         {{"ORU_JARS", jarDir}},
          ":" + testProgramsJar()},
         {with({}), {{"CLASSPATH", testProgramsJar()}}, ":" + testProgramsJar()},
         {with({}), {{"CLASS_PATH", testProgramsJar()}}, ":" + testProgramsJar()},

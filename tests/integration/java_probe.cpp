@@ -8,16 +8,17 @@ namespace oru::testing {
 
 std::string testProgramsJar() { return ORU_TEST_PROGRAMS_JAR; }
 
-std::string jdkHome() {
-    return std::filesystem::weakly_canonical(ORU_TEST_JDK_HOME).string();
-}
+std::string jdkHome() { return std::filesystem::weakly_canonical(ORU_TEST_JDK_HOME).string(); }
 
 std::string jdkLibrary() { return jdkHome() + "/lib/server/libjvm.so"; }
 
 Environment cleanEnvironment(const Environment& extra) {
-    Environment env = {{"LANG", "C"},           {"LC_ALL", std::nullopt},
-                       {"JAVA_HOME", std::nullopt}, {"JRE_HOME", std::nullopt},
-                       {"CLASSPATH", std::nullopt}, {"CLASS_PATH", std::nullopt}};
+    Environment env = {{"LANG", "C"},
+                       {"LC_ALL", std::nullopt},
+                       {"JAVA_HOME", std::nullopt},
+                       {"JRE_HOME", std::nullopt},
+                       {"CLASSPATH", std::nullopt},
+                       {"CLASS_PATH", std::nullopt}};
     env.insert(env.end(), extra.begin(), extra.end());
     return env;
 }

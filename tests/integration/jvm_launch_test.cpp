@@ -19,7 +19,8 @@ TEST(JvmLaunchTest, MainReceivesTheArgumentsUnchanged) {
         {{}, {}},
         {{"one", "--two", "-Dthree=3"}, {"one", "--two", "-Dthree=3"}},
         {{"with blanks inside", "", "\"quoted\""}, {"with blanks inside", "", "\"quoted\""}},
-        {{"gr\xC3\xBC\xC3\x9F", "\xE4\xB8\xAD\xE6\x96\x87"}, {"gr\\u00FC\\u00DF", "\\u4E2D\\u6587"}},
+        {{"gr\xC3\xBC\xC3\x9F", "\xE4\xB8\xAD\xE6\x96\x87"},
+         {"gr\\u00FC\\u00DF", "\\u4E2D\\u6587"}},
     };
     for (const Case& c : cases) {
         RunResult run = runProgram(exe, {c.arguments, cleanEnvironment()});
@@ -51,8 +52,9 @@ TEST(JvmLaunchTest, OptionsReachTheMachineInTheirOrder) {
     // The machine lists the options it was given (the class path apart).
     // Every "option" entry comes before every "property" entry.
     std::vector<std::string> expected = {
-        "-Dprobe.order=option",  "-Xno-such-option",    "-Dprobe.order=option",
-        "-Dprobe.order=property", "-Doru.app.path=fake", "-Djava.protocol.handler.pkgs=a.b|c.d",
+        "-Dprobe.order=option",  "-Xno-such-option",
+        "-Dprobe.order=option",  "-Dprobe.order=property",
+        "-Doru.app.path=fake",   "-Djava.protocol.handler.pkgs=a.b|c.d",
         "-Doru.app.path=" + exe, "-Dapplication.home=" + dir.path()};
     EXPECT_EQ(reportedAll(run.out, "option"), expected);
 }
@@ -62,7 +64,7 @@ TEST(JvmLaunchTest, VersionRequirement) {
     struct Case {
         const char* minjre;  // null: no line
         bool runs;
-    } cases[] = {{nullptr, true}, {"", true}, {"1.6", true}, {"17.0", true},
+    } cases[] = {{nullptr, true},  {"", true},        {"1.6", true}, {"17.0", true},
                  {"999.0", false}, {"17.999", false}, {"junk", true}};
     for (const Case& c : cases) {
         std::vector<std::string> more;
@@ -99,7 +101,9 @@ TEST(JvmLaunchTest, MainClassOutcomes) {
         {"probe.InstanceMain", "", "NoSuchMethodError", noMain},
         {"probe.Thrower", "before\n", "IllegalStateException: thrown by main", ""},
         {"probe.LateThread", "main returned\nworker finished\n", "", ""},
-        {"probe.Gr\xC3\xB6\xC3\x9F" "e", "non-ASCII main class ran\n", "", ""},
+        {"probe.Gr\xC3\xB6\xC3\x9F"
+         "e",
+         "non-ASCII main class ran\n", "", ""},
     };
     for (const Case& c : cases) {
         std::string exe = packApp(dir, "app", probeConfiguration(c.mainClass));
@@ -107,8 +111,9 @@ TEST(JvmLaunchTest, MainClassOutcomes) {
         EXPECT_EQ(run.exitCode, 0) << c.mainClass;
         EXPECT_EQ(run.out, c.out) << c.mainClass;
         EXPECT_NE(run.err.find(c.errContains), std::string::npos) << c.mainClass << ": " << run.err;
-        bool endsRight = run.err.size() >= c.errEnds.size() &&
-                         run.err.compare(run.err.size() - c.errEnds.size(), c.errEnds.size(), c.errEnds) == 0;
+        bool endsRight =
+            run.err.size() >= c.errEnds.size() &&
+            run.err.compare(run.err.size() - c.errEnds.size(), c.errEnds.size(), c.errEnds) == 0;
         EXPECT_TRUE(endsRight) << c.mainClass << ": " << run.err;
         if (c.errEnds.empty()) {
             EXPECT_EQ(run.err.find("Error: "), std::string::npos) << run.err;
@@ -120,7 +125,8 @@ TEST(JvmLaunchTest, ConfigurationFileAndForcedDirectory) {
     ScratchDirectory dir;
     std::string start = dir.makeDirectory("start");
     std::string sub = dir.makeDirectory("app/sub");
-    std::string exe = packApp(dir, "app/tool", probeConfiguration("probe.Report", {"minjre 999.0"}));
+    std::string exe =
+        packApp(dir, "app/tool", probeConfiguration("probe.Report", {"minjre 999.0"}));
     RunOptions options({}, cleanEnvironment(), start);
 
     RunResult refused = runProgram(exe, options);
@@ -139,7 +145,8 @@ TEST(JvmLaunchTest, ConfigurationFileAndForcedDirectory) {
     EXPECT_EQ(reported(run.out, "user.dir"), start) << "a missing directory changes nothing";
     dir.write("app/tool.cfg", "minjre 1.0\r\nforcecwd ..\r\n");
     run = runProgram(exe, options);
-    EXPECT_EQ(reported(run.out, "user.dir"), std::filesystem::path(dir.path()).parent_path().string());
+    EXPECT_EQ(reported(run.out, "user.dir"),
+              std::filesystem::path(dir.path()).parent_path().string());
 }
 
 }  // namespace

@@ -34,8 +34,8 @@ bool readMachineValue(const char* keyPath, const char* valueName, NarrowString& 
         return false;
     char buffer[kPathCapacity];
     DWORD size = sizeof buffer;
-    if (RegQueryValueExA(key.get(), valueName, nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(key.get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
+                         &size) != ERROR_SUCCESS)
         return false;
     // Stored strings need not end with a NUL; the text ends at the first one or at
     // the data's end.
