@@ -1,5 +1,4 @@
 // Class path assembly: configured segments, environment variables and "libs" scans.
-#include "jvm/class_path.h"
 
 #include <gtest/gtest.h>
 
@@ -145,16 +144,6 @@ TEST_F(ClassPathTest, LinkCyclesAreScannedOnce) {
     std::vector<std::string> expected{exe, dir.path() + native("libs/a.jar"),
                                       dir.path() + native("libs/other/o.jar")};
     EXPECT_EQ(parts, expected);
-}
-
-TEST(AppendClassPathValueTest, SplitsBeforeExpanding) {
-    recordDirectories(NarrowString(native("/apps/tool").c_str()),
-                      NarrowString(native("/start").c_str()));
-    NarrowString path("head");
-    appendClassPathValue(path, listed(";;").c_str());
-    EXPECT_STREQ(path.c_str(), "head");
-    appendClassPathValue(path, nullptr);
-    EXPECT_STREQ(path.c_str(), "head");
 }
 
 }  // namespace
