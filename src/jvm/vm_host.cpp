@@ -1,18 +1,157 @@
-// VmHost: until a runtime can be loaded, every launch ends at the library step.
+// VmHost: loading the runtime library, creating, querying and releasing the virtual machine.
 #include "jvm/vm_host.h"
+
+#include <vector>
+
+#include "jvm/jni_support.h"
+#include "platform/library.h"
+#include "platform/path_style.h"
+#include "support/wide_string.h"
 
 namespace oru {
 
-VmHost::~VmHost() { releaseVm(); }
+namespace {
 
-LaunchResult VmHost::createVm(const NarrowString&) { return kRuntimeNotLoadable; }
+using CreateJavaVm = jint(JNICALL*)(JavaVM**, void**, void*);
 
-bool VmHost::queryVmVersion(NarrowString&) { return false; }
+// The parent of the library's directory: the path up to its last separator, then "..".
+NarrowString parentOfLibraryDirectory(const NarrowString& libraryPath) {
+    int cut = libraryPath.length();
+    while (cut > 0 && !platform::isDirectorySeparator(libraryPath.byteAt(cut - 1))) --cut;
+    return libraryPath.left(cut) + "..";
+}
 
-void VmHost::registerHandlerPackage() {}
+}  // namespace
 
-LaunchResult VmHost::runMain(const NarrowString&, int, char**) { return kMainClassNotFound; }
+VmHost::~VmHost() {
+    releaseVm();
+    options_.clear();
+}
 
-void VmHost::releaseVm() {}
+LaunchResult VmHost::createVm(const NarrowString& libraryPath) {
+    platform::suppressLoadErrorDialogs();
+    runtimeModule_ = platform::loadLibrary(libraryPath.c_str());
+    if (!runtimeModule_) {
+        // The runtime's own libraries may sit one level up (bin\ beside bin\client\).
+        // Without a path (nothing was discovered) there is no directory to add.
+        if (!libraryPath.empty() &&
+            platform::widenLibrarySearch(parentOfLibraryDirectory(libraryPath).c_str()))
+            runtimeModule_ = platform::loadLibrary(libraryPath.c_str());
+        if (!runtimeModule_) return kRuntimeNotLoadable;
+    }
+    auto create =
+        reinterpret_cast<CreateJavaVm>(platform::librarySymbol(runtimeModule_, "JNI_CreateJavaVM"));
+    if (!create) return kRuntimeWithoutEntry;
+
+    std::vector<JavaVMOption> vmOptions(static_cast<size_t>(options_.count()));
+    for (int i = 0; i < options_.count(); ++i) {
+        vmOptions[static_cast<size_t>(i)].optionString = const_cast<char*>(options_.at(i));
+        vmOptions[static_cast<size_t>(i)].extraInfo = nullptr;
+    }
+    JavaVMInitArgs initArgs;
+    initArgs.version = JNI_VERSION_1_2;
+    initArgs.nOptions = options_.count();
+    initArgs.options = vmOptions.empty() ? nullptr : vmOptions.data();
+    initArgs.ignoreUnrecognized = JNI_TRUE;
+
+    JavaVM* vm = nullptr;
+    JNIEnv* env = nullptr;
+    jint created = create(&vm, reinterpret_cast<void**>(&env), &initArgs);
+    options_.clear();
+    if (created != JNI_OK) {
+        vm_ = nullptr;
+        env_ = nullptr;
+        return kVmCreationFailed;
+    }
+    vm_ = vm;
+    env_ = env;
+    return kLaunchSucceeded;
+}
+
+bool VmHost::queryVmVersion(NarrowString& version) {
+    JNIEnv* env = env_;
+    if (!env) return false;
+    LocalRef<jclass> system(env, env->FindClass("java/lang/System"));
+    if (!system) {
+        clearPendingException(env, false);
+        return false;
+    }
+    jmethodID getProperty = env->GetStaticMethodID(system.get(), "getProperty",
+                                                   "(Ljava/lang/String;)Ljava/lang/String;");
+    if (!getProperty) {
+        clearPendingException(env, false);
+        return false;
+    }
+    LocalRef<jstring> key(env, env->NewStringUTF("java.vm.version"));
+    LocalRef<jstring> value(env, key ? static_cast<jstring>(env->CallStaticObjectMethod(
+                                           system.get(), getProperty, key.get()))
+                                     : nullptr);
+    if (value) {
+        const jchar* chars = env->GetStringChars(value.get(), nullptr);
+        if (chars) {
+            version.assignFromWide(reinterpret_cast<const char16_t*>(chars),
+                                   env->GetStringLength(value.get()));
+            env->ReleaseStringChars(value.get(), chars);
+        }
+    }
+    clearPendingException(env, false);
+    return true;
+}
+
+void VmHost::registerHandlerPackage() {
+    JNIEnv* env = env_;
+    if (!env) return;
+    // The calls below cannot fail on a running machine short of memory exhaustion;
+    // each result is still tested so that such a failure ends here instead of crashing.
+    LocalRef<jclass> system(env, env->FindClass("java/lang/System"));
+    if (!system) {
+        clearPendingException(env, true);
+        return;
+    }
+    static const char16_t keyText[] = u"java.protocol.handler.pkgs";
+    LocalRef<jstring> key(env, env->NewString(reinterpret_cast<const jchar*>(keyText),
+                                              static_cast<jsize>(sizeof keyText / 2 - 1)));
+    jmethodID getProperty = env->GetStaticMethodID(system.get(), "getProperty",
+                                                   "(Ljava/lang/String;)Ljava/lang/String;");
+    jmethodID setProperty = env->GetStaticMethodID(
+        system.get(), "setProperty", "(Ljava/lang/String;Ljava/lang/String;)Ljava/lang/String;");
+    if (!key || !getProperty || !setProperty) {
+        clearPendingException(env, true);
+        return;
+    }
+
+    WideString packages(u"com.vostrand");
+    LocalRef<jstring> old(env, static_cast<jstring>(env->CallStaticObjectMethod(
+                                   system.get(), getProperty, key.get())));
+    if (old && env->GetStringLength(old.get()) > 0) {
+        const jchar* chars = env->GetStringChars(old.get(), nullptr);
+        if (chars) {
+            packages.append(u"|", 1);
+            packages.append(reinterpret_cast<const char16_t*>(chars),
+                            env->GetStringLength(old.get()));
+            env->ReleaseStringChars(old.get(), chars);
+        }
+    }
+    LocalRef<jstring> value(
+        env, env->NewString(reinterpret_cast<const jchar*>(packages.c_str()), packages.length()));
+    if (value) {
+        LocalRef<jobject> previous(
+            env, env->CallStaticObjectMethod(system.get(), setProperty, key.get(), value.get()));
+    }
+    clearPendingException(env, true);
+}
+
+void VmHost::releaseVm() {
+    if (vm_) {
+        vm_->DetachCurrentThread();
+        vm_->DestroyJavaVM();
+        vm_ = nullptr;
+        env_ = nullptr;
+    }
+    if (runtimeModule_) {
+        platform::unloadLibrary(runtimeModule_);
+        runtimeModule_ = nullptr;
+    }
+}
 
 }  // namespace oru

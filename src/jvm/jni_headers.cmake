@@ -1,0 +1,25 @@
+# Where the JDK's jni.h comes from, and the machine-dependent header that goes with it.
+# The launcher never links against the runtime; it only needs the interface types.
+if(NOT ORU_JDK_INCLUDE_DIR)
+  set(_oru_jdk_include "")
+  if(Java_JAVAC_EXECUTABLE)
+    get_filename_component(_oru_javac "${Java_JAVAC_EXECUTABLE}" REALPATH)
+    get_filename_component(_oru_jdk_bin "${_oru_javac}" DIRECTORY)
+    get_filename_component(_oru_jdk_home "${_oru_jdk_bin}" DIRECTORY)
+    set(_oru_jdk_include "${_oru_jdk_home}/include")
+  endif()
+  if(NOT EXISTS "${_oru_jdk_include}/jni.h")
+    set(_oru_jdk_include /usr/lib/jvm/java-17-openjdk-amd64/include)
+  endif()
+  set(ORU_JDK_INCLUDE_DIR "${_oru_jdk_include}" CACHE PATH "The JDK's include directory (jni.h)")
+endif()
+if(NOT EXISTS "${ORU_JDK_INCLUDE_DIR}/jni.h")
+  message(FATAL_ERROR "jni.h not found in ${ORU_JDK_INCLUDE_DIR}; set ORU_JDK_INCLUDE_DIR")
+endif()
+
+if(WIN32)
+  # Our own jni_md.h for the Windows targets comes before the JDK's directory.
+  set(ORU_JNI_INCLUDE_DIRS ${CMAKE_CURRENT_LIST_DIR}/jni_win32 ${ORU_JDK_INCLUDE_DIR})
+else()
+  set(ORU_JNI_INCLUDE_DIRS ${ORU_JDK_INCLUDE_DIR} ${ORU_JDK_INCLUDE_DIR}/linux)
+endif()

@@ -1,0 +1,45 @@
+// Exception clearing and text conversion for the launcher's JNI call sequences.
+#include "jvm/jni_support.h"
+
+#include "support/wide_string.h"
+
+namespace oru {
+
+bool clearPendingException(JNIEnv* env, bool describe) {
+    jthrowable pending = env->ExceptionOccurred();
+    if (!pending) return false;
+    if (describe) env->ExceptionDescribe();
+    env->ExceptionClear();
+    env->DeleteLocalRef(pending);
+    return true;
+}
+
+jstring newJavaString(JNIEnv* env, const char* text) {
+    WideString wide;
+    wide.assignFromNarrow(text ? text : "", -1);
+    return env->NewString(reinterpret_cast<const jchar*>(wide.c_str()), wide.length());
+}
+
+NarrowString toModifiedUtf8(const char* text) {
+    WideString wide;
+    wide.assignFromNarrow(text ? text : "", -1);
+    NarrowString out;
+    const char16_t* units = wide.c_str();
+    for (int i = 0; i < wide.length(); ++i) {
+        unsigned unit = units[i];
+        // Java's own form: U+0000 takes two bytes and each surrogate is encoded alone.
+        if (unit >= 0x01 && unit <= 0x7F) {
+            out += static_cast<char>(unit);
+        } else if (unit <= 0x7FF) {
+            out += static_cast<char>(0xC0 | (unit >> 6));
+            out += static_cast<char>(0x80 | (unit & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (unit >> 12));
+            out += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (unit & 0x3F));
+        }
+    }
+    return out;
+}
+
+}  // namespace oru

@@ -1,0 +1,46 @@
+// Small helpers that keep JNI call sequences straight: exception clearing and local
+// references that delete themselves.
+#pragma once
+
+#include <jni.h>
+
+#include "support/narrow_string.h"
+
+namespace oru {
+
+// If an exception is pending, prints it (when `describe` is set) and clears it; returns
+// whether one was pending.
+bool clearPendingException(JNIEnv* env, bool describe);
+
+// Owns one JNI local reference and deletes it when it goes out of scope.
+template <typename T>
+class LocalRef {
+public:
+    LocalRef(JNIEnv* env, T ref) : env_(env), ref_(ref) {}
+    LocalRef(const LocalRef&) = delete;
+    LocalRef& operator=(const LocalRef&) = delete;
+    ~LocalRef() {
+        if (ref_) env_->DeleteLocalRef(ref_);
+    }
+    T get() const { return ref_; }
+    explicit operator bool() const { return ref_ != nullptr; }
+    // Hands the reference to the caller, who then deletes it.
+    T release() {
+        T ref = ref_;
+        ref_ = nullptr;
+        return ref;
+    }
+
+private:
+    JNIEnv* env_;
+    T ref_;
+};
+
+// A new Java string from ANSI code page text (converted to UTF-16); a local reference
+// owned by the caller, or null when the virtual machine cannot make it.
+jstring newJavaString(JNIEnv* env, const char* text);
+
+// The name in the modified UTF-8 that FindClass takes, made from ANSI code page text.
+NarrowString toModifiedUtf8(const char* text);
+
+}  // namespace oru

@@ -1,0 +1,122 @@
+// Main class invocation: the launcher's class loader first, the system class path next,
+// then the static main method with the command-line arguments.
+#include "jvm/jni_support.h"
+#include "jvm/vm_host.h"
+#include "support/wide_string.h"
+
+namespace oru {
+
+namespace {
+
+// Makes `loader` the current thread's context class loader; failures are printed and
+// do not stop the launch.
+void installContextClassLoader(JNIEnv* env, jobject loader) {
+    LocalRef<jclass> threadClass(env, env->FindClass("java/lang/Thread"));
+    if (!threadClass) {
+        clearPendingException(env, false);
+        return;
+    }
+    jmethodID currentThread =
+        env->GetStaticMethodID(threadClass.get(), "currentThread", "()Ljava/lang/Thread;");
+    jmethodID setLoader = currentThread
+                              ? env->GetMethodID(threadClass.get(), "setContextClassLoader",
+                                                 "(Ljava/lang/ClassLoader;)V")
+                              : nullptr;
+    if (!setLoader) {
+        clearPendingException(env, true);
+        return;
+    }
+    LocalRef<jobject> thread(env, env->CallStaticObjectMethod(threadClass.get(), currentThread));
+    if (!thread) {
+        clearPendingException(env, true);
+        return;
+    }
+    env->CallVoidMethod(thread.get(), setLoader, loader);
+    clearPendingException(env, true);
+}
+
+// The main class loaded through a new launcher class loader, which also becomes the
+// thread's context class loader; null (nothing printed) when any step fails. The
+// returned local reference belongs to the caller.
+jclass loadMainClass(JNIEnv* env, const NarrowString& name) {
+    LocalRef<jclass> loaderClass(env, env->FindClass("com/vostrand/oru/KestrunClassLoader"));
+    jmethodID loadClass = loaderClass ? env->GetMethodID(loaderClass.get(), "loadClass",
+                                                         "(Ljava/lang/String;)Ljava/lang/Class;")
+                                      : nullptr;
+    LocalRef<jclass> classClass(env, loadClass ? env->GetObjectClass(loaderClass.get()) : nullptr);
+    jmethodID newInstance =
+        classClass ? env->GetMethodID(classClass.get(), "newInstance", "()Ljava/lang/Object;")
+                   : nullptr;
+    LocalRef<jobject> loader(
+        env, newInstance ? env->CallObjectMethod(loaderClass.get(), newInstance) : nullptr);
+    if (!loader) {
+        clearPendingException(env, false);
+        return nullptr;
+    }
+    // The VM holds on to the loader as the context loader and as defining loader of
+    // what it loads; this local reference can go.
+    installContextClassLoader(env, loader.get());
+    LocalRef<jstring> javaName(env, newJavaString(env, name.c_str()));
+    jobject loaded =
+        javaName ? env->CallObjectMethod(loader.get(), loadClass, javaName.get()) : nullptr;
+    if (!loaded) clearPendingException(env, false);
+    return static_cast<jclass>(loaded);
+}
+
+// The main class found by FindClass on the system class path; null, with the
+// reason printed, when it is not there.
+jclass findMainClassDirect(JNIEnv* env, const NarrowString& name) {
+    NarrowString slashed = toModifiedUtf8(name.c_str());
+    for (int i = 0; i < slashed.length(); ++i)
+        if (slashed.byteAt(i) == '.') slashed.data()[i] = '/';
+    // FindClass with an empty name throws instead of failing quietly; either way the
+    // result is null and the exception is printed.
+    jclass found = env->FindClass(slashed.c_str());
+    if (!found) clearPendingException(env, true);
+    return found;
+}
+
+// A new String[] holding the arguments converted from the ANSI code page; a local
+// reference owned by the caller, null when the VM cannot allocate it.
+jobjectArray buildMainArguments(JNIEnv* env, int argc, char** argv) {
+    LocalRef<jclass> stringClass(env, env->FindClass("java/lang/String"));
+    if (!stringClass) return nullptr;
+    jobjectArray array = env->NewObjectArray(argc, stringClass.get(), nullptr);
+    if (!array) return nullptr;
+    for (int i = 0; i < argc; ++i) {
+        LocalRef<jstring> text(env, newJavaString(env, argv[i] ? argv[i] : ""));
+        if (!text) break;
+        env->SetObjectArrayElement(array, i, text.get());
+    }
+    return array;
+}
+
+}  // namespace
+
+LaunchResult VmHost::runMain(const NarrowString& mainClass, int argc, char** argv) {
+    JNIEnv* env = env_;
+    if (!env) return kMainClassNotFound;
+    jclass loaded = loadMainClass(env, mainClass);
+    if (!loaded) loaded = findMainClassDirect(env, mainClass);
+    LocalRef<jclass> found(env, loaded);
+    if (!found) {
+        clearPendingException(env, true);
+        return kMainClassNotFound;
+    }
+    jmethodID main = env->GetStaticMethodID(found.get(), "main", "([Ljava/lang/String;)V");
+    if (!main) {
+        clearPendingException(env, true);
+        return kMainMethodMissing;
+    }
+    LocalRef<jobjectArray> arguments(env, buildMainArguments(env, argc, argv));
+    if (!arguments) {
+        // Out of memory before main could run: print why; nothing of the application ran.
+        clearPendingException(env, true);
+        return kLaunchSucceeded;
+    }
+    env->CallStaticVoidMethod(found.get(), main, arguments.get());
+    clearPendingException(env, true);
+    return kLaunchSucceeded;
+}
+
+}  // namespace oru

@@ -1,0 +1,38 @@
+// Libraries on Windows: LoadLibraryA, GetProcAddress, FreeLibrary and the error mode.
+// Only Windows code belongs in this file.
+#include "platform/library.h"
+
+#include "platform/environment.h"
+#include "platform/win32/windows_api.h"
+
+namespace oru::platform {
+
+LibraryHandle loadLibrary(const char* path) {
+    if (!path || !*path) return nullptr;
+    return LoadLibraryA(path);
+}
+
+void* librarySymbol(LibraryHandle library, const char* name) {
+    if (!library) return nullptr;
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+void unloadLibrary(LibraryHandle library) {
+    if (library) FreeLibrary(static_cast<HMODULE>(library));
+}
+
+void suppressLoadErrorDialogs() {
+    SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+}
+
+// LoadLibrary reads PATH from the process environment at each search, so the new
+// element takes effect for the next load and for the libraries that load in turn.
+bool widenLibrarySearch(const char* directory) {
+    NarrowString path;
+    environmentValue("PATH", path);
+    path += ";";
+    path += directory;
+    return SetEnvironmentVariableA("PATH", path.c_str()) != 0;
+}
+
+}  // namespace oru::platform

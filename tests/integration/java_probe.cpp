@@ -1,0 +1,56 @@
+// Launching the Java test programs with the real runtime, and reading what they report.
+#include "java_probe.h"
+
+#include <filesystem>
+#include <sstream>
+
+namespace oru::testing {
+
+std::string testProgramsJar() { return ORU_TEST_PROGRAMS_JAR; }
+
+std::string jdkHome() { return std::filesystem::weakly_canonical(ORU_TEST_JDK_HOME).string(); }
+
+std::string jdkLibrary() { return jdkHome() + "/lib/server/libjvm.so"; }
+
+Environment cleanEnvironment(const Environment& extra) {
+    Environment env = {{"LANG", "C"},
+                       {"LC_ALL", std::nullopt},
+                       {"JAVA_HOME", std::nullopt},
+                       {"JRE_HOME", std::nullopt},
+                       {"CLASSPATH", std::nullopt},
+                       {"CLASS_PATH", std::nullopt}};
+    env.insert(env.end(), extra.begin(), extra.end());
+    return env;
+}
+
+std::string packApp(const ScratchDirectory& dir, const std::string& name,
+                    const std::vector<std::string>& configuration) {
+    tools::ZipWriter archive;
+    archive.add("readme.txt", "the application lives on the disk class path");
+    std::string exe = dir.path() + name;
+    packLauncher(exe, archive, configuration);
+    return exe;
+}
+
+std::vector<std::string> probeConfiguration(const std::string& mainClass,
+                                            const std::vector<std::string>& more) {
+    std::vector<std::string> lines = {"jvmdll " + jdkLibrary(), "jre_order c",
+                                      "classpath " + testProgramsJar(), "mainclass " + mainClass};
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
+}
+
+std::vector<std::string> reportedAll(const std::string& output, const std::string& name) {
+    std::vector<std::string> values;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind(name + "=", 0) == 0) values.push_back(line.substr(name.size() + 1));
+    return values;
+}
+
+std::string reported(const std::string& output, const std::string& name) {
+    std::vector<std::string> values = reportedAll(output, name);
+    return values.empty() ? "<absent>" : values.front();
+}
+
+}  // namespace oru::testing
