@@ -12,7 +12,7 @@ export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
 status=0
 run() { echo "== $*"; "$@" || status=1; }
 run ctest --test-dir build/linux --output-on-failure
-ASAN_OPTIONS=handle_segv=0:detect_leaks=1 run ctest --test-dir build/asan --output-on-failure -E integration
+run ctest --test-dir build/asan --output-on-failure
 run ctest --test-dir build/win64 --output-on-failure
 run ctest --test-dir build/win32 --output-on-failure
 if [ -x scripts/fuzz.sh ]; then run scripts/fuzz.sh "${ORU_FUZZ_SECONDS:-60}"; fi

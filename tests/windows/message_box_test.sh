@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Runs the Windows launcher under wine on a headless display: it must show exactly one
-# message box, "Java Runtime Environment not found." captioned "Error", and exit with 0
-# once the box is dismissed.
-# usage: message_box_test.sh LAUNCHER.EXE
+# message box with the expected text, captioned "Error", and exit with 0 once the box is
+# dismissed. Configuration lines, if any, go into a .cfg file beside a copy of the launcher.
+# usage: message_box_test.sh LAUNCHER.EXE "EXPECTED TEXT" [CONFIGURATION LINE]...
 set -u
-exe=$1
+source_exe=$1 expected=$2
+shift 2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+exe="$work/tool.exe"
+cp "$source_exe" "$exe"
+[ $# -gt 0 ] && printf '%s\r\n' "$@" >"$work/tool.cfg"
 
 cat >"$work/run.sh" <<'INNER'
 exe=$1 work=$2
@@ -30,5 +34,5 @@ fail() { echo "FAIL: $*"; cat "$work/err"; exit 1; }
 [ "$(cat "$work/rc")" = 0 ] || fail "exit code $(cat "$work/rc")"
 boxes=$(grep -c 'MSGBOX_OnInit' "$work/err")
 [ "$boxes" = 1 ] || fail "$boxes message boxes"
-grep -q 'MSGBOX_OnInit L"Java Runtime Environment not found."' "$work/err" || fail "wrong text"
-echo "ok: one message box, exit code 0"
+grep -qF "MSGBOX_OnInit L\"$expected\"" "$work/err" || fail "the text is not \"$expected\""
+echo "ok: one message box \"$expected\", exit code 0"
