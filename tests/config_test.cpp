@@ -16,14 +16,16 @@ using testing::EnvironmentGuard;
 using testing::ScratchDirectory;
 
 LauncherConfig commentOnly(const std::string& comment) {
-    return LauncherConfig("tool", NarrowString(""), NarrowString(comment.data(), int(comment.size())));
+    return LauncherConfig("tool", NarrowString(""),
+                          NarrowString(comment.data(), int(comment.size())));
 }
 
 std::vector<std::string> allValues(const LauncherConfig& config, const char* key,
                                    bool inComment = false) {
     std::vector<std::string> values;
     config.forEachValue(
-        key, [](void* context, const char* value) {
+        key,
+        [](void* context, const char* value) {
             static_cast<std::vector<std::string>*>(context)->push_back(value);
         },
         &values, inComment);
@@ -76,7 +78,8 @@ TEST(ConfigScanTest, FilePartComesFirstAndCommentOnlyLookupsSkipIt) {
     EXPECT_STREQ(config.lookupValue("mainclass", true).c_str(), "app.Main");
     EXPECT_EQ(allValues(config, "option"), (std::vector<std::string>{"f", "c"}));
     EXPECT_EQ(allValues(config, "option", true), (std::vector<std::string>{"c"}));
-    EXPECT_EQ(config.commentStart(), int(std::string("minjre 1.7\r\nmainclass file.Main\r\noption f").size()) + 2);
+    EXPECT_EQ(config.commentStart(),
+              int(std::string("minjre 1.7\r\nmainclass file.Main\r\noption f").size()) + 2);
 }
 
 TEST(ConfigScanTest, FileWithoutFinalBreakStaysApartFromComment) {
@@ -134,7 +137,8 @@ TEST(ArchiveCommentTest, SearchLimits) {
     } cases[] = {{0, true}, {2, true}, {2048, true}, {2049, false}};
     for (const Case& c : cases) {
         std::string comment(c.commentSize, 'c');
-        std::string path = dir.write("exe" + std::to_string(c.commentSize), "prefix" + zipTail(comment));
+        std::string path =
+            dir.write("exe" + std::to_string(c.commentSize), "prefix" + zipTail(comment));
         NarrowString got = readArchiveComment(path.c_str());
         EXPECT_EQ(got.length(), c.found ? int(c.commentSize) : 0) << c.commentSize;
     }
@@ -157,6 +161,22 @@ TEST(ConfigFileTest, CfgHidesConfig) {
         << "an empty .cfg still hides .config";
     dir.write("tool.cfg", "minjre 1.7");
     EXPECT_STREQ(readConfigurationFile(NarrowString(exe.c_str())).c_str(), "minjre 1.7");
+}
+
+TEST(ConfigFileTest, ExecutableWithoutExtensionFallsBackToConfig) {
+    ScratchDirectory dir;
+    NarrowString exe((dir.path() + "tool").c_str());
+    if (testing::separator() == '\\') GTEST_SKIP() << "Windows executables have extensions";
+    dir.write("tool.config", "minjre 1.8");
+    EXPECT_STREQ(readConfigurationFile(exe).c_str(), "minjre 1.8");
+}
+
+TEST(ConfigFileTest, UnknownCurrentDirectoryLeavesStartupDirectoryEmpty) {
+    recordDirectories(NarrowString("/apps/tool"), NarrowString(""));
+    EXPECT_STREQ(startupDirectory().c_str(), "");
+    recordDirectories(NarrowString("/apps/tool"), NarrowString("/start"));
+    EXPECT_STREQ(startupDirectory().c_str(),
+                 (std::string("/start") + testing::separator()).c_str());
 }
 
 TEST(ConfigFileTest, ConfigurationFileNames) {

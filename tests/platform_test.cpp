@@ -18,6 +18,7 @@ using testing::ScratchDirectory;
 TEST(PlatformTest, PathExistsWithWildcards) {
     ScratchDirectory dir;
     dir.write("lib/server/jvm.bin", "x");
+    dir.write("my [x]/a.jar", "x");
     struct Case {
         std::string path;
         bool exists;
@@ -28,6 +29,9 @@ TEST(PlatformTest, PathExistsWithWildcards) {
         {"lib/server/*.bin", true},
         {"lib/client/jvm.bin", false},
         {"nothing*", false},
+        {"my [x]/a.jar", true},  // brackets are ordinary characters
+        {"my [x]/?.jar", true},
+        {"my x/a.jar", false},
     };
     for (Case& c : cases) {
         std::replace(c.path.begin(), c.path.end(), '/', testing::separator());

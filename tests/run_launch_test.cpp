@@ -88,6 +88,8 @@ TEST(RunLaunchTest, ResolveAgainstDirectory) {
         {"C:\\apps\\bin\\", "\\work", "C:\\work"},
         {"C:\\apps\\bin\\", "/work", "C:\\work"},
         {"C:\\apps\\bin\\", "D:\\x", "D:\\x"},
+        {"C:\\apps\\bin\\", "D:\\x\\..\\y", "D:\\y"},
+        {"C:\\apps\\bin\\", "D:x", "D:\\x"},  // drive-relative: completed by the platform
         {"C:\\apps\\bin", "sub\\.\\dir", "C:\\apps\\bin\\sub\\dir"},
     };
     const std::vector<Case> posixCases = {
@@ -103,9 +105,10 @@ TEST(RunLaunchTest, ResolveAgainstDirectory) {
         ASSERT_GT(length, 0) << c.path;
         EXPECT_STREQ(buffer, c.want) << c.base << " + " << c.path;
     }
-    std::string tooLong(400, 'a');
+    std::string tooLong(platform::kPathCapacity + 100, 'a');
     char small[platform::kPathCapacity];
-    int length = resolveAgainstDirectory(windows ? "C:\\" : "/", tooLong.c_str(), small, sizeof small);
+    int length =
+        resolveAgainstDirectory(windows ? "C:\\" : "/", tooLong.c_str(), small, sizeof small);
     EXPECT_TRUE(length == 0 || length >= platform::kPathCapacity)
         << "a result that does not fit is never reported as written";
 }
@@ -129,7 +132,7 @@ TEST(RunLaunchTest, ForcedWorkingDirectory) {
     EXPECT_STREQ(now.c_str(), (dir.path() + "work").c_str())
         << "a missing directory changes nothing";
 
-    applyForcedWorkingDirectory(std::string(300, 'x').c_str());
+    applyForcedWorkingDirectory(std::string(platform::kPathCapacity + 40, 'x').c_str());
     platform::currentDirectory(now);
     EXPECT_STREQ(now.c_str(), (dir.path() + "work").c_str()) << "a path too long changes nothing";
     platform::changeDirectory(before.c_str());

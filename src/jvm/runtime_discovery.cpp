@@ -106,8 +106,10 @@ NarrowString resolveRelativePath(const NarrowString& path) {
     if (platform::isAbsolutePath(path.c_str())) return path;
     NarrowString underExecutable = executableDirectory() + path;
     if (platform::pathExists(underExecutable.c_str())) return underExecutable;
-    NarrowString underStartup = startupDirectory() + path;
-    if (platform::pathExists(underStartup.c_str())) return underStartup;
+    if (!startupDirectory().empty()) {
+        NarrowString underStartup = startupDirectory() + path;
+        if (platform::pathExists(underStartup.c_str())) return underStartup;
+    }
     return underExecutable;
 }
 

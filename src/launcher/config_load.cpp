@@ -39,9 +39,10 @@ NarrowString executableDirectory() { return executableDirectoryStore(); }
 NarrowString startupDirectory() { return startupDirectoryStore(); }
 
 void recordDirectories(const NarrowString& executablePath, const NarrowString& currentDirectory) {
+    // An unknown current directory stays empty rather than turning into the root.
     NarrowString startup = currentDirectory;
-    char last = startup.byteAt(startup.length() - 1);
-    if (last != platform::pathStyle().directorySeparator) startup += platform::pathStyle().directorySeparator;
+    char separator = platform::pathStyle().directorySeparator;
+    if (!startup.empty() && startup.byteAt(startup.length() - 1) != separator) startup += separator;
     startupDirectoryStore() = startup;
 
     int cut = executablePath.length();

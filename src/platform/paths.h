@@ -1,12 +1,10 @@
 // The process's own executable, its current directory and full-path resolution.
 #pragma once
 
+#include "platform_limits.h"  // kPathCapacity of the backend in use
 #include "support/narrow_string.h"
 
 namespace oru::platform {
-
-// Capacity of the path buffers of the launcher's platform calls, terminator included.
-constexpr int kPathCapacity = 260;
 
 // Full path of the running executable; false (and an empty string) when the platform
 // cannot tell or the path does not fit kPathCapacity.

@@ -65,5 +65,21 @@ TEST(LauncherMessagesTest, ArgumentsAndDamagedArchivesStillEndCleanly) {
     }
 }
 
+TEST(LauncherMessagesTest, DeepAndBracketedDirectoriesStillFindTheConfiguration) {
+    ScratchDirectory dir;
+    std::string deep = "deep [x] \\ dir/" + std::string(150, 'd') + "/" + std::string(150, 'e');
+    dir.makeDirectory(deep);
+    std::string exe = dir.path() + deep + "/tool";
+    tools::ZipWriter archive;
+    archive.add("app/Main.class", "not really a class");
+    // Only the .cfg file limits the search to the configured library; read or not, the
+    // comment's main class does not exist, so a found runtime would report message 7.
+    packLauncher(exe, archive, {"mainclass app.Main"});
+    dir.write(deep + "/tool.cfg", "jre_order c\r\n");
+    RunResult run = runProgram(exe, {{}, {{"LANG", "C"}}});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "Error: Java Runtime Environment not found.\n");
+}
+
 }  // namespace
 }  // namespace oru::testing

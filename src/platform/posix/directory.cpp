@@ -8,11 +8,29 @@
 
 namespace oru::platform {
 
+namespace {
+
+// Only "*" and "?" are wildcards, as in a Windows directory search: a "[" is made to
+// match itself, and GLOB_NOESCAPE keeps "\\" an ordinary character.
+NarrowString onlyStarAndQuestionMark(const char* pattern) {
+    NarrowString escaped;
+    for (const char* p = pattern; *p; ++p) {
+        if (*p == '[')
+            escaped += "[[]";
+        else
+            escaped += *p;
+    }
+    return escaped;
+}
+
+}  // namespace
+
 bool pathExists(const char* pattern) {
     if (!pattern || !*pattern) return false;
     glob_t found{};
     // Without wildcards glob still checks that the name exists.
-    int rc = glob(pattern, GLOB_NOSORT, nullptr, &found);
+    int rc = glob(onlyStarAndQuestionMark(pattern).c_str(), GLOB_NOSORT | GLOB_NOESCAPE, nullptr,
+                  &found);
     bool exists = rc == 0 && found.gl_pathc > 0;
     globfree(&found);
     return exists;
