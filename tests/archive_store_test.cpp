@@ -1,6 +1,7 @@
 // EmbeddedArchive: search order, the "!" restriction, nesting depth, damage, threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -81,6 +82,38 @@ TEST(ArchiveStoreTest, SearchOrderAndNames) {
                             nullptr, nullptr), 1);
     EXPECT_EQ(found, "libs\\b.jar!com/x/Y.class");
     EXPECT_EQ(readText(*store, found.c_str()), "from b");
+}
+
+// The reader stores "\" (0x5C) where a query says "/" (0x2F); digits, capitals and
+// ":;<=>?@[" lie between the two, so they must sort against both spellings alike.
+TEST(ArchiveStoreTest, SlashSpellingKeepsTheSearchOrdered) {
+    for (char c : std::string("09AZ:;<=>?@[$_a")) {
+        const std::string names[] = {"pkg/Ab.class", std::string("pkg") + c + "Ab.class",
+                                     std::string("pkg") + c + "$1.class", "pkg/A$1.class"};
+        ZipWriter writer;
+        for (const std::string& name : names) writer.add(name, name, ZipMethod::kStored);
+        auto store = openStore(writer.finish());
+        for (std::string name : names) {
+            EXPECT_EQ(readText(*store, name.c_str()), name) << c;
+            std::replace(name.begin(), name.end(), '/', '\\');
+            EXPECT_NE(readText(*store, name.c_str()), "<null>") << c << " " << name;
+        }
+    }
+    // Two generations of one library side by side: "lang/" against "lang3".
+    const char* classes[] = {"StringUtils", "ArrayUtils", "ObjectUtils", "Validate", "CharSet",
+                             "CharRange", "BooleanUtils", "text/StrBuilder", "text/StrTokenizer",
+                             "builder/ToStringBuilder", "builder/EqualsBuilder",
+                             "math/NumberUtils", "time/DateUtils", "exception/ExceptionUtils"};
+    std::vector<std::string> names;
+    for (const char* package : {"lang", "lang3"})
+        for (const char* cls : classes)
+            for (const char* inner : {"", "$1", "$2", "$Inner"})
+                names.push_back(std::string("org/apache/commons/") + package + "/" + cls + inner +
+                                ".class");
+    ZipWriter library;
+    for (const std::string& name : names) library.add(name, name);
+    auto store = openStore(library.finish());
+    for (const std::string& name : names) EXPECT_EQ(readText(*store, name.c_str()), name);
 }
 
 int collect(void* context, const NarrowString& found) {
