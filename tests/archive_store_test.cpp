@@ -182,22 +182,38 @@ TEST(ArchiveStoreTest, DamagedEntriesAreMissingAndContained) {
     inner.add("good1.txt", "first neighbour", ZipMethod::kStored);
     inner.add("bad.txt", "this one gets damaged", ZipMethod::kStored);
     inner.add("good2.txt", "second neighbour");
+    inner.add("twin.txt", "nested twin");
     std::string jar = inner.finish(std::string(), &at);
     jar[at.dataOffsets[1]] ^= 1;  // checksum failure on close
     ZipWriter outer;
-    outer.add("bad.txt", "top copy survives only in the fallback");
+    outer.add("twin.txt", "damaged top copy", ZipMethod::kStored);
     outer.add("lib.jar", jar, ZipMethod::kStored);
     outer.add("x/bad.txt", "encrypted");
+    outer.add("later.jar", jarWith({{"bad.txt", "intact later copy"}}));
     std::string bytes = outer.finish(std::string(), &at);
+    bytes[at.dataOffsets[0]] ^= 1;
     tools::patchU16(bytes, at.localOffsets[2] + 6, 1);  // local encryption bit
     auto store = openStore(bytes);
-    EXPECT_EQ(readText(*store, "lib.jar!bad.txt"), "<null>");
-    EXPECT_EQ(readText(*store, "good1.txt"), "first neighbour");
-    EXPECT_EQ(readText(*store, "good2.txt"), "second neighbour");
-    EXPECT_EQ(readText(*store, "x/bad.txt"), "<null>");
-    // The reader was left usable after each failure.
-    EXPECT_EQ(readText(*store, "lib.jar!good1.txt"), "first neighbour");
-    EXPECT_EQ(readText(*store, "bad.txt"), "top copy survives only in the fallback");
+    struct Case {
+        const char* query;
+        const char* content;
+    } cases[] = {
+        {"lib.jar!bad.txt", "<null>"},
+        {"good1.txt", "first neighbour"},
+        {"good2.txt", "second neighbour"},
+        {"x/bad.txt", "<null>"},
+        // The first match decides, as it does for locate: no fallback to a later copy.
+        {"twin.txt", "<null>"},
+        {"bad.txt", "<null>"},
+        {"lib.jar!twin.txt", "nested twin"},
+        {"later.jar!bad.txt", "intact later copy"},
+        // The reader was left usable after each failure.
+        {"lib.jar!good1.txt", "first neighbour"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(readText(*store, c.query), c.content) << c.query;
+    NarrowString found;
+    EXPECT_EQ(store->locate(NarrowString("bad.txt"), found, NarrowString(), nullptr, nullptr), 1);
+    EXPECT_EQ(found, "lib.jar!bad.txt");
 
     testing::BufferSink refusing;
     refusing.refuse = true;
