@@ -152,6 +152,30 @@ TEST(EntryExtractionTest, AlteredDataFailsTheChecksumAfterDelivery) {
     archive.reader.closeEntry(true);
 }
 
+TEST(EntryExtractionTest, EncryptedStoredEntryAsksForAPassword) {
+    // As an encrypting archiver writes it: a 12-byte encryption header before the data,
+    // counted in the compressed size only, and flag bit 0 in both headers.
+    const std::string content = "secret class bytes";
+    ZipWriter::Entry entry;
+    entry.name = "Secret.class";
+    entry.stored = testing::noise(12, 4) + content;
+    entry.size = static_cast<uint32_t>(content.size());
+    entry.crc = static_cast<uint32_t>(crc32(
+        0, reinterpret_cast<const Bytef*>(content.data()), static_cast<uInt>(content.size())));
+    entry.options.flags = 1;
+    ZipWriter writer;
+    writer.addRaw(entry);
+    MemoryArchive archive(writer.finish());
+    ASSERT_EQ(archive.open(), 0);
+    ASSERT_EQ(archive.reader.entry(0).compressedSize, entry.size + 12);
+    try {
+        archive.reader.openEntry(0);
+        ADD_FAILURE() << "encrypted entry opened";
+    } catch (const CZipException& e) {
+        EXPECT_EQ(e.code(), CZipException::badPassword);
+    }
+}
+
 // Builds one entry, applies `patch` to the archive, and extracts entry 0: the code of the
 // CZipException it raised, or 0 when it read cleanly.
 int extractionCode(const std::string& content, ZipMethod method, ZipDescriptor descriptor,
