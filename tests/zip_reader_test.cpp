@@ -216,9 +216,22 @@ TEST(ZipReaderTest, FileSourceReadsTheAppendedArchive) {
     EXPECT_EQ(reader.bytesBeforeArchive(), prefix.size());
     EXPECT_EQ(reader.entryCount(), 3);
 
-    CZipReader missing;
-    EXPECT_THROW(missing.open((scratch.path() + "absent.exe").c_str(), CZipReader::Mode::readOnly, 0),
-                 CZipException);
+    // A file that does not open is unreadable (badArchive); an empty one has no end record.
+    const std::pair<std::string, int> failures[] = {
+        {scratch.path() + "absent.exe", CZipException::badArchive},
+        {scratch.makeDirectory("folder.exe"), CZipException::badArchive},
+        {scratch.write("empty.exe", ""), CZipException::endRecordNotFound},
+    };
+    for (const auto& failure : failures) {
+        CZipReader other;
+        try {
+            other.open(failure.first.c_str(), CZipReader::Mode::readOnly, 0);
+            ADD_FAILURE() << failure.first << " opened";
+        } catch (const CZipException& e) {
+            EXPECT_EQ(e.code(), failure.second) << failure.first;
+        }
+        EXPECT_FALSE(other.isOpen());
+    }
 }
 
 }  // namespace
