@@ -234,6 +234,41 @@ TEST(ArchiveStoreTest, NestedArchiveThatCannotBeExtractedHasNoChild) {
     EXPECT_EQ(readText(*store, "broken.jar!in.txt"), "<null>");
 }
 
+TEST(ArchiveStoreTest, NestedArchivesStayWithinTheCaps) {
+    // A record claiming more than one nested archive may hold, backed by enough
+    // compressed data that deflate could in principle produce it: no child, and nothing
+    // is allocated for the claim.
+    ZipLayout at;
+    ZipWriter outer;
+    outer.add("huge.jar", testing::noise(300000, 5));
+    outer.add("fine.jar", jarWith({{"in.txt", "fine"}}));
+    std::string bytes = outer.finish(std::string(), &at);
+    const uint32_t claim = EmbeddedArchive::kMaxNestedBytes + 1;
+    ASSERT_GT(uint64_t(at.dataOffsets[1] - at.dataOffsets[0]) * 1032, claim);
+    tools::patchU32(bytes, at.localOffsets[0] + 22, claim);
+    tools::patchU32(bytes, at.centralOffsets[0] + 24, claim);
+    auto store = openStore(bytes);
+    EXPECT_EQ(store->nestedCount(), 2);
+    EXPECT_EQ(readText(*store, "fine.jar!in.txt"), "fine");
+    NarrowString found;
+    EXPECT_EQ(store->locate(NarrowString("huge.jar!in.txt"), found, NarrowString(), nullptr,
+                            nullptr), 0);
+
+    // One tree opens at most kMaxTreeNodes nested archives; the rest stay closed.
+    const std::string jar = jarWith({{"in.txt", "inside"}});
+    ZipWriter many;
+    const uint32_t count = EmbeddedArchive::kMaxTreeNodes + 1;
+    auto jarName = [](uint32_t i) {  // equal lengths keep the names in numeric order
+        std::string digits = std::to_string(i);
+        return "j" + std::string(5 - digits.size(), '0') + digits + ".jar";
+    };
+    for (uint32_t i = 0; i < count; ++i) many.add(jarName(i), jar, ZipMethod::kStored);
+    auto crowded = openStore(many.finish());
+    EXPECT_EQ(readText(*crowded, (jarName(0) + "!in.txt").c_str()), "inside");
+    EXPECT_EQ(readText(*crowded, (jarName(count - 2) + "!in.txt").c_str()), "inside");
+    EXPECT_EQ(readText(*crowded, (jarName(count - 1) + "!in.txt").c_str()), "<null>");
+}
+
 TEST(ArchiveStoreTest, ParallelReadsGiveCorrectBytes) {
     ZipWriter jar1, jar2, outer;
     std::vector<std::pair<std::string, std::string>> expected;

@@ -11,6 +11,7 @@ namespace oru {
 namespace {
 
 using testing::MemoryArchive;
+using testing::ShortReadSource;
 using tools::patchU16;
 using tools::patchU32;
 using tools::ZipLayout;
@@ -170,17 +171,6 @@ TEST(ZipReaderTest, OpeningTwiceKeepsTheFirstArchive) {
     EXPECT_EQ(first.reader.entryCount(), 3);
     EXPECT_EQ(first.reader.entry(2).name, "a.txt");
 }
-
-// Delivers one byte less than asked on the read numbered `failAt` (counting from 0).
-class ShortReadSource : public CZipMemorySource {
-public:
-    uint32_t read(void* buffer, uint32_t count) override {
-        uint32_t n = CZipMemorySource::read(buffer, count);
-        return reads++ == failAt && n > 0 ? n - 1 : n;
-    }
-    int reads = 0;
-    int failAt = -1;
-};
 
 TEST(ZipReaderTest, EveryShortReadDuringTheOpenFails) {
     const std::string archive = std::string(50000, 'p') + threeEntries(nullptr, false, "comment");
