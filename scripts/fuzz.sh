@@ -18,8 +18,9 @@ artifacts="$build/artifacts"
 mkdir -p "$seeds" "$corpus" "$artifacts"
 "$build/tests/fuzz/fuzz_seed_generator" "$seeds"
 
+# Full lengths from the start (-len_control=0): the seeds over 32 KB must not be cut down.
 # libFuzzer exits non-zero on a crash, a sanitizer report, a leak or a blown memory limit.
 "$build/tests/fuzz/archive_fuzzer" \
-    -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
+    -max_total_time="$seconds" -len_control=0 -max_len=200000 -rss_limit_mb=2048 -timeout=10 \
     -artifact_prefix="$artifacts/" -print_final_stats=1 \
     "$corpus" "$seeds"

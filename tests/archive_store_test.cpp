@@ -1,6 +1,7 @@
 // EmbeddedArchive: search order, the "!" restriction, nesting depth, damage, threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -83,6 +84,38 @@ TEST(ArchiveStoreTest, SearchOrderAndNames) {
     EXPECT_EQ(readText(*store, found.c_str()), "from b");
 }
 
+// The reader stores "\" (0x5C) where a query says "/" (0x2F); digits, capitals and
+// ":;<=>?@[" lie between the two, so they must sort against both spellings alike.
+TEST(ArchiveStoreTest, SlashSpellingKeepsTheSearchOrdered) {
+    for (char c : std::string("09AZ:;<=>?@[$_a")) {
+        const std::string names[] = {"pkg/Ab.class", std::string("pkg") + c + "Ab.class",
+                                     std::string("pkg") + c + "$1.class", "pkg/A$1.class"};
+        ZipWriter writer;
+        for (const std::string& name : names) writer.add(name, name, ZipMethod::kStored);
+        auto store = openStore(writer.finish());
+        for (std::string name : names) {
+            EXPECT_EQ(readText(*store, name.c_str()), name) << c;
+            std::replace(name.begin(), name.end(), '/', '\\');
+            EXPECT_NE(readText(*store, name.c_str()), "<null>") << c << " " << name;
+        }
+    }
+    // Two generations of one library side by side: "lang/" against "lang3".
+    const char* classes[] = {"StringUtils", "ArrayUtils", "ObjectUtils", "Validate", "CharSet",
+                             "CharRange", "BooleanUtils", "text/StrBuilder", "text/StrTokenizer",
+                             "builder/ToStringBuilder", "builder/EqualsBuilder",
+                             "math/NumberUtils", "time/DateUtils", "exception/ExceptionUtils"};
+    std::vector<std::string> names;
+    for (const char* package : {"lang", "lang3"})
+        for (const char* cls : classes)
+            for (const char* inner : {"", "$1", "$2", "$Inner"})
+                names.push_back(std::string("org/apache/commons/") + package + "/" + cls + inner +
+                                ".class");
+    ZipWriter library;
+    for (const std::string& name : names) library.add(name, name);
+    auto store = openStore(library.finish());
+    for (const std::string& name : names) EXPECT_EQ(readText(*store, name.c_str()), name);
+}
+
 int collect(void* context, const NarrowString& found) {
     static_cast<std::vector<std::string>*>(context)->push_back(found.c_str());
     return 1;
@@ -149,22 +182,38 @@ TEST(ArchiveStoreTest, DamagedEntriesAreMissingAndContained) {
     inner.add("good1.txt", "first neighbour", ZipMethod::kStored);
     inner.add("bad.txt", "this one gets damaged", ZipMethod::kStored);
     inner.add("good2.txt", "second neighbour");
+    inner.add("twin.txt", "nested twin");
     std::string jar = inner.finish(std::string(), &at);
     jar[at.dataOffsets[1]] ^= 1;  // checksum failure on close
     ZipWriter outer;
-    outer.add("bad.txt", "top copy survives only in the fallback");
+    outer.add("twin.txt", "damaged top copy", ZipMethod::kStored);
     outer.add("lib.jar", jar, ZipMethod::kStored);
     outer.add("x/bad.txt", "encrypted");
+    outer.add("later.jar", jarWith({{"bad.txt", "intact later copy"}}));
     std::string bytes = outer.finish(std::string(), &at);
+    bytes[at.dataOffsets[0]] ^= 1;
     tools::patchU16(bytes, at.localOffsets[2] + 6, 1);  // local encryption bit
     auto store = openStore(bytes);
-    EXPECT_EQ(readText(*store, "lib.jar!bad.txt"), "<null>");
-    EXPECT_EQ(readText(*store, "good1.txt"), "first neighbour");
-    EXPECT_EQ(readText(*store, "good2.txt"), "second neighbour");
-    EXPECT_EQ(readText(*store, "x/bad.txt"), "<null>");
-    // The reader was left usable after each failure.
-    EXPECT_EQ(readText(*store, "lib.jar!good1.txt"), "first neighbour");
-    EXPECT_EQ(readText(*store, "bad.txt"), "top copy survives only in the fallback");
+    struct Case {
+        const char* query;
+        const char* content;
+    } cases[] = {
+        {"lib.jar!bad.txt", "<null>"},
+        {"good1.txt", "first neighbour"},
+        {"good2.txt", "second neighbour"},
+        {"x/bad.txt", "<null>"},
+        // The first match decides, as it does for locate: no fallback to a later copy.
+        {"twin.txt", "<null>"},
+        {"bad.txt", "<null>"},
+        {"lib.jar!twin.txt", "nested twin"},
+        {"later.jar!bad.txt", "intact later copy"},
+        // The reader was left usable after each failure.
+        {"lib.jar!good1.txt", "first neighbour"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(readText(*store, c.query), c.content) << c.query;
+    NarrowString found;
+    EXPECT_EQ(store->locate(NarrowString("bad.txt"), found, NarrowString(), nullptr, nullptr), 1);
+    EXPECT_EQ(found, "lib.jar!bad.txt");
 
     testing::BufferSink refusing;
     refusing.refuse = true;
@@ -183,6 +232,41 @@ TEST(ArchiveStoreTest, NestedArchiveThatCannotBeExtractedHasNoChild) {
     auto store = openStore(bytes);
     EXPECT_EQ(readText(*store, "in.txt"), "fine");
     EXPECT_EQ(readText(*store, "broken.jar!in.txt"), "<null>");
+}
+
+TEST(ArchiveStoreTest, NestedArchivesStayWithinTheCaps) {
+    // A record claiming more than one nested archive may hold, backed by enough
+    // compressed data that deflate could in principle produce it: no child, and nothing
+    // is allocated for the claim.
+    ZipLayout at;
+    ZipWriter outer;
+    outer.add("huge.jar", testing::noise(300000, 5));
+    outer.add("fine.jar", jarWith({{"in.txt", "fine"}}));
+    std::string bytes = outer.finish(std::string(), &at);
+    const uint32_t claim = EmbeddedArchive::kMaxNestedBytes + 1;
+    ASSERT_GT(uint64_t(at.dataOffsets[1] - at.dataOffsets[0]) * 1032, claim);
+    tools::patchU32(bytes, at.localOffsets[0] + 22, claim);
+    tools::patchU32(bytes, at.centralOffsets[0] + 24, claim);
+    auto store = openStore(bytes);
+    EXPECT_EQ(store->nestedCount(), 2);
+    EXPECT_EQ(readText(*store, "fine.jar!in.txt"), "fine");
+    NarrowString found;
+    EXPECT_EQ(store->locate(NarrowString("huge.jar!in.txt"), found, NarrowString(), nullptr,
+                            nullptr), 0);
+
+    // One tree opens at most kMaxTreeNodes nested archives; the rest stay closed.
+    const std::string jar = jarWith({{"in.txt", "inside"}});
+    ZipWriter many;
+    const uint32_t count = EmbeddedArchive::kMaxTreeNodes + 1;
+    auto jarName = [](uint32_t i) {  // equal lengths keep the names in numeric order
+        std::string digits = std::to_string(i);
+        return "j" + std::string(5 - digits.size(), '0') + digits + ".jar";
+    };
+    for (uint32_t i = 0; i < count; ++i) many.add(jarName(i), jar, ZipMethod::kStored);
+    auto crowded = openStore(many.finish());
+    EXPECT_EQ(readText(*crowded, (jarName(0) + "!in.txt").c_str()), "inside");
+    EXPECT_EQ(readText(*crowded, (jarName(count - 2) + "!in.txt").c_str()), "inside");
+    EXPECT_EQ(readText(*crowded, (jarName(count - 1) + "!in.txt").c_str()), "<null>");
 }
 
 TEST(ArchiveStoreTest, ParallelReadsGiveCorrectBytes) {

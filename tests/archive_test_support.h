@@ -33,6 +33,22 @@ struct MemoryArchive {
     CZipReader reader;
 };
 
+// A memory source that fails on demand: the read numbered `failAt` (from 0) delivers one
+// byte less than asked, and no byte at or past `cutAt` ever arrives, though length()
+// still counts it (a file cut short while it is open).
+class ShortReadSource : public CZipMemorySource {
+public:
+    uint32_t read(void* buffer, uint32_t count) override {
+        if (cutAt >= 0 && position_ + count > cutAt)
+            count = position_ >= cutAt ? 0 : static_cast<uint32_t>(cutAt - position_);
+        uint32_t n = CZipMemorySource::read(buffer, count);
+        return reads++ == failAt && n > 0 ? n - 1 : n;
+    }
+    int reads = 0;
+    int failAt = -1;
+    int64_t cutAt = -1;
+};
+
 // Collects one entry in a vector, as the Java array would hold it.
 class BufferSink : public EntrySink {
 public:

@@ -14,6 +14,7 @@ namespace oru {
 namespace {
 
 using testing::MemoryArchive;
+using testing::ShortReadSource;
 using tools::patchU16;
 using tools::patchU32;
 using tools::ZipDescriptor;
@@ -150,6 +151,114 @@ TEST(EntryExtractionTest, AlteredDataFailsTheChecksumAfterDelivery) {
     EXPECT_EQ(archive.reader.closeEntry(true), 1);
     EXPECT_TRUE(archive.reader.openEntry(0)) << "the reader stays usable";
     archive.reader.closeEntry(true);
+}
+
+TEST(EntryExtractionTest, EncryptedStoredEntryAsksForAPassword) {
+    // As an encrypting archiver writes it: a 12-byte encryption header before the data,
+    // counted in the compressed size only, and flag bit 0 in both headers.
+    const std::string content = "secret class bytes";
+    ZipWriter::Entry entry;
+    entry.name = "Secret.class";
+    entry.stored = testing::noise(12, 4) + content;
+    entry.size = static_cast<uint32_t>(content.size());
+    entry.crc = static_cast<uint32_t>(crc32(
+        0, reinterpret_cast<const Bytef*>(content.data()), static_cast<uInt>(content.size())));
+    entry.options.flags = 1;
+    ZipWriter writer;
+    writer.addRaw(entry);
+    MemoryArchive archive(writer.finish());
+    ASSERT_EQ(archive.open(), 0);
+    ASSERT_EQ(archive.reader.entry(0).compressedSize, entry.size + 12);
+    try {
+        archive.reader.openEntry(0);
+        ADD_FAILURE() << "encrypted entry opened";
+    } catch (const CZipException& e) {
+        EXPECT_EQ(e.code(), CZipException::badPassword);
+    }
+}
+
+// Extracts entry `index` with the store's three calls: 0 when it read whole, the
+// CZipException code, or -1 for any other failure. Leaves no entry open.
+int extractCode(CZipReader& reader, uint16_t index) {
+    const uint32_t size = reader.entry(index).uncompressedSize;
+    std::vector<unsigned char> out(size);
+    int code = -1;
+    try {
+        if (reader.openEntry(index) && reader.readData(out.data(), size) == size &&
+            reader.closeEntry() == 1)
+            code = 0;
+    } catch (const CZipException& e) {
+        code = e.code();
+    }
+    reader.closeEntry(true);
+    return code;
+}
+
+// One read each: local header, local extra, two 64 KiB chunks of data, and the two parts
+// of the descriptor. Whichever comes up short, the entry fails with badArchive and the
+// reader extracts it cleanly on the next try.
+TEST(EntryExtractionTest, EveryShortReadDuringExtractionFails) {
+    ZipWriter writer;
+    writer.add("d.bin", testing::noise(100000, 6), ZipMethod::kDeflated, {0, ZipDescriptor::kSigned});
+    writer.setLocalExtra("extra!");
+    writer.add("s.bin", testing::noise(70000, 7), ZipMethod::kStored, {0, ZipDescriptor::kUnsigned});
+    writer.setLocalExtra("xx");
+    const std::string archive = writer.finish();
+    for (uint16_t index : {uint16_t(0), uint16_t(1)}) {
+        ShortReadSource counting;
+        counting.attach(reinterpret_cast<const unsigned char*>(archive.data()),
+                        static_cast<uint32_t>(archive.size()));
+        CZipReader reader;
+        reader.open(counting, CZipReader::Mode::readOnly);
+        const int opening = counting.reads;
+        ASSERT_EQ(extractCode(reader, index), 0);
+        const int extracting = counting.reads - opening;
+        ASSERT_GE(extracting, 6);
+        for (int k = 0; k < extracting; ++k) {
+            ShortReadSource source;
+            source.attach(reinterpret_cast<const unsigned char*>(archive.data()),
+                          static_cast<uint32_t>(archive.size()));
+            source.failAt = opening + k;
+            CZipReader failing;
+            failing.open(source, CZipReader::Mode::readOnly);
+            EXPECT_EQ(extractCode(failing, index), CZipException::badArchive) << index << " " << k;
+            EXPECT_EQ(extractCode(failing, index), 0) << index << " " << k;
+        }
+    }
+}
+
+// The source stops delivering part-way through an entry although its length promised
+// more, as a file cut short under an open reader would.
+TEST(EntryExtractionTest, SourceCutShortMidEntryFails) {
+    ZipLayout at;
+    ZipWriter writer;
+    writer.add("d.bin", testing::noise(100000, 8), ZipMethod::kDeflated, {0, ZipDescriptor::kSigned});
+    writer.add("s.bin", testing::noise(5000, 9), ZipMethod::kStored, {0, ZipDescriptor::kUnsigned});
+    const std::string archive = writer.finish(std::string(), &at);
+    const struct Case {
+        const char* what;
+        uint16_t index;
+        uint32_t cutAt;
+    } cases[] = {
+        {"local header", 0, at.localOffsets[0] + 10},
+        {"first data chunk", 0, at.dataOffsets[0] + 1000},
+        {"second data chunk", 0, at.dataOffsets[0] + 70000},
+        {"signature of the descriptor", 0, at.localOffsets[1] - 14},
+        {"fields of the descriptor", 0, at.localOffsets[1] - 6},
+        {"stored data", 1, at.dataOffsets[1] + 4999},
+        {"unsigned descriptor", 1, at.centralDirectoryOffset - 3},
+    };
+    for (const Case& c : cases) {
+        ShortReadSource source;
+        source.attach(reinterpret_cast<const unsigned char*>(archive.data()),
+                      static_cast<uint32_t>(archive.size()));
+        CZipReader reader;
+        reader.open(source, CZipReader::Mode::readOnly);
+        source.cutAt = c.cutAt;
+        EXPECT_EQ(extractCode(reader, c.index), CZipException::badArchive) << c.what;
+        source.cutAt = -1;
+        EXPECT_EQ(extractCode(reader, c.index), 0) << c.what;
+    }
 }
 
 // Builds one entry, applies `patch` to the archive, and extracts entry 0: the code of the

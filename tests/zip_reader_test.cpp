@@ -11,6 +11,7 @@ namespace oru {
 namespace {
 
 using testing::MemoryArchive;
+using testing::ShortReadSource;
 using tools::patchU16;
 using tools::patchU32;
 using tools::ZipLayout;
@@ -171,17 +172,6 @@ TEST(ZipReaderTest, OpeningTwiceKeepsTheFirstArchive) {
     EXPECT_EQ(first.reader.entry(2).name, "a.txt");
 }
 
-// Delivers one byte less than asked on the read numbered `failAt` (counting from 0).
-class ShortReadSource : public CZipMemorySource {
-public:
-    uint32_t read(void* buffer, uint32_t count) override {
-        uint32_t n = CZipMemorySource::read(buffer, count);
-        return reads++ == failAt && n > 0 ? n - 1 : n;
-    }
-    int reads = 0;
-    int failAt = -1;
-};
-
 TEST(ZipReaderTest, EveryShortReadDuringTheOpenFails) {
     const std::string archive = std::string(50000, 'p') + threeEntries(nullptr, false, "comment");
     ShortReadSource counting;
@@ -216,9 +206,22 @@ TEST(ZipReaderTest, FileSourceReadsTheAppendedArchive) {
     EXPECT_EQ(reader.bytesBeforeArchive(), prefix.size());
     EXPECT_EQ(reader.entryCount(), 3);
 
-    CZipReader missing;
-    EXPECT_THROW(missing.open((scratch.path() + "absent.exe").c_str(), CZipReader::Mode::readOnly, 0),
-                 CZipException);
+    // A file that does not open is unreadable (badArchive); an empty one has no end record.
+    const std::pair<std::string, int> failures[] = {
+        {scratch.path() + "absent.exe", CZipException::badArchive},
+        {scratch.makeDirectory("folder.exe"), CZipException::badArchive},
+        {scratch.write("empty.exe", ""), CZipException::endRecordNotFound},
+    };
+    for (const auto& failure : failures) {
+        CZipReader other;
+        try {
+            other.open(failure.first.c_str(), CZipReader::Mode::readOnly, 0);
+            ADD_FAILURE() << failure.first << " opened";
+        } catch (const CZipException& e) {
+            EXPECT_EQ(e.code(), failure.second) << failure.first;
+        }
+        EXPECT_FALSE(other.isOpen());
+    }
 }
 
 }  // namespace

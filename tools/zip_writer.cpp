@@ -77,7 +77,7 @@ void putCommonFields(std::string& out, const ZipWriter::Entry& entry, bool local
     putU32(out, deferred ? 0 : static_cast<uint32_t>(entry.stored.size()));
     putU32(out, deferred ? 0 : entry.size);
     putU16(out, static_cast<uint32_t>(entry.name.size()));
-    putU16(out, 0);  // extra length
+    putU16(out, local ? static_cast<uint32_t>(entry.localExtra.size()) : 0);
 }
 
 void putDescriptor(std::string& out, const ZipWriter::Entry& entry) {
@@ -111,6 +111,7 @@ std::string ZipWriter::finish(const std::string& comment, ZipLayout* layout,
         putU32(archive, 0x04034b50);
         putCommonFields(archive, entry, true);
         archive += entry.name;
+        archive += entry.localExtra;
         places.dataOffsets.push_back(static_cast<uint32_t>(archive.size()));
         archive += entry.stored;
         putDescriptor(archive, entry);

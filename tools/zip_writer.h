@@ -47,10 +47,14 @@ public:
         uint32_t size = 0;
         ZipMethod method = ZipMethod::kStored;
         ZipEntryOptions options;
+        std::string localExtra;  // extra field of the local header only
     };
     // Adds an entry exactly as given: its stored bytes, CRC and size are not checked.
     void addRaw(const Entry& entry) { entries_.push_back(entry); }
     const std::vector<Entry>& entries() const { return entries_; }
+    // Gives the entry added last an extra field in its local header (the central record
+    // keeps none). Needs an entry.
+    void setLocalExtra(const std::string& extra) { entries_.back().localExtra = extra; }
 
 private:
     std::vector<Entry> entries_;

@@ -145,23 +145,22 @@ bool EmbeddedArchive::readEntry(EntrySink& sink, const NarrowString& query) {
 
 EmbeddedArchive::ReadOutcome EmbeddedArchive::readFrom(EntrySink& sink,
                                                        const NarrowString& query) {
-    if (!opened_) return ReadOutcome::missing;
+    if (!opened_) return ReadOutcome::notFound;
     const int bang = findSeparator(query);
     if (bang < 0) {
         const int index = lookup_.find(query.c_str(), query.length());
-        if (index >= 0) {
-            ReadOutcome outcome = readOwnEntry(sink, index);
-            if (outcome != ReadOutcome::missing) return outcome;
-        }
+        // The first match decides, readable or not, so that readEntry and locate always
+        // agree on which entry a name means; a damaged one is missing, not skipped.
+        if (index >= 0) return readOwnEntry(sink, index);
     }
     const NarrowString restriction = bang > 0 ? query.left(bang) : NarrowString();
     const NarrowString remainder = bang > 0 ? query.mid(bang + 1) : query;
     for (int k = 0; k < nestedNames_.count(); ++k) {
         if (!nestedMatches(k, restriction)) continue;
         ReadOutcome outcome = children_[static_cast<size_t>(k)]->readFrom(sink, remainder);
-        if (outcome != ReadOutcome::missing) return outcome;
+        if (outcome != ReadOutcome::notFound) return outcome;
     }
-    return ReadOutcome::missing;
+    return ReadOutcome::notFound;
 }
 
 EmbeddedArchive::ReadOutcome EmbeddedArchive::readOwnEntry(EntrySink& sink, int index) {
@@ -169,16 +168,16 @@ EmbeddedArchive::ReadOutcome EmbeddedArchive::readOwnEntry(EntrySink& sink, int 
     const uint32_t size = reader_.entry(entryIndex).uncompressedSize;
     // Refuse lying sizes before the sink allocates anything for them.
     if (size > kMaxEntrySize || !reader_.entrySizesPlausible(entryIndex))
-        return ReadOutcome::missing;
+        return ReadOutcome::unreadable;
     unsigned char* bytes = nullptr;
-    if (!sink.begin(size, bytes)) return ReadOutcome::abandoned;
+    if (!sink.begin(size, bytes)) return ReadOutcome::unreadable;
     bool complete;
     {
         platform::LockGuard guard(lock_);
         complete = extractEntry(reader_, entryIndex, bytes, size);
     }
     sink.end(complete);
-    return complete ? ReadOutcome::delivered : ReadOutcome::missing;
+    return complete ? ReadOutcome::delivered : ReadOutcome::unreadable;
 }
 
 }  // namespace oru

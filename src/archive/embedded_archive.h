@@ -50,10 +50,10 @@ public:
     // returns 0. `prefix` is the composed name of this node (empty from outside).
     int locate(const NarrowString& query, NarrowString& found, const NarrowString& prefix,
                Visitor visitor, void* context) const;
-    // Reads the first entry matching `query` (same order as locate) into a result made
+    // Reads the first entry matching `query` (the one locate reports) into a result made
     // by `sink`. True when the sink holds the entry's complete content; false when no
-    // readable entry matches (a damaged one counts as missing and the search goes on) or
-    // the sink could not make a result.
+    // entry matches, when that first match cannot be read (it counts as missing: later
+    // copies are not tried) or when the sink could not make a result.
     bool readEntry(EntrySink& sink, const NarrowString& query);
 
     // Records in this node's archive (0 when it did not open); for diagnostics and tests.
@@ -66,7 +66,9 @@ private:
         uint64_t bytesLeft = kMaxTreeBytes;
         uint32_t nodesLeft = kMaxTreeNodes;
     };
-    enum class ReadOutcome { delivered, missing, abandoned };
+    // notFound lets the search go on; unreadable ends it (the first match was damaged,
+    // or the sink made no result) as delivered does.
+    enum class ReadOutcome { delivered, notFound, unreadable };
 
     EmbeddedArchive(int depth, TreeBudget* budget);
     void buildIndex();

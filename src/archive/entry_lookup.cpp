@@ -9,12 +9,13 @@ namespace oru {
 
 namespace {
 
+// A slash ranks as the backslash the reader stores in its place. Mapping rather than
+// merely equating the two keeps the order total: "/" must sort against every other
+// character exactly where "\" does, or a binary search over stored names goes astray.
+signed char ranked(char c) { return static_cast<signed char>(c == '/' ? '\\' : c); }
+
 // Signed difference of two characters, with "/" and "\" counting as equal.
-int charDifference(char a, char b) {
-    if (a == b) return 0;
-    bool slashes = (a == '/' || a == '\\') && (b == '/' || b == '\\');
-    return slashes ? 0 : static_cast<signed char>(a) - static_cast<signed char>(b);
-}
+int charDifference(char a, char b) { return ranked(a) - ranked(b); }
 
 int compareChars(const char* a, const char* b, int length) {
     for (int i = 0; i < length; ++i) {

@@ -29,8 +29,6 @@ bool CZipReader::openEntry(uint16_t index) {
         directory_.localExtra.resize(entry.localExtraLength);
         readExactly(headerPosition + kLocalHeaderSize + entry.localNameLength,
                     &directory_.localExtra[0], entry.localExtraLength);
-        // No password is ever supplied, so an encrypted entry cannot be read.
-        if (entry.flags & CZipEntry::kEncrypted) throwZip(CZipException::badPassword);
         if (entry.method == 8) beginInflate();
         directory_.currentEntry = index;
         compressedLeft_ = entry.compressedSize;
@@ -65,6 +63,9 @@ void CZipReader::checkLocalHeader(const unsigned char* header, CZipEntry& entry,
          readU32(header + 22) != entry.uncompressedSize))
         throwZip(CZipException::badArchive);
     entry.localExtraLength = readU16(header + 28);
+    // No password is ever supplied, so an encrypted entry cannot be read. Checked before
+    // the sizes: encryption adds a 12-byte header, so a stored entry's sizes differ.
+    if (entry.flags & CZipEntry::kEncrypted) throwZip(CZipException::badPassword);
     // The data must lie inside the source, and its sizes must be possible for its method.
     const uint64_t dataStart =
         headerPosition + kLocalHeaderSize + entry.localNameLength + entry.localExtraLength;

@@ -52,8 +52,9 @@ CZipReader::~CZipReader() { close(true); }
 
 void CZipReader::open(const char* path, Mode, uint32_t) {
     if (isOpen()) return;
-    // A file that cannot be opened reads as an empty source and fails below.
-    fileSource_.open(path);
+    // A file that cannot be opened is an unreadable archive, not an empty one: its
+    // first read would deliver nothing, so fail as any short read does.
+    if (!fileSource_.open(path)) throwZip(CZipException::badArchive);
     source_ = &fileSource_;
     loadOrClose();
 }

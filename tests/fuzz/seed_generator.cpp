@@ -1,15 +1,31 @@
-// Writes seed archives for the archive fuzzer: valid ones of every shape the store meets.
+// Writes seed archives for the archive fuzzer: valid ones of every shape the store meets,
+// large ones that the fuzzer's length growth would take long to reach, and broken ones.
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "zip_writer.h"
 
 namespace {
 
+using oru::tools::patchU16;
+using oru::tools::patchU32;
 using oru::tools::ZipDescriptor;
+using oru::tools::ZipLayout;
 using oru::tools::ZipMethod;
 using oru::tools::ZipWriter;
+
+// Deterministic bytes that deflate hardly at all.
+std::string noise(size_t size, uint32_t seed) {
+    std::string out(size, '\0');
+    for (char& c : out) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 16);
+    }
+    return out;
+}
 
 std::string smallJar(const std::string& tag) {
     ZipWriter jar;
@@ -23,6 +39,71 @@ bool save(const std::string& directory, const std::string& name, const std::stri
     std::ofstream out(directory + "/" + name, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
+}
+
+// Inputs past 32 KB: the end-record search's second window, more than one 64 KiB read of
+// compressed data, a nested archive of some size.
+bool saveLarge(const std::string& dir) {
+    bool ok = true;
+    ZipWriter commented;
+    commented.add("a.txt", "alpha");
+    ok &= save(dir, "large-comment.zip", commented.finish(noise(40000, 1)));
+
+    ZipWriter big;
+    big.add("big.bin", noise(70000, 2));
+    big.add("after.txt", "after the big one", ZipMethod::kStored, {0, ZipDescriptor::kSigned});
+    ok &= save(dir, "large-deflated.zip", big.finish());
+
+    ZipWriter jar;
+    jar.add("com/x/Big.class", noise(40000, 3));
+    jar.add("com/x/Small.class", "small");
+    ZipWriter outer;
+    outer.add("Main.class", "top");
+    outer.add("libs/big.jar", jar.finish(), ZipMethod::kStored);
+    ok &= save(dir, "large-nested.zip", outer.finish());
+    return ok;
+}
+
+// Variants of one archive, each damaged in one place: a flipped byte, a truncation, or a
+// length or offset field changed.
+bool saveBroken(const std::string& dir) {
+    ZipLayout at;
+    ZipWriter writer;
+    writer.add("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n");
+    writer.add("com/x/Y.class", noise(3000, 4), ZipMethod::kDeflated, {0, ZipDescriptor::kSigned});
+    writer.add("res/r.txt", "resource", ZipMethod::kStored);
+    writer.add("t.jar", smallJar("T"));
+    const std::string good = writer.finish("comment", &at);
+    const uint32_t local = at.localOffsets[1];
+    const uint32_t central = at.centralOffsets[1];
+    const uint32_t end = at.endRecordOffset;
+
+    std::vector<std::string> broken;
+    for (uint32_t offset : {local, local + 6, at.dataOffsets[1], at.dataOffsets[1] + 100,
+                            at.dataOffsets[3] + 10, central, central + 8, end, end + 10}) {
+        broken.push_back(good);
+        broken.back()[offset] ^= 0x41;
+    }
+    for (uint32_t cut : {end + 10, central + 20, at.dataOffsets[1] + 500, uint32_t(30)})
+        broken.push_back(good.substr(0, cut));
+    struct Field {
+        uint32_t at;
+        bool wide;
+        uint32_t value;
+    } fields[] = {
+        {local + 26, false, 0xFFFF}, {local + 28, false, 40},      {central + 20, true, 0xFFFFFFF0u},
+        {central + 24, true, 0x7FFFFFFF}, {central + 28, false, 300}, {central + 30, false, 8},
+        {central + 42, true, at.localOffsets[2]}, {end + 10, false, 9}, {end + 12, true, 0xFFFF},
+        {end + 16, true, 0}, {end + 20, false, 0xFFFF},
+    };
+    for (const Field& f : fields) {
+        broken.push_back(good);
+        (f.wide ? patchU32 : patchU16)(broken.back(), f.at, f.value);
+    }
+    bool ok = true;
+    for (size_t i = 0; i < broken.size(); ++i)
+        ok &= save(dir, "broken-" + std::to_string(i) + ".zip", broken[i]);
+    return ok;
 }
 
 }  // namespace
@@ -57,5 +138,7 @@ int main(int argc, char** argv) {
     ok &= save(dir, "nested.zip", std::string(512, '\x90') + nested.finish());
 
     ok &= save(dir, "empty.zip", ZipWriter().finish());
+    ok &= saveLarge(dir);
+    ok &= saveBroken(dir);
     return ok ? 0 : 1;
 }
