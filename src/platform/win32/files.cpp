@@ -82,12 +82,4 @@ void MappedFile::close() {
     size_ = 0;
 }
 
-bool appendFileContents(const char* path, NarrowString& out) {
-    ReadOnlyFile file;
-    if (!file.open(path)) return false;
-    char chunk[4096];
-    for (int n; (n = file.read(chunk, sizeof chunk)) > 0;) out.append(chunk, n);
-    return true;
-}
-
 }  // namespace oru::platform
