@@ -1,5 +1,5 @@
 // Entries read as Java byte arrays, with a real virtual machine created in this process.
-#include "archive/jni_array_sink.h"
+#include "bridge/jni_array_sink.h"
 
 #include <gtest/gtest.h>
 

@@ -24,6 +24,11 @@ public:
     }
     T get() const { return ref_; }
     explicit operator bool() const { return ref_ != nullptr; }
+    // Deletes the reference held, then holds `ref`.
+    void reset(T ref) {
+        if (ref_) env_->DeleteLocalRef(ref_);
+        ref_ = ref;
+    }
     // Hands the reference to the caller, who then deletes it.
     T release() {
         T ref = ref_;

@@ -1,8 +1,10 @@
 // runLaunch: turns the configuration into a running application, or one message box.
 #include "launcher/run_launch.h"
 
+#include "bridge/native_methods.h"
 #include "jvm/vm_host.h"
 #include "launcher/launcher_config.h"
+#include "platform/library.h"
 #include "splash/splash_window.h"
 
 namespace oru {
@@ -37,6 +39,9 @@ LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int ar
     }
 
     host.registerHandlerPackage();
+    // Where the Java side cannot load the executable as its library, its natives are
+    // bound here, before any class of the application is looked up.
+    if (!platform::executableLoadsAsJavaLibrary()) registerBridgeNatives(host.env());
     result = host.runMain(config.lookupValue("mainclass", true), argc, argv);
     if (currentSplash && !currentSplash->autoCloseRequested()) currentSplash->autoClose(750);
     return result;

@@ -2,7 +2,9 @@
 #ifndef ORU_JNI_MD_H
 #define ORU_JNI_MD_H
 
-#define JNIEXPORT __declspec(dllexport)
+/* The launcher exports its natives through a .def file, under exactly the names the
+   virtual machine looks up; nothing else is exported. */
+#define JNIEXPORT
 #define JNIIMPORT __declspec(dllimport)
 /* The invocation interface and natives use the standard calling convention; on x86_64
    the attribute is accepted and ignored. */

@@ -31,4 +31,8 @@ void suppressLoadErrorDialogs() {}
 // since it only matters for the programs the application starts.
 bool widenLibrarySearch(const char*) { return false; }
 
+// glibc refuses to dlopen an executable, so System.load of it fails in the Java side's
+// static initialisers; the launcher binds the natives with RegisterNatives instead.
+bool executableLoadsAsJavaLibrary() { return false; }
+
 }  // namespace oru::platform

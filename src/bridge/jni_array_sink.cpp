@@ -1,5 +1,5 @@
 // JniArraySink: creating, pinning and releasing the Java array for one entry.
-#include "archive/jni_array_sink.h"
+#include "bridge/jni_array_sink.h"
 
 namespace oru {
 

@@ -1,0 +1,365 @@
+// Writes the four Java-side classes that every packed archive carries at its root.
+//
+// The classes are generated rather than compiled because their shape is fixed down to
+// the class-file version, the access flags and the order of the constructor's stores,
+// which no javac release gives. In Java source they read as follows (no debug
+// attributes; Handler$1 is the anonymous connection class of Handler):
+//
+//   public class KestrunClassLoader extends ClassLoader {           // version 46.0
+//       static { bindNatives(); }
+//       public KestrunClassLoader() { super(); }
+//       protected native Class findClass(String name) throws ClassNotFoundException;
+//       protected native URL findResource(String name);
+//       protected native Enumeration findResources(String name);
+//   }
+//   public class Handler extends URLStreamHandler {                 // version 45.3
+//       protected static Hashtable loadedData;
+//       static { loadedData = new Hashtable(); bindNatives(); }
+//       public Handler() {}
+//       protected URLConnection openConnection(URL u) throws IOException {
+//           return new Handler$1(this, u, u.toString());
+//       }
+//       protected native byte[] loadResourceData(String resource);
+//   }
+//   final class Handler$1 extends URLConnection {                   // version 45.3
+//       final Handler this$0;
+//       private final String val$resource;
+//       Handler$1(Handler h, URL u, String r) { super(u); this$0 = h; val$resource = r; }
+//       public void connect() {}
+//       public InputStream getInputStream() throws IOException {
+//           byte[] data = null;
+//           SoftReference cached = (SoftReference) Handler.loadedData.get(val$resource);
+//           if (cached != null) data = (byte[]) cached.get();
+//           if (data == null) {
+//               data = this$0.loadResourceData(val$resource);
+//               Handler.loadedData.put(val$resource, new SoftReference(data));
+//           }
+//           if (data == null) throw new FileNotFoundException(val$resource);
+//           return new ByteArrayInputStream(data);
+//       }
+//       public String getContentType() {
+//           return URLConnection.guessContentTypeFromName(val$resource);
+//       }
+//   }
+//   public final class SplashScreen {                               // version 45.3
+//       static { bindNatives(); }
+//       public SplashScreen() {}
+//       public static SplashScreen getSplashScreen() { return nativeGetSplashScreen(); }
+//       public void autoClose(int ms) { nativeAutoClose(ms); }
+//       public void close() { nativeClose(); }
+//       protected static native SplashScreen nativeGetSplashScreen();
+//       protected native void nativeAutoClose(int ms);
+//       protected native void nativeClose();
+//   }
+//
+// where bindNatives(), written out inline in each static initialiser, is
+//
+//   String path = System.getProperty("oru.app.path");
+//   if (path != null) {
+//       try { System.load(path); } catch (UnsatisfiedLinkError alreadyBound) {}
+//   }
+//
+// On Windows the executable loads as the classes' native library and its exports bind
+// the natives. Where the system refuses to load an executable as a library, the
+// launcher has bound them with RegisterNatives before any application code runs, and
+// the refusal is expected.
+//
+// usage: java -cp asm.jar:. JavaSideClasses OUTPUT_DIRECTORY
+
+import java.io.IOException;
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.nio.file.Paths;
+
+import org.objectweb.asm.ClassWriter;
+import org.objectweb.asm.Label;
+import org.objectweb.asm.MethodVisitor;
+
+import static org.objectweb.asm.Opcodes.*;
+
+public final class JavaSideClasses {
+    private static final String PACKAGE = "com/vostrand/oru/";
+    private static final String LOADER = PACKAGE + "KestrunClassLoader";
+    private static final String HANDLER = PACKAGE + "Handler";
+    private static final String CONNECTION = PACKAGE + "Handler$1";
+    private static final String SPLASH = PACKAGE + "SplashScreen";
+
+    private static final int V45_3 = 3 << 16 | 45;
+    private static final int V46_0 = 46;
+
+    public static void main(String[] args) throws IOException {
+        if (args.length != 1) {
+            System.err.println("usage: JavaSideClasses OUTPUT_DIRECTORY");
+            System.exit(2);
+        }
+        Path out = Paths.get(args[0]);
+        write(out, LOADER, loader());
+        write(out, HANDLER, handler());
+        write(out, CONNECTION, connection());
+        write(out, SPLASH, splash());
+    }
+
+    private static void write(Path root, String name, byte[] bytes) throws IOException {
+        Path file = root.resolve(name + ".class");
+        Files.createDirectories(file.getParent());
+        Files.write(file, bytes);
+    }
+
+    private static ClassWriter begin(int version, int access, String name, String superName) {
+        // Class files before version 50 carry no stack map frames: only the sizes.
+        ClassWriter cw = new ClassWriter(ClassWriter.COMPUTE_MAXS);
+        cw.visit(version, access, name, null, superName, null);
+        return cw;
+    }
+
+    private static byte[] loader() {
+        ClassWriter cw = begin(V46_0, ACC_PUBLIC | ACC_SUPER, LOADER, "java/lang/ClassLoader");
+        staticInitialiser(cw, null);
+        constructor(cw, ACC_PUBLIC, "java/lang/ClassLoader");
+        cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "findClass",
+                "(Ljava/lang/String;)Ljava/lang/Class;", null,
+                new String[] {"java/lang/ClassNotFoundException"}).visitEnd();
+        cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "findResource",
+                "(Ljava/lang/String;)Ljava/net/URL;", null, null).visitEnd();
+        cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "findResources",
+                "(Ljava/lang/String;)Ljava/util/Enumeration;", null, null).visitEnd();
+        cw.visitEnd();
+        return cw.toByteArray();
+    }
+
+    private static byte[] handler() {
+        ClassWriter cw = begin(V45_3, ACC_PUBLIC | ACC_SUPER, HANDLER,
+                "java/net/URLStreamHandler");
+        cw.visitField(ACC_PROTECTED | ACC_STATIC, "loadedData", "Ljava/util/Hashtable;", null,
+                null).visitEnd();
+        staticInitialiser(cw, HANDLER);
+        constructor(cw, ACC_PUBLIC, "java/net/URLStreamHandler");
+
+        MethodVisitor mv = cw.visitMethod(ACC_PROTECTED, "openConnection",
+                "(Ljava/net/URL;)Ljava/net/URLConnection;", null,
+                new String[] {"java/io/IOException"});
+        mv.visitCode();
+        mv.visitTypeInsn(NEW, CONNECTION);
+        mv.visitInsn(DUP);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitMethodInsn(INVOKEVIRTUAL, "java/net/URL", "toString", "()Ljava/lang/String;",
+                false);
+        mv.visitMethodInsn(INVOKESPECIAL, CONNECTION, "<init>",
+                "(L" + HANDLER + ";Ljava/net/URL;Ljava/lang/String;)V", false);
+        mv.visitInsn(ARETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+
+        cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "loadResourceData", "(Ljava/lang/String;)[B",
+                null, null).visitEnd();
+        cw.visitEnd();
+        return cw.toByteArray();
+    }
+
+    private static byte[] connection() {
+        ClassWriter cw = begin(V45_3, ACC_FINAL | ACC_SUPER, CONNECTION,
+                "java/net/URLConnection");
+        cw.visitField(ACC_FINAL, "this$0", "L" + HANDLER + ";", null, null).visitEnd();
+        cw.visitField(ACC_PRIVATE | ACC_FINAL, "val$resource", "Ljava/lang/String;", null, null)
+                .visitEnd();
+
+        // The superclass constructor runs first, then the two fields are stored.
+        MethodVisitor mv = cw.visitMethod(0, "<init>",
+                "(L" + HANDLER + ";Ljava/net/URL;Ljava/lang/String;)V", null, null);
+        mv.visitCode();
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitVarInsn(ALOAD, 2);
+        mv.visitMethodInsn(INVOKESPECIAL, "java/net/URLConnection", "<init>",
+                "(Ljava/net/URL;)V", false);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitFieldInsn(PUTFIELD, CONNECTION, "this$0", "L" + HANDLER + ";");
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitVarInsn(ALOAD, 3);
+        mv.visitFieldInsn(PUTFIELD, CONNECTION, "val$resource", "Ljava/lang/String;");
+        mv.visitInsn(RETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+
+        mv = cw.visitMethod(ACC_PUBLIC, "connect", "()V", null, null);
+        mv.visitCode();
+        mv.visitInsn(RETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+
+        getInputStream(cw);
+
+        mv = cw.visitMethod(ACC_PUBLIC, "getContentType", "()Ljava/lang/String;", null, null);
+        mv.visitCode();
+        loadResourceText(mv);
+        mv.visitMethodInsn(INVOKESTATIC, "java/net/URLConnection", "guessContentTypeFromName",
+                "(Ljava/lang/String;)Ljava/lang/String;", false);
+        mv.visitInsn(ARETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+
+        cw.visitEnd();
+        return cw.toByteArray();
+    }
+
+    private static void loadResourceText(MethodVisitor mv) {
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, CONNECTION, "val$resource", "Ljava/lang/String;");
+    }
+
+    // Local 1 holds the bytes; local 2 the cached reference.
+    private static void getInputStream(ClassWriter cw) {
+        MethodVisitor mv = cw.visitMethod(ACC_PUBLIC, "getInputStream",
+                "()Ljava/io/InputStream;", null, new String[] {"java/io/IOException"});
+        mv.visitCode();
+        Label notCached = new Label();
+        Label haveBytes = new Label();
+        Label found = new Label();
+
+        mv.visitInsn(ACONST_NULL);
+        mv.visitVarInsn(ASTORE, 1);
+        mv.visitFieldInsn(GETSTATIC, HANDLER, "loadedData", "Ljava/util/Hashtable;");
+        loadResourceText(mv);
+        mv.visitMethodInsn(INVOKEVIRTUAL, "java/util/Hashtable", "get",
+                "(Ljava/lang/Object;)Ljava/lang/Object;", false);
+        mv.visitTypeInsn(CHECKCAST, "java/lang/ref/SoftReference");
+        mv.visitVarInsn(ASTORE, 2);
+        mv.visitVarInsn(ALOAD, 2);
+        mv.visitJumpInsn(IFNULL, notCached);
+        mv.visitVarInsn(ALOAD, 2);
+        mv.visitMethodInsn(INVOKEVIRTUAL, "java/lang/ref/SoftReference", "get",
+                "()Ljava/lang/Object;", false);
+        mv.visitTypeInsn(CHECKCAST, "[B");
+        mv.visitVarInsn(ASTORE, 1);
+
+        mv.visitLabel(notCached);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitJumpInsn(IFNONNULL, haveBytes);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, CONNECTION, "this$0", "L" + HANDLER + ";");
+        loadResourceText(mv);
+        mv.visitMethodInsn(INVOKEVIRTUAL, HANDLER, "loadResourceData", "(Ljava/lang/String;)[B",
+                false);
+        mv.visitVarInsn(ASTORE, 1);
+        mv.visitFieldInsn(GETSTATIC, HANDLER, "loadedData", "Ljava/util/Hashtable;");
+        loadResourceText(mv);
+        mv.visitTypeInsn(NEW, "java/lang/ref/SoftReference");
+        mv.visitInsn(DUP);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitMethodInsn(INVOKESPECIAL, "java/lang/ref/SoftReference", "<init>",
+                "(Ljava/lang/Object;)V", false);
+        mv.visitMethodInsn(INVOKEVIRTUAL, "java/util/Hashtable", "put",
+                "(Ljava/lang/Object;Ljava/lang/Object;)Ljava/lang/Object;", false);
+        mv.visitInsn(POP);
+
+        // A URL that names no entry reports itself as missing, as a file URL would.
+        mv.visitLabel(haveBytes);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitJumpInsn(IFNONNULL, found);
+        mv.visitTypeInsn(NEW, "java/io/FileNotFoundException");
+        mv.visitInsn(DUP);
+        loadResourceText(mv);
+        mv.visitMethodInsn(INVOKESPECIAL, "java/io/FileNotFoundException", "<init>",
+                "(Ljava/lang/String;)V", false);
+        mv.visitInsn(ATHROW);
+
+        mv.visitLabel(found);
+        mv.visitTypeInsn(NEW, "java/io/ByteArrayInputStream");
+        mv.visitInsn(DUP);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitMethodInsn(INVOKESPECIAL, "java/io/ByteArrayInputStream", "<init>", "([B)V",
+                false);
+        mv.visitInsn(ARETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+    }
+
+    private static byte[] splash() {
+        ClassWriter cw = begin(V45_3, ACC_PUBLIC | ACC_FINAL | ACC_SUPER, SPLASH,
+                "java/lang/Object");
+        staticInitialiser(cw, null);
+        constructor(cw, ACC_PUBLIC, "java/lang/Object");
+        final String splashType = "()L" + SPLASH + ";";
+
+        MethodVisitor mv = cw.visitMethod(ACC_PUBLIC | ACC_STATIC, "getSplashScreen", splashType,
+                null, null);
+        mv.visitCode();
+        mv.visitMethodInsn(INVOKESTATIC, SPLASH, "nativeGetSplashScreen", splashType, false);
+        mv.visitInsn(ARETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+
+        mv = cw.visitMethod(ACC_PUBLIC, "autoClose", "(I)V", null, null);
+        mv.visitCode();
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitVarInsn(ILOAD, 1);
+        mv.visitMethodInsn(INVOKEVIRTUAL, SPLASH, "nativeAutoClose", "(I)V", false);
+        mv.visitInsn(RETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+
+        mv = cw.visitMethod(ACC_PUBLIC, "close", "()V", null, null);
+        mv.visitCode();
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitMethodInsn(INVOKEVIRTUAL, SPLASH, "nativeClose", "()V", false);
+        mv.visitInsn(RETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+
+        cw.visitMethod(ACC_PROTECTED | ACC_STATIC | ACC_NATIVE, "nativeGetSplashScreen",
+                splashType, null, null).visitEnd();
+        cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "nativeAutoClose", "(I)V", null, null)
+                .visitEnd();
+        cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "nativeClose", "()V", null, null).visitEnd();
+        cw.visitEnd();
+        return cw.toByteArray();
+    }
+
+    private static void constructor(ClassWriter cw, int access, String superName) {
+        MethodVisitor mv = cw.visitMethod(access, "<init>", "()V", null, null);
+        mv.visitCode();
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitMethodInsn(INVOKESPECIAL, superName, "<init>", "()V", false);
+        mv.visitInsn(RETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+    }
+
+    // The static initialiser: an empty "loadedData" table first when `tableOwner` is set,
+    // then the native library named by the system property "oru.app.path".
+    private static void staticInitialiser(ClassWriter cw, String tableOwner) {
+        MethodVisitor mv = cw.visitMethod(ACC_STATIC, "<clinit>", "()V", null, null);
+        mv.visitCode();
+        if (tableOwner != null) {
+            mv.visitTypeInsn(NEW, "java/util/Hashtable");
+            mv.visitInsn(DUP);
+            mv.visitMethodInsn(INVOKESPECIAL, "java/util/Hashtable", "<init>", "()V", false);
+            mv.visitFieldInsn(PUTSTATIC, tableOwner, "loadedData", "Ljava/util/Hashtable;");
+        }
+        Label tryStart = new Label();
+        Label tryEnd = new Label();
+        Label refused = new Label();
+        Label done = new Label();
+        mv.visitTryCatchBlock(tryStart, tryEnd, refused, "java/lang/UnsatisfiedLinkError");
+        mv.visitLdcInsn("oru.app.path");
+        mv.visitMethodInsn(INVOKESTATIC, "java/lang/System", "getProperty",
+                "(Ljava/lang/String;)Ljava/lang/String;", false);
+        mv.visitVarInsn(ASTORE, 0);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitJumpInsn(IFNULL, done);
+        mv.visitLabel(tryStart);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitMethodInsn(INVOKESTATIC, "java/lang/System", "load", "(Ljava/lang/String;)V",
+                false);
+        mv.visitLabel(tryEnd);
+        mv.visitLabel(done);
+        mv.visitInsn(RETURN);
+        mv.visitLabel(refused);
+        mv.visitInsn(POP);
+        mv.visitInsn(RETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+    }
+}

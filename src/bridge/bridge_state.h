@@ -1,0 +1,23 @@
+// The bridge's process-wide state: the root archive store and its one-time open.
+#pragma once
+
+#include "archive/embedded_archive.h"
+#include "platform/lock.h"
+
+namespace oru {
+
+// The store over the archive appended to the running executable (nesting depth 2).
+// It lives until the process ends and is never destroyed: daemon Java threads may still
+// be inside a native while the process exits.
+EmbeddedArchive& rootArchive();
+
+// Guards the one-time open of the root store and the creation of the shared URL handler.
+platform::Lock& bridgeLock();
+
+// Opens the root store over the running executable on the first call; later calls
+// return at once. The open is attempted once per process, whatever its outcome. The
+// executable's path comes from activeConfig, or from the platform when the executable
+// runs as a library of some other process.
+void ensureArchiveOpen();
+
+}  // namespace oru

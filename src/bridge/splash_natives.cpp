@@ -1,0 +1,25 @@
+// The splash control's natives: each acts only while a splash window is shown.
+#include "bridge/splash_natives.h"
+
+#include "jvm/jni_support.h"
+#include "splash/splash_window.h"
+
+namespace oru {
+
+jobject currentSplashScreen(JNIEnv* env, jclass splashClass) {
+    if (!currentSplash) return nullptr;
+    jmethodID constructor = env->GetMethodID(splashClass, "<init>", "()V");
+    jobject splash = constructor ? env->NewObject(splashClass, constructor) : nullptr;
+    if (!splash) clearPendingException(env, true);
+    return splash;
+}
+
+void autoCloseSplash(int milliseconds) {
+    if (SplashWindow* splash = currentSplash) splash->autoClose(milliseconds);
+}
+
+void closeSplash() {
+    if (SplashWindow* splash = currentSplash) splash->autoClose(0);
+}
+
+}  // namespace oru
