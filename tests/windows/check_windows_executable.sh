@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks a Windows launcher: PE format, GUI subsystem, system-DLL imports only, and the
-# message tables in English, traditional and simplified Chinese.
+# Checks a Windows launcher: PE format, GUI subsystem, system-DLL imports only, exactly
+# the seven natives exported under the names the Java side binds, and the message tables
+# in English, traditional and simplified Chinese.
 # usage: check_windows_executable.sh EXE OBJDUMP PE32|PE32+
 set -u
 exe=$1 objdump=$2 format=$3
@@ -19,6 +20,19 @@ while read -r dll; do
   lower=$(tr 'A-Z' 'a-z' <<<"$dll")
   [[ $lower =~ $allowed ]] || fail "imports a non-system DLL: $dll"
 done < <(grep 'DLL Name:' <<<"$headers" | awk '{print $3}')
+
+natives="KestrunClassLoader_findClass@12 KestrunClassLoader_findResource@12
+KestrunClassLoader_findResources@12 Handler_loadResourceData@12
+SplashScreen_nativeGetSplashScreen@8 SplashScreen_nativeAutoClose@12 SplashScreen_nativeClose@8"
+expected=$(for native in $natives; do
+  # 32-bit names carry the stdcall decoration; 64-bit names are the plain JNI names.
+  if [ "$format" = PE32 ]; then echo "_Java_com_vostrand_oru_$native"; else echo "Java_com_vostrand_oru_${native%@*}"; fi
+done | sort)
+exported=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$headers" | awk '$1 == "[" && $2 ~ /\]$/ {print $3; next} $1 ~ /^\[/ && $1 ~ /\]$/ {print $2}' | sort)
+[ "$exported" = "$expected" ] || fail "exports differ: expected
+$expected
+got
+$exported"
 
 for entry in "1033 Error" "1028 錯誤" "2052 错误"; do
   read -r language caption <<<"$entry"

@@ -1,0 +1,6 @@
+// A class of the packed test application that says which copy of it was loaded.
+package bridge;
+
+public class Twice {
+    public static String origin() { return "libs/a.jar"; }
+}
