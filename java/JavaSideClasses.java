@@ -283,30 +283,10 @@ public final class JavaSideClasses {
         constructor(cw, ACC_PUBLIC, "java/lang/Object");
         final String splashType = "()L" + SPLASH + ";";
 
-        MethodVisitor mv = cw.visitMethod(ACC_PUBLIC | ACC_STATIC, "getSplashScreen", splashType,
-                null, null);
-        mv.visitCode();
-        mv.visitMethodInsn(INVOKESTATIC, SPLASH, "nativeGetSplashScreen", splashType, false);
-        mv.visitInsn(ARETURN);
-        mv.visitMaxs(0, 0);
-        mv.visitEnd();
-
-        mv = cw.visitMethod(ACC_PUBLIC, "autoClose", "(I)V", null, null);
-        mv.visitCode();
-        mv.visitVarInsn(ALOAD, 0);
-        mv.visitVarInsn(ILOAD, 1);
-        mv.visitMethodInsn(INVOKEVIRTUAL, SPLASH, "nativeAutoClose", "(I)V", false);
-        mv.visitInsn(RETURN);
-        mv.visitMaxs(0, 0);
-        mv.visitEnd();
-
-        mv = cw.visitMethod(ACC_PUBLIC, "close", "()V", null, null);
-        mv.visitCode();
-        mv.visitVarInsn(ALOAD, 0);
-        mv.visitMethodInsn(INVOKEVIRTUAL, SPLASH, "nativeClose", "()V", false);
-        mv.visitInsn(RETURN);
-        mv.visitMaxs(0, 0);
-        mv.visitEnd();
+        forward(cw, ACC_PUBLIC | ACC_STATIC, "getSplashScreen", splashType,
+                "nativeGetSplashScreen", ARETURN);
+        forward(cw, ACC_PUBLIC, "autoClose", "(I)V", "nativeAutoClose", RETURN);
+        forward(cw, ACC_PUBLIC, "close", "()V", "nativeClose", RETURN);
 
         cw.visitMethod(ACC_PROTECTED | ACC_STATIC | ACC_NATIVE, "nativeGetSplashScreen",
                 splashType, null, null).visitEnd();
@@ -315,6 +295,22 @@ public final class JavaSideClasses {
         cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "nativeClose", "()V", null, null).visitEnd();
         cw.visitEnd();
         return cw.toByteArray();
+    }
+
+    // A method of SplashScreen that passes its arguments (none, or one int) to the native
+    // `target` of the same descriptor and returns what it returns.
+    private static void forward(ClassWriter cw, int access, String name, String descriptor,
+            String target, int returnOpcode) {
+        boolean isStatic = (access & ACC_STATIC) != 0;
+        MethodVisitor mv = cw.visitMethod(access, name, descriptor, null, null);
+        mv.visitCode();
+        if (!isStatic) mv.visitVarInsn(ALOAD, 0);
+        if (descriptor.startsWith("(I)")) mv.visitVarInsn(ILOAD, 1);
+        mv.visitMethodInsn(isStatic ? INVOKESTATIC : INVOKEVIRTUAL, SPLASH, target, descriptor,
+                false);
+        mv.visitInsn(returnOpcode);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
     }
 
     private static void constructor(ClassWriter cw, int access, String superName) {

@@ -129,6 +129,8 @@ TEST(BridgeLaunchTest, RunsAloneFromTheJarsInsideTheExecutable) {
             {"Corrupt", {"java.lang.ClassFormatError"}},
             {"Damaged", {"java.lang.ClassNotFoundException"}},
             {"after", {"still running"}},
+            {"splash", {"null"}},
+            {"splash calls", {"returned"}},
             {"url", {"oru:t.jar!a\\b.txt"}},
             {"content", {bytes}},
             {"text ORU:t.jar!a\\b.txt", {bytes}},

@@ -56,6 +56,13 @@ public class Probe {
         report("Corrupt", outcome(() -> loader.loadClass("bridge.Corrupt")));
         report("Damaged", outcome(() -> loader.loadClass("bridge.Damaged")));
         report("after", "still running");
+        // Without a splash window the splash control answers null and does nothing.
+        Class<?> splash = Class.forName("com.vostrand.oru.SplashScreen");
+        report("splash", splash.getMethod("getSplashScreen").invoke(null));
+        Object control = splash.getConstructor().newInstance();
+        splash.getMethod("autoClose", int.class).invoke(control, 5);
+        splash.getMethod("close").invoke(control);
+        report("splash calls", "returned");
     }
 
     static void resources() throws Exception {
