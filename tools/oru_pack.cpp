@@ -1,46 +1,101 @@
-// oru-pack: writes a launcher followed by an application archive and its configuration.
+// oru-pack: makes one executable of a launcher, an application jar and its library jars.
+#include <cstdlib>
 #include <iostream>
 #include <string>
 
-#include "packer.h"
+#include "listing.h"
+#include "pack_application.h"
 
 namespace {
 
-void usage() {
-    std::cerr << "usage: oru-pack --launcher FILE --output FILE [--config \"key value\"]...\n"
-                 "                [NAME=FILE]...\n"
-                 "Each NAME=FILE puts FILE into the archive as NAME; each --config line goes\n"
-                 "into the archive comment (at most 2,048 bytes in all).\n";
+const char kHelp[] =
+    "usage: oru-pack --launcher FILE --jar APP.jar [--lib LIB.jar]... -o OUTPUT\n"
+    "                [--main-class NAME] [--minjre N.N] [--option OPT]...\n"
+    "                [--property NAME=VALUE]... [--config \"KEY VALUE\"]... [NAME=FILE]...\n"
+    "       oru-pack --list EXECUTABLE\n"
+    "\n"
+    "Makes one executable that runs a Java application: the launcher, followed by an\n"
+    "archive that holds the launcher's Java-side classes, the application jar and the\n"
+    "library jars, with the configuration in the archive comment.\n"
+    "\n"
+    "  --launcher FILE        the prebuilt launcher (oru-launcher, oru-launcher.exe)\n"
+    "  --jar APP.jar          the application jar, packed as t.jar\n"
+    "  --lib LIB.jar          a library jar, packed as libs/LIB.jar (repeatable; the\n"
+    "                         file names must differ)\n"
+    "  -o, --output FILE      the executable to write (replaced only once complete)\n"
+    "  --main-class NAME      the main class (default: Main-Class of the jar's manifest)\n"
+    "  --minjre N.N           the lowest Java version that may run the application\n"
+    "  --option OPT           a virtual-machine option, such as -Xmx512m (repeatable)\n"
+    "  --property NAME=VALUE  a system property (repeatable)\n"
+    "  --config \"KEY VALUE\"   any configuration line, as stored (repeatable): forcecwd,\n"
+    "                         jre_order, jvmdll, classpath, libs, ...\n"
+    "  NAME=FILE              FILE packed as the archive entry NAME\n"
+    "  --list EXECUTABLE      prints what a packed executable carries: its configuration\n"
+    "                         lines, then one line per entry: size, method, the number\n"
+    "                         of entries of a nested jar (or -), name, separated by tabs\n"
+    "  -h, --help             this text\n"
+    "\n"
+    "The configuration lines take at most 2,048 bytes in all. A file named like the\n"
+    "executable with .cfg beside it adds lines that take precedence (except mainclass).\n";
+
+int usageError(const std::string& message) {
+    std::cerr << "oru-pack: " << message << " (see oru-pack --help)\n";
+    return 2;
+}
+
+// Fills `request` from the command line; returns 0, or the exit code of a usage error.
+int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std::string& list) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            std::cout << kHelp;
+            std::exit(0);
+        }
+        const bool takesValue = arg.rfind("-", 0) == 0;
+        if (takesValue && i + 1 >= argc) return usageError(arg + " needs a value");
+        if (arg == "--launcher") {
+            request.launcherPath = argv[++i];
+        } else if (arg == "-o" || arg == "--output") {
+            request.outputPath = argv[++i];
+        } else if (arg == "--jar") {
+            request.applicationJar = argv[++i];
+        } else if (arg == "--lib") {
+            request.libraries.push_back(argv[++i]);
+        } else if (arg == "--main-class") {
+            request.mainClass = argv[++i];
+        } else if (arg == "--minjre") {
+            request.minimumJava = argv[++i];
+        } else if (arg == "--option") {
+            request.options.push_back(argv[++i]);
+        } else if (arg == "--property") {
+            request.properties.push_back(argv[++i]);
+        } else if (arg == "--config") {
+            request.configuration.push_back(argv[++i]);
+        } else if (arg == "--list") {
+            list = argv[++i];
+        } else if (!takesValue && arg.find('=') != std::string::npos) {
+            const size_t eq = arg.find('=');
+            request.files.emplace_back(arg.substr(0, eq), arg.substr(eq + 1));
+        } else {
+            return usageError("unknown argument " + arg);
+        }
+    }
+    if (!list.empty()) return 0;
+    if (request.launcherPath.empty()) return usageError("no --launcher given");
+    if (request.outputPath.empty()) return usageError("no -o/--output given");
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     oru::tools::PackRequest request;
-    std::string output;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        bool hasValue = i + 1 < argc;
-        if (arg == "--launcher" && hasValue) {
-            request.launcherPath = argv[++i];
-        } else if (arg == "--output" && hasValue) {
-            output = argv[++i];
-        } else if (arg == "--config" && hasValue) {
-            request.configuration.push_back(argv[++i]);
-        } else if (arg.find('=') != std::string::npos && arg.rfind("--", 0) != 0) {
-            size_t eq = arg.find('=');
-            request.files.emplace_back(arg.substr(0, eq), arg.substr(eq + 1));
-        } else {
-            usage();
-            return 2;
-        }
-    }
-    if (request.launcherPath.empty() || output.empty()) {
-        usage();
-        return 2;
-    }
+    std::string list;
+    if (int status = parseArguments(argc, argv, request, list)) return status;
     std::string error;
-    if (!oru::tools::packExecutable(request, output, error)) {
+    const bool done = list.empty() ? oru::tools::packApplication(request, error)
+                                   : oru::tools::listExecutable(list, std::cout, error);
+    if (!done) {
         std::cerr << "oru-pack: " << error << "\n";
         return 1;
     }

@@ -1,4 +1,4 @@
-// Packing a launcher and an application into one executable.
+// Writing a packed executable: the launcher, the archive and its configuration comment.
 #include "packer.h"
 
 #include <filesystem>
@@ -6,6 +6,8 @@
 #include <sstream>
 
 namespace oru::tools {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -15,6 +17,34 @@ bool readFile(const std::string& path, std::string& bytes) {
     std::ostringstream content;
     content << in.rdbuf();
     bytes = content.str();
+    return static_cast<bool>(in) || in.eof();
+}
+
+// Writes `bytes` to `path` through a temporary file beside it, renamed at the end.
+bool replaceFile(const std::string& path, const std::string& bytes, std::string& error) {
+    const std::string temporary = path + ".oru-pack-partial";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << bytes;
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            error = "cannot write " + path;
+            return false;
+        }
+    }
+    std::error_code failure;
+    fs::permissions(temporary,
+                    fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                    fs::perm_options::add, failure);
+    fs::rename(temporary, path, failure);
+    if (failure) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        error = "cannot write " + path + ": " + failure.message();
+        return false;
+    }
     return true;
 }
 
@@ -35,37 +65,17 @@ bool writeExecutable(const std::string& launcherPath, const ZipWriter& writer,
                 " bytes; the launcher reads at most " + std::to_string(kMaxConfigurationBytes);
         return false;
     }
+    std::error_code ignored;
+    if (fs::is_directory(outputPath, ignored)) {
+        error = "the output " + outputPath + " is a directory";
+        return false;
+    }
     std::string launcher;
-    if (!readFile(launcherPath, launcher)) {
+    if (!readFile(launcherPath, launcher) || fs::is_directory(launcherPath, ignored)) {
         error = "cannot read the launcher " + launcherPath;
         return false;
     }
-    std::ofstream out(outputPath, std::ios::binary | std::ios::trunc);
-    out << launcher << writer.finish(comment);
-    out.close();
-    if (!out) {
-        error = "cannot write " + outputPath;
-        return false;
-    }
-    std::error_code ignored;
-    namespace fs = std::filesystem;
-    fs::permissions(outputPath,
-                    fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
-                    fs::perm_options::add, ignored);
-    return true;
-}
-
-bool packExecutable(const PackRequest& request, const std::string& outputPath, std::string& error) {
-    ZipWriter writer;
-    for (const auto& [name, path] : request.files) {
-        std::string bytes;
-        if (!readFile(path, bytes)) {
-            error = "cannot read " + path;
-            return false;
-        }
-        writer.add(name, bytes);
-    }
-    return writeExecutable(request.launcherPath, writer, request.configuration, outputPath, error);
+    return replaceFile(outputPath, launcher + writer.finish(comment), error);
 }
 
 }  // namespace oru::tools

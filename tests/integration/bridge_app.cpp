@@ -1,0 +1,91 @@
+// The packed test application of the bridge and packer tests, built from its classes.
+#include "bridge_app.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "java_probe.h"
+
+namespace oru::testing {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+}  // namespace
+
+std::string classBytes(const char* root, const std::string& name) {
+    return readFile(fs::path(root) / (name + ".class"));
+}
+
+// Classes of the test application that live in the library jar; every other class of
+// it goes into "t.jar".
+static const std::vector<std::string> kLibraryClasses = {
+    "bridge/InLib", "bridge/Twice", "bridge/Shadowed", "bridge/ServiceImpl", "NoPackage"};
+
+std::string applicationJar(const std::string& mainClass) {
+    tools::ZipWriter jar;
+    if (!mainClass.empty())
+        jar.add("META-INF/MANIFEST.MF",
+                "Manifest-Version: 1.0\r\nMain-Class: " + mainClass + "\r\n");
+    for (const auto& file : fs::recursive_directory_iterator(ORU_BRIDGE_CLASSES)) {
+        if (!file.is_regular_file()) continue;
+        std::string name = fs::relative(file.path(), ORU_BRIDGE_CLASSES).generic_string();
+        std::string stem = name.substr(0, name.size() - 6);
+        if (std::find(kLibraryClasses.begin(), kLibraryClasses.end(), stem) ==
+            kLibraryClasses.end())
+            jar.add(name, readFile(file.path()));
+    }
+    jar.add("a/b.txt", "b in t.jar");
+    jar.add("dup.txt", "dup in t.jar");
+    jar.add("bridge/Corrupt.class", "not a class file at all");
+    // Bytes that do not match their CRC: the entry cannot be read.
+    tools::ZipWriter::Entry damaged;
+    damaged.name = "bridge/Damaged.class";
+    damaged.stored = classBytes(ORU_BRIDGE_CLASSES, "bridge/InApp");
+    damaged.size = static_cast<uint32_t>(damaged.stored.size());
+    damaged.crc = 0x12345678;
+    jar.addRaw(damaged);
+    return jar.finish();
+}
+
+std::string libraryJar() {
+    tools::ZipWriter jar;
+    for (const std::string& name : kLibraryClasses)
+        jar.add(name + ".class", classBytes(ORU_BRIDGE_CLASSES, name));
+    jar.add("META-INF/services/bridge.Service", "bridge.ServiceImpl\n");
+    jar.add("dup.txt", "dup in a.jar");
+    return jar.finish();
+}
+
+std::string variantJar() {
+    tools::ZipWriter jar;
+    jar.add("bridge/Twice.class", classBytes(ORU_BRIDGE_VARIANT_CLASSES, "bridge/Twice"),
+            tools::ZipMethod::kStored);
+    return jar.finish();
+}
+
+void addJavaSideClasses(tools::ZipWriter& archive) {
+    for (const char* name : {"KestrunClassLoader", "Handler", "Handler$1", "SplashScreen"}) {
+        std::string entry = std::string("com/vostrand/oru/") + name;
+        archive.add(entry + ".class",
+                    classBytes(ORU_JAVA_SIDE_CLASSES, std::string("com/vostrand/oru/") + name));
+    }
+}
+
+// Every run checks the natives' JNI use and verifies every class, the launcher's own too.
+std::vector<std::string> bridgeConfiguration() {
+    return {"jvmdll " + jdkLibrary(), "jre_order c", "mainclass bridge.Probe", "option -Xcheck:jni",
+            "option -Xverify:all"};
+}
+
+}  // namespace oru::testing

@@ -1,0 +1,27 @@
+// The packed test application of the bridge and packer tests, built from its classes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "zip_writer.h"
+
+namespace oru::testing {
+
+// The application jar: the test application's main class and most of its classes,
+// resources, a corrupt class and one whose bytes fail their CRC. With `mainClass`, a
+// manifest names it.
+std::string applicationJar(const std::string& mainClass = "");
+// The library jar (to be packed as libs/a.jar): library classes, a service provider.
+std::string libraryJar();
+// A second library jar (libs/bb.jar) with another copy of one class.
+std::string variantJar();
+// The Java-side classes the build generated, at the archive root.
+void addJavaSideClasses(tools::ZipWriter& archive);
+// Configuration lines that run the test application on the build's JDK, with the JNI
+// and class-file checkers on.
+std::vector<std::string> bridgeConfiguration();
+// The bytes of the compiled class `name` ("bridge/InApp") under `root`.
+std::string classBytes(const char* root, const std::string& name);
+
+}  // namespace oru::testing

@@ -1,0 +1,42 @@
+// JarReader: what oru-pack reads of a jar or of a packed executable's archive.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "archive/zip_reader.h"
+#include "archive/zip_source.h"
+
+namespace oru::tools {
+
+struct JarEntryInfo {
+    std::string name;  // with "/" separators, as written in the archive
+    uint32_t size = 0;
+    uint32_t compressedSize = 0;
+    bool deflated = false;
+};
+
+// Reads a ZIP archive held in memory (the bytes may have anything in front of them, as
+// a packed executable does). The bytes must outlive the reader.
+class JarReader {
+public:
+    // False when the bytes hold no readable ZIP archive.
+    bool open(const std::string& bytes);
+    std::vector<JarEntryInfo> entries() const;
+    // The archive comment.
+    const std::string& comment() const { return reader_.comment(); }
+    // The whole content of the entry `name` ("/" separators); false when there is none
+    // or it cannot be read.
+    bool read(const std::string& name, std::string& content);
+
+private:
+    CZipMemorySource source_;
+    CZipReader reader_;
+};
+
+// The value of the "Main-Class" attribute of a jar manifest's main section, continuation
+// lines joined; "" when there is none.
+std::string manifestMainClass(const std::string& manifest);
+
+}  // namespace oru::tools

@@ -1,0 +1,57 @@
+// oru-pack --list: the configuration lines and the entries of a packed executable.
+#include "listing.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "jar_reader.h"
+
+namespace oru::tools {
+
+namespace {
+
+bool isNestedArchive(const std::string& name) {
+    if (name.size() < 5) return false;
+    std::string suffix = name.substr(name.size() - 4);
+    for (char& c : suffix) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return suffix == ".jar" || suffix == ".zip";
+}
+
+void printConfiguration(const std::string& comment, std::ostream& out) {
+    out << "[configuration]\n";
+    // The launcher's text ends at the first NUL.
+    const std::string text = comment.substr(0, comment.find('\0'));
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) out << line << "\n";
+    }
+}
+
+}  // namespace
+
+bool listExecutable(const std::string& executablePath, std::ostream& out, std::string& error) {
+    std::ifstream in(executablePath, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    const std::string bytes = content.str();
+    JarReader archive;
+    if (!in || !archive.open(bytes)) {
+        error = "cannot read an archive in " + executablePath;
+        return false;
+    }
+    printConfiguration(archive.comment(), out);
+    out << "[entries]\n";
+    for (const JarEntryInfo& entry : archive.entries()) {
+        std::string nested;
+        JarReader jar;
+        const bool isJar =
+            isNestedArchive(entry.name) && archive.read(entry.name, nested) && jar.open(nested);
+        out << entry.size << '\t' << (entry.deflated ? "deflated" : "stored") << '\t'
+            << (isJar ? std::to_string(jar.entries().size()) : "-") << '\t' << entry.name
+            << '\n';
+    }
+    return true;
+}
+
+}  // namespace oru::tools

@@ -1,0 +1,33 @@
+// oru-pack's request: an application jar, library jars and configuration into one executable.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace oru::tools {
+
+struct PackRequest {
+    std::string launcherPath;
+    std::string outputPath;
+    std::string applicationJar;          // packed as "t.jar"; may be empty
+    std::vector<std::string> libraries;  // packed as "libs/<file name>"
+    std::string mainClass;               // else from a "mainclass" line, else the manifest
+    std::string minimumJava;             // "minjre"
+    std::vector<std::string> options;    // "option" lines
+    std::vector<std::string> properties; // "property" lines, name=value
+    std::vector<std::string> configuration;  // further lines, as given
+    // Extra entries: (name inside the archive, file on disk), in archive order.
+    std::vector<std::pair<std::string, std::string>> files;
+};
+
+// Builds the archive (the Java-side classes, the application jar, the library jars, the
+// extra files) and its configuration, and writes the executable. Returns false with a
+// one-line message in `error`; nothing is written then.
+bool packApplication(const PackRequest& request, std::string& error);
+
+// True when the configuration line `line` belongs to `key`, as the launcher reads it:
+// leading spaces, then the key in any ASCII case.
+bool lineHasKey(const std::string& line, const std::string& key);
+
+}  // namespace oru::tools
