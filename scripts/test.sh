@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds every target and runs every test: Linux unit and integration tests,
+# Sets up, builds every target and runs every test: the README's first command (the
+# demo), Linux unit and integration tests,
 # the sanitizer build's unit tests, the Windows x86_64 tests under wine, the i686
 # inspection, and a bounded fuzzing run of the archive reader.
 set -euo pipefail
@@ -11,6 +12,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
 status=0
 run() { echo "== $*"; "$@" || status=1; }
+run scripts/check_demo.sh
 run ctest --test-dir build/linux --output-on-failure
 run ctest --test-dir build/asan --output-on-failure
 run ctest --test-dir build/win64 --output-on-failure

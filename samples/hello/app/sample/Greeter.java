@@ -1,0 +1,6 @@
+// The service the sample looks up with ServiceLoader; a library jar provides it.
+package sample;
+
+public interface Greeter {
+    String greet(String name);
+}
