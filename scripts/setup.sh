@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config zlib1g-dev libgtest-dev googletest
-  libbenchmark-dev openjdk-17-jdk-headless libasm-java clang libclang-rt-14-dev
+  libbenchmark-dev openjdk-17-jdk-headless libasm-java
+  ant junit4 libhamcrest-java clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 xvfb xauth xdotool icoutils
 )
