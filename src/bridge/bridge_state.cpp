@@ -7,6 +7,7 @@
 #include "launcher/launcher_config.h"
 #include "launcher/run_launch.h"
 #include "platform/paths.h"
+#include "support/trace.h"
 
 namespace oru {
 
@@ -37,7 +38,10 @@ void ensureArchiveOpen() {
     if (opened.load(std::memory_order_relaxed)) return;
     try {
         const NarrowString path = runningExecutablePath();
+        trace::event("bridge", "opening the archive of %s", path.c_str());
         rootStore.open(path.c_str());
+        trace::event("bridge", "archive: %d entries, %d nested archives", rootStore.entryCount(),
+                     rootStore.nestedCount());
     } catch (const std::bad_alloc&) {
         // Not even the path could be copied: the store stays empty, like a failed open.
     }

@@ -11,6 +11,7 @@
 #include "platform/directory_identity.h"
 #include "platform/environment.h"
 #include "platform/path_style.h"
+#include "support/trace.h"
 
 namespace oru {
 
@@ -55,6 +56,18 @@ void collectArchivesIn(NarrowString directory, NarrowString& path, ScanChain& ch
         }
     }
     if (known) chain.pop_back();
+}
+
+void traceElements(const NarrowString& path) {
+    if (!trace::enabled()) return;
+    const char separator = platform::pathStyle().listSeparator;
+    int element = 0;
+    for (int start = 0; start <= path.length();) {
+        int end = start;
+        while (end < path.length() && path.byteAt(end) != separator) ++end;
+        trace::event("classpath", "%d: %s", ++element, path.mid(start, end - start).c_str());
+        start = end + 1;
+    }
 }
 
 void appendClassPathCallback(void* context, const char* value) {
@@ -105,6 +118,7 @@ NarrowString LauncherConfig::buildClassPath() const {
         collectArchives(resolveRelativePath(NarrowString(libraries.at(i))), found);
         path += found;
     }
+    traceElements(path);
     return path;
 }
 

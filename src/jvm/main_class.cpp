@@ -2,6 +2,7 @@
 // then the static main method with the command-line arguments.
 #include "jvm/jni_support.h"
 #include "jvm/vm_host.h"
+#include "support/trace.h"
 #include "support/wide_string.h"
 
 namespace oru {
@@ -96,16 +97,24 @@ jobjectArray buildMainArguments(JNIEnv* env, int argc, char** argv) {
 LaunchResult VmHost::runMain(const NarrowString& mainClass, int argc, char** argv) {
     JNIEnv* env = env_;
     if (!env) return kMainClassNotFound;
+    trace::event("main", "main class \"%s\"", mainClass.c_str());
     jclass loaded = loadMainClass(env, mainClass);
-    if (!loaded) loaded = findMainClassDirect(env, mainClass);
+    if (loaded) {
+        trace::event("main", "loaded through the launcher's class loader");
+    } else {
+        loaded = findMainClassDirect(env, mainClass);
+        if (loaded) trace::event("main", "loaded from the class path directly");
+    }
     LocalRef<jclass> found(env, loaded);
     if (!found) {
         clearPendingException(env, true);
+        trace::event("main", "not found");
         return kMainClassNotFound;
     }
     jmethodID main = env->GetStaticMethodID(found.get(), "main", "([Ljava/lang/String;)V");
     if (!main) {
         clearPendingException(env, true);
+        trace::event("main", "no static main(String[])");
         return kMainMethodMissing;
     }
     LocalRef<jobjectArray> arguments(env, buildMainArguments(env, argc, argv));
@@ -114,8 +123,10 @@ LaunchResult VmHost::runMain(const NarrowString& mainClass, int argc, char** arg
         clearPendingException(env, true);
         return kLaunchSucceeded;
     }
+    trace::event("main", "calling main with %d arguments", argc);
     env->CallStaticVoidMethod(found.get(), main, arguments.get());
-    clearPendingException(env, true);
+    const bool threw = clearPendingException(env, true);
+    trace::event("main", "main %s", threw ? "threw an exception" : "returned");
     return kLaunchSucceeded;
 }
 

@@ -8,6 +8,7 @@
 #include "platform/path_style.h"
 #include "platform/registry.h"
 #include "platform/runtime_layout.h"
+#include "support/trace.h"
 
 namespace oru {
 
@@ -15,6 +16,13 @@ const char kJavaSoftRuntimeKey[] = "SOFTWARE\\JavaSoft\\Java Runtime Environment
 const char kIbmRuntimeKey[] = "SOFTWARE\\IBM\\Java2 Runtime Environment";
 
 namespace {
+
+// Whether `path` exists, with the answer traced.
+bool lookedAt(const char* what, const NarrowString& path) {
+    const bool exists = platform::pathExists(path.c_str());
+    trace::event("runtime", "%s %s: %s", what, path.c_str(), exists ? "found" : "not there");
+    return exists;
+}
 
 bool endsWithSeparator(const NarrowString& path) {
     char last = path.byteAt(path.length() - 1);
@@ -36,24 +44,30 @@ NarrowString searchOrder(const LauncherConfig& config) {
 
 NarrowString findConfiguredRuntime(const LauncherConfig& config) {
     NarrowString configured = expandEnvironment(config.lookupValue("jvmdll").c_str());
-    if (configured.empty()) return configured;
+    if (configured.empty()) {
+        trace::event("runtime", "c: no jvmdll configured");
+        return configured;
+    }
     NarrowString resolved = resolveRelativePath(configured);
-    return platform::pathExists(resolved.c_str()) ? resolved : NarrowString();
+    return lookedAt("c: jvmdll", resolved) ? resolved : NarrowString();
 }
 
 // The library directly in `dir`, else in one of its subdirectories (client, server).
 NarrowString findRuntimeInDirectory(const NarrowString& dir) {
     const char* library = platform::runtimeLibraryName();
     NarrowString direct = dir + library;
-    if (platform::pathExists(direct.c_str())) return direct;
+    if (lookedAt("library", direct)) return direct;
     platform::DirectoryListing listing;
-    if (!listing.open(dir.c_str())) return NarrowString();
+    if (!listing.open(dir.c_str())) {
+        trace::event("runtime", "directory %s: cannot be listed", dir.c_str());
+        return NarrowString();
+    }
     for (platform::DirectoryEntry entry; listing.next(entry);) {
         if (!entry.isDirectory || entry.name == "." || entry.name == "..") continue;
         NarrowString candidate = dir + entry.name;
         candidate += platform::pathStyle().directorySeparator;
         candidate += library;
-        if (platform::pathExists(candidate.c_str())) return candidate;
+        if (lookedAt("library", candidate)) return candidate;
     }
     return NarrowString();
 }
@@ -75,7 +89,11 @@ NarrowString findRuntimeBelowHome(const NarrowString& home) {
 NarrowString findRuntimeInHomes() {
     for (const char* variable : {"JRE_HOME", "JAVA_HOME"}) {
         NarrowString home;
-        if (!platform::environmentValue(variable, home) || home.empty()) continue;
+        if (!platform::environmentValue(variable, home) || home.empty()) {
+            trace::event("runtime", "e: %s not set", variable);
+            continue;
+        }
+        trace::event("runtime", "e: %s=%s", variable, home.c_str());
         NarrowString found = findRuntimeBelowHome(home);
         if (!found.empty()) return found;
     }
@@ -84,12 +102,17 @@ NarrowString findRuntimeInHomes() {
 
 NarrowString findRuntimeInRegistry(const char* keyPath) {
     NarrowString version;
-    if (!platform::readMachineValue(keyPath, "CurrentVersion", version)) return NarrowString();
+    if (!platform::readMachineValue(keyPath, "CurrentVersion", version)) {
+        trace::event("runtime", "registry HKLM\\%s CurrentVersion: not there", keyPath);
+        return NarrowString();
+    }
     NarrowString versionKey = NarrowString(keyPath) + "\\" + version;
     NarrowString library;
-    if (!platform::readMachineValue(versionKey.c_str(), "RuntimeLib", library))
+    if (!platform::readMachineValue(versionKey.c_str(), "RuntimeLib", library)) {
+        trace::event("runtime", "registry HKLM\\%s RuntimeLib: not there", versionKey.c_str());
         return NarrowString();
-    return platform::pathExists(library.c_str()) ? library : NarrowString();
+    }
+    return lookedAt("registry RuntimeLib", library) ? library : NarrowString();
 }
 
 // Linux has no registry; there the system's runtime is the `java` on PATH
@@ -98,7 +121,10 @@ NarrowString findRuntimeInRegistry(const char* keyPath) {
 NarrowString findSystemRuntime() {
     NarrowString found = findRuntimeInRegistry(kJavaSoftRuntimeKey);
     NarrowString home;
-    if (found.empty() && platform::systemRuntimeHome(home)) found = findRuntimeBelowHome(home);
+    if (found.empty() && platform::systemRuntimeHome(home)) {
+        trace::event("runtime", "s: the system's runtime home %s", home.c_str());
+        found = findRuntimeBelowHome(home);
+    }
     return found;
 }
 
@@ -115,8 +141,10 @@ NarrowString resolveRelativePath(const NarrowString& path) {
 
 NarrowString LauncherConfig::findRuntimeLibrary() const {
     NarrowString order = searchOrder(*this);
+    trace::event("runtime", "search order %s", order.c_str());
     for (int i = 0; i < order.length(); ++i) {
         NarrowString found;
+        trace::event("runtime", "trying %c", order.byteAt(i));
         switch (order.byteAt(i)) {
             case 'c':
                 found = findConfiguredRuntime(*this);
@@ -133,8 +161,12 @@ NarrowString LauncherConfig::findRuntimeLibrary() const {
             default:
                 break;
         }
-        if (!found.empty()) return found;
+        if (!found.empty()) {
+            trace::event("runtime", "runtime library %s", found.c_str());
+            return found;
+        }
     }
+    trace::event("runtime", "no runtime library found");
     return NarrowString();
 }
 

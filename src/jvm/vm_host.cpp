@@ -6,6 +6,7 @@
 #include "jvm/jni_support.h"
 #include "platform/library.h"
 #include "platform/path_style.h"
+#include "support/trace.h"
 #include "support/wide_string.h"
 
 namespace oru {
@@ -21,6 +22,21 @@ NarrowString parentOfLibraryDirectory(const NarrowString& libraryPath) {
     return libraryPath.left(cut) + "..";
 }
 
+// Loads the runtime library, tracing the outcome in the loader's own words.
+void* loadRuntime(const NarrowString& libraryPath) {
+    if (libraryPath.empty()) {
+        trace::event("vm", "no runtime library to load");
+        return nullptr;
+    }
+    void* module = platform::loadLibrary(libraryPath.c_str());
+    if (module)
+        trace::event("vm", "loaded %s", libraryPath.c_str());
+    else
+        trace::event("vm", "cannot load \"%s\": %s", libraryPath.c_str(),
+                     platform::lastLoadError().c_str());
+    return module;
+}
+
 }  // namespace
 
 VmHost::~VmHost() {
@@ -30,23 +46,27 @@ VmHost::~VmHost() {
 
 LaunchResult VmHost::createVm(const NarrowString& libraryPath) {
     platform::suppressLoadErrorDialogs();
-    runtimeModule_ = platform::loadLibrary(libraryPath.c_str());
+    runtimeModule_ = loadRuntime(libraryPath);
     if (!runtimeModule_) {
         // The runtime's own libraries may sit one level up (bin\ beside bin\client\).
         // Without a path (nothing was discovered) there is no directory to add.
         if (!libraryPath.empty() &&
             platform::widenLibrarySearch(parentOfLibraryDirectory(libraryPath).c_str()))
-            runtimeModule_ = platform::loadLibrary(libraryPath.c_str());
+            runtimeModule_ = loadRuntime(libraryPath);
         if (!runtimeModule_) return kRuntimeNotLoadable;
     }
     auto create =
         reinterpret_cast<CreateJavaVm>(platform::librarySymbol(runtimeModule_, "JNI_CreateJavaVM"));
-    if (!create) return kRuntimeWithoutEntry;
+    if (!create) {
+        trace::event("vm", "%s has no JNI_CreateJavaVM", libraryPath.c_str());
+        return kRuntimeWithoutEntry;
+    }
 
     std::vector<JavaVMOption> vmOptions(static_cast<size_t>(options_.count()));
     for (int i = 0; i < options_.count(); ++i) {
         vmOptions[static_cast<size_t>(i)].optionString = const_cast<char*>(options_.at(i));
         vmOptions[static_cast<size_t>(i)].extraInfo = nullptr;
+        trace::event("vm", "option %s", options_.at(i));
     }
     JavaVMInitArgs initArgs;
     initArgs.version = JNI_VERSION_1_2;
@@ -57,6 +77,7 @@ LaunchResult VmHost::createVm(const NarrowString& libraryPath) {
     JavaVM* vm = nullptr;
     JNIEnv* env = nullptr;
     jint created = create(&vm, reinterpret_cast<void**>(&env), &initArgs);
+    trace::event("vm", "JNI_CreateJavaVM returned %d", static_cast<int>(created));
     options_.clear();
     if (created != JNI_OK) {
         vm_ = nullptr;
@@ -95,6 +116,7 @@ bool VmHost::queryVmVersion(NarrowString& version) {
         }
     }
     clearPendingException(env, false);
+    trace::event("vm", "java.vm.version %s", version.c_str());
     return true;
 }
 

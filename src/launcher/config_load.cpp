@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/path_style.h"
 #include "platform/paths.h"
+#include "support/trace.h"
 
 namespace oru {
 
@@ -29,8 +30,11 @@ NarrowString readConfigurationFile(const NarrowString& executablePath) {
     if (executablePath.empty()) return text;
     for (const char* suffix : {".cfg", ".config"}) {
         NarrowString name = platform::configurationFilePath(executablePath, suffix);
-        if (platform::pathExists(name.c_str()) && platform::appendFileContents(name.c_str(), text))
+        if (platform::pathExists(name.c_str()) && platform::appendFileContents(name.c_str(), text)) {
+            trace::event("config", "file %s: %d bytes", name.c_str(), text.length());
             break;
+        }
+        trace::event("config", "file %s: none", name.c_str());
     }
     return text;
 }
@@ -55,6 +59,8 @@ LauncherConfig::LauncherConfig() {
     platform::currentDirectory(current);
     platform::executablePath(executablePath_);
     recordDirectories(executablePath_, current);
+    trace::event("config", "executable %s", executablePath_.c_str());
+    trace::event("config", "start-up directory %s", startupDirectory().c_str());
     appendParts(readConfigurationFile(executablePath_), readArchiveComment(executablePath_.c_str()));
 }
 
@@ -69,9 +75,13 @@ NarrowString readArchiveComment(const char* path) {
     for (uint64_t at = file.size() - kRecordSize + 1; at-- > lowest;) {
         if (bytes[at] == 0x50 && bytes[at + 1] == 0x4B && bytes[at + 2] == 0x05 && bytes[at + 3] == 0x06) {
             const char* comment = reinterpret_cast<const char*>(bytes + at + kRecordSize);
-            return NarrowString(comment, static_cast<int>(file.size() - at - kRecordSize));
+            const int length = static_cast<int>(file.size() - at - kRecordSize);
+            trace::event("config", "archive comment: %d bytes", length);
+            return NarrowString(comment, length);
         }
     }
+    trace::event("config", "archive comment: no end record in the last %d bytes of %s",
+                 static_cast<int>(kSearchSpan), path);
     return NarrowString("", 0);
 }
 

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "support/trace.h"
+
 namespace oru {
 
 namespace {
@@ -61,12 +63,20 @@ NarrowString LauncherConfig::lookupValue(const char* key, bool commentOnly) cons
         result = value;
         return false;
     });
+    if (trace::enabled()) {
+        const char* scope = commentOnly ? " (archive comment only)" : "";
+        if (result.empty())
+            trace::event("config", "%s: not set%s", key, scope);
+        else
+            trace::event("config", "%s = \"%s\"%s", key, result.c_str(), scope);
+    }
     return result;
 }
 
 void LauncherConfig::forEachValue(const char* key, ValueCallback callback, void* context,
                                   bool commentOnly) const {
     scanLines(text_, commentOnly ? commentStart_ : 0, key, [&](const NarrowString& value) {
+        trace::event("config", "%s += \"%s\"", key, value.c_str());
         callback(context, value.c_str());
         return true;
     });

@@ -3,6 +3,7 @@
 #include "launcher/launcher_config.h"
 #include "launcher/run_launch.h"
 #include "splash/splash_window.h"
+#include "support/trace.h"
 
 int main(int argc, char** argv) {
     using namespace oru;
@@ -13,7 +14,9 @@ int main(int argc, char** argv) {
         activeVmHost = &host;
         activeConfig = &config;
         runLaunch(argc > 0 ? argc - 1 : 0, argc > 0 ? argv + 1 : argv);
+        trace::event("phase", "releasing the virtual machine");
         host.releaseVm();
+        trace::event("phase", "done");
         activeConfig = nullptr;
         activeVmHost = nullptr;
     }

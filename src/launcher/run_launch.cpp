@@ -6,6 +6,7 @@
 #include "launcher/launcher_config.h"
 #include "platform/library.h"
 #include "splash/splash_window.h"
+#include "support/trace.h"
 
 namespace oru {
 
@@ -27,7 +28,10 @@ namespace {
 
 LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int argc, char** argv,
                               int versions[4]) {
-    LaunchResult result = host.createVm(config.findRuntimeLibrary());
+    trace::event("phase", "finding the runtime");
+    const NarrowString library = config.findRuntimeLibrary();
+    trace::event("phase", "creating the virtual machine");
+    LaunchResult result = host.createVm(library);
     if (result != kLaunchSucceeded) return result;
 
     NarrowString minimum = config.lookupValue("minjre");
@@ -35,6 +39,8 @@ LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int ar
         NarrowString version;
         if (!host.queryVmVersion(version)) return kVersionUnreadable;
         result = checkVersion(version.c_str(), minimum.c_str(), versions);
+        trace::event("launch", "minjre %d.%d, running %d.%d: %s", versions[2], versions[3],
+                     versions[0], versions[1], result == kLaunchSucceeded ? "passes" : "too low");
         if (result != kLaunchSucceeded) return result;
     }
 
@@ -42,6 +48,7 @@ LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int ar
     // Where the Java side cannot load the executable as its library, its natives are
     // bound here, before any class of the application is looked up.
     if (!platform::executableLoadsAsJavaLibrary()) registerBridgeNatives(host.env());
+    trace::event("phase", "running the application");
     result = host.runMain(config.lookupValue("mainclass", true), argc, argv);
     if (currentSplash && !currentSplash->autoCloseRequested()) currentSplash->autoClose(750);
     return result;
@@ -53,6 +60,7 @@ void runLaunch(int argc, char** argv) {
     const LauncherConfig& config = *activeConfig;
     VmHost& host = *activeVmHost;
 
+    trace::event("phase", "configuration loaded");
     NarrowString forced = expandEnvironment(config.lookupValue("forcecwd").c_str());
     if (!forced.empty()) applyForcedWorkingDirectory(forced.c_str());
 
@@ -60,6 +68,7 @@ void runLaunch(int argc, char** argv) {
 
     int versions[4] = {0, 0, 0, 0};
     LaunchResult result = startApplication(config, host, argc, argv, versions);
+    trace::event("launch", "result %d", static_cast<int>(result));
     if (result != kLaunchSucceeded)
         reportLaunchFailure(result, versions[0], versions[1], versions[2], versions[3]);
 }

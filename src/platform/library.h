@@ -1,6 +1,8 @@
 // Loading a shared library at run time and finding its exports.
 #pragma once
 
+#include "support/narrow_string.h"
+
 namespace oru::platform {
 
 // Opaque handle of a loaded library; null means none.
@@ -13,6 +15,10 @@ LibraryHandle loadLibrary(const char* path);
 
 // The address of the export `name`, or null when the library has none.
 void* librarySymbol(LibraryHandle library, const char* name);
+
+// Why the last loadLibrary on this thread failed, in the system's words; "" when it
+// cannot tell.
+NarrowString lastLoadError();
 
 // Unloads a library loaded by loadLibrary; a null handle is ignored.
 void unloadLibrary(LibraryHandle library);

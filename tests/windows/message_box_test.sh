@@ -2,6 +2,8 @@
 # Runs the Windows launcher under wine on a headless display: it must show exactly one
 # message box with the expected text, captioned "Error", and exit with 0 once the box is
 # dismissed. Configuration lines, if any, go into a .cfg file beside a copy of the launcher.
+# The launch trace goes to a file (a GUI program has no console) that must tell the
+# failed result.
 # usage: message_box_test.sh LAUNCHER.EXE "EXPECTED TEXT" [CONFIGURATION LINE]...
 set -u
 source_exe=$1 expected=$2
@@ -14,7 +16,7 @@ cp "$source_exe" "$exe"
 
 cat >"$work/run.sh" <<'INNER'
 exe=$1 work=$2
-WINEDEBUG=trace+msgbox wine "$exe" >"$work/out" 2>"$work/err" &
+ORU_TRACE="Z:$work/trace.txt" WINEDEBUG=trace+msgbox wine "$exe" >"$work/out" 2>"$work/err" &
 pid=$!
 window=
 for _ in $(seq 1 120); do
@@ -35,4 +37,6 @@ fail() { echo "FAIL: $*"; cat "$work/err"; exit 1; }
 boxes=$(grep -c 'MSGBOX_OnInit' "$work/err")
 [ "$boxes" = 1 ] || fail "$boxes message boxes"
 grep -qF "MSGBOX_OnInit L\"$expected\"" "$work/err" || fail "the text is not \"$expected\""
-echo "ok: one message box \"$expected\", exit code 0"
+grep -q '^oru-trace [0-9]*ms launch: result [1-9]' "$work/trace.txt" ||
+  fail "the trace file does not tell the failed launch: $(cat "$work/trace.txt" 2>&1)"
+echo "ok: one message box \"$expected\", exit code 0, the failure traced"

@@ -18,6 +18,11 @@ void* librarySymbol(LibraryHandle library, const char* name) {
     return library ? dlsym(library, name) : nullptr;
 }
 
+NarrowString lastLoadError() {
+    const char* text = dlerror();
+    return NarrowString(text ? text : "");
+}
+
 void unloadLibrary(LibraryHandle library) {
     if (library) dlclose(library);
 }

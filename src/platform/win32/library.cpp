@@ -2,6 +2,8 @@
 // Only Windows code belongs in this file.
 #include "platform/library.h"
 
+#include <string>
+
 #include "platform/environment.h"
 #include "platform/win32/windows_api.h"
 
@@ -15,6 +17,20 @@ LibraryHandle loadLibrary(const char* path) {
 void* librarySymbol(LibraryHandle library, const char* name) {
     if (!library) return nullptr;
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+NarrowString lastLoadError() {
+    const DWORD code = GetLastError();
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    NarrowString message(text ? text : "", static_cast<int>(length));
+    if (text) LocalFree(text);
+    while (message.length() > 0 && (message.byteAt(message.length() - 1) == '\n' ||
+                                     message.byteAt(message.length() - 1) == '\r'))
+        message.resize(message.length() - 1);
+    return message + " (error " + NarrowString(std::to_string(code).c_str()) + ")";
 }
 
 void unloadLibrary(LibraryHandle library) {

@@ -1,0 +1,93 @@
+// The launch trace: the decisive lines of each kind of outcome, its two destinations, and
+// a trace that cannot be written changing nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "java_probe.h"
+
+namespace oru::testing {
+namespace {
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The trace's lines without their time stamps ("oru-trace 12ms " dropped).
+std::vector<std::string> traceEvents(const std::string& trace) {
+    std::vector<std::string> events;
+    std::istringstream lines(trace);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t ms = line.find("ms ");
+        if (line.rfind("oru-trace ", 0) == 0 && ms != std::string::npos)
+            events.push_back(line.substr(ms + 3));
+    }
+    return events;
+}
+
+bool hasEvent(const std::vector<std::string>& events, const std::string& event) {
+    return std::find(events.begin(), events.end(), event) != events.end();
+}
+
+TEST(TraceLaunchTest, EachOutcomeTellsItsDecisiveSteps) {
+    ScratchDirectory dir;
+    const struct {
+        const char* label;
+        std::vector<std::string> configuration;
+        std::vector<std::string> events;
+    } cases[] = {
+        {"runs",
+         probeConfiguration("probe.Report"),
+         {"runtime: trying c", "runtime: c: jvmdll " + jdkLibrary() + ": found",
+          "vm: loaded " + jdkLibrary(), "vm: JNI_CreateJavaVM returned 0",
+          "classpath: 2: " + testProgramsJar(), "main: main class \"probe.Report\"",
+          "main: loaded from the class path directly", "main: main returned",
+          "launch: result 0"}},
+        {"runtime not found",
+         {"jre_order c", "mainclass probe.Report"},
+         {"runtime: search order c", "runtime: c: no jvmdll configured",
+          "runtime: no runtime library found", "launch: result 1"}},
+        {"minjre too low",
+         probeConfiguration("probe.Report", {"minjre 999.0"}),
+         {"config: minjre = \"999.0\"", "launch: minjre 999.0, running 17.0: too low",
+          "launch: result 6"}},
+        {"main class missing",
+         probeConfiguration("probe.Missing"),
+         {"main: main class \"probe.Missing\"", "main: not found", "launch: result 7"}},
+    };
+    for (const auto& c : cases) {
+        std::string exe = packApp(dir, "app", c.configuration);
+        std::string trace = dir.path() + "trace.txt";
+        std::remove(trace.c_str());
+        RunResult run = runProgram(exe, {{}, cleanEnvironment({{"ORU_TRACE", trace}})});
+        EXPECT_EQ(run.exitCode, 0) << c.label;
+        std::vector<std::string> events = traceEvents(readFile(trace));
+        EXPECT_TRUE(hasEvent(events, "config: executable " + exe)) << c.label;
+        for (const std::string& event : c.events)
+            EXPECT_TRUE(hasEvent(events, event)) << c.label << ": no \"" << event << "\" in\n"
+                                                 << readFile(trace);
+    }
+}
+
+TEST(TraceLaunchTest, StandardErrorOrNowhere) {
+    ScratchDirectory dir;
+    std::string exe = packApp(dir, "app", probeConfiguration("probe.Report"));
+    RunResult quiet = runProgram(exe, {{"x"}, cleanEnvironment()});
+    RunResult traced = runProgram(exe, {{"x"}, cleanEnvironment({{"ORU_TRACE", "1"}})});
+    EXPECT_EQ(traced.out, quiet.out);
+    EXPECT_TRUE(hasEvent(traceEvents(traced.err), "launch: result 0")) << traced.err;
+    for (const char* unwritable : {"0", "", "/nonexistent-directory/trace.txt"}) {
+        RunResult run = runProgram(exe, {{"x"}, cleanEnvironment({{"ORU_TRACE", unwritable}})});
+        EXPECT_EQ(run.out, quiet.out) << unwritable;
+        EXPECT_EQ(run.err, "") << unwritable;
+    }
+}
+
+}  // namespace
+}  // namespace oru::testing
