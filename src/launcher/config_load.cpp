@@ -58,21 +58,26 @@ LauncherConfig::LauncherConfig() {
     appendParts(readConfigurationFile(executablePath_), readArchiveComment(executablePath_.c_str()));
 }
 
-NarrowString readArchiveComment(const char* path) {
-    // The comment is at most 2,048 bytes, so its 22-byte end record lies in the last 2,070.
+NarrowString findArchiveComment(const unsigned char* bytes, uint64_t size) {
+    // The comment is at most 2,048 bytes, so its 22-byte end record lies in the last 2,070;
+    // only a signature with a whole record after it counts.
     constexpr uint64_t kRecordSize = 22;
     constexpr uint64_t kSearchSpan = 2070;
-    platform::MappedFile file;
-    if (!file.open(path) || file.size() < kRecordSize) return NarrowString("", 0);
-    const unsigned char* bytes = file.data();
-    uint64_t lowest = file.size() > kSearchSpan ? file.size() - kSearchSpan : 0;
-    for (uint64_t at = file.size() - kRecordSize + 1; at-- > lowest;) {
+    if (!bytes || size < kRecordSize) return NarrowString("", 0);
+    uint64_t lowest = size > kSearchSpan ? size - kSearchSpan : 0;
+    for (uint64_t at = size - kRecordSize + 1; at-- > lowest;) {
         if (bytes[at] == 0x50 && bytes[at + 1] == 0x4B && bytes[at + 2] == 0x05 && bytes[at + 3] == 0x06) {
             const char* comment = reinterpret_cast<const char*>(bytes + at + kRecordSize);
-            return NarrowString(comment, static_cast<int>(file.size() - at - kRecordSize));
+            return NarrowString(comment, static_cast<int>(size - at - kRecordSize));
         }
     }
     return NarrowString("", 0);
+}
+
+NarrowString readArchiveComment(const char* path) {
+    platform::MappedFile file;
+    if (!file.open(path)) return NarrowString("", 0);
+    return findArchiveComment(file.data(), file.size());
 }
 
 }  // namespace oru

@@ -2,6 +2,8 @@
 // comment) and the lookups every part of the launcher uses.
 #pragma once
 
+#include <cstdint>
+
 #include "support/narrow_string.h"
 #include "support/string_list.h"
 
@@ -57,8 +59,10 @@ NarrowString expandEnvironment(const char* text);
 // names that exists and opens; "" when neither does.
 NarrowString readConfigurationFile(const NarrowString& executablePath);
 
-// The bytes after the last end-of-central-directory signature within the file's last
-// 2,070 bytes; "" when there is none or the file cannot be read.
+// The bytes after the last end-of-central-directory signature within the last 2,070 of
+// the `size` bytes at `bytes` that has a whole 22-byte record after it; "" when none has.
+NarrowString findArchiveComment(const unsigned char* bytes, uint64_t size);
+// findArchiveComment over the file at `path`; "" when it cannot be read.
 NarrowString readArchiveComment(const char* path);
 
 }  // namespace oru
