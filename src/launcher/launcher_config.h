@@ -53,6 +53,7 @@ NarrowString startupDirectory();
 void recordDirectories(const NarrowString& executablePath, const NarrowString& currentDirectory);
 
 // `text` with %NAME% references replaced by environment values; undefined ones stay.
+// A text whose expansion would pass 1 MiB is returned as written.
 NarrowString expandEnvironment(const char* text);
 
 // The configuration file beside the executable: the first of its ".cfg" and ".config"
