@@ -192,6 +192,33 @@ TEST(ConfigFileTest, CfgHidesConfig) {
     EXPECT_STREQ(readConfigurationFile(NarrowString(exe.c_str())).c_str(), "minjre 1.7");
 }
 
+TEST(ConfigFileTest, OnlyRegularFilesOfAtMost1MiBAreRead) {
+    const std::string limit(1 << 20, 'x');
+    struct Case {
+        const char* what;
+        bool directory;
+        std::string cfg;
+        const char* read;  // what is read: the .cfg or the .config
+    } cases[] = {
+        {"a directory", true, "", "from config"},
+        {"1 MiB and one byte", false, limit + "x", "from config"},
+        {"exactly 1 MiB", false, limit, nullptr},
+    };
+    for (const Case& c : cases) {
+        ScratchDirectory dir;
+        std::string exe = dir.path() + "tool.exe";
+        if (c.directory) {
+            dir.makeDirectory("tool.cfg");
+        } else {
+            dir.write("tool.cfg", c.cfg);
+        }
+        dir.write("tool.config", "from config");
+        NarrowString text = readConfigurationFile(NarrowString(exe.c_str()));
+        EXPECT_EQ(std::string(text.c_str(), size_t(text.length())), c.read ? c.read : c.cfg)
+            << c.what;
+    }
+}
+
 TEST(ConfigFileTest, ExecutableWithoutExtensionFallsBackToConfig) {
     ScratchDirectory dir;
     NarrowString exe((dir.path() + "tool").c_str());

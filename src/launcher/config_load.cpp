@@ -25,11 +25,15 @@ NarrowString& startupDirectoryStore() {
 }  // namespace
 
 NarrowString readConfigurationFile(const NarrowString& executablePath) {
+    // A hand-written configuration is a few lines; a larger file is not one (the archive
+    // comment is capped at 2,048 bytes), and counts as a file that does not open.
+    constexpr uint32_t kLargestFile = 1 << 20;
     NarrowString text;
     if (executablePath.empty()) return text;
     for (const char* suffix : {".cfg", ".config"}) {
         NarrowString name = platform::configurationFilePath(executablePath, suffix);
-        if (platform::pathExists(name.c_str()) && platform::appendFileContents(name.c_str(), text))
+        if (platform::pathExists(name.c_str()) &&
+            platform::appendFileContents(name.c_str(), text, kLargestFile))
             break;
     }
     return text;

@@ -57,7 +57,7 @@ void recordDirectories(const NarrowString& executablePath, const NarrowString& c
 NarrowString expandEnvironment(const char* text);
 
 // The configuration file beside the executable: the first of its ".cfg" and ".config"
-// names that exists and opens; "" when neither does.
+// names that exists and opens as a regular file of at most 1 MiB; "" when neither does.
 NarrowString readConfigurationFile(const NarrowString& executablePath);
 
 // The bytes after the last end-of-central-directory signature within the last 2,070 of
