@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config zlib1g-dev libgtest-dev googletest
   libbenchmark-dev openjdk-17-jdk-headless clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine wine64 xvfb xauth xdotool icoutils
+  wine wine64 xvfb xauth xdotool icoutils locales valgrind
 )
 missing=()
 for p in "${packages[@]}"; do
