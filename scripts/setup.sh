@@ -6,7 +6,7 @@ packages=(
   libbenchmark-dev openjdk-17-jdk-headless libasm-java
   ant junit4 libhamcrest-java clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine wine64 xvfb xauth xdotool icoutils
+  wine wine64 xvfb xauth xdotool icoutils locales valgrind
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -269,6 +269,65 @@ TEST(ArchiveStoreTest, NestedArchivesStayWithinTheCaps) {
     EXPECT_EQ(readText(*crowded, (jarName(count - 1) + "!in.txt").c_str()), "<null>");
 }
 
+// What an archive's directory of `records` records costs the tree when it loads.
+uint64_t directoryCost(const ZipLayout& at, uint32_t records) {
+    return CZipReader::directoryFootprint(records, at.endRecordOffset - at.centralDirectoryOffset,
+                                          0, EntryLookup::kBytesPerEntry);
+}
+
+TEST(ArchiveStoreTest, TreeBudgetIsChargedBeforeTheWork) {
+    EXPECT_EQ(EmbeddedArchive::kMaxTreeBytes, (sizeof(void*) == 4 ? 256u : 512u) << 20);
+    // A nested jar whose checksum fails at its last byte, then a sound one: the failed
+    // extraction costs what it claimed.
+    ZipLayout soundAt, twoAt, manyAt, bigAt;
+    const std::string damaged = jarWith({{"in.txt", "lost"}});
+    ZipWriter soundWriter;
+    soundWriter.add("in.txt", "sound");
+    const std::string sound = soundWriter.finish(std::string(), &soundAt);
+    ZipWriter two;
+    two.add("bad.jar", damaged, ZipMethod::kStored);
+    two.add("good.jar", sound, ZipMethod::kStored);
+    std::string twoJars = two.finish(std::string(), &twoAt);
+    twoJars[twoAt.dataOffsets[0] + damaged.size() - 1] ^= 1;
+    const uint64_t twoJarsCost =
+        directoryCost(twoAt, 2) + damaged.size() + sound.size() + directoryCost(soundAt, 1);
+    // A jar of minimal records: its directory costs far more than its bytes.
+    ZipWriter manyWriter;
+    for (int i = 0; i < 2000; ++i) manyWriter.add(std::to_string(i), "", ZipMethod::kStored);
+    const std::string many = manyWriter.finish(std::string(), &manyAt);
+    ASSERT_GT(directoryCost(manyAt, 2000), 3 * many.size());
+    ZipWriter bigWriter;
+    bigWriter.add("many.jar", many);
+    const std::string big = bigWriter.finish(std::string(), &bigAt);
+    const uint64_t bigCost = directoryCost(bigAt, 1) + many.size() + directoryCost(manyAt, 2000);
+    struct Case {
+        const std::string& archive;
+        uint64_t budget;
+        const char* query;
+        const char* content;
+    } cases[] = {
+        {twoJars, twoJarsCost, "good.jar!in.txt", "sound"},
+        {twoJars, twoJarsCost - 1, "good.jar!in.txt", "<null>"},
+        {big, bigCost, "many.jar!1999", ""},
+        {big, bigCost - 1, "many.jar!1999", "<null>"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(readText(*openStore(c.archive, 2, c.budget), c.query), c.content)
+            << c.query << " within " << c.budget;
+    }
+}
+
+TEST(ArchiveStoreTest, NestedNameWithNulIsNotAnArchive) {
+    ZipWriter outer;
+    outer.add(std::string("a\0b.jar", 7), jarWith({{"in.txt", "hidden"}}));
+    outer.add("c.jar", jarWith({{"c.txt", "seen"}}));
+    auto store = openStore(outer.finish());
+    EXPECT_EQ(store->nestedCount(), 1);
+    EXPECT_EQ(readText(*store, "a!in.txt"), "<null>");
+    EXPECT_EQ(readText(*store, "in.txt"), "<null>");
+    EXPECT_EQ(readText(*store, "c.jar!c.txt"), "seen");
+}
+
 TEST(ArchiveStoreTest, ParallelReadsGiveCorrectBytes) {
     ZipWriter jar1, jar2, outer;
     std::vector<std::pair<std::string, std::string>> expected;

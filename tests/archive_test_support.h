@@ -79,9 +79,10 @@ inline std::string readText(EmbeddedArchive& store, const char* query) {
     return store.readEntry(sink, NarrowString(query)) ? sink.text() : std::string("<null>");
 }
 
-// A store node opened over a copy of `bytes`.
-inline std::unique_ptr<EmbeddedArchive> openStore(const std::string& bytes, int depth = 2) {
-    auto store = std::make_unique<EmbeddedArchive>(depth);
+// A store node opened over a copy of `bytes`, its tree allowed `treeBytes`.
+inline std::unique_ptr<EmbeddedArchive> openStore(
+    const std::string& bytes, int depth = 2, uint64_t treeBytes = EmbeddedArchive::kMaxTreeBytes) {
+    auto store = std::make_unique<EmbeddedArchive>(depth, treeBytes);
     std::unique_ptr<unsigned char[]> copy(new unsigned char[bytes.size() + 1]);
     std::copy(bytes.begin(), bytes.end(), copy.get());
     store->openBuffer(std::move(copy), static_cast<uint32_t>(bytes.size()));

@@ -121,6 +121,35 @@ TEST(ExpandEnvironmentTest, References) {
     for (const Case& c : cases) EXPECT_STREQ(expandEnvironment(c.in).c_str(), c.out) << c.in;
 }
 
+TEST(ExpandEnvironmentTest, ExpansionsPast1MiBStayAsWritten) {
+    const std::string value(30000, 'v');  // Windows holds values of at most 32,767 bytes
+    EnvironmentGuard longValue("ORU_TEST_LONG", value.c_str());
+    const std::string reference = "%ORU_TEST_LONG%";
+    struct Case {
+        int references;
+        size_t literal;  // bytes of plain text before the references
+        bool expanded;
+    } cases[] = {
+        {34, 0, true},                  // 1,020,000 bytes
+        {35, 0, false},                 // 1,050,000 bytes
+        {34, 28576, true},              // exactly 1 MiB
+        {34, 28577, false},
+        {1, (1 << 20) - 30000, true},
+        {1, (1 << 20) - 29999, false},  // the literal text counts as well
+    };
+    for (const Case& c : cases) {
+        std::string in(c.literal, 'l');
+        std::string out = in;
+        for (int i = 0; i < c.references; ++i) {
+            in += reference;
+            out += value;
+        }
+        NarrowString got = expandEnvironment(in.c_str());
+        EXPECT_EQ(std::string(got.c_str(), size_t(got.length())), c.expanded ? out : in)
+            << c.references << " references after " << c.literal << " bytes";
+    }
+}
+
 std::string zipTail(const std::string& comment) {
     std::string record("PK\x05\x06", 4);
     record.append(16, '\0');
@@ -161,6 +190,33 @@ TEST(ConfigFileTest, CfgHidesConfig) {
         << "an empty .cfg still hides .config";
     dir.write("tool.cfg", "minjre 1.7");
     EXPECT_STREQ(readConfigurationFile(NarrowString(exe.c_str())).c_str(), "minjre 1.7");
+}
+
+TEST(ConfigFileTest, OnlyRegularFilesOfAtMost1MiBAreRead) {
+    const std::string limit(1 << 20, 'x');
+    struct Case {
+        const char* what;
+        bool directory;
+        std::string cfg;
+        const char* read;  // what is read: the .cfg or the .config
+    } cases[] = {
+        {"a directory", true, "", "from config"},
+        {"1 MiB and one byte", false, limit + "x", "from config"},
+        {"exactly 1 MiB", false, limit, nullptr},
+    };
+    for (const Case& c : cases) {
+        ScratchDirectory dir;
+        std::string exe = dir.path() + "tool.exe";
+        if (c.directory) {
+            dir.makeDirectory("tool.cfg");
+        } else {
+            dir.write("tool.cfg", c.cfg);
+        }
+        dir.write("tool.config", "from config");
+        NarrowString text = readConfigurationFile(NarrowString(exe.c_str()));
+        EXPECT_EQ(std::string(text.c_str(), size_t(text.length())), c.read ? c.read : c.cfg)
+            << c.what;
+    }
 }
 
 TEST(ConfigFileTest, ExecutableWithoutExtensionFallsBackToConfig) {

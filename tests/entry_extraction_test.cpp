@@ -364,5 +364,45 @@ TEST(EntryExtractionTest, DamageGivesItsCode) {
         EXPECT_EQ(extractionCode(text, c.method, c.descriptor, c.patch), c.code) << c.what;
 }
 
+// In offset order an entry's data must end at or before the next local header (the
+// central directory after the last entry), so no two entries share a block of data.
+TEST(EntryExtractionTest, DataOverlappingTheNextEntryIsRefused) {
+    using Layout = const ZipLayout&;
+    auto grow = [](int i, uint32_t more) {
+        return [i, more](std::string& a, Layout at) {
+            for (uint32_t field : {at.localOffsets[i] + 18, at.localOffsets[i] + 22,
+                                   at.centralOffsets[i] + 20, at.centralOffsets[i] + 24})
+                patchU32(a, field, 4 + more);
+        };
+    };
+    const int bad = CZipException::badArchive;
+    struct Case {
+        const char* what;
+        std::function<void(std::string&, Layout)> patch;
+        std::vector<int> codes;
+    } cases[] = {
+        {"adjacent entries", [](std::string&, Layout) {}, {0, 0, 0}},
+        {"data runs into the next header", grow(0, 10), {bad, 0, 0}},
+        {"a local extra field moves the data onto the next entry's",
+         [](std::string& a, Layout at) {
+             patchU16(a, at.localOffsets[0] + 28, at.dataOffsets[1] - at.localOffsets[0] - 31);
+         },
+         {bad, 0, 0}},
+        {"last data runs into the central directory", grow(2, 1), {0, 0, bad}},
+    };
+    for (const Case& c : cases) {
+        ZipLayout at;
+        ZipWriter writer;
+        for (const char* name : {"a", "b", "c"}) writer.add(name, "same", ZipMethod::kStored);
+        std::string bytes = writer.finish(std::string(), &at);
+        c.patch(bytes, at);
+        MemoryArchive archive(bytes);
+        ASSERT_EQ(archive.open(), 0) << c.what;
+        std::vector<int> codes;
+        for (uint16_t i = 0; i < 3; ++i) codes.push_back(extractCode(archive.reader, i));
+        EXPECT_EQ(codes, c.codes) << c.what;
+    }
+}
+
 }  // namespace
 }  // namespace oru

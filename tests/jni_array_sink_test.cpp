@@ -3,11 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "archive_test_support.h"
-#include "jvm/vm_host.h"
+#include "jni_test_vm.h"
 #include "zip_writer.h"
 
 namespace oru {
@@ -15,25 +14,6 @@ namespace {
 
 using tools::ZipMethod;
 using tools::ZipWriter;
-
-// A process can create one virtual machine only: every test shares it.
-class VmEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        std::string library =
-            std::filesystem::weakly_canonical(ORU_TEST_JDK_HOME).string() + "/lib/server/libjvm.so";
-        host.addOption("-Xmx32m");
-        ASSERT_EQ(host.createVm(NarrowString(library.c_str())), 0) << library;
-        env = host.env();
-    }
-    void TearDown() override { host.releaseVm(); }
-
-    VmHost host;
-    JNIEnv* env = nullptr;
-};
-
-VmEnvironment* const vm =
-    static_cast<VmEnvironment*>(::testing::AddGlobalTestEnvironment(new VmEnvironment));
 
 // The array's bytes, or "<null>"; deletes the local reference.
 std::string contentOf(JNIEnv* env, jbyteArray array) {
@@ -46,7 +26,7 @@ std::string contentOf(JNIEnv* env, jbyteArray array) {
 }
 
 TEST(JniArraySinkTest, EntriesArriveAsJavaArrays) {
-    JNIEnv* env = vm->env;
+    JNIEnv* env = testing::testVmEnv();
     const std::string stored = testing::noise(70000, 3);
     const std::string deflated = std::string(100000, 'z') + testing::noise(5000, 4);
     ZipWriter writer;
@@ -73,7 +53,7 @@ TEST(JniArraySinkTest, EntriesArriveAsJavaArrays) {
 }
 
 TEST(JniArraySinkTest, ArrayTooLargeForTheHeapLeavesOutOfMemoryPending) {
-    JNIEnv* env = vm->env;
+    JNIEnv* env = testing::testVmEnv();
     ZipWriter writer;
     writer.add("big.bin", std::string(64u << 20, '\0'), ZipMethod::kStored);
     writer.add("small.txt", "still readable", ZipMethod::kStored);

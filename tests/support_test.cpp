@@ -1,9 +1,11 @@
 // NarrowString, WideString and StringList: growth, clamping, comparisons, conversions.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
+#include "support/growth.h"
 #include "support/narrow_string.h"
 #include "support/string_list.h"
 #include "support/wide_string.h"
@@ -34,6 +36,37 @@ TEST(NarrowStringTest, GrowthRule) {
     int capacity = shrinking.capacity();
     shrinking.resize(1);
     EXPECT_EQ(shrinking.capacity(), capacity) << "capacity never shrinks";
+}
+
+TEST(NarrowStringTest, GrowthPastAnIntIsRefused) {
+    struct Case {
+        int capacity;
+        int64_t needed;
+        size_t elementSize;
+        int grown;  // -1: refused
+    } cases[] = {
+        {0, 3, 1, 8},
+        {(1 << 30) - 8, 1 << 30, 1, INT_MAX - 15},
+        {1 << 30, (1 << 30) + 1, 1, -1},  // doubling would pass INT_MAX
+        {16, INT_MAX - 11, 1, INT_MAX - 7},
+        {16, INT_MAX - 3, 1, -1},
+        {16, int64_t{INT_MAX} + 1, 1, -1},
+        {16, 1 << 30, 2, (1 << 30) + 8},
+        {16, 1 << 30, 8, sizeof(void*) == 4 ? -1 : (1 << 30) + 8},  // past 4 GiB of bytes
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(grownCapacity(c.capacity, c.needed, c.elementSize), c.grown)
+            << c.capacity << " for " << c.needed;
+    // Refused before anything is allocated or copied, and the string stays as it was.
+    NarrowString s("abc");
+    EXPECT_THROW(s.resize(INT_MAX), std::bad_alloc);
+    EXPECT_THROW(s.append("x", INT_MAX), std::bad_alloc);
+    EXPECT_THROW(s.makeRoom(1, INT_MAX - 2), std::bad_alloc);
+    EXPECT_STREQ(s.c_str(), "abc");
+    WideString w(u"abc");
+    EXPECT_THROW(w.resize(INT_MAX), std::bad_alloc);
+    EXPECT_THROW(w.append(u"x", INT_MAX), std::bad_alloc);
+    EXPECT_EQ(w.length(), 3);
 }
 
 TEST(NarrowStringTest, SubstringsClamp) {

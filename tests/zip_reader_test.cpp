@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "archive_test_support.h"
+#include "launcher/launcher_config.h"
 #include "test_support.h"
 #include "zip_writer.h"
 
@@ -63,6 +64,27 @@ TEST(ZipReaderTest, LaterSignatureInTheCommentWins) {
     MemoryArchive plain(threeEntries(nullptr, false, "mainclass=x.Y\n"));
     ASSERT_EQ(plain.open(), 0);
     EXPECT_EQ(plain.reader.comment(), "mainclass=x.Y\n");
+}
+
+// A signature counts only with a whole 22-byte record after it, for the reader and the
+// configuration reader alike, so both take the same record.
+TEST(ZipReaderTest, EndRecordIsTheOneTheConfigurationReaderTakes) {
+    const std::string archive = threeEntries(nullptr, false, "mainclass=x.Y\n");
+    const struct Case {
+        size_t distance;  // from the stray signature to the end
+        int entries;
+    } cases[] = {{4, 3}, {12, 3}, {21, 3}, {22, 0}, {30, 0}};
+    for (const Case& c : cases) {
+        const std::string bytes =
+            archive + std::string("PK\x05\x06", 4) + std::string(c.distance - 4, '\0');
+        MemoryArchive memory(bytes);
+        ASSERT_EQ(memory.open(), 0) << c.distance;
+        EXPECT_EQ(memory.reader.entryCount(), c.entries) << c.distance;
+        const NarrowString comment =
+            findArchiveComment(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        EXPECT_EQ(memory.reader.endRecordPosition() + 22 + comment.length(), bytes.size())
+            << c.distance;
+    }
 }
 
 TEST(ZipReaderTest, SearchCoversTheLargestCommentAndNoMore) {

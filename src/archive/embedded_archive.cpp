@@ -19,7 +19,10 @@ NarrowString composeName(const NarrowString& prefix, const NarrowString& name) {
 
 }  // namespace
 
-EmbeddedArchive::EmbeddedArchive(int depth) : depth_(depth), budget_(&ownBudget_) {}
+EmbeddedArchive::EmbeddedArchive(int depth, uint64_t treeBytes)
+    : depth_(depth), budget_(&ownBudget_) {
+    ownBudget_.bytesLeft = treeBytes;
+}
 
 EmbeddedArchive::EmbeddedArchive(int depth, TreeBudget* budget)
     : depth_(depth), budget_(budget) {}
@@ -33,14 +36,7 @@ EmbeddedArchive::~EmbeddedArchive() {
 void EmbeddedArchive::open(const char* path) {
     if (attempted_) return;
     attempted_ = true;
-    try {
-        reader_.open(path, CZipReader::Mode::readOnly, 0);
-    } catch (const CZipException&) {
-        return;
-    } catch (const std::bad_alloc&) {
-        return;
-    }
-    buildIndex();
+    if (openReader(path, nullptr)) buildIndex();
 }
 
 void EmbeddedArchive::openBuffer(std::unique_ptr<unsigned char[]> bytes, uint32_t length) {
@@ -50,14 +46,27 @@ void EmbeddedArchive::openBuffer(std::unique_ptr<unsigned char[]> bytes, uint32_
     ownBytes_ = std::move(bytes);
     ownLength_ = ownBytes_ ? length : 0;
     memorySource_.attach(ownBytes_.get(), ownLength_);
+    if (openReader(nullptr, &memorySource_)) buildIndex();
+}
+
+bool EmbeddedArchive::openReader(const char* path, CZipSource* source) {
+    // Records cost memory as nested bytes do: a small archive of minimal records would
+    // otherwise build directories many times its own size.
+    reader_.setDirectoryAllowance(&budget_->bytesLeft, EntryLookup::kBytesPerEntry);
+    bool opened = true;
     try {
-        reader_.open(memorySource_, CZipReader::Mode::readOnly);
+        if (source) {
+            reader_.open(*source, CZipReader::Mode::readOnly);
+        } else {
+            reader_.open(path, CZipReader::Mode::readOnly, 0);
+        }
     } catch (const CZipException&) {
-        return;
+        opened = false;
     } catch (const std::bad_alloc&) {
-        return;
+        opened = false;
     }
-    buildIndex();
+    reader_.setDirectoryAllowance(nullptr, 0);
+    return opened;
 }
 
 void EmbeddedArchive::buildIndex() {
@@ -92,12 +101,14 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index) {
     if (size == 0 || size > kMaxNestedBytes || size > budget.bytesLeft || budget.nodesLeft == 0 ||
         !reader_.entrySizesPlausible(index))
         return nullptr;
+    // Charged before the work and kept when it fails: an extraction that fails at its
+    // last byte has cost as much as one that succeeds.
+    budget.bytesLeft -= size;
+    budget.nodesLeft -= 1;
     std::unique_ptr<unsigned char[]> bytes(new (std::nothrow) unsigned char[size]);
     if (!bytes) return nullptr;
     // No lock: the node is still being opened, and no lookup can reach it yet.
     if (!extractEntry(reader_, index, bytes.get(), size)) return nullptr;
-    budget.bytesLeft -= size;
-    budget.nodesLeft -= 1;
     std::unique_ptr<EmbeddedArchive> child(new (std::nothrow) EmbeddedArchive(depth_ - 1, budget_));
     if (!child) return nullptr;
     child->openBuffer(std::move(bytes), size);

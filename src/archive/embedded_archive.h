@@ -26,13 +26,16 @@ public:
     // its result is ignored.
     using Visitor = int (*)(void* context, const NarrowString& found);
 
-    // Caps on what nested archives may claim in memory, for the whole tree under a root.
+    // Caps on what one tree under a root may claim in memory: the bytes of its nested
+    // archives and the directories of all its archives count against kMaxTreeBytes.
+    // A 32-bit process keeps room for the virtual machine beside a smaller tree.
     static constexpr uint32_t kMaxNestedBytes = 256u << 20;
-    static constexpr uint64_t kMaxTreeBytes = 512ull << 20;
+    static constexpr uint64_t kMaxTreeBytes = (sizeof(void*) == 4 ? 256ull : 512ull) << 20;
     static constexpr uint32_t kMaxTreeNodes = 16384;
 
-    // `depth` is how many levels of nested archives the node opens (the root has 2).
-    explicit EmbeddedArchive(int depth);
+    // `depth` is how many levels of nested archives the node opens (the root has 2);
+    // `treeBytes` is the memory the tree under this root may claim.
+    explicit EmbeddedArchive(int depth, uint64_t treeBytes = kMaxTreeBytes);
     EmbeddedArchive(const EmbeddedArchive&) = delete;
     EmbeddedArchive& operator=(const EmbeddedArchive&) = delete;
     ~EmbeddedArchive();
@@ -71,6 +74,9 @@ private:
     enum class ReadOutcome { delivered, notFound, unreadable };
 
     EmbeddedArchive(int depth, TreeBudget* budget);
+    // Opens the reader on `source` (the file at `path` when null), charging its directory
+    // to the tree; false, with the node left empty, when it does not open.
+    bool openReader(const char* path, CZipSource* source);
     void buildIndex();
     void openChildren();
     std::unique_ptr<EmbeddedArchive> openNested(uint16_t index);

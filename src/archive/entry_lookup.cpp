@@ -2,6 +2,7 @@
 #include "archive/entry_lookup.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "archive/zip_reader.h"
 
@@ -34,6 +35,8 @@ bool endsWithNoCase(const char* name, int length, const char* suffix) {
 }
 
 }  // namespace
+
+const uint32_t EntryLookup::kBytesPerEntry = sizeof(Pair) + sizeof(int);
 
 int EntryLookup::compare(const char* a, int aLength, const char* b, int bLength,
                          bool lengthFirst) {
@@ -86,6 +89,9 @@ int EntryLookup::collectNested(const NarrowString& prefix) {
         const Pair& pair = pairs_[i];
         if (pair.length < minimum) continue;
         if (m > 0 && !sameChars(pair.name, prefix.c_str(), m)) continue;
+        // Nested names are kept and matched as NUL-terminated text: one with a NUL inside
+        // would be found under the part before it, so such an archive is not opened.
+        if (std::memchr(pair.name, '\0', pair.length)) continue;
         if (endsWithNoCase(pair.name, pair.length, ".jar") ||
             endsWithNoCase(pair.name, pair.length, ".zip"))
             nested_.push_back(static_cast<int>(i));

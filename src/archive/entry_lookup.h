@@ -14,6 +14,9 @@ class CZipReader;
 // character. The index points into the reader's records, which must outlive it.
 class EntryLookup {
 public:
+    // Memory the index holds per record (a pair, and a place in the nested list).
+    static const uint32_t kBytesPerEntry;
+
     // Indexes every record of `reader` (none when null) and sorts it, length first when
     // `lengthFirst` and there is more than one record. Always empties the nested list.
     void build(const CZipReader* reader, bool lengthFirst);
@@ -21,8 +24,8 @@ public:
     // several records with the same name may be returned.
     int find(const char* name, int length) const;
     // Appends the position of every ".jar" or ".zip" entry (any ASCII case, at least one
-    // character before the suffix) whose name starts with `prefix`, in index order;
-    // returns the nested list's length.
+    // character before the suffix, no NUL byte) whose name starts with `prefix`, in index
+    // order; returns the nested list's length.
     int collectNested(const NarrowString& prefix);
     int nestedCount() const { return static_cast<int>(nested_.size()); }
     // The reader's index of nested archive `position`.

@@ -66,12 +66,15 @@ void CZipReader::checkLocalHeader(const unsigned char* header, CZipEntry& entry,
     // No password is ever supplied, so an encrypted entry cannot be read. Checked before
     // the sizes: encryption adds a 12-byte header, so a stored entry's sizes differ.
     if (entry.flags & CZipEntry::kEncrypted) throwZip(CZipException::badPassword);
-    // The data must lie inside the source, and its sizes must be possible for its method.
+    // The data must end before the next entry's local header: local name and extra
+    // lengths are never checked against the central record, so without this bound one
+    // block of data could serve many entries (a small archive inflating without end).
+    // Its sizes must also be possible for its method.
+    const auto index = static_cast<uint16_t>(&entry - directory_.entries.data());
     const uint64_t dataStart =
         headerPosition + kLocalHeaderSize + entry.localNameLength + entry.localExtraLength;
     dataEnd_ = dataStart + entry.compressedSize;
-    if (dataEnd_ > source_->length() ||
-        !entrySizesPlausible(static_cast<uint16_t>(&entry - directory_.entries.data())))
+    if (dataEnd_ > dataLimit(index) || !entrySizesPlausible(index))
         throwZip(CZipException::badArchive);
 }
 

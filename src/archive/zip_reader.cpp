@@ -93,10 +93,30 @@ void CZipReader::close(bool afterError) {
 void CZipReader::loadDirectory() {
     directory_ = CZipDirectory();
     readEndRecord(findEndRecord());
+    chargeDirectory();
     if (directory_.centralDirectorySize != 0) {
         readCentralDirectory();
         sortEntries();
     }
+}
+
+uint64_t CZipReader::directoryFootprint(uint32_t entries, uint32_t directorySize,
+                                       uint32_t commentSize, uint32_t extraPerRecord) {
+    // Per record: the record itself, a heap block for each of its name, extra field and
+    // comment (their bytes are at most the directory's size), and the caller's own share.
+    constexpr uint64_t kHeapBlock = 4 * sizeof(void*);
+    const uint64_t perRecord = sizeof(CZipEntry) + 3 * kHeapBlock + extraPerRecord;
+    return entries * perRecord + directorySize + commentSize;
+}
+
+void CZipReader::chargeDirectory() {
+    if (!allowance_) return;
+    const CZipDirectory& d = directory_;
+    const uint64_t cost = directoryFootprint(d.totalEntries, d.centralDirectorySize,
+                                             static_cast<uint32_t>(d.comment.size()),
+                                             extraPerRecord_);
+    if (cost > *allowance_) throwZip(CZipException::badArchive);
+    *allowance_ -= cost;
 }
 
 void CZipReader::readExactly(uint64_t position, void* buffer, uint32_t count) {
@@ -118,7 +138,11 @@ uint32_t CZipReader::findEndRecord() {
         reach = std::min(covered + CZipDirectory::kSearchWindow, limit);
         uint32_t count = reach - covered;
         readExactly(length - reach, window.data(), count);
-        for (int64_t i = static_cast<int64_t>(count) - 4; i >= 0; --i) {
+        // Only a signature followed by a whole record counts, as for the configuration
+        // reader: one in the last 21 bytes is stray data, and both must take one record.
+        const int64_t last = std::min<int64_t>(static_cast<int64_t>(count) - 4,
+                                               static_cast<int64_t>(reach) - kEndRecordSize);
+        for (int64_t i = last; i >= 0; --i) {
             if (readU32(&window[static_cast<size_t>(i)]) == kEndSignature)
                 return length - reach + static_cast<uint32_t>(i);
         }
@@ -191,12 +215,19 @@ void CZipReader::sortEntries() {
         throwZip(CZipException::badArchive);
 }
 
+uint64_t CZipReader::dataLimit(uint16_t index) const {
+    const CZipDirectory& d = directory_;
+    const uint64_t next = index + 1 < entryCount() ? d.entries[index + 1u].localHeaderOffset
+                                                   : d.centralDirectoryOffset;
+    return std::min<uint64_t>(next + d.bytesBeforeArchive, source_->length());
+}
+
 bool CZipReader::entrySizesPlausible(uint16_t index) const {
     if (!isOpen() || index >= entryCount()) return false;
     const CZipEntry& e = directory_.entries[index];
-    const uint64_t dataLimit = source_->length();
-    if (static_cast<uint64_t>(e.localHeaderOffset) + directory_.bytesBeforeArchive +
-            e.compressedSize > dataLimit)
+    // The local header alone takes 30 bytes before the data.
+    if (static_cast<uint64_t>(e.localHeaderOffset) + directory_.bytesBeforeArchive + 30 +
+            e.compressedSize > dataLimit(index))
         return false;
     if (e.method == 0) return e.compressedSize == e.uncompressedSize;
     return e.uncompressedSize <= e.compressedSize * kMaxDeflateRatio + kDeflateSlack;

@@ -45,10 +45,29 @@ public:
     uint32_t bytesBeforeArchive() const { return directory_.bytesBeforeArchive; }
     const std::string& comment() const { return directory_.comment; }
 
-    // True when the record's sizes are possible for this source: its compressed data
-    // fits inside the source and its uncompressed size is one its method can produce.
-    // Lets callers refuse to allocate for a lying record before opening it.
+    // Position of the end record within the source; valid while open.
+    uint32_t endRecordPosition() const { return directory_.endRecordPosition; }
+
+    // True when the record's sizes are possible for this source: its local header and
+    // compressed data fit before the next entry's local header (the central directory
+    // for the last entry) and inside the source, and its uncompressed size is one its
+    // method can produce. Lets callers refuse to allocate for a lying record before
+    // opening it.
     bool entrySizesPlausible(uint16_t index) const;
+
+    // Makes the next open take the memory its directory will hold from `*allowance`
+    // before any record is read: directoryFootprint of the end record's figures, with
+    // `extraPerRecord` bytes a record for what the caller builds over the records. An
+    // open that would need more than is left fails with badArchive; the charge stays
+    // when the open fails later. Null: no limit. `allowance` must outlive the open.
+    void setDirectoryAllowance(uint64_t* allowance, uint32_t extraPerRecord) {
+        allowance_ = allowance;
+        extraPerRecord_ = extraPerRecord;
+    }
+    // A bound on the memory a directory of `entries` records in `directorySize` bytes,
+    // with an archive comment of `commentSize` bytes, keeps while the reader is open.
+    static uint64_t directoryFootprint(uint32_t entries, uint32_t directorySize,
+                                       uint32_t commentSize, uint32_t extraPerRecord);
 
     // Positions the source at entry `index`'s data and prepares decompression. False,
     // with no other effect, when the index is out of range or an entry is open. Throws
@@ -69,8 +88,12 @@ private:
     void loadDirectory();
     uint32_t findEndRecord();
     void readEndRecord(uint32_t position);
+    void chargeDirectory();
     void readCentralDirectory();
     void sortEntries();
+    // Absolute position that entry `index`'s data must end at or before: the next
+    // entry's local header, the central directory after the last entry.
+    uint64_t dataLimit(uint16_t index) const;
 
     void checkLocalHeader(const unsigned char* header, CZipEntry& entry, uint64_t headerPosition);
     void beginInflate();
@@ -84,6 +107,8 @@ private:
     CZipFileSource fileSource_;
     CZipSource* source_ = nullptr;
     CZipDirectory directory_;
+    uint64_t* allowance_ = nullptr;
+    uint32_t extraPerRecord_ = 0;
 
     // Extraction state of the open entry.
     bool extracting_ = false;

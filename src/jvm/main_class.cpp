@@ -78,18 +78,20 @@ jclass findMainClassDirect(JNIEnv* env, const NarrowString& name) {
 }
 
 // A new String[] holding the arguments converted from the ANSI code page; a local
-// reference owned by the caller, null when the VM cannot allocate it.
+// reference owned by the caller. Null, with the VM's exception pending, when any part of
+// it cannot be made: main must never see an array with arguments missing.
 jobjectArray buildMainArguments(JNIEnv* env, int argc, char** argv) {
     LocalRef<jclass> stringClass(env, env->FindClass("java/lang/String"));
     if (!stringClass) return nullptr;
-    jobjectArray array = env->NewObjectArray(argc, stringClass.get(), nullptr);
+    LocalRef<jobjectArray> array(env, env->NewObjectArray(argc, stringClass.get(), nullptr));
     if (!array) return nullptr;
     for (int i = 0; i < argc; ++i) {
         LocalRef<jstring> text(env, newJavaString(env, argv[i] ? argv[i] : ""));
-        if (!text) break;
-        env->SetObjectArrayElement(array, i, text.get());
+        if (!text) return nullptr;
+        env->SetObjectArrayElement(array.get(), i, text.get());
+        if (env->ExceptionCheck()) return nullptr;
     }
-    return array;
+    return array.release();
 }
 
 }  // namespace
@@ -119,9 +121,9 @@ LaunchResult VmHost::runMain(const NarrowString& mainClass, int argc, char** arg
     }
     LocalRef<jobjectArray> arguments(env, buildMainArguments(env, argc, argv));
     if (!arguments) {
-        // Out of memory before main could run: print why; nothing of the application ran.
+        // Out of memory before main could run: print why, and report a start that failed.
         clearPendingException(env, true);
-        return kLaunchSucceeded;
+        return kVmCreationFailed;
     }
     trace::event("main", "calling main with %d arguments", argc);
     env->CallStaticVoidMethod(found.get(), main, arguments.get());

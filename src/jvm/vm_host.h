@@ -37,7 +37,8 @@ public:
     // Needs a running virtual machine.
     void registerHandlerPackage();
     // Loads the main class and runs its static main with the arguments (ANSI code page
-    // text) on this thread; returns when main returns or throws: 0, 7 or 8.
+    // text) on this thread; returns when main returns or throws: 0, 7 or 8, or 4 when
+    // the argument array could not be made (main is then not called).
     LaunchResult runMain(const NarrowString& mainClass, int argc, char** argv);
     // Detaches, destroys the virtual machine (waiting for its non-daemon threads) and
     // unloads the library. Safe in every state, and more than once.

@@ -26,11 +26,15 @@ NarrowString& startupDirectoryStore() {
 }  // namespace
 
 NarrowString readConfigurationFile(const NarrowString& executablePath) {
+    // A hand-written configuration is a few lines; a larger file is not one (the archive
+    // comment is capped at 2,048 bytes), and counts as a file that does not open.
+    constexpr uint32_t kLargestFile = 1 << 20;
     NarrowString text;
     if (executablePath.empty()) return text;
     for (const char* suffix : {".cfg", ".config"}) {
         NarrowString name = platform::configurationFilePath(executablePath, suffix);
-        if (platform::pathExists(name.c_str()) && platform::appendFileContents(name.c_str(), text)) {
+        if (platform::pathExists(name.c_str()) &&
+            platform::appendFileContents(name.c_str(), text, kLargestFile)) {
             trace::event("config", "file %s: %d bytes", name.c_str(), text.length());
             break;
         }
@@ -64,25 +68,30 @@ LauncherConfig::LauncherConfig() {
     appendParts(readConfigurationFile(executablePath_), readArchiveComment(executablePath_.c_str()));
 }
 
-NarrowString readArchiveComment(const char* path) {
-    // The comment is at most 2,048 bytes, so its 22-byte end record lies in the last 2,070.
+NarrowString findArchiveComment(const unsigned char* bytes, uint64_t size) {
+    // The comment is at most 2,048 bytes, so its 22-byte end record lies in the last 2,070;
+    // only a signature with a whole record after it counts.
     constexpr uint64_t kRecordSize = 22;
     constexpr uint64_t kSearchSpan = 2070;
-    platform::MappedFile file;
-    if (!file.open(path) || file.size() < kRecordSize) return NarrowString("", 0);
-    const unsigned char* bytes = file.data();
-    uint64_t lowest = file.size() > kSearchSpan ? file.size() - kSearchSpan : 0;
-    for (uint64_t at = file.size() - kRecordSize + 1; at-- > lowest;) {
+    if (!bytes || size < kRecordSize) return NarrowString("", 0);
+    uint64_t lowest = size > kSearchSpan ? size - kSearchSpan : 0;
+    for (uint64_t at = size - kRecordSize + 1; at-- > lowest;) {
         if (bytes[at] == 0x50 && bytes[at + 1] == 0x4B && bytes[at + 2] == 0x05 && bytes[at + 3] == 0x06) {
             const char* comment = reinterpret_cast<const char*>(bytes + at + kRecordSize);
-            const int length = static_cast<int>(file.size() - at - kRecordSize);
+            const int length = static_cast<int>(size - at - kRecordSize);
             trace::event("config", "archive comment: %d bytes", length);
             return NarrowString(comment, length);
         }
     }
-    trace::event("config", "archive comment: no end record in the last %d bytes of %s",
-                 static_cast<int>(kSearchSpan), path);
+    trace::event("config", "archive comment: no end record in the last %d bytes",
+                 static_cast<int>(kSearchSpan));
     return NarrowString("", 0);
+}
+
+NarrowString readArchiveComment(const char* path) {
+    platform::MappedFile file;
+    if (!file.open(path)) return NarrowString("", 0);
+    return findArchiveComment(file.data(), file.size());
 }
 
 }  // namespace oru

@@ -1,11 +1,20 @@
 // Expanding %NAME% references in configuration values.
 #include "launcher/launcher_config.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "platform/environment.h"
 
 namespace oru {
+
+namespace {
+
+// An expansion that would pass this many bytes is refused: a handful of references to a
+// long variable would otherwise claim memory without bound.
+constexpr int64_t kLargestExpansion = 1 << 20;
+
+}  // namespace
 
 NarrowString expandEnvironment(const char* text) {
     NarrowString input(text);
@@ -20,6 +29,9 @@ NarrowString expandEnvironment(const char* text) {
         NarrowString name(open + 1, static_cast<int>(close - open - 1));
         NarrowString value;
         if (platform::environmentValue(name.c_str(), value)) {
+            // Too long: the value stays as written, as with an undefined reference.
+            if (output.length() + (open - bytes - copiedUpTo) + value.length() > kLargestExpansion)
+                return input;
             output.append(bytes + copiedUpTo, static_cast<int>(open - bytes) - copiedUpTo);
             output.append(value);
             copiedUpTo = scan = static_cast<int>(close - bytes) + 1;
@@ -28,6 +40,7 @@ NarrowString expandEnvironment(const char* text) {
             scan = static_cast<int>(close - bytes);
         }
     }
+    if (output.length() + (input.length() - copiedUpTo) > kLargestExpansion) return input;
     output.append(bytes + copiedUpTo, input.length() - copiedUpTo);
     return output;
 }

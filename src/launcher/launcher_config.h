@@ -2,6 +2,8 @@
 // comment) and the lookups every part of the launcher uses.
 #pragma once
 
+#include <cstdint>
+
 #include "support/narrow_string.h"
 #include "support/string_list.h"
 
@@ -51,14 +53,17 @@ NarrowString startupDirectory();
 void recordDirectories(const NarrowString& executablePath, const NarrowString& currentDirectory);
 
 // `text` with %NAME% references replaced by environment values; undefined ones stay.
+// A text whose expansion would pass 1 MiB is returned as written.
 NarrowString expandEnvironment(const char* text);
 
 // The configuration file beside the executable: the first of its ".cfg" and ".config"
-// names that exists and opens; "" when neither does.
+// names that exists and opens as a regular file of at most 1 MiB; "" when neither does.
 NarrowString readConfigurationFile(const NarrowString& executablePath);
 
-// The bytes after the last end-of-central-directory signature within the file's last
-// 2,070 bytes; "" when there is none or the file cannot be read.
+// The bytes after the last end-of-central-directory signature within the last 2,070 of
+// the `size` bytes at `bytes` that has a whole 22-byte record after it; "" when none has.
+NarrowString findArchiveComment(const unsigned char* bytes, uint64_t size);
+// findArchiveComment over the file at `path`; "" when it cannot be read.
 NarrowString readArchiveComment(const char* path);
 
 }  // namespace oru

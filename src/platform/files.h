@@ -13,7 +13,8 @@ enum class FileSharing {
     kReadersAndWriters,   // others may read and write it (configuration files)
 };
 
-// An existing file opened for reading.
+// An existing regular file opened for reading: directories, pipes and devices do not
+// open, and opening never waits for another process.
 class ReadOnlyFile {
 public:
     ReadOnlyFile() = default;
@@ -34,7 +35,7 @@ private:
     void* handle_ = nullptr;
 };
 
-// A whole file mapped read-only. An empty file maps to no bytes.
+// A whole regular file mapped read-only. An empty file maps to no bytes.
 class MappedFile {
 public:
     MappedFile() = default;
@@ -54,8 +55,9 @@ private:
     void* mapping_ = nullptr;
 };
 
-// Appends the whole file to `out`; false when it does not open. Read errors in the
-// middle end the read quietly with what was read so far.
-bool appendFileContents(const char* path, NarrowString& out);
+// Appends the whole file to `out`; false, with `out` unchanged, when it does not open as
+// a regular file or holds more than `largest` bytes. Read errors in the middle end the
+// read quietly with what was read so far.
+bool appendFileContents(const char* path, NarrowString& out, uint32_t largest);
 
 }  // namespace oru::platform

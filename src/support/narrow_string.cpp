@@ -71,8 +71,11 @@ void NarrowString::release() {
     capacity_ = 0;
 }
 
-void NarrowString::reserve(int n) {
+void NarrowString::reserve(int n) { grow(n); }
+
+void NarrowString::grow(int64_t n) {
     int grown = grownCapacity(capacity_, n);
+    if (grown < 0) throw std::bad_alloc();
     if (grown == capacity_ && data_) return;
     void* moved = std::realloc(data_, static_cast<size_t>(grown));
     if (!moved) throw std::bad_alloc();
@@ -82,7 +85,7 @@ void NarrowString::reserve(int n) {
 
 void NarrowString::resize(int n) {
     if (n < 0) n = 0;
-    reserve(n + 1);
+    grow(static_cast<int64_t>(n) + 1);
     length_ = n;
     data_[n] = '\0';
 }
@@ -96,7 +99,7 @@ void NarrowString::append(const char* bytes, int count) {
         append(copy.data_, count);
         return;
     }
-    resize(start + count);
+    resize(lengthAfter(start, count));
     std::memcpy(data_ + start, bytes, static_cast<size_t>(count));
 }
 
@@ -109,7 +112,7 @@ char* NarrowString::makeRoom(int pos, int count) {
     if (pos > length_) pos = length_;
     if (count < 0) count = 0;
     int oldLength = length_;
-    resize(oldLength + count);
+    resize(lengthAfter(oldLength, count));
     std::memmove(data_ + pos + count, data_ + pos, static_cast<size_t>(oldLength - pos));
     return data_ + pos;
 }

@@ -25,7 +25,9 @@ public:
     int capacity() const { return capacity_; }
     bool empty() const { return length_ == 0; }
 
-    // Length becomes n with a NUL at n; new bytes are left unset.
+    // Length becomes n with a NUL at n; new bytes are left unset. Growth that fails, or
+    // that would pass an int's range, throws std::bad_alloc (as does every operation
+    // that grows the string).
     void resize(int n);
     // Grows the buffer to hold at least n bytes (NUL included) without changing the text.
     void reserve(int n);
@@ -63,6 +65,8 @@ public:
 
 private:
     void release();
+    // Grows the buffer to hold at least n bytes; throws std::bad_alloc when it cannot.
+    void grow(int64_t n);
 
     char* data_ = nullptr;
     int length_ = 0;

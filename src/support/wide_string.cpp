@@ -46,7 +46,8 @@ WideString::~WideString() { std::free(data_); }
 
 void WideString::resize(int n) {
     if (n < 0) n = 0;
-    int grown = grownCapacity(capacity_, n + 1);
+    int grown = grownCapacity(capacity_, static_cast<int64_t>(n) + 1, sizeof(char16_t));
+    if (grown < 0) throw std::bad_alloc();
     if (grown != capacity_ || !data_) {
         void* moved = std::realloc(data_, static_cast<size_t>(grown) * sizeof(char16_t));
         if (!moved) throw std::bad_alloc();
@@ -65,7 +66,7 @@ void WideString::append(const char16_t* units, int count) {
         return;
     }
     int start = length_;
-    resize(start + count);
+    resize(lengthAfter(start, count));
     std::memcpy(data_ + start, units, static_cast<size_t>(count) * sizeof(char16_t));
 }
 
@@ -74,7 +75,7 @@ char16_t* WideString::makeRoom(int pos, int count) {
     if (pos > length_) pos = length_;
     if (count < 0) count = 0;
     int oldLength = length_;
-    resize(oldLength + count);
+    resize(lengthAfter(oldLength, count));
     std::memmove(data_ + pos + count, data_ + pos,
                  static_cast<size_t>(oldLength - pos) * sizeof(char16_t));
     return data_ + pos;

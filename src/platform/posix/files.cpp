@@ -18,12 +18,15 @@ namespace {
 void* toHandle(int fd) { return reinterpret_cast<void*>(static_cast<intptr_t>(fd) + 1); }
 int toDescriptor(void* handle) { return static_cast<int>(reinterpret_cast<intptr_t>(handle) - 1); }
 
+// Only regular files: a FIFO would block its reader until a writer comes, and a device
+// such as /dev/zero never ends. O_NONBLOCK lets the open of a FIFO return at once, so it
+// can be refused; on a regular file the flag changes nothing.
 int openRegularFile(const char* path) {
     if (!path) return -1;
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return -1;
     struct stat info;
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return -1;
     }

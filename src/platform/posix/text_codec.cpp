@@ -1,9 +1,18 @@
-// UTF-16 to and from UTF-8, standing in for the ANSI code page conversions on Linux.
+// UTF-16 to and from the user's locale encoding, standing in for the ANSI code page
+// conversions on Linux: UTF-8 directly, any other encoding through iconv.
 // Only Linux code belongs in this file.
 #include "platform/text_codec.h"
 
+#include <iconv.h>
+#include <langinfo.h>
+#include <locale.h>
+
+#include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
+#include <string>
 
 namespace oru::platform {
 
@@ -49,11 +58,7 @@ int wideLength(const char16_t* units) {
     return n;
 }
 
-}  // namespace
-
-int wideToNarrow(const char16_t* units, int count, char* out, int capacity) {
-    if (!units || count == 0 || count < -1 || capacity < 0) return 0;
-    if (count == -1) count = wideLength(units) + 1;
+int utf16ToUtf8(const char16_t* units, int count, char* out, int capacity) {
     int written = 0;
     for (int i = 0; i < count; ++i) {
         uint32_t cp = units[i];
@@ -71,9 +76,7 @@ int wideToNarrow(const char16_t* units, int count, char* out, int capacity) {
     return written;
 }
 
-int narrowToWide(const char* bytes, int count, char16_t* out, int capacity) {
-    if (!bytes || count == 0 || count < -1 || capacity < 0) return 0;
-    if (count == -1) count = static_cast<int>(std::strlen(bytes)) + 1;
+int utf8ToUtf16(const char* bytes, int count, char16_t* out, int capacity) {
     const auto* in = reinterpret_cast<const unsigned char*>(bytes);
     int written = 0;
     for (int i = 0; i < count;) {
@@ -91,6 +94,130 @@ int narrowToWide(const char* bytes, int count, char16_t* out, int capacity) {
         written += n;
     }
     return written;
+}
+
+iconv_t noDescriptor() { return reinterpret_cast<iconv_t>(-1); }
+
+constexpr const char* kUtf16 = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? "UTF-16LE" : "UTF-16BE";
+
+// The encoding of the user's locale (LC_ALL, LC_CTYPE, LANG), chosen once. UTF-8 and the
+// plain ASCII of the C locale are converted directly, as UTF-8; any other encoding (Big5,
+// GBK, ...) through a pair of iconv descriptors. Never destroyed: the virtual machine's
+// daemon threads may still convert names while the process exits.
+class LocaleEncoding {
+public:
+    static LocaleEncoding& instance() {
+        static LocaleEncoding* encoding = new LocaleEncoding;
+        return *encoding;
+    }
+    bool isUtf8() const { return toNarrow_ == noDescriptor(); }
+
+    // Converts `size` bytes of UTF-16 to the locale's encoding ("?" for what it lacks).
+    std::string narrow(const char16_t* units, size_t size) {
+        std::lock_guard<std::mutex> hold(lock_);
+        return convert(toNarrow_, reinterpret_cast<const char*>(units), size * 2, true);
+    }
+    // Converts `size` bytes of the locale's encoding to UTF-16 (U+FFFD for invalid bytes).
+    std::u16string widen(const char* bytes, size_t size) {
+        std::lock_guard<std::mutex> hold(lock_);
+        std::string raw = convert(toWide_, bytes, size, false);
+        return std::u16string(reinterpret_cast<const char16_t*>(raw.data()), raw.size() / 2);
+    }
+
+private:
+    LocaleEncoding() {
+        std::string codeset = "UTF-8";
+        // A locale of its own, so that the process's locale (the virtual machine sets
+        // it too) is left alone.
+        if (locale_t user = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr))) {
+            codeset = nl_langinfo_l(CODESET, user);
+            freelocale(user);
+        }
+        if (codeset == "UTF-8" || codeset == "ANSI_X3.4-1968") return;
+        toNarrow_ = iconv_open(codeset.c_str(), kUtf16);
+        toWide_ = iconv_open(kUtf16, codeset.c_str());
+        if (toNarrow_ == noDescriptor() || toWide_ == noDescriptor()) {
+            if (toNarrow_ != noDescriptor()) iconv_close(toNarrow_);
+            if (toWide_ != noDescriptor()) iconv_close(toWide_);
+            toNarrow_ = toWide_ = noDescriptor();
+        }
+    }
+
+    // Runs `cd` over the whole input, then lets it end its shift state. What it cannot
+    // convert becomes a replacement: one UTF-16 unit (two for a surrogate pair) gives
+    // "?", one byte gives U+FFFD.
+    static std::string convert(iconv_t cd, const char* in, size_t size, bool fromUtf16) {
+        static const char16_t kReplacementCharacter = 0xFFFD;
+        const std::string replacement =
+            fromUtf16 ? std::string("?")
+                      : std::string(reinterpret_cast<const char*>(&kReplacementCharacter), 2);
+        std::string out;
+        char buffer[1024];
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        auto* next = const_cast<char*>(in);
+        size_t left = size;
+        for (bool ended = false; !ended;) {
+            char* to = buffer;
+            size_t room = sizeof buffer;
+            size_t result;
+            if (left > 0) {
+                result = iconv(cd, &next, &left, &to, &room);
+            } else {
+                result = iconv(cd, nullptr, nullptr, &to, &room);
+                ended = result != static_cast<size_t>(-1);
+            }
+            out.append(buffer, static_cast<size_t>(to - buffer));
+            if (result != static_cast<size_t>(-1) || errno == E2BIG) continue;
+            if (left == 0) break;
+            out += replacement;
+            size_t skip = fromUtf16 ? (isSurrogatePair(next, left) ? 4 : 2) : 1;
+            skip = skip < left ? skip : left;
+            next += skip;
+            left -= skip;
+        }
+        return out;
+    }
+
+    static bool isSurrogatePair(const char* at, size_t left) {
+        if (left < 4) return false;
+        char16_t units[2];
+        std::memcpy(units, at, sizeof units);
+        return units[0] >= 0xD800 && units[0] < 0xDC00 && units[1] >= 0xDC00 && units[1] < 0xE000;
+    }
+
+    std::mutex lock_;  // one conversion at a time: a descriptor keeps state
+    iconv_t toNarrow_ = noDescriptor();
+    iconv_t toWide_ = noDescriptor();
+};
+
+// Copies a converted text into the caller's buffer as the Windows calls do: the size
+// needed when `capacity` is 0, 0 when it does not fit, the count written otherwise.
+template <typename Unit, typename Text>
+int deliver(const Text& text, Unit* out, int capacity) {
+    if (text.size() > static_cast<size_t>(INT_MAX)) return 0;
+    const int size = static_cast<int>(text.size());
+    if (capacity == 0) return size;
+    if (size > capacity) return 0;
+    std::memcpy(out, text.data(), text.size() * sizeof(Unit));
+    return size;
+}
+
+}  // namespace
+
+int wideToNarrow(const char16_t* units, int count, char* out, int capacity) {
+    if (!units || count == 0 || count < -1 || capacity < 0) return 0;
+    if (count == -1) count = wideLength(units) + 1;
+    LocaleEncoding& encoding = LocaleEncoding::instance();
+    if (encoding.isUtf8()) return utf16ToUtf8(units, count, out, capacity);
+    return deliver(encoding.narrow(units, static_cast<size_t>(count)), out, capacity);
+}
+
+int narrowToWide(const char* bytes, int count, char16_t* out, int capacity) {
+    if (!bytes || count == 0 || count < -1 || capacity < 0) return 0;
+    if (count == -1) count = static_cast<int>(std::strlen(bytes)) + 1;
+    LocaleEncoding& encoding = LocaleEncoding::instance();
+    if (encoding.isUtf8()) return utf8ToUtf16(bytes, count, out, capacity);
+    return deliver(encoding.widen(bytes, static_cast<size_t>(count)), out, capacity);
 }
 
 }  // namespace oru::platform

@@ -9,12 +9,26 @@ namespace oru::platform {
 using win32::ScopedHandle;
 using win32::openSharedForReading;
 
+namespace {
+
+// Only files on disk: CreateFileA also opens pipes, consoles and devices, whose reads may
+// block or never end.
+HANDLE keepDiskFile(HANDLE file) {
+    if (file != INVALID_HANDLE_VALUE && GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
+}  // namespace
+
 bool ReadOnlyFile::open(const char* path, FileSharing sharing) {
     close();
-    HANDLE file = sharing == FileSharing::kReaders
-                      ? CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                    nullptr)
-                      : openSharedForReading(path);
+    HANDLE file = keepDiskFile(
+        sharing == FileSharing::kReaders
+            ? CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
+            : openSharedForReading(path));
     if (file == INVALID_HANDLE_VALUE) return false;
     handle_ = file;
     return true;
@@ -53,7 +67,7 @@ int ReadOnlyFile::read(void* buffer, int count) {
 
 bool MappedFile::open(const char* path) {
     close();
-    ScopedHandle file(openSharedForReading(path));
+    ScopedHandle file(keepDiskFile(openSharedForReading(path)));
     if (!file.valid()) return false;
     DWORD high = 0;
     DWORD low = GetFileSize(file.get(), &high);
