@@ -21,7 +21,7 @@ class VmEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         std::string library =
-            std::filesystem::weakly_canonical(ORU_TEST_JDK_HOME).string() + "/lib/server/libjvm.so";
+            std::filesystem::weakly_canonical(ORU_TEST_JDK_HOME).string() + "/" ORU_TEST_JVM;
         host.addOption("-Xmx32m");
         ASSERT_EQ(host.createVm(NarrowString(library.c_str())), 0) << library;
         env = host.env();

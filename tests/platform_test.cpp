@@ -1,12 +1,16 @@
-// The platform layer: existence tests with wildcards, listings and environment names.
+// The platform layer: existence tests with wildcards, listings, mapped files and
+// environment names.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/directory.h"
 #include "platform/environment.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "test_support.h"
 
@@ -53,6 +57,19 @@ TEST(PlatformTest, ListingNamesFilesAndDirectories) {
     EXPECT_EQ(files, std::vector<std::string>{"a.jar"});
     EXPECT_EQ(directories, (std::vector<std::string>{".", "..", "sub"}));
     EXPECT_FALSE(listing.open((dir.path() + "missing" + testing::separator()).c_str()));
+}
+
+TEST(PlatformTest, MappingAFileBeyondTheAddressSpaceFails) {
+    // Sparse, 16 bytes past 4 GiB: a 32-bit process cannot map it, a 64-bit one maps it all.
+    ScratchDirectory dir;
+    std::string path = dir.write("big.bin", "");
+    const uint64_t size = (uint64_t{1} << 32) + 16;
+    std::filesystem::resize_file(path, size);
+    platform::MappedFile file;
+    bool mapped = file.open(path.c_str());
+    EXPECT_EQ(mapped, sizeof(void*) == 8);
+    EXPECT_EQ(file.size(), mapped ? size : 0);
+    if (mapped) EXPECT_EQ(file.data()[size - 1], 0);
 }
 
 TEST(PlatformTest, EnvironmentNamesIgnoreCase) {
