@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,24 @@ TEST(PlatformTest, ListingNamesFilesAndDirectories) {
     EXPECT_EQ(files, std::vector<std::string>{"a.jar"});
     EXPECT_EQ(directories, (std::vector<std::string>{".", "..", "sub"}));
     EXPECT_FALSE(listing.open((dir.path() + "missing" + testing::separator()).c_str()));
+}
+
+TEST(PlatformTest, ReadingPastTwoGiB) {
+    // Sparse, with its last bytes past 2 GiB, where a 32-bit file offset would end.
+    ScratchDirectory dir;
+    std::string path = dir.write("big.bin", "");
+    const uint32_t at = (uint32_t{1} << 31) + 8;
+    std::filesystem::resize_file(path, at);
+    std::ofstream(path, std::ios::binary | std::ios::app) << "tail";
+    platform::ReadOnlyFile file;
+    ASSERT_TRUE(file.open(path.c_str()));
+    uint32_t size = 0;
+    EXPECT_TRUE(file.size(size));
+    EXPECT_EQ(size, at + 4);
+    char tail[5] = {};
+    EXPECT_TRUE(file.seek(at));
+    EXPECT_EQ(file.read(tail, 4), 4);
+    EXPECT_STREQ(tail, "tail");
 }
 
 TEST(PlatformTest, MappingAFileBeyondTheAddressSpaceFails) {
