@@ -1,20 +1,28 @@
 #!/usr/bin/env bash
-# Installs what building and testing oru needs on Debian 12, when it is missing.
+# Installs what building and testing oru needs on Debian 12, when it is missing, and
+# unpacks the 32-bit Java runtime that the linux32 tests run on.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake ninja-build pkg-config zlib1g-dev libgtest-dev googletest
   libbenchmark-dev openjdk-17-jdk-headless libasm-java
   ant junit4 libhamcrest-java clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
+  g++-multilib lib32z1-dev qemu-user-static
   wine wine64 xvfb xauth xdotool icoutils locales valgrind
 )
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo=sudo
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-echo "Installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo=sudo
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  # wine64 is named on purpose: Debian's wine accepts wine32 instead, and the 32-bit
+  # loader, once installed, takes over the wine command for every program.
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+fi
+scripts/fetch-jre32.sh

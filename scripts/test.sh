@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds every target and runs every test: the README's first command (the
-# demo), Linux unit and integration tests,
-# the sanitizer build's unit tests, the Windows x86_64 tests under wine, the i686
-# inspection, and a bounded fuzzing run of the archive reader.
+# demo), Linux unit and integration tests, the same for the 32-bit Linux build under qemu
+# on the 32-bit Java runtime, the sanitizer build's unit tests, the Windows x86_64 tests
+# under wine, the i686 inspection, and a bounded fuzzing run of the archive reader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -14,6 +14,7 @@ status=0
 run() { echo "== $*"; "$@" || status=1; }
 run scripts/check_demo.sh
 run ctest --test-dir build/linux --output-on-failure
+run ctest --test-dir build/linux32 --output-on-failure
 run ctest --test-dir build/asan --output-on-failure
 run ctest --test-dir build/win64 --output-on-failure
 run ctest --test-dir build/win32 --output-on-failure

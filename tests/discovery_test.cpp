@@ -96,6 +96,14 @@ TEST_F(DiscoveryTest, ConfiguredLibraryResolution) {
     EXPECT_EQ(find("jvmdll %ORU_TEST_UNDEFINED%\r\njre_order c"), "");
 }
 
+// `layout` with "ARCH" replaced by JDK 8's name for the machine the tests run on: a
+// 32-bit launcher can load only a 32-bit runtime, which JDK 8 keeps under "i386".
+std::string withJdk8Arch(std::string layout) {
+    std::string::size_type at = layout.find("ARCH");
+    if (at != std::string::npos) layout.replace(at, 4, sizeof(void*) == 4 ? "i386" : "amd64");
+    return layout;
+}
+
 TEST_F(DiscoveryTest, RuntimeHomes) {
     struct Layout {
         const char* windows;
@@ -105,14 +113,15 @@ TEST_F(DiscoveryTest, RuntimeHomes) {
     const Layout layouts[] = {
         {"h/jvm.dll", "h/libjvm.so"},
         {"h/bin/jvm.dll", "h/lib/libjvm.so"},
-        {"h/bin/server/jvm.dll", "h/lib/server/libjvm.so"},                // JDK 9 and later
-        {"h/jre/bin/client/jvm.dll", "h/jre/lib/amd64/server/libjvm.so"},  // JDK 8
-        {"h/jre/bin/jvm.dll", "h/lib/amd64/server/libjvm.so"},             // JRE 8
-        {"x/jre/bin/server/jvm.dll", "x/jre/lib/amd64/server/libjvm.so"},  // from h = x/bin
+        {"h/bin/server/jvm.dll", "h/lib/server/libjvm.so"},               // JDK 9 and later
+        {"h/jre/bin/client/jvm.dll", "h/jre/lib/ARCH/server/libjvm.so"},  // JDK 8
+        {"h/jre/bin/jvm.dll", "h/lib/ARCH/server/libjvm.so"},             // JRE 8
+        {"x/jre/bin/server/jvm.dll", "x/jre/lib/ARCH/server/libjvm.so"},  // from h = x/bin
     };
     for (const Layout& layout : layouts) {
         ScratchDirectory scratch;
-        std::string expected = plantLibrary(scratch, onWindows() ? layout.windows : layout.linux);
+        std::string expected =
+            plantLibrary(scratch, onWindows() ? layout.windows : withJdk8Arch(layout.linux));
         bool fromBin = std::string(layout.linux).rfind("x/", 0) == 0;
         std::string home = fromBin ? scratch.makeDirectory(native("x/bin")) : scratch.path() + "h";
         for (const std::string& value : {home, home + testing::separator()}) {

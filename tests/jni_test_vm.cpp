@@ -15,7 +15,7 @@ class VmEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         std::string library =
-            std::filesystem::weakly_canonical(ORU_TEST_JDK_HOME).string() + "/lib/server/libjvm.so";
+            std::filesystem::weakly_canonical(ORU_TEST_JDK_HOME).string() + "/" ORU_TEST_JVM;
         host.addOption("-Xmx32m");
         host.addOption("-Djava.class.path=" ORU_TEST_PROGRAMS_JAR);
         ASSERT_EQ(host.createVm(NarrowString(library.c_str())), 0) << library;

@@ -1,12 +1,17 @@
-// The platform layer: existence tests with wildcards, listings and environment names.
+// The platform layer: existence tests with wildcards, listings, mapped files and
+// environment names.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/directory.h"
 #include "platform/environment.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "test_support.h"
 
@@ -53,6 +58,37 @@ TEST(PlatformTest, ListingNamesFilesAndDirectories) {
     EXPECT_EQ(files, std::vector<std::string>{"a.jar"});
     EXPECT_EQ(directories, (std::vector<std::string>{".", "..", "sub"}));
     EXPECT_FALSE(listing.open((dir.path() + "missing" + testing::separator()).c_str()));
+}
+
+TEST(PlatformTest, ReadingPastTwoGiB) {
+    // Sparse, with its last bytes past 2 GiB, where a 32-bit file offset would end.
+    ScratchDirectory dir;
+    std::string path = dir.write("big.bin", "");
+    const uint32_t at = (uint32_t{1} << 31) + 8;
+    std::filesystem::resize_file(path, at);
+    std::ofstream(path, std::ios::binary | std::ios::app) << "tail";
+    platform::ReadOnlyFile file;
+    ASSERT_TRUE(file.open(path.c_str()));
+    uint32_t size = 0;
+    EXPECT_TRUE(file.size(size));
+    EXPECT_EQ(size, at + 4);
+    char tail[5] = {};
+    EXPECT_TRUE(file.seek(at));
+    EXPECT_EQ(file.read(tail, 4), 4);
+    EXPECT_STREQ(tail, "tail");
+}
+
+TEST(PlatformTest, MappingAFileBeyondTheAddressSpaceFails) {
+    // Sparse, 16 bytes past 4 GiB: a 32-bit process cannot map it, a 64-bit one maps it all.
+    ScratchDirectory dir;
+    std::string path = dir.write("big.bin", "");
+    const uint64_t size = (uint64_t{1} << 32) + 16;
+    std::filesystem::resize_file(path, size);
+    platform::MappedFile file;
+    bool mapped = file.open(path.c_str());
+    EXPECT_EQ(mapped, sizeof(void*) == 8);
+    EXPECT_EQ(file.size(), mapped ? size : 0);
+    if (mapped) EXPECT_EQ(file.data()[size - 1], 0);
 }
 
 TEST(PlatformTest, EnvironmentNamesIgnoreCase) {

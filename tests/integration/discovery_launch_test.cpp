@@ -34,9 +34,9 @@ TEST(DiscoveryLaunchTest, ConfiguredLibrary) {
         bool runs;
     } cases[] = {
         {jdkLibrary(), true},
-        {"rt/lib/server/libjvm.so", true},
-        {"rt2/lib/server/libjvm.so", true},
-        {"%ORU_TEST_JDK%/lib/server/libjvm.so", true},
+        {"rt/" + jvmBelowHome(), true},
+        {"rt2/" + jvmBelowHome(), true},
+        {"%ORU_TEST_JDK%/" + jvmBelowHome(), true},
         {"missing/libjvm.so", false},
     };
     for (const Case& c : cases) {

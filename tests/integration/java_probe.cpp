@@ -10,7 +10,9 @@ std::string testProgramsJar() { return ORU_TEST_PROGRAMS_JAR; }
 
 std::string jdkHome() { return std::filesystem::weakly_canonical(ORU_TEST_JDK_HOME).string(); }
 
-std::string jdkLibrary() { return jdkHome() + "/lib/server/libjvm.so"; }
+std::string jvmBelowHome() { return ORU_TEST_JVM; }
+
+std::string jdkLibrary() { return jdkHome() + "/" + jvmBelowHome(); }
 
 Environment cleanEnvironment(const Environment& extra) {
     Environment env = {{"LANG", "C"},

@@ -9,9 +9,11 @@
 
 namespace oru::testing {
 
-// The jar of the Java test programs, the JDK the build uses and its virtual-machine library.
+// The jar of the Java test programs; the runtime the tests run on (the build's JDK, or the
+// one the build names), its virtual-machine library relative to its home, and in full.
 std::string testProgramsJar();
 std::string jdkHome();
+std::string jvmBelowHome();
 std::string jdkLibrary();
 
 // An environment with no runtime or class path variables and the C locale, plus `extra`.

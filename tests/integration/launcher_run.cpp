@@ -47,6 +47,8 @@ RunResult runProgram(const std::string& program, const RunOptions& options) {
         if (!value) command += " -u " + shellQuote(name);
     for (const auto& [name, value] : options.environment)
         if (value) command += " " + shellQuote(name + "=" + *value);
+    // A cross build's programs start through its emulator (nothing in a native build).
+    if (*ORU_TEST_EMULATOR) command += std::string(" ") + ORU_TEST_EMULATOR;
     command += " " + shellQuote(program);
     for (const std::string& argument : options.arguments) command += " " + shellQuote(argument);
     command += " >" + shellQuote(capture.string() + ".out") + " 2>" +

@@ -75,7 +75,9 @@ bool MappedFile::open(const char* path) {
     int fd = openRegularFile(path);
     if (fd < 0) return false;
     struct stat info;
-    if (fstat(fd, &info) != 0) {
+    // A 32-bit process cannot map a file of 4 GiB or more: mmap would take the size cut
+    // to its low 32 bits and map a stub of the file.
+    if (fstat(fd, &info) != 0 || static_cast<uint64_t>(info.st_size) > SIZE_MAX) {
         ::close(fd);
         return false;
     }
