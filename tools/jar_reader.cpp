@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "archive/archive_region.h"
 #include "archive/entry_extraction.h"
 
 namespace oru::tools {
@@ -43,8 +44,9 @@ std::vector<std::string> logicalLines(const std::string& manifest) {
 
 bool JarReader::open(const std::string& bytes) {
     if (bytes.size() > UINT32_MAX) return false;
-    source_.attach(reinterpret_cast<const unsigned char*>(bytes.data()),
-                   static_cast<uint32_t>(bytes.size()));
+    // A signed executable's archive ends where its certificate table begins.
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    source_.attach(data, static_cast<uint32_t>(findArchiveRegion(data, bytes.size()).length));
     try {
         reader_.open(source_, CZipReader::Mode::readOnly);
     } catch (...) {  // a damaged archive, or one too large to index

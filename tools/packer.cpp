@@ -75,7 +75,12 @@ bool writeExecutable(const std::string& launcherPath, const ZipWriter& writer,
         error = "cannot read the launcher " + launcherPath;
         return false;
     }
-    return replaceFile(outputPath, launcher + writer.finish(comment), error);
+    // A length that is a multiple of 8 lets a signing tool append its certificate table
+    // without padding: the zeros go between the launcher and the archive, which readers
+    // skip as they skip the launcher itself.
+    const std::string archive = writer.finish(comment);
+    const size_t padding = (8 - (launcher.size() + archive.size()) % 8) % 8;
+    return replaceFile(outputPath, launcher + std::string(padding, '\0') + archive, error);
 }
 
 }  // namespace oru::tools

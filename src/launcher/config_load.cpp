@@ -2,6 +2,7 @@
 // and the archive comment.
 #include "launcher/launcher_config.h"
 
+#include "archive/archive_region.h"
 #include "platform/directory.h"
 #include "platform/files.h"
 #include "platform/path_style.h"
@@ -68,11 +69,11 @@ LauncherConfig::LauncherConfig() {
     appendParts(readConfigurationFile(executablePath_), readArchiveComment(executablePath_.c_str()));
 }
 
-NarrowString findArchiveComment(const unsigned char* bytes, uint64_t size) {
-    // The comment is at most 2,048 bytes, so its 22-byte end record lies in the last 2,070;
-    // only a signature with a whole record after it counts.
+NarrowString findArchiveComment(const unsigned char* bytes, uint64_t size, uint32_t padding) {
+    // The comment is at most 2,048 bytes, so its 22-byte end record lies in the last 2,070
+    // (before any alignment padding); only a signature with a whole record after it counts.
     constexpr uint64_t kRecordSize = 22;
-    constexpr uint64_t kSearchSpan = 2070;
+    const uint64_t kSearchSpan = 2070 + uint64_t{padding};
     if (!bytes || size < kRecordSize) return NarrowString("", 0);
     uint64_t lowest = size > kSearchSpan ? size - kSearchSpan : 0;
     for (uint64_t at = size - kRecordSize + 1; at-- > lowest;) {
@@ -91,7 +92,12 @@ NarrowString findArchiveComment(const unsigned char* bytes, uint64_t size) {
 NarrowString readArchiveComment(const char* path) {
     platform::MappedFile file;
     if (!file.open(path)) return NarrowString("", 0);
-    return findArchiveComment(file.data(), file.size());
+    // A signed executable's certificate table is not part of the archive.
+    const ArchiveRegion region = findArchiveRegion(file.data(), file.size());
+    if (region.length != file.size())
+        trace::event("config", "signed: the archive ends at %ld, before the certificate table",
+                     static_cast<long>(region.length));
+    return findArchiveComment(file.data(), region.length, region.padding);
 }
 
 }  // namespace oru

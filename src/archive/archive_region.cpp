@@ -1,0 +1,114 @@
+// Finding where a signed executable's certificate table begins, from its PE headers.
+#include "archive/archive_region.h"
+
+#include <cstring>
+
+namespace oru {
+
+namespace {
+
+constexpr uint16_t kPe32 = 0x10B;
+constexpr uint16_t kPe32Plus = 0x20B;
+constexpr uint32_t kSecurityDirectory = 4;
+constexpr uint32_t kCertificateHeaderSize = 8;
+
+class HeaderReader {
+public:
+    HeaderReader(uint64_t size, ReadAt read, const void* context)
+        : size_(size), read_(read), context_(context) {}
+
+    bool u16(uint64_t offset, uint16_t& value) const {
+        unsigned char b[2];
+        if (!bytes(offset, b, 2)) return false;
+        value = static_cast<uint16_t>(b[0] | b[1] << 8);
+        return true;
+    }
+    bool u32(uint64_t offset, uint32_t& value) const {
+        unsigned char b[4];
+        if (!bytes(offset, b, 4)) return false;
+        value = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
+        return true;
+    }
+    bool bytes(uint64_t offset, void* out, uint32_t count) const {
+        return offset <= size_ && count <= size_ - offset && read_(context_, offset, out, count);
+    }
+
+private:
+    uint64_t size_;
+    ReadAt read_;
+    const void* context_;
+};
+
+// The security directory's file offset and size, and where the headers end; false when
+// the file is no PE executable or has no such entry.
+bool securityDirectory(const HeaderReader& in, uint32_t& offset, uint32_t& size,
+                       uint64_t& headersEnd) {
+    uint16_t mz = 0;
+    uint32_t peOffset = 0;
+    uint32_t signature = 0;
+    uint16_t optionalSize = 0;
+    uint16_t magic = 0;
+    if (!in.u16(0, mz) || mz != 0x5A4D || !in.u32(0x3C, peOffset) ||
+        !in.u32(peOffset, signature) || signature != 0x00004550 ||
+        !in.u16(uint64_t{peOffset} + 20, optionalSize))
+        return false;
+    const uint64_t optional = uint64_t{peOffset} + 24;
+    if (!in.u16(optional, magic) || (magic != kPe32 && magic != kPe32Plus)) return false;
+    const uint64_t countAt = optional + (magic == kPe32 ? 92 : 108);
+    const uint64_t directories = countAt + 4;
+    const uint64_t entry = directories + kSecurityDirectory * 8;
+    uint32_t count = 0;
+    if (entry + 8 > optional + optionalSize || !in.u32(countAt, count) ||
+        count <= kSecurityDirectory)
+        return false;
+    headersEnd = optional + optionalSize;
+    return in.u32(entry, offset) && in.u32(entry + 4, size);
+}
+
+// Whether a well-formed certificate table of `size` bytes starts at `offset` and ends
+// the file.
+bool certificateTableEndsFile(const HeaderReader& in, uint64_t fileSize, uint32_t offset,
+                              uint32_t size, uint64_t headersEnd) {
+    if (size < kCertificateHeaderSize || offset % 8 != 0 || offset < headersEnd ||
+        uint64_t{offset} + size != fileSize)
+        return false;
+    uint32_t length = 0;
+    uint16_t revision = 0;
+    uint16_t type = 0;
+    return in.u32(offset, length) && in.u16(uint64_t{offset} + 4, revision) &&
+           in.u16(uint64_t{offset} + 6, type) && length >= kCertificateHeaderSize &&
+           length <= size && (revision == 0x0100 || revision == 0x0200) && type >= 1 &&
+           type <= 4;
+}
+
+bool readMemory(const void* context, uint64_t offset, void* buffer, uint32_t count) {
+    std::memcpy(buffer, static_cast<const unsigned char*>(context) + offset, count);
+    return true;
+}
+
+}  // namespace
+
+ArchiveRegion findArchiveRegion(uint64_t fileSize, ReadAt read, const void* context) {
+    ArchiveRegion region;
+    region.length = fileSize;
+    HeaderReader in(fileSize, read, context);
+    uint32_t offset = 0;
+    uint32_t size = 0;
+    uint64_t headersEnd = 0;
+    if (!securityDirectory(in, offset, size, headersEnd) || (offset == 0 && size == 0) ||
+        !certificateTableEndsFile(in, fileSize, offset, size, headersEnd))
+        return region;
+    region.length = offset;
+    unsigned char before[7];
+    const uint32_t span = offset < 7 ? offset : 7;
+    if (in.bytes(offset - span, before, span))
+        while (region.padding < span && before[span - 1 - region.padding] == 0) ++region.padding;
+    return region;
+}
+
+ArchiveRegion findArchiveRegion(const unsigned char* bytes, uint64_t size) {
+    return bytes ? findArchiveRegion(size, readMemory, bytes) : ArchiveRegion{};
+}
+
+}  // namespace oru
