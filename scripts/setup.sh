@@ -9,7 +9,7 @@ packages=(
   ant junit4 libhamcrest-java clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   g++-multilib lib32z1-dev qemu-user-static
-  wine wine64 xvfb xauth xdotool icoutils locales valgrind
+  wine wine64 xvfb xauth xdotool icoutils locales valgrind osslsigncode openssl
 )
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
