@@ -36,7 +36,12 @@ const char kHelp[] =
     "  -h, --help             this text\n"
     "\n"
     "The configuration lines take at most 2,048 bytes in all. A file named like the\n"
-    "executable with .cfg beside it adds lines that take precedence (except mainclass).\n";
+    "executable with .cfg beside it adds lines that take precedence (except mainclass).\n"
+    "\n"
+    "Signing: a Windows executable made by oru-pack can be signed as it is, and keeps\n"
+    "working: the launcher reads its archive up to the certificate table.\n"
+    "  osslsigncode sign -certs cert.pem -key key.pem -in app.exe -out app-signed.exe\n"
+    "  signtool sign /fd SHA256 /f cert.pfx app.exe\n";
 
 int usageError(const std::string& message) {
     std::cerr << "oru-pack: " << message << " (see oru-pack --help)\n";
