@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "archive/byte_cursor.h"
+
 namespace oru {
 
 namespace {
@@ -20,14 +22,13 @@ public:
     bool u16(uint64_t offset, uint16_t& value) const {
         unsigned char b[2];
         if (!bytes(offset, b, 2)) return false;
-        value = static_cast<uint16_t>(b[0] | b[1] << 8);
+        value = readU16(b);
         return true;
     }
     bool u32(uint64_t offset, uint32_t& value) const {
         unsigned char b[4];
         if (!bytes(offset, b, 4)) return false;
-        value = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
+        value = readU32(b);
         return true;
     }
     bool bytes(uint64_t offset, void* out, uint32_t count) const {
