@@ -43,7 +43,7 @@ LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int ar
     // bound here, before any class of the application is looked up.
     if (!platform::executableLoadsAsJavaLibrary()) registerBridgeNatives(host.env());
     result = host.runMain(config.lookupValue("mainclass", true), argc, argv);
-    if (currentSplash && !currentSplash->autoCloseRequested()) currentSplash->autoClose(750);
+    SplashWindow::autoCloseCurrentUnlessRequested(750);
     return result;
 }
 
