@@ -7,6 +7,7 @@ packages=(
   ant junit4 libhamcrest-java clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine64 xvfb xauth xdotool icoutils
+  x11-utils imagemagick
 )
 missing=()
 for p in "${packages[@]}"; do
