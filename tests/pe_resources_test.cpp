@@ -1,12 +1,13 @@
 // oru-pack's Windows resources: pictures, icons and version strings checked and turned
 // into resources, and a resource section rewritten and read back.
+#include "pe_resources.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "launcher_resources.h"
-#include "pe_resources.h"
 
 namespace oru::tools {
 namespace {
@@ -21,7 +22,8 @@ void put32(std::string& b, size_t at, uint32_t v) {
 }
 uint32_t get32(const std::string& b, size_t at) {
     return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 |
-           static_cast<uint8_t>(b[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
+           static_cast<uint8_t>(b[at + 2]) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
 }
 
 // A BMP file: 40-byte header, `bits` per pixel, the palette a paletted picture needs.
@@ -62,7 +64,12 @@ TEST(PeResourcesTest, BitmapsWindowsLoads) {
         {"7 bits", bmp(4, 4, 7), "bits per pixel"},
         {"no width", bmp(0, 4, 24), "measures"},
         {"JPEG inside", bmp(4, 4, 24, 4), "compression"},
-        {"unknown header", [] { std::string f = bmp(4, 4, 24); put32(f, 14, 41); return f; }(),
+        {"unknown header",
+         [] {
+             std::string f = bmp(4, 4, 24);
+             put32(f, 14, 41);
+             return f;
+         }(),
          "unknown size"},
     };
     for (const auto& c : cases) {
@@ -83,7 +90,8 @@ TEST(PeResourcesTest, BitmapsWindowsLoads) {
 
 // An ICO file of one 16 x 16 image: a bitmap, or PNG bytes.
 std::string ico(bool png, uint32_t offset = 22) {
-    std::string image = png ? std::string("\x89PNG\r\n\x1a\n", 8) + "rest" : bmp(16, 32, 32).substr(14);
+    std::string image =
+        png ? std::string("\x89PNG\r\n\x1a\n", 8) + "rest" : bmp(16, 32, 32).substr(14);
     std::string file(22, '\0');
     put16(file, 2, 1);
     put16(file, 4, 1);
@@ -102,7 +110,13 @@ TEST(PeResourcesTest, IconsBecomeAGroupAndItsImages) {
     } cases[] = {
         {"bitmap image", ico(false), nullptr},
         {"PNG image", ico(true), nullptr},
-        {"a cursor", [] { std::string f = ico(false); put16(f, 2, 2); return f; }(), "ICO header"},
+        {"a cursor",
+         [] {
+             std::string f = ico(false);
+             put16(f, 2, 2);
+             return f;
+         }(),
+         "ICO header"},
         {"no images", std::string("\0\0\1\0\0\0", 6), "ICO header"},
         {"image outside", ico(false, 5000), "image 1"},
         {"cut directory", ico(false).substr(0, 12), "cut short"},
@@ -167,8 +181,8 @@ std::string image(bool imports) {
     pe[1] = 'Z';
     put32(pe, 0x3C, 0x40);
     pe.replace(0x40, 4, std::string("PE\0\0", 4));
-    put16(pe, 0x46, 2);               // sections
-    put16(pe, 0x54, 240);             // optional header size
+    put16(pe, 0x46, 2);    // sections
+    put16(pe, 0x54, 240);  // optional header size
     const size_t optional = 0x58;
     put16(pe, optional, 0x20B);
     put32(pe, optional + 32, 0x1000);  // section alignment
@@ -234,7 +248,10 @@ TEST(PeResourcesTest, ResourceSectionRewrittenAndReadBack) {
     std::string fixed = image(true);
     EXPECT_FALSE(writeResources(fixed, table, error));
     EXPECT_NE(error.find(".idata"), std::string::npos) << error;
-    std::string elf = "\x7f" "ELF" + std::string(100, '\0');
+    std::string elf =
+        "\x7f"
+        "ELF" +
+        std::string(100, '\0');
     EXPECT_FALSE(readResources(elf, back, error));
     EXPECT_NE(error.find("not a Windows executable"), std::string::npos) << error;
 }

@@ -1,13 +1,13 @@
 // The splash's rules without a window: requests from other threads, the launcher's
 // close after main, and what happens once the splash is gone.
-#include "splash/splash_window.h"
-
 #include <gtest/gtest.h>
 
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#include "splash/splash_window.h"
 
 namespace oru {
 namespace {
@@ -88,17 +88,29 @@ TEST(SplashTest, RequestsReachTheWindowAndMarkAnAutomaticClose) {
         bool requested;
     } cases[] = {
         {"none", {}, {}, 0, false},
-        {"later request replaces", {{Call::autoClose, 500}, {Call::autoClose, 100}}, {500, 100}, 0,
+        {"later request replaces",
+         {{Call::autoClose, 500}, {Call::autoClose, 100}},
+         {500, 100},
+         0,
          true},
         {"negative cancels", {{Call::autoClose, 500}, {Call::autoClose, -1}}, {500, -1}, 0, true},
         {"launcher's close", {{Call::autoCloseUnlessRequested, 750}}, {750}, 0, true},
         {"asked for: no launcher's close",
-         {{Call::autoClose, -1}, {Call::autoCloseUnlessRequested, 750}}, {-1}, 0, true},
+         {{Call::autoClose, -1}, {Call::autoCloseUnlessRequested, 750}},
+         {-1},
+         0,
+         true},
         {"close marks nothing", {{Call::close, 0}}, {}, 1, false},
         {"close, then the launcher's close",
-         {{Call::close, 0}, {Call::autoCloseUnlessRequested, 750}}, {750}, 1, true},
+         {{Call::close, 0}, {Call::autoCloseUnlessRequested, 750}},
+         {750},
+         1,
+         true},
         {"failure message after main",
-         {{Call::autoCloseUnlessRequested, 750}, {Call::autoClose, 100}}, {750, 100}, 0, true},
+         {{Call::autoCloseUnlessRequested, 750}, {Call::autoClose, 100}},
+         {750, 100},
+         0,
+         true},
     };
     for (const auto& c : cases) {
         SplashRun run;

@@ -88,7 +88,8 @@ bool checkBitmapInfo(const BitmapInfo& info, std::string& error) {
     const bool run = (info.compression == 1 && bits == 8) || (info.compression == 2 && bits == 4);
     const bool fields = info.compression == 3 && (bits == 16 || bits == 32);
     if (info.compression != 0 && !run && !fields) {
-        error = "its compression (" + std::to_string(info.compression) + ") is not one Windows "
+        error = "its compression (" + std::to_string(info.compression) +
+                ") is not one Windows "
                 "bitmaps use";
         return false;
     }
@@ -126,12 +127,12 @@ bool bitmapResource(const std::string& file, std::string& resource, std::string&
     const bool fieldsAfterHeader = info.headerSize == 40 && info.compression == 3;
     const uint64_t paletteCount =
         info.bitCount <= 8 ? (info.colors ? info.colors : 1u << info.bitCount) : info.colors;
-    const uint64_t table = info.headerSize + (fieldsAfterHeader ? 12 : 0) +
-                           paletteCount * info.paletteEntry;
+    const uint64_t table =
+        info.headerSize + (fieldsAfterHeader ? 12 : 0) + paletteCount * info.paletteEntry;
     const uint64_t stride = (static_cast<uint64_t>(info.width) * info.bitCount + 31) / 32 * 4;
     const uint64_t rows = static_cast<uint64_t>(info.height < 0 ? -info.height : info.height);
-    const uint64_t pixels = info.compression == 1 || info.compression == 2 ? info.imageSize
-                                                                           : stride * rows;
+    const uint64_t pixels =
+        info.compression == 1 || info.compression == 2 ? info.imageSize : stride * rows;
     const uint64_t pixelsAt = get32(file, 10);
     if (14 + table > file.size() || pixelsAt < 14 + table || pixelsAt > file.size() ||
         file.size() - pixelsAt < pixels) {
@@ -158,7 +159,8 @@ bool putIcon(const std::string& file, ResourceTable& table, std::string& error) 
     for (uint32_t i = 0; i < count; ++i) {
         const size_t entry = 6 + 16 * i;
         const uint32_t size = get32(file, entry + 8), offset = get32(file, entry + 12);
-        if (offset > file.size() || file.size() - offset < size || !isIconImage(file, offset, size)) {
+        if (offset > file.size() || file.size() - offset < size ||
+            !isIconImage(file, offset, size)) {
             error = "image " + std::to_string(i + 1) + " is not a PNG or bitmap inside the file";
             return false;
         }
@@ -166,7 +168,8 @@ bool putIcon(const std::string& file, ResourceTable& table, std::string& error) 
         // Windows picks an image by its planes and bit count; ICO files may leave them 0.
         const uint32_t planes = get16(file, entry + 4) ? get16(file, entry + 4) : 1;
         const uint32_t bits = get16(file, entry + 6) ? get16(file, entry + 6)
-                                                     : png ? 32 : get16(file, offset + 14);
+                              : png                  ? 32
+                                                     : get16(file, offset + 14);
         group += file.substr(entry, 4);
         append16(group, planes);
         append16(group, bits);

@@ -52,12 +52,13 @@ struct PeLayout {
     std::vector<Section> sections;
 
     uint32_t directoryRva(const std::string& image, int index) const {
-        return static_cast<uint32_t>(index) < directoryCount
-                   ? get32(image, directories + 8 * index) : 0;
+        return static_cast<uint32_t>(index) < directoryCount ? get32(image, directories + 8 * index)
+                                                             : 0;
     }
     uint32_t directorySize(const std::string& image, int index) const {
         return static_cast<uint32_t>(index) < directoryCount
-                   ? get32(image, directories + 8 * index + 4) : 0;
+                   ? get32(image, directories + 8 * index + 4)
+                   : 0;
     }
     // The section whose file-backed bytes hold `rva`, or -1.
     int sectionOf(uint32_t rva) const {
@@ -76,8 +77,12 @@ bool readSections(const std::string& image, size_t table, uint32_t count, PeLayo
     if (table > image.size() || (image.size() - table) / kSectionHeaderSize < count) return false;
     for (uint32_t i = 0; i < count; ++i) {
         const size_t at = table + i * kSectionHeaderSize;
-        Section s{at, image.substr(at, 8), get32(image, at + 8), get32(image, at + 12),
-                  get32(image, at + 16), get32(image, at + 20)};
+        Section s{at,
+                  image.substr(at, 8),
+                  get32(image, at + 8),
+                  get32(image, at + 12),
+                  get32(image, at + 16),
+                  get32(image, at + 20)};
         s.name.resize(s.name.find('\0') == std::string::npos ? 8 : s.name.find('\0'));
         if (s.rawPointer > image.size() || image.size() - s.rawPointer < s.rawSize) return false;
         if (!pe.sections.empty() && s.virtualAddress < pe.sections.back().virtualAddress)
@@ -102,8 +107,8 @@ bool parseLayout(const std::string& image, PeLayout& pe, std::string& error) {
     const size_t directoriesAt = magic == 0x10B ? 96 : magic == 0x20B ? 112 : 0;
     if (directoriesAt == 0 || optionalSize < directoriesAt) return false;
     pe.directories = pe.optional + directoriesAt;
-    pe.directoryCount = std::min<uint32_t>(get32(image, pe.directories - 4),
-                                           (optionalSize - directoriesAt) / 8);
+    pe.directoryCount =
+        std::min<uint32_t>(get32(image, pe.directories - 4), (optionalSize - directoriesAt) / 8);
     pe.sectionAlignment = get32(image, pe.optional + 32);
     pe.fileAlignment = get32(image, pe.optional + 36);
     if (!powerOfTwo(pe.sectionAlignment) || !powerOfTwo(pe.fileAlignment)) return false;
@@ -189,11 +194,12 @@ bool idLess(const ResourceId& a, const ResourceId& b) {
 class DirectoryWriter {
 public:
     DirectoryWriter(std::vector<Resource> resources, uint32_t rva) : rva_(rva) {
-        std::stable_sort(resources.begin(), resources.end(), [](const Resource& a, const Resource& b) {
-            if (!(a.type == b.type)) return idLess(a.type, b.type);
-            if (!(a.name == b.name)) return idLess(a.name, b.name);
-            return a.language < b.language;
-        });
+        std::stable_sort(resources.begin(), resources.end(),
+                         [](const Resource& a, const Resource& b) {
+                             if (!(a.type == b.type)) return idLess(a.type, b.type);
+                             if (!(a.name == b.name)) return idLess(a.name, b.name);
+                             return a.language < b.language;
+                         });
         resources_ = std::move(resources);
     }
 
@@ -208,7 +214,8 @@ public:
         stringsAt_ = dataEntries_ + 16 * resources_.size();
         dataAt_ = alignUp(static_cast<uint32_t>(stringsAt_ + strings), 8);
         size_t total = dataAt_;
-        for (const Resource& r : resources_) total = alignUp(static_cast<uint32_t>(total), 8) + r.data.size();
+        for (const Resource& r : resources_)
+            total = alignUp(static_cast<uint32_t>(total), 8) + r.data.size();
         out_.assign(total, '\0');
         nextString_ = stringsAt_;
         nextData_ = dataAt_;
@@ -228,9 +235,11 @@ private:
     void forEachDirectory(Visit visit) const {
         visit(0, resources_.size(), countGroups(0, resources_.size(), 0), 0);
         for (size_t t = 0; t < resources_.size(); t = groupEnd(t, resources_.size(), 0))
-            visit(t, groupEnd(t, resources_.size(), 0), countGroups(t, groupEnd(t, resources_.size(), 0), 1), 1);
+            visit(t, groupEnd(t, resources_.size(), 0),
+                  countGroups(t, groupEnd(t, resources_.size(), 0), 1), 1);
         for (size_t n = 0; n < resources_.size(); n = groupEnd(n, resources_.size(), 1))
-            visit(n, groupEnd(n, resources_.size(), 1), countGroups(n, groupEnd(n, resources_.size(), 1), 2), 2);
+            visit(n, groupEnd(n, resources_.size(), 1),
+                  countGroups(n, groupEnd(n, resources_.size(), 1), 2), 2);
     }
 
     // The end of the run of resources from `begin` that share the id of `level`
@@ -290,9 +299,9 @@ private:
             for (size_t i = first; i < last; i = level == 2 ? i + 1 : groupEnd(i, last, level)) {
                 const ResourceId id = idAt(i, level);
                 set32(out_, entry, id.name.empty() ? id.number : writeName(id));
-                set32(out_, entry + 4, level < 2
-                                           ? 0x80000000u | static_cast<uint32_t>(offsetOf(i, level + 1))
-                                           : writeData(i));
+                set32(out_, entry + 4,
+                      level < 2 ? 0x80000000u | static_cast<uint32_t>(offsetOf(i, level + 1))
+                                : writeData(i));
                 entry += 8;
             }
         });
@@ -341,9 +350,12 @@ bool checkMovable(const std::string& image, const PeLayout& pe, int resources, s
         const Section& s = pe.sections[i];
         for (uint32_t d = 0; d < pe.directoryCount; ++d) {
             const uint32_t rva = pe.directoryRva(image, static_cast<int>(d));
-            const bool inside = rva >= s.virtualAddress && rva - s.virtualAddress < alignUp(s.virtualSize, pe.sectionAlignment);
+            const bool inside =
+                rva >= s.virtualAddress &&
+                rva - s.virtualAddress < alignUp(s.virtualSize, pe.sectionAlignment);
             if (inside && d != kRelocationDirectory) {
-                error = "the launcher's section " + s.name + " follows its resources and cannot move";
+                error =
+                    "the launcher's section " + s.name + " follows its resources and cannot move";
                 return false;
             }
         }
@@ -414,13 +426,15 @@ bool writeResources(std::string& image, const ResourceTable& table, std::string&
         const Section& s = pe.sections[i];
         if (oldRelocations >= s.virtualAddress &&
             oldRelocations - s.virtualAddress < alignUp(s.virtualSize, pe.sectionAlignment))
-            set32(out, pe.directories + 8 * kRelocationDirectory, oldRelocations - s.virtualAddress + virtualEnd);
+            set32(out, pe.directories + 8 * kRelocationDirectory,
+                  oldRelocations - s.virtualAddress + virtualEnd);
         set32(out, s.header + 12, virtualEnd);
         set32(out, s.header + 20, static_cast<uint32_t>(out.size()));
         out += image.substr(s.rawPointer, s.rawSize);
         virtualEnd = alignUp(virtualEnd + s.virtualSize, pe.sectionAlignment);
     }
-    out += image.substr(std::max(end, static_cast<size_t>(resources.rawPointer + resources.rawSize)));
+    out +=
+        image.substr(std::max(end, static_cast<size_t>(resources.rawPointer + resources.rawSize)));
     set32(out, resources.header + 8, static_cast<uint32_t>(section.size()));
     set32(out, resources.header + 16, rawSize);
     set32(out, pe.directories + 8 * kResourceDirectory + 4, static_cast<uint32_t>(section.size()));

@@ -9,9 +9,9 @@ namespace oru::tools {
 namespace {
 
 const char* const kVersionKeys[] = {
-    "Comments",       "CompanyName",      "FileDescription", "FileVersion",
-    "InternalName",   "LegalCopyright",   "LegalTrademarks", "OriginalFilename",
-    "PrivateBuild",   "ProductName",      "ProductVersion",  "SpecialBuild",
+    "Comments",     "CompanyName",    "FileDescription", "FileVersion",
+    "InternalName", "LegalCopyright", "LegalTrademarks", "OriginalFilename",
+    "PrivateBuild", "ProductName",    "ProductVersion",  "SpecialBuild",
 };
 
 void append16(std::string& out, uint32_t value) {
@@ -30,7 +30,11 @@ void padTo4(std::string& out) { out.resize((out.size() + 3) / 4 * 4, '\0'); }
 bool toUtf16(const std::string& text, std::u16string& out) {
     for (size_t i = 0; i < text.size();) {
         const unsigned char lead = static_cast<unsigned char>(text[i]);
-        const int extra = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : -1;
+        const int extra = lead < 0x80    ? 0
+                          : lead >= 0xF0 ? 3
+                          : lead >= 0xE0 ? 2
+                          : lead >= 0xC2 ? 1
+                                         : -1;
         if (extra < 0 || lead > 0xF4 || text.size() - i <= static_cast<size_t>(extra)) return false;
         uint32_t code = extra == 0 ? lead : lead & (0x3F >> extra);
         for (int k = 1; k <= extra; ++k) {
@@ -110,7 +114,7 @@ std::string fixedInfo(uint32_t fileHigh, uint32_t fileLow, uint32_t productHigh,
     append32(out, 0x00040004);  // Windows NT, 32-bit API
     append32(out, 1);           // an application
     append32(out, 0);
-    append32(out, 0);           // no file date
+    append32(out, 0);  // no file date
     append32(out, 0);
     return out;
 }
@@ -137,7 +141,8 @@ bool versionResource(const std::vector<std::string>& lines, std::string& resourc
         const size_t eq = line.find('=');
         const char* key = eq == std::string::npos ? nullptr : canonicalKey(line.substr(0, eq));
         if (!key) {
-            error = "--version-info \"" + line + "\": expected KEY=VALUE with a key such as "
+            error = "--version-info \"" + line +
+                    "\": expected KEY=VALUE with a key such as "
                     "FileDescription, ProductName, CompanyName, FileVersion, ProductVersion or "
                     "LegalCopyright";
             return false;

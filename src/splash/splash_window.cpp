@@ -25,8 +25,7 @@ SplashWindow* currentSplash = nullptr;
 
 }  // namespace
 
-SplashWindow::SplashWindow(platform::SplashPicture picture, const char* title,
-                           DisplayOpener open)
+SplashWindow::SplashWindow(platform::SplashPicture picture, const char* title, DisplayOpener open)
     : picture_(picture), title_(title), open_(open) {}
 
 SplashWindow::~SplashWindow() { platform::freeSplashPicture(picture_); }
@@ -35,8 +34,7 @@ void SplashWindow::startIfPresent(const char* title) {
     if (platform::SplashPicture picture = platform::loadSplashPicture()) start(picture, title);
 }
 
-bool SplashWindow::start(platform::SplashPicture picture, const char* title,
-                         DisplayOpener open) {
+bool SplashWindow::start(platform::SplashPicture picture, const char* title, DisplayOpener open) {
     SplashWindow* splash = new (std::nothrow) SplashWindow(picture, title, open);
     if (!splash) {
         platform::freeSplashPicture(picture);
@@ -107,7 +105,8 @@ void SplashWindow::autoCloseCurrent(int milliseconds) {
 
 void SplashWindow::autoCloseCurrentUnlessRequested(int milliseconds) {
     platform::LockGuard guard(splashLock);
-    if (currentSplash && !currentSplash->autoCloseRequested_) currentSplash->autoClose(milliseconds);
+    if (currentSplash && !currentSplash->autoCloseRequested_)
+        currentSplash->autoClose(milliseconds);
 }
 
 void SplashWindow::closeCurrent() {

@@ -34,8 +34,9 @@ convert -size 48x48 xc:'#3060c0' \( +clone -resize 32x32 \) \( -clone 0 -resize 
 hex() { od -An -tx1 -v | tr -d ' \n'; }
 [ "$(wrestool -x --raw --type=2 --name=100 "$work/app.exe" | hex)" = \
   "$(tail -c +15 "$work/splash.bmp" | hex)" ] || fail "bitmap 100 differs from the BMP"
-wrestool -x --type=14 "$work/app.exe" >"$work/back.ico" 2>/dev/null
-cmp -s "$work/back.ico" "$work/app.ico" || fail "the icon read back differs from app.ico"
+# wrestool rebuilds the ICO file from the group and its images (and pads its end).
+wrestool -x --type=14 --name=1 "$work/app.exe" 2>/dev/null | head -c "$(stat -c %s "$work/app.ico")" \
+  | cmp -s - "$work/app.ico" || fail "the icon read back differs from app.ico"
 version=$(wrestool -x --raw --type=16 --name=1 "$work/app.exe" | hex)
 # The numeric block: signature, structure version, file 1.2.3.4, product 5.6.7.0.
 grep -q 'bd04effe0000010002000100040003000600050000000700' <<<"$version" \

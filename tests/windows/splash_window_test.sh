@@ -85,6 +85,8 @@ if box=$(wait_for '^Error$'); then
   owner=$(xprop -id "$box" WM_TRANSIENT_FOR 2>/dev/null | awk '{print $NF}')
   [ -n "$splash" ] && [ "$((owner))" = "$((splash))" ] && note "owned" || note "owner $owner of $splash"
   xdotool key --window "$box" Return
+  # Counted from the moment the box has gone: wine may take a while to tear it down.
+  gone "$box" 120
   [ -n "$splash" ] && { gone "$splash" 3 && note "closed-after-box" || note "outlived-box"; }
 fi
 wait $pid

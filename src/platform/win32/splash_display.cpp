@@ -32,8 +32,8 @@ void paint(HWND window) {
     HDC memory = CreateCompatibleDC(target);
     if (memory && bitmapOf(window)) {
         HGDIOBJ previous = SelectObject(memory, bitmapOf(window));
-        BitBlt(target, 0, 0, client.right - client.left, client.bottom - client.top, memory, 0,
-               0, SRCCOPY);
+        BitBlt(target, 0, 0, client.right - client.left, client.bottom - client.top, memory, 0, 0,
+               SRCCOPY);
         SelectObject(memory, previous);
     }
     if (memory) DeleteDC(memory);
