@@ -8,23 +8,10 @@
 #include <vector>
 
 #include "launcher_resources.h"
+#include "little_endian.h"
 
 namespace oru::tools {
 namespace {
-
-void put16(std::string& b, size_t at, uint32_t v) {
-    b[at] = static_cast<char>(v & 0xFF);
-    b[at + 1] = static_cast<char>(v >> 8 & 0xFF);
-}
-void put32(std::string& b, size_t at, uint32_t v) {
-    put16(b, at, v & 0xFFFF);
-    put16(b, at + 2, v >> 16);
-}
-uint32_t get32(const std::string& b, size_t at) {
-    return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 |
-           static_cast<uint8_t>(b[at + 2]) << 16 |
-           static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
-}
 
 // A BMP file: 40-byte header, `bits` per pixel, the palette a paletted picture needs.
 std::string bmp(int width, int height, int bits, uint32_t compression = 0) {
@@ -33,23 +20,23 @@ std::string bmp(int width, int height, int bits, uint32_t compression = 0) {
     std::string file(14 + 40 + palette + stride * (height < 0 ? -height : height), '\x5A');
     file[0] = 'B';
     file[1] = 'M';
-    put32(file, 2, static_cast<uint32_t>(file.size()));
-    put32(file, 10, 14 + 40 + palette);
-    put32(file, 14, 40);
-    put32(file, 18, static_cast<uint32_t>(width));
-    put32(file, 22, static_cast<uint32_t>(height));
-    put16(file, 26, 1);
-    put16(file, 28, static_cast<uint32_t>(bits));
-    put32(file, 30, compression);
-    put32(file, 34, 0);
-    put32(file, 46, 0);
+    set32(file, 2, static_cast<uint32_t>(file.size()));
+    set32(file, 10, 14 + 40 + palette);
+    set32(file, 14, 40);
+    set32(file, 18, static_cast<uint32_t>(width));
+    set32(file, 22, static_cast<uint32_t>(height));
+    set16(file, 26, 1);
+    set16(file, 28, static_cast<uint32_t>(bits));
+    set32(file, 30, compression);
+    set32(file, 34, 0);
+    set32(file, 46, 0);
     return file;
 }
 
 TEST(PeResourcesTest, BitmapsWindowsLoads) {
     std::string gap = bmp(3, 2, 24);  // pixels behind a gap: the gap is left out
     gap.insert(54, "gap!");
-    put32(gap, 10, 58);
+    set32(gap, 10, 58);
     const struct {
         const char* name;
         std::string file;
@@ -67,7 +54,7 @@ TEST(PeResourcesTest, BitmapsWindowsLoads) {
         {"unknown header",
          [] {
              std::string f = bmp(4, 4, 24);
-             put32(f, 14, 41);
+             set32(f, 14, 41);
              return f;
          }(),
          "unknown size"},
@@ -93,12 +80,12 @@ std::string ico(bool png, uint32_t offset = 22) {
     std::string image =
         png ? std::string("\x89PNG\r\n\x1a\n", 8) + "rest" : bmp(16, 32, 32).substr(14);
     std::string file(22, '\0');
-    put16(file, 2, 1);
-    put16(file, 4, 1);
+    set16(file, 2, 1);
+    set16(file, 4, 1);
     file[6] = 16;
     file[7] = 16;
-    put32(file, 14, static_cast<uint32_t>(image.size()));
-    put32(file, 18, offset);
+    set32(file, 14, static_cast<uint32_t>(image.size()));
+    set32(file, 18, offset);
     return file + image;
 }
 
@@ -113,7 +100,7 @@ TEST(PeResourcesTest, IconsBecomeAGroupAndItsImages) {
         {"a cursor",
          [] {
              std::string f = ico(false);
-             put16(f, 2, 2);
+             set16(f, 2, 2);
              return f;
          }(),
          "ICO header"},
@@ -179,28 +166,28 @@ std::string image(bool imports) {
     std::string pe(0x600, '\0');
     pe[0] = 'M';
     pe[1] = 'Z';
-    put32(pe, 0x3C, 0x40);
+    set32(pe, 0x3C, 0x40);
     pe.replace(0x40, 4, std::string("PE\0\0", 4));
-    put16(pe, 0x46, 2);    // sections
-    put16(pe, 0x54, 240);  // optional header size
+    set16(pe, 0x46, 2);    // sections
+    set16(pe, 0x54, 240);  // optional header size
     const size_t optional = 0x58;
-    put16(pe, optional, 0x20B);
-    put32(pe, optional + 32, 0x1000);  // section alignment
-    put32(pe, optional + 36, 0x200);   // file alignment
-    put32(pe, optional + 56, 0x3000);  // image size
-    put32(pe, optional + 108, 16);     // data directories
-    put32(pe, optional + 112 + 8 * 2, 0x1000);
-    put32(pe, optional + 112 + 8 * 2 + 4, 16);
-    put32(pe, optional + 112 + 8 * (imports ? 1 : 5), 0x2000);
-    put32(pe, optional + 112 + 8 * (imports ? 1 : 5) + 4, 12);
+    set16(pe, optional, 0x20B);
+    set32(pe, optional + 32, 0x1000);  // section alignment
+    set32(pe, optional + 36, 0x200);   // file alignment
+    set32(pe, optional + 56, 0x3000);  // image size
+    set32(pe, optional + 108, 16);     // data directories
+    set32(pe, optional + 112 + 8 * 2, 0x1000);
+    set32(pe, optional + 112 + 8 * 2 + 4, 16);
+    set32(pe, optional + 112 + 8 * (imports ? 1 : 5), 0x2000);
+    set32(pe, optional + 112 + 8 * (imports ? 1 : 5) + 4, 12);
     const char* names[] = {".rsrc", imports ? ".idata" : ".reloc"};
     for (int s = 0; s < 2; ++s) {
         const size_t header = optional + 240 + 40 * s;
         pe.replace(header, std::string(names[s]).size(), names[s]);
-        put32(pe, header + 8, s == 0 ? 16 : 12);
-        put32(pe, header + 12, 0x1000 + 0x1000 * s);
-        put32(pe, header + 16, 0x200);
-        put32(pe, header + 20, 0x200 + 0x200 * s);
+        set32(pe, header + 8, s == 0 ? 16 : 12);
+        set32(pe, header + 12, 0x1000 + 0x1000 * s);
+        set32(pe, header + 16, 0x200);
+        set32(pe, header + 20, 0x200 + 0x200 * s);
     }
     pe.replace(0x400, 12, "relocations!");
     return pe;

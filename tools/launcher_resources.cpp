@@ -2,6 +2,7 @@
 // the step that adds them to a launcher.
 #include "launcher_resources.h"
 
+#include "little_endian.h"
 #include "packer.h"
 
 namespace oru::tools {
@@ -10,24 +11,6 @@ namespace {
 
 constexpr uint16_t kNeutralLanguage = 0;
 constexpr uint16_t kEnglishLanguage = 1033;
-
-uint32_t get16(const std::string& bytes, size_t at) {
-    return static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8;
-}
-
-uint32_t get32(const std::string& bytes, size_t at) {
-    return get16(bytes, at) | get16(bytes, at + 2) << 16;
-}
-
-void append16(std::string& out, uint32_t value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>(value >> 8 & 0xFF);
-}
-
-void append32(std::string& out, uint32_t value) {
-    append16(out, value & 0xFFFF);
-    append16(out, value >> 16);
-}
 
 Resource numbered(uint16_t type, uint16_t name, uint16_t language, std::string data) {
     Resource resource;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "little_endian.h"
 namespace oru::tools {
 
 namespace {
@@ -15,24 +16,6 @@ constexpr int kSecurityDirectory = 4;
 constexpr int kRelocationDirectory = 5;
 // More than any executable carries; bounds the walk over a damaged directory.
 constexpr size_t kMaxResources = 65536;
-
-uint32_t get16(const std::string& bytes, size_t at) {
-    return static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8;
-}
-
-uint32_t get32(const std::string& bytes, size_t at) {
-    return get16(bytes, at) | get16(bytes, at + 2) << 16;
-}
-
-void set16(std::string& bytes, size_t at, uint32_t value) {
-    bytes[at] = static_cast<char>(value & 0xFF);
-    bytes[at + 1] = static_cast<char>(value >> 8 & 0xFF);
-}
-
-void set32(std::string& bytes, size_t at, uint32_t value) {
-    set16(bytes, at, value & 0xFFFF);
-    set16(bytes, at + 2, value >> 16);
-}
 
 uint32_t alignUp(uint32_t value, uint32_t alignment) {
     return (value + alignment - 1) / alignment * alignment;

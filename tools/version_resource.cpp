@@ -4,6 +4,7 @@
 
 #include "launcher_resources.h"
 
+#include "little_endian.h"
 namespace oru::tools {
 
 namespace {
@@ -13,16 +14,6 @@ const char* const kVersionKeys[] = {
     "InternalName", "LegalCopyright", "LegalTrademarks", "OriginalFilename",
     "PrivateBuild", "ProductName",    "ProductVersion",  "SpecialBuild",
 };
-
-void append16(std::string& out, uint32_t value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>(value >> 8 & 0xFF);
-}
-
-void append32(std::string& out, uint32_t value) {
-    append16(out, value & 0xFFFF);
-    append16(out, value >> 16);
-}
 
 void padTo4(std::string& out) { out.resize((out.size() + 3) / 4 * 4, '\0'); }
 
@@ -71,11 +62,9 @@ std::string node(const std::u16string& key, const std::string& value, uint32_t v
         padTo4(out);
         out += children;
     }
-    out[0] = static_cast<char>(out.size() & 0xFF);
-    out[1] = static_cast<char>(out.size() >> 8 & 0xFF);
-    out[2] = static_cast<char>(valueLength & 0xFF);
-    out[3] = static_cast<char>(valueLength >> 8 & 0xFF);
-    out[4] = static_cast<char>(type);
+    set16(out, 0, static_cast<uint32_t>(out.size()));
+    set16(out, 2, valueLength);
+    set16(out, 4, type);
     return out;
 }
 
