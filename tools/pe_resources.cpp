@@ -235,9 +235,15 @@ private:
         return i;
     }
 
+    // Where the entry after the one that starts at resource `i` starts, in a directory of
+    // `level` that ends before `end`: each language is an entry of its own.
+    size_t nextEntry(size_t i, size_t end, int level) const {
+        return level == 2 ? i + 1 : groupEnd(i, end, level);
+    }
+
     int countGroups(size_t begin, size_t end, int level) const {
         int count = 0;
-        for (size_t i = begin; i < end; i = level == 2 ? i + 1 : groupEnd(i, end, level)) ++count;
+        for (size_t i = begin; i < end; i = nextEntry(i, end, level)) ++count;
         return count;
     }
 
@@ -274,12 +280,12 @@ private:
         forEachDirectory([&](size_t first, size_t last, int count, int level) {
             const size_t at = offsetOf(first, level);
             int named = 0;
-            for (size_t i = first; i < last; i = level == 2 ? i + 1 : groupEnd(i, last, level))
+            for (size_t i = first; i < last; i = nextEntry(i, last, level))
                 named += !idAt(i, level).name.empty();
             set16(out_, at + 12, static_cast<uint32_t>(named));
             set16(out_, at + 14, static_cast<uint32_t>(count - named));
             size_t entry = at + 16;
-            for (size_t i = first; i < last; i = level == 2 ? i + 1 : groupEnd(i, last, level)) {
+            for (size_t i = first; i < last; i = nextEntry(i, last, level)) {
                 const ResourceId id = idAt(i, level);
                 set32(out_, entry, id.name.empty() ? id.number : writeName(id));
                 set32(out_, entry + 4,
