@@ -5,6 +5,7 @@
 // writes what it found, one line each, to the file named by ORU_BINDING_REPORT; when
 // ORU_STAND_IN_RELEASE names a file, it waits (up to two minutes) until that file
 // exists, so that a test can look at the splash meanwhile; then it refuses to start.
+// ORU_STAND_IN_UNLOAD holds the process the same way while the library is unloaded.
 #define _JNI_IMPLEMENTATION_
 #include <jni.h>
 
@@ -64,18 +65,26 @@ bool fileExists(const char* path) {
     return file != nullptr;
 }
 
-void waitForRelease() {
-    const char* release = std::getenv("ORU_STAND_IN_RELEASE");
-    if (!release) return;
+// Waits (up to two minutes) until the file named by the environment variable `variable`
+// exists; at once when the variable is not set.
+void waitForFile(const char* variable) {
+    const char* path = std::getenv(variable);
+    if (!path) return;
     oru::platform::Event never;
-    for (int i = 0; i < 1200 && !fileExists(release); ++i) never.wait(100);
+    for (int i = 0; i < 1200 && !fileExists(path); ++i) never.wait(100);
 }
+
+// The launcher unloads the runtime after its message box: holding the unload keeps the
+// process alive, so that a test sees what the splash does between the box and the exit.
+struct UnloadHold {
+    ~UnloadHold() { waitForFile("ORU_STAND_IN_UNLOAD"); }
+} unloadHold;
 
 }  // namespace
 
 extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* args) {
     report(applicationPath(static_cast<const JavaVMInitArgs*>(args)));
-    waitForRelease();
+    waitForFile("ORU_STAND_IN_RELEASE");
     *vm = nullptr;
     *env = nullptr;
     return JNI_ERR;
