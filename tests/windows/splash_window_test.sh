@@ -17,6 +17,7 @@ launcher=$1 pack=$2 binding=$3 artifacts=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+[ -x "$pack" ] || fail "no oru-pack for this machine at $pack (build the linux target first)"
 mkdir -p "$artifacts"
 
 # Four quadrants: red, green / blue, yellow.
