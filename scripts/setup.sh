@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   g++-multilib lib32z1-dev qemu-user-static
   wine wine64 xvfb xauth xdotool icoutils locales valgrind osslsigncode openssl
+  x11-utils imagemagick
 )
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo

@@ -16,8 +16,7 @@ run scripts/check_demo.sh
 run ctest --test-dir build/linux --output-on-failure
 run ctest --test-dir build/linux32 --output-on-failure
 run ctest --test-dir build/asan --output-on-failure
-run ctest --test-dir build/win64 --output-on-failure
-run ctest --test-dir build/win32 --output-on-failure
+ORU_SKIP_SETUP=1 run scripts/windows-check.sh
 if [ -x scripts/fuzz.sh ]; then run scripts/fuzz.sh "${ORU_FUZZ_SECONDS:-60}"; fi
 [ $status -eq 0 ] && echo "== all tests passed" || echo "== some tests FAILED"
 exit $status

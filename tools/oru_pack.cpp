@@ -12,6 +12,7 @@ const char kHelp[] =
     "usage: oru-pack --launcher FILE --jar APP.jar [--lib LIB.jar]... -o OUTPUT\n"
     "                [--main-class NAME] [--minjre N.N] [--option OPT]...\n"
     "                [--property NAME=VALUE]... [--config \"KEY VALUE\"]... [NAME=FILE]...\n"
+    "                [--splash PICTURE.bmp] [--icon APP.ico] [--version-info KEY=VALUE]...\n"
     "       oru-pack --list EXECUTABLE\n"
     "\n"
     "Makes one executable that runs a Java application: the launcher, followed by an\n"
@@ -30,6 +31,16 @@ const char kHelp[] =
     "  --config \"KEY VALUE\"   any configuration line, as stored (repeatable): forcecwd,\n"
     "                         jre_order, jvmdll, classpath, libs, ...\n"
     "  NAME=FILE              FILE packed as the archive entry NAME\n"
+    "  --splash PICTURE.bmp   Windows: shows the BMP picture, centred, while the\n"
+    "                         application starts (bitmap resource 100); a key press,\n"
+    "                         the application or the launcher closes it\n"
+    "  --icon APP.ico         Windows: the executable's icon, as Explorer shows it\n"
+    "  --version-info KEY=VALUE\n"
+    "                         Windows: a version resource string (repeatable): keys\n"
+    "                         FileDescription, ProductName, CompanyName, FileVersion,\n"
+    "                         ProductVersion, LegalCopyright, Comments, InternalName,\n"
+    "                         OriginalFilename, ...; FileVersion and ProductVersion\n"
+    "                         (1.2.3.4) also fill the numeric version Explorer shows\n"
     "  --list EXECUTABLE      prints what a packed executable carries: its configuration\n"
     "                         lines, then one line per entry: size, method, the number\n"
     "                         of entries of a nested jar (or -), name, separated by tabs\n"
@@ -76,6 +87,12 @@ int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std:
             request.properties.push_back(argv[++i]);
         } else if (arg == "--config") {
             request.configuration.push_back(argv[++i]);
+        } else if (arg == "--splash") {
+            request.resources.splashPath = argv[++i];
+        } else if (arg == "--icon") {
+            request.resources.iconPath = argv[++i];
+        } else if (arg == "--version-info") {
+            request.resources.versionInfo.push_back(argv[++i]);
         } else if (arg == "--list") {
             list = argv[++i];
         } else if (!takesValue && arg.find('=') != std::string::npos) {

@@ -148,7 +148,8 @@ bool packApplication(const PackRequest& request, std::string& error) {
     }
     const std::vector<std::string> lines = configurationLines(request, mainClass);
     if (!checkLines(lines, error)) return false;
-    return writeExecutable(request.launcherPath, archive, lines, request.outputPath, error);
+    return writeExecutable(request.launcherPath, archive, lines, request.outputPath, error,
+                           request.resources);
 }
 
 }  // namespace oru::tools

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "launcher_resources.h"
+
 namespace oru::tools {
 
 struct PackRequest {
@@ -19,6 +21,8 @@ struct PackRequest {
     std::vector<std::string> configuration;  // further lines, as given
     // Extra entries: (name inside the archive, file on disk), in archive order.
     std::vector<std::pair<std::string, std::string>> files;
+    // Resources added to a Windows launcher: splash bitmap, icon, version.
+    ResourceRequest resources;
 };
 
 // Builds the archive (the Java-side classes, the application jar, the library jars, the

@@ -11,15 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool readFile(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream content;
-    content << in.rdbuf();
-    bytes = content.str();
-    return static_cast<bool>(in) || in.eof();
-}
-
 // Writes `bytes` to `path` through a temporary file beside it, renamed at the end.
 bool replaceFile(const std::string& path, const std::string& bytes, std::string& error) {
     const std::string temporary = path + ".oru-pack-partial";
@@ -50,6 +41,16 @@ bool replaceFile(const std::string& path, const std::string& bytes, std::string&
 
 }  // namespace
 
+bool readWholeFile(const std::string& path, std::string& bytes) {
+    std::error_code ignored;
+    std::ifstream in(path, std::ios::binary);
+    if (!in || fs::is_directory(path, ignored)) return false;
+    std::ostringstream content;
+    content << in.rdbuf();
+    bytes = content.str();
+    return static_cast<bool>(in) || in.eof();
+}
+
 std::string configurationComment(const std::vector<std::string>& lines) {
     std::string comment;
     for (const std::string& line : lines) comment += line + "\r\n";
@@ -58,7 +59,7 @@ std::string configurationComment(const std::vector<std::string>& lines) {
 
 bool writeExecutable(const std::string& launcherPath, const ZipWriter& writer,
                      const std::vector<std::string>& configuration, const std::string& outputPath,
-                     std::string& error) {
+                     std::string& error, const ResourceRequest& resources) {
     std::string comment = configurationComment(configuration);
     if (comment.size() > kMaxConfigurationBytes) {
         error = "the configuration takes " + std::to_string(comment.size()) +
@@ -71,10 +72,11 @@ bool writeExecutable(const std::string& launcherPath, const ZipWriter& writer,
         return false;
     }
     std::string launcher;
-    if (!readFile(launcherPath, launcher) || fs::is_directory(launcherPath, ignored)) {
+    if (!readWholeFile(launcherPath, launcher)) {
         error = "cannot read the launcher " + launcherPath;
         return false;
     }
+    if (!addLauncherResources(launcher, resources, error)) return false;
     // A length that is a multiple of 8 lets a signing tool append its certificate table
     // without padding: the zeros go between the launcher and the archive, which readers
     // skip as they skip the launcher itself.

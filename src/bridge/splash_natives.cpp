@@ -7,19 +7,15 @@
 namespace oru {
 
 jobject currentSplashScreen(JNIEnv* env, jclass splashClass) {
-    if (!currentSplash) return nullptr;
+    if (!SplashWindow::currentWindowHandle()) return nullptr;
     jmethodID constructor = env->GetMethodID(splashClass, "<init>", "()V");
     jobject splash = constructor ? env->NewObject(splashClass, constructor) : nullptr;
     if (!splash) clearPendingException(env, true);
     return splash;
 }
 
-void autoCloseSplash(int milliseconds) {
-    if (SplashWindow* splash = currentSplash) splash->autoClose(milliseconds);
-}
+void autoCloseSplash(int milliseconds) { SplashWindow::autoCloseCurrent(milliseconds); }
 
-void closeSplash() {
-    if (SplashWindow* splash = currentSplash) splash->autoClose(0);
-}
+void closeSplash() { SplashWindow::closeCurrent(); }
 
 }  // namespace oru

@@ -16,9 +16,8 @@ void reportLaunchFailure(LaunchResult result, int haveMajor, int haveMinor, int 
     }
     NarrowString caption;
     loadMessageText(kMessageCaption, caption);
-    platform::showMessageBox(currentSplash ? currentSplash->windowHandle() : nullptr, text.c_str(),
-                             caption.c_str());
-    if (currentSplash) currentSplash->autoClose(100);
+    platform::showMessageBox(SplashWindow::currentWindowHandle(), text.c_str(), caption.c_str());
+    SplashWindow::autoCloseCurrent(100);
 }
 
 }  // namespace oru

@@ -2,8 +2,8 @@
 #include "launcher/messages.h"
 
 #include <cstdarg>
-#include <cstdio>
 
+#include "platform/formatting.h"
 #include "platform/resources.h"
 
 namespace oru {
@@ -28,10 +28,8 @@ void formatMessage(NarrowString& out, const char* format, ...) {
     out.reserve(kRoom);
     va_list arguments;
     va_start(arguments, format);
-    int written = std::vsnprintf(out.data(), static_cast<size_t>(out.capacity()), format, arguments);
+    const int written = platform::formatInto(out.data(), out.capacity(), format, arguments);
     va_end(arguments);
-    if (written < 0) written = 0;
-    if (written >= out.capacity()) written = out.capacity() - 1;
     out.resize(written);
 }
 

@@ -50,7 +50,7 @@ LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int ar
     if (!platform::executableLoadsAsJavaLibrary()) registerBridgeNatives(host.env());
     trace::event("phase", "running the application");
     result = host.runMain(config.lookupValue("mainclass", true), argc, argv);
-    if (currentSplash && !currentSplash->autoCloseRequested()) currentSplash->autoClose(750);
+    SplashWindow::autoCloseCurrentUnlessRequested(750);
     return result;
 }
 

@@ -99,6 +99,10 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
         {{"--jar", jars.app, "--config", "x " + std::string(2100, 'y')},
          "the configuration takes 2128 bytes; the launcher reads at most 2048"},
         {{"--jar", jars.app, "data=" + dir.path() + "nope"}, "cannot read " + dir.path() + "nope"},
+        {{"--jar", jars.app, "--splash", text},
+         "--splash, --icon and --version-info need a Windows launcher (not a Windows executable)"},
+        {{"--jar", jars.app, "--version-info", "FileVersion=1.0"},
+         "--splash, --icon and --version-info need a Windows launcher (not a Windows executable)"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"--launcher", launcherPath(), "-o", out};
@@ -121,7 +125,8 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     RunResult help = runProgram(ORU_PACK_PATH, {{"--help"}});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option : {"--launcher", "--jar", "--lib", "--output", "--main-class",
-                               "--minjre", "--option", "--property", "--config", "--list"})
+                               "--minjre", "--option", "--property", "--config", "--list",
+                               "--splash", "--icon", "--version-info"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 

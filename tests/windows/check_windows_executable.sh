@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks a Windows launcher: PE format, GUI subsystem, system-DLL imports only, exactly
 # the seven natives exported under the names the Java side binds, and the message tables
-# in English, traditional and simplified Chinese.
+# in English, traditional and simplified Chinese. Prints the size; the 32-bit launcher
+# may take at most 256 KiB, since every packed application carries it.
 # usage: check_windows_executable.sh EXE OBJDUMP PE32|PE32+
 set -u
 exe=$1 objdump=$2 format=$3
@@ -43,4 +44,8 @@ for entry in "1033 Error" "1028 錯誤" "2052 错误"; do
   od -An -tx1 "$block" | tr -d ' \n' | grep -q "$needle" || fail "language $language lacks its caption"
   rm -f "$block"
 done
-echo "ok: $exe"
+size=$(stat -c %s "$exe")
+# A launcher that carries added resources (ORU_NO_SIZE_LIMIT set) is an application.
+[ "$format" = PE32 ] && [ -z "${ORU_NO_SIZE_LIMIT:-}" ] && [ "$size" -gt 262144 ] \
+  && fail "$size bytes, more than 256 KiB"
+echo "ok: $exe ($size bytes)"

@@ -1,0 +1,247 @@
+// oru-pack's Windows resources: pictures, icons and version strings checked and turned
+// into resources, and a resource section rewritten and read back.
+#include "pe_resources.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "launcher_resources.h"
+#include "little_endian.h"
+
+namespace oru::tools {
+namespace {
+
+// A BMP file: 40-byte header, `bits` per pixel, the palette a paletted picture needs.
+std::string bmp(int width, int height, int bits, uint32_t compression = 0) {
+    const int palette = bits <= 8 ? 4 << bits : 0;
+    const int stride = (width * bits + 31) / 32 * 4;
+    std::string file(14 + 40 + palette + stride * (height < 0 ? -height : height), '\x5A');
+    file[0] = 'B';
+    file[1] = 'M';
+    set32(file, 2, static_cast<uint32_t>(file.size()));
+    set32(file, 10, 14 + 40 + palette);
+    set32(file, 14, 40);
+    set32(file, 18, static_cast<uint32_t>(width));
+    set32(file, 22, static_cast<uint32_t>(height));
+    set16(file, 26, 1);
+    set16(file, 28, static_cast<uint32_t>(bits));
+    set32(file, 30, compression);
+    set32(file, 34, 0);
+    set32(file, 46, 0);
+    return file;
+}
+
+TEST(PeResourcesTest, BitmapsWindowsLoads) {
+    std::string gap = bmp(3, 2, 24);  // pixels behind a gap: the gap is left out
+    gap.insert(54, "gap!");
+    set32(gap, 10, 58);
+    const struct {
+        const char* name;
+        std::string file;
+        const char* error;  // part of the reason, or null when accepted
+    } cases[] = {
+        {"24 bits", bmp(400, 300, 24), nullptr},
+        {"8 bits with palette", bmp(5, 3, 8), nullptr},
+        {"top-down", bmp(4, -4, 32), nullptr},
+        {"pixels behind a gap", gap, nullptr},
+        {"not BMP", "GIF89a" + std::string(40, '\0'), "BMP header"},
+        {"cut short", bmp(400, 300, 24).substr(0, 1000), "cut short"},
+        {"7 bits", bmp(4, 4, 7), "bits per pixel"},
+        {"no width", bmp(0, 4, 24), "measures"},
+        {"JPEG inside", bmp(4, 4, 24, 4), "compression"},
+        {"unknown header",
+         [] {
+             std::string f = bmp(4, 4, 24);
+             set32(f, 14, 41);
+             return f;
+         }(),
+         "unknown size"},
+    };
+    for (const auto& c : cases) {
+        std::string resource, error;
+        const bool ok = bitmapResource(c.file, resource, error);
+        EXPECT_EQ(ok, c.error == nullptr) << c.name << ": " << error;
+        if (c.error) {
+            EXPECT_NE(error.find(c.error), std::string::npos) << c.name << ": " << error;
+        }
+        if (ok) {
+            EXPECT_EQ(resource.substr(0, 40), c.file.substr(14, 40)) << c.name;
+        }
+        if (ok) {
+            EXPECT_EQ(resource.size(), c.file.size() - 14 - (c.file == gap ? 4 : 0)) << c.name;
+        }
+    }
+}
+
+// An ICO file of one 16 x 16 image: a bitmap, or PNG bytes.
+std::string ico(bool png, uint32_t offset = 22) {
+    std::string image =
+        png ? std::string("\x89PNG\r\n\x1a\n", 8) + "rest" : bmp(16, 32, 32).substr(14);
+    std::string file(22, '\0');
+    set16(file, 2, 1);
+    set16(file, 4, 1);
+    file[6] = 16;
+    file[7] = 16;
+    set32(file, 14, static_cast<uint32_t>(image.size()));
+    set32(file, 18, offset);
+    return file + image;
+}
+
+TEST(PeResourcesTest, IconsBecomeAGroupAndItsImages) {
+    const struct {
+        const char* name;
+        std::string file;
+        const char* error;
+    } cases[] = {
+        {"bitmap image", ico(false), nullptr},
+        {"PNG image", ico(true), nullptr},
+        {"a cursor",
+         [] {
+             std::string f = ico(false);
+             set16(f, 2, 2);
+             return f;
+         }(),
+         "ICO header"},
+        {"no images", std::string("\0\0\1\0\0\0", 6), "ICO header"},
+        {"image outside", ico(false, 5000), "image 1"},
+        {"cut directory", ico(false).substr(0, 12), "cut short"},
+    };
+    for (const auto& c : cases) {
+        ResourceTable table;
+        std::string error;
+        const bool ok = putIcon(c.file, table, error);
+        EXPECT_EQ(ok, c.error == nullptr) << c.name << ": " << error;
+        if (c.error) {
+            EXPECT_NE(error.find(c.error), std::string::npos) << c.name << ": " << error;
+        }
+        if (!ok) continue;
+        ASSERT_EQ(table.all().size(), 2u) << c.name;
+        const std::string& group = table.all()[1].data;
+        EXPECT_EQ(table.all()[1].type.number, kResourceGroupIcon);
+        EXPECT_EQ(group.size(), 6u + 14u);
+        EXPECT_EQ(static_cast<uint8_t>(group[12]), 32) << c.name;  // bit count filled in
+        EXPECT_EQ(table.all()[0].data, c.file.substr(22)) << c.name;
+    }
+}
+
+TEST(PeResourcesTest, VersionInformation) {
+    const struct {
+        std::vector<std::string> lines;
+        uint32_t fileHigh, fileLow, productHigh, productLow;
+        const char* error;
+    } cases[] = {
+        {{"FileVersion=1.2.3.4", "ProductVersion=5.6"}, 0x10002, 0x30004, 0x50006, 0, nullptr},
+        {{"fileversion=2.0-beta", "ProductName=X"}, 0x20000, 0, 0x20000, 0, nullptr},
+        {{"CompanyName=Ünïcode €"}, 0, 0, 0, 0, nullptr},
+        {{"Colour=blue"}, 0, 0, 0, 0, "KEY=VALUE"},
+        {{"FileDescription"}, 0, 0, 0, 0, "KEY=VALUE"},
+        {{"ProductName=a", "ProductName=b"}, 0, 0, 0, 0, "twice"},
+        {{"FileVersion=one"}, 0, 0, 0, 0, "1.2.3.4"},
+        {{"FileVersion=1.70000"}, 0, 0, 0, 0, "65535"},
+        {{"Comments=\xff"}, 0, 0, 0, 0, "UTF-8"},
+    };
+    for (const auto& c : cases) {
+        std::string resource, error;
+        const bool ok = versionResource(c.lines, resource, error);
+        EXPECT_EQ(ok, c.error == nullptr) << c.lines[0] << ": " << error;
+        if (c.error) {
+            EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        }
+        if (!ok) continue;
+        const size_t fixed = resource.find("\xBD\x04\xEF\xFE");
+        ASSERT_EQ(fixed, 40u) << c.lines[0];
+        EXPECT_EQ(get32(resource, 0) & 0xFFFF, resource.size());
+        EXPECT_EQ(get32(resource, fixed + 8), c.fileHigh) << c.lines[0];
+        EXPECT_EQ(get32(resource, fixed + 12), c.fileLow) << c.lines[0];
+        EXPECT_EQ(get32(resource, fixed + 16), c.productHigh) << c.lines[0];
+        EXPECT_EQ(get32(resource, fixed + 20), c.productLow) << c.lines[0];
+    }
+}
+
+// A small PE32+ image: headers, an empty resource section, and base relocations (or,
+// with `imports`, an import table) behind it.
+std::string image(bool imports) {
+    std::string pe(0x600, '\0');
+    pe[0] = 'M';
+    pe[1] = 'Z';
+    set32(pe, 0x3C, 0x40);
+    pe.replace(0x40, 4, std::string("PE\0\0", 4));
+    set16(pe, 0x46, 2);    // sections
+    set16(pe, 0x54, 240);  // optional header size
+    const size_t optional = 0x58;
+    set16(pe, optional, 0x20B);
+    set32(pe, optional + 32, 0x1000);  // section alignment
+    set32(pe, optional + 36, 0x200);   // file alignment
+    set32(pe, optional + 56, 0x3000);  // image size
+    set32(pe, optional + 108, 16);     // data directories
+    set32(pe, optional + 112 + 8 * 2, 0x1000);
+    set32(pe, optional + 112 + 8 * 2 + 4, 16);
+    set32(pe, optional + 112 + 8 * (imports ? 1 : 5), 0x2000);
+    set32(pe, optional + 112 + 8 * (imports ? 1 : 5) + 4, 12);
+    const char* names[] = {".rsrc", imports ? ".idata" : ".reloc"};
+    for (int s = 0; s < 2; ++s) {
+        const size_t header = optional + 240 + 40 * s;
+        pe.replace(header, std::string(names[s]).size(), names[s]);
+        set32(pe, header + 8, s == 0 ? 16 : 12);
+        set32(pe, header + 12, 0x1000 + 0x1000 * s);
+        set32(pe, header + 16, 0x200);
+        set32(pe, header + 20, 0x200 + 0x200 * s);
+    }
+    pe.replace(0x400, 12, "relocations!");
+    return pe;
+}
+
+TEST(PeResourcesTest, ResourceSectionRewrittenAndReadBack) {
+    std::string pe = image(false);
+    ResourceTable table;
+    std::string error;
+    ASSERT_TRUE(readResources(pe, table, error)) << "[" << error << "]";
+    EXPECT_TRUE(table.all().empty());
+    Resource named;
+    named.type.name = u"CUSTOM";
+    named.name.number = 7;
+    named.data = "named type";
+    table.put(named);
+    std::string bitmap, big(9000, 'b');
+    ASSERT_TRUE(bitmapResource(bmp(40, 30, 24), bitmap, error));
+    for (uint16_t language : {2052, 1033}) {
+        Resource r;
+        r.type.number = kResourceBitmap;
+        r.name.number = kSplashBitmapId;
+        r.language = language;
+        r.data = language == 1033 ? big : bitmap;
+        table.put(r);
+    }
+    ASSERT_TRUE(writeResources(pe, table, error)) << error;
+
+    ResourceTable back;
+    ASSERT_TRUE(readResources(pe, back, error)) << error;
+    ASSERT_EQ(back.all().size(), 3u);
+    EXPECT_EQ(back.all()[0].type.name, u"CUSTOM");  // names before numbers
+    EXPECT_EQ(back.all()[1].language, 1033);
+    EXPECT_EQ(back.all()[1].data, big);
+    EXPECT_EQ(back.all()[2].data, bitmap);
+    // The relocations moved behind the grown section, bytes and directory entry alike.
+    const uint32_t relocations = get32(pe, 0x58 + 112 + 8 * 5);
+    EXPECT_EQ(relocations % 0x1000, 0u);
+    EXPECT_GT(relocations, 0x1000u + 9000u);
+    const size_t relocationHeader = 0x58 + 240 + 40;
+    EXPECT_EQ(get32(pe, relocationHeader + 12), relocations);
+    EXPECT_EQ(pe.substr(get32(pe, relocationHeader + 20), 12), "relocations!");
+    EXPECT_EQ(get32(pe, 0x58 + 56), relocations + 0x1000);  // image size
+
+    std::string fixed = image(true);
+    EXPECT_FALSE(writeResources(fixed, table, error));
+    EXPECT_NE(error.find(".idata"), std::string::npos) << error;
+    std::string elf =
+        "\x7f"
+        "ELF" +
+        std::string(100, '\0');
+    EXPECT_FALSE(readResources(elf, back, error));
+    EXPECT_NE(error.find("not a Windows executable"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace oru::tools
