@@ -5,9 +5,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include "platform/environment.h"
+#include "platform/formatting.h"
 #include "platform/lock.h"
 
 namespace oru::trace {
@@ -43,26 +43,35 @@ Sink& sink() {
 
 bool enabled() { return sink().on; }
 
+namespace {
+
+// Writes `format` with its arguments into `buffer`, through the platform's formatter.
+void formatLine(char* buffer, int capacity, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    platform::formatInto(buffer, capacity, format, args);
+    va_end(args);
+}
+
+}  // namespace
+
 void event(const char* area, const char* format, ...) {
     Sink& out = sink();
     if (!out.on) return;
     const long elapsed = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                                std::chrono::steady_clock::now() - processStart)
                                                .count());
+    // A line longer than the buffer is cut: the trace is for reading, not for parsing.
+    char text[4096];
     char head[96];
-    std::snprintf(head, sizeof head, "oru-trace %ldms %s: ", elapsed, area);
+    formatLine(head, sizeof head, "oru-trace %ldms %s: ", elapsed, area);
     va_list args;
     va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    const int needed = std::vsnprintf(nullptr, 0, format, args);
+    platform::formatInto(text, sizeof text, format, args);
     va_end(args);
-    std::vector<char> text(needed > 0 ? static_cast<size_t>(needed) + 1 : 1, '\0');
-    if (needed > 0) std::vsnprintf(text.data(), text.size(), format, again);
-    va_end(again);
     platform::LockGuard guard(out.lock);
     std::fputs(head, out.file);
-    std::fputs(text.data(), out.file);
+    std::fputs(text, out.file);
     std::fputc('\n', out.file);
     std::fflush(out.file);
 }

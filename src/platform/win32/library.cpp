@@ -2,7 +2,6 @@
 // Only Windows code belongs in this file.
 #include "platform/library.h"
 
-#include <string>
 
 #include "platform/environment.h"
 #include "platform/win32/windows_api.h"
@@ -30,7 +29,16 @@ NarrowString lastLoadError() {
     while (message.length() > 0 && (message.byteAt(message.length() - 1) == '\n' ||
                                      message.byteAt(message.length() - 1) == '\r'))
         message.resize(message.length() - 1);
-    return message + " (error " + NarrowString(std::to_string(code).c_str()) + ")";
+    // The code in decimal, without the C++ runtime's formatter.
+    char number[16];
+    int at = sizeof number;
+    number[--at] = '\0';
+    DWORD rest = code;
+    do {
+        number[--at] = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+    } while (rest);
+    return message + " (error " + (number + at) + ")";
 }
 
 void unloadLibrary(LibraryHandle library) {
