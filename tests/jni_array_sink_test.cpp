@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include "archive_test_support.h"
@@ -23,6 +24,8 @@ public:
         std::string library =
             std::filesystem::weakly_canonical(ORU_TEST_JDK_HOME).string() + "/" ORU_TEST_JVM;
         host.addOption("-Xmx32m");
+        std::istringstream options(ORU_TEST_VM_OPTIONS);
+        for (std::string option; options >> option;) host.addOption(option.c_str());
         ASSERT_EQ(host.createVm(NarrowString(library.c_str())), 0) << library;
         env = host.env();
     }

@@ -33,7 +33,8 @@ TEST(PackToolTest, Comment2048BytesIsTheLimit) {
     ScratchDirectory dir;
     std::string file = dir.write("data.txt", "payload");
     std::string fits = dir.path() + "fits";
-    std::vector<std::string> lines = paddedTo(2048, probeConfiguration("probe.Report"));
+    std::vector<std::string> lines =
+        paddedTo(2048, withTestVmOptions(probeConfiguration("probe.Report")));
     RunResult packed =
         runProgram(ORU_PACK_PATH, {packArguments(fits, lines, {"data.txt=" + file})});
     ASSERT_EQ(packed.exitCode, 0) << packed.err;
