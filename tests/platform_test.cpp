@@ -88,7 +88,9 @@ TEST(PlatformTest, MappingAFileBeyondTheAddressSpaceFails) {
     bool mapped = file.open(path.c_str());
     EXPECT_EQ(mapped, sizeof(void*) == 8);
     EXPECT_EQ(file.size(), mapped ? size : 0);
-    if (mapped) EXPECT_EQ(file.data()[size - 1], 0);
+    if (mapped) {
+        EXPECT_EQ(file.data()[size - 1], 0);
+    }
 }
 
 TEST(PlatformTest, EnvironmentNamesIgnoreCase) {
