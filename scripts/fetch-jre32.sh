@@ -22,6 +22,7 @@ trap 'rm -rf "$download"' EXIT
 # multilib packages (g++-multilib, lib32z1-dev) provide.
 (cd "$download" && apt-get download -qq -o APT::Sandbox::User=root openjdk-17-jre-headless:i386)
 rm -rf "$root"
+mkdir -p "$root"
 dpkg -x "$download"/openjdk-17-jre-headless_*_i386.deb "$root"
 # The package's links into /etc/java-17-openjdk (jvm.cfg, conf/) point at the system's
 # files, which belong to another version or are missing (jvm-i386.cfg): they are pointed

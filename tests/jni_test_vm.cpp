@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 namespace oru::testing {
@@ -18,6 +19,8 @@ public:
             std::filesystem::weakly_canonical(ORU_TEST_JDK_HOME).string() + "/" ORU_TEST_JVM;
         host.addOption("-Xmx32m");
         host.addOption("-Djava.class.path=" ORU_TEST_PROGRAMS_JAR);
+        std::istringstream options(ORU_TEST_VM_OPTIONS);
+        for (std::string option; options >> option;) host.addOption(option.c_str());
         ASSERT_EQ(host.createVm(NarrowString(library.c_str())), 0) << library;
     }
     void TearDown() override { host.releaseVm(); }

@@ -51,11 +51,11 @@ TEST(JvmLaunchTest, OptionsReachTheMachineInTheirOrder) {
     EXPECT_EQ(reported(run.out, "java.protocol.handler.pkgs"), "com.vostrand|a.b|c.d");
     // The machine lists the options it was given (the class path apart).
     // Every "option" entry comes before every "property" entry.
-    std::vector<std::string> expected = {
-        "-Dprobe.order=option",  "-Xno-such-option",
-        "-Dprobe.order=option",  "-Dprobe.order=property",
-        "-Doru.app.path=fake",   "-Djava.protocol.handler.pkgs=a.b|c.d",
-        "-Doru.app.path=" + exe, "-Dapplication.home=" + dir.path()};
+    std::vector<std::string> expected = testVmOptions();
+    expected.insert(expected.end(), {"-Dprobe.order=option", "-Xno-such-option",
+                                     "-Dprobe.order=option", "-Dprobe.order=property",
+                                     "-Doru.app.path=fake", "-Djava.protocol.handler.pkgs=a.b|c.d",
+                                     "-Doru.app.path=" + exe, "-Dapplication.home=" + dir.path()});
     EXPECT_EQ(reportedAll(run.out, "option"), expected);
 }
 

@@ -63,10 +63,26 @@ RunResult runProgram(const std::string& program, const RunOptions& options) {
     return result;
 }
 
+std::vector<std::string> testVmOptions() {
+    std::vector<std::string> options;
+    std::istringstream words(ORU_TEST_VM_OPTIONS);
+    for (std::string option; words >> option;) options.push_back(option);
+    return options;
+}
+
+std::vector<std::string> withTestVmOptions(const std::vector<std::string>& configuration) {
+    std::vector<std::string> lines;
+    if (!configuration.empty())
+        for (const std::string& option : testVmOptions()) lines.push_back("option " + option);
+    lines.insert(lines.end(), configuration.begin(), configuration.end());
+    return lines;
+}
+
 void packLauncher(const std::string& outputPath, const tools::ZipWriter& archive,
                   const std::vector<std::string>& configuration) {
     std::string error;
-    ASSERT_TRUE(tools::writeExecutable(launcherPath(), archive, configuration, outputPath, error))
+    ASSERT_TRUE(tools::writeExecutable(launcherPath(), archive, withTestVmOptions(configuration),
+                                       outputPath, error))
         << error;
 }
 

@@ -35,7 +35,14 @@ RunResult runProgram(const std::string& program, const RunOptions& options);
 // The launcher built with the tests.
 std::string launcherPath();
 
-// Writes launcher + archive (with `configuration` as its comment) to `outputPath`.
+// The options that the build gives every virtual machine the tests start
+// (ORU_TEST_VM_OPTIONS), and `configuration` after an "option" line for each of them
+// (an empty configuration stays empty).
+std::vector<std::string> testVmOptions();
+std::vector<std::string> withTestVmOptions(const std::vector<std::string>& configuration);
+
+// Writes launcher + archive (with `configuration`, given withTestVmOptions, as its comment)
+// to `outputPath`.
 void packLauncher(const std::string& outputPath, const tools::ZipWriter& archive,
                   const std::vector<std::string>& configuration);
 

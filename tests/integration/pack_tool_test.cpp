@@ -52,6 +52,8 @@ TEST(PackToolTest, OneCommandFromJarsToARunningExecutable) {
                                      "--minjre", "11", "--option", "-Xcheck:jni",
                                      "--property", "probe.mode=packed",
                                      "--config", "jvmdll " + jdkLibrary()};
+    for (const std::string& option : testVmOptions())
+        args.insert(args.end(), {"--config", "option " + option});
     RunResult packed = runProgram(ORU_PACK_PATH, {args});
     ASSERT_EQ(packed.exitCode, 0) << packed.err;
 
@@ -63,9 +65,11 @@ TEST(PackToolTest, OneCommandFromJarsToARunningExecutable) {
 
     RunResult listed = runProgram(ORU_PACK_PATH, {{"--list", exe}});
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
-    const std::string head = "[configuration]\nmainclass bridge.Probe\nminjre 11\n"
-                             "option -Xcheck:jni\nproperty probe.mode=packed\njvmdll " +
-                             jdkLibrary() + "\n[entries]\n";
+    std::string head = "[configuration]\nmainclass bridge.Probe\nminjre 11\n"
+                       "option -Xcheck:jni\nproperty probe.mode=packed\njvmdll " +
+                       jdkLibrary() + "\n";
+    for (const std::string& option : testVmOptions()) head += "option " + option + "\n";
+    head += "[entries]\n";
     EXPECT_EQ(listed.out.substr(0, head.size()), head);
     for (const std::string line :
          {"\tdeflated\t-\tcom/vostrand/oru/Handler$1.class\n", "\tstored\t9\tt.jar\n",
@@ -134,7 +138,8 @@ TEST(PackToolTest, Comment2048BytesIsTheLimit) {
     ScratchDirectory dir;
     std::string file = dir.write("data.txt", "payload");
     std::string fits = dir.path() + "fits";
-    std::vector<std::string> lines = paddedTo(2048, probeConfiguration("probe.Report"));
+    std::vector<std::string> lines =
+        paddedTo(2048, withTestVmOptions(probeConfiguration("probe.Report")));
     RunResult packed =
         runProgram(ORU_PACK_PATH, {packArguments(fits, lines, {"data.txt=" + file})});
     ASSERT_EQ(packed.exitCode, 0) << packed.err;

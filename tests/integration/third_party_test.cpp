@@ -58,6 +58,8 @@ TEST(ThirdPartyTest, PackedApplicationsRun) {
         std::vector<std::string> args = {"--launcher", launcherPath(), "-o", exe, "--config",
                                          "jvmdll " + jdkLibrary()};
         args.insert(args.end(), c.packing.begin(), c.packing.end());
+        for (const std::string& option : testVmOptions())
+            args.insert(args.end(), {"--option", option});
         RunResult packed = runProgram(ORU_PACK_PATH, {args});
         ASSERT_EQ(packed.exitCode, 0) << c.name << ": " << packed.err;
         RunResult run = runProgram(exe, {c.arguments, cleanEnvironment(), dir.path()});
