@@ -47,8 +47,10 @@ RunResult runProgram(const std::string& program, const RunOptions& options) {
         if (!value) command += " -u " + shellQuote(name);
     for (const auto& [name, value] : options.environment)
         if (value) command += " " + shellQuote(name + "=" + *value);
-    // A cross build's programs start through its emulator (nothing in a native build).
-    if (*ORU_TEST_EMULATOR) command += std::string(" ") + ORU_TEST_EMULATOR;
+    // A cross build's programs start through its emulator (nothing in a native build);
+    // the system's own programs run as they are.
+    const bool systemProgram = program.rfind("/usr/bin/", 0) == 0 || program.rfind("/bin/", 0) == 0;
+    if (*ORU_TEST_EMULATOR && !systemProgram) command += std::string(" ") + ORU_TEST_EMULATOR;
     command += " " + shellQuote(program);
     for (const std::string& argument : options.arguments) command += " " + shellQuote(argument);
     command += " >" + shellQuote(capture.string() + ".out") + " 2>" +
@@ -61,6 +63,14 @@ RunResult runProgram(const std::string& program, const RunOptions& options) {
     fs::remove(capture.string() + ".out");
     fs::remove(capture.string() + ".err");
     return result;
+}
+
+std::vector<std::string> emulated(const std::string& program) {
+    std::vector<std::string> words;
+    std::istringstream emulator(ORU_TEST_EMULATOR);
+    for (std::string word; emulator >> word;) words.push_back(word);
+    words.push_back(program);
+    return words;
 }
 
 std::vector<std::string> testVmOptions() {

@@ -38,6 +38,9 @@ std::string launcherPath();
 // The options that the build gives every virtual machine the tests start
 // (ORU_TEST_VM_OPTIONS), and `configuration` after an "option" line for each of them
 // (an empty configuration stays empty).
+// The words that start a built `program`: the build's emulator, if any, then the program.
+std::vector<std::string> emulated(const std::string& program);
+
 std::vector<std::string> testVmOptions();
 std::vector<std::string> withTestVmOptions(const std::vector<std::string>& configuration);
 

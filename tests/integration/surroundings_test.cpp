@@ -25,7 +25,9 @@ Environment withoutRuntime(Environment extra = {}) {
 
 // Runs `exe` so that a launcher that hangs fails the test instead of stopping it.
 RunResult runBounded(const std::string& exe, const Environment& env) {
-    return runProgram("/usr/bin/timeout", {{"120", exe}, env});
+    std::vector<std::string> arguments = {"120"};
+    for (const std::string& word : emulated(exe)) arguments.push_back(word);
+    return runProgram("/usr/bin/timeout", {arguments, env});
 }
 
 TEST(SurroundingsTest, ConfigurationFilesThatAreNoFilesAreSkipped) {
@@ -76,6 +78,7 @@ TEST(SurroundingsTest, RunningOutOfMemoryEndsAsAFailedStart) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
 #endif
+    if (*ORU_TEST_EMULATOR) GTEST_SKIP() << "the emulator itself needs more address space";
     ScratchDirectory dir;
     std::string exe = packApp(dir, "tool", {"jre_order c", "mainclass app.Main"});
     // A thousand options of 120 KB each: 120 MB of option text, in a process allowed
