@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "archive/zip_reader.h"
 #include "launcher/launcher_config.h"
@@ -68,18 +67,16 @@ void checkComment(const uint8_t* data, size_t size) {
 void checkLookups(const oru::LauncherConfig& config) {
     for (const char* key : kKeys) {
         for (bool commentOnly : {false, true}) {
-            std::vector<std::string> values;
-            config.forEachValue(
-                key,
-                [](void* context, const char* value) {
-                    static_cast<std::vector<std::string>*>(context)->push_back(value);
-                },
-                &values, commentOnly);
+            oru::StringList values;
+            auto add = [](void* list, const char* value) {
+                static_cast<oru::StringList*>(list)->add(value);
+            };
+            config.forEachValue(key, add, &values, commentOnly);
             const NarrowString first = config.lookupValue(key, commentOnly);
-            check(values.empty() ? first.empty() : values.front() == first.c_str());
-            for (const std::string& value : values) {
-                const NarrowString expanded = oru::expandEnvironment(value.c_str());
-                check(expanded.length() <= kLargestExpansion || expanded == value.c_str());
+            check(values.count() == 0 ? first.empty() : first == values.at(0));
+            for (int i = 0; i < values.count(); ++i) {
+                const NarrowString expanded = oru::expandEnvironment(values.at(i));
+                check(expanded.length() <= kLargestExpansion || expanded == values.at(i));
             }
         }
     }
