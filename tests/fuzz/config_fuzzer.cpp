@@ -78,6 +78,7 @@ void checkLookups(const oru::LauncherConfig& config) {
                 const NarrowString expanded = oru::expandEnvironment(values.at(i));
                 check(expanded.length() <= kLargestExpansion || expanded == values.at(i));
             }
+            if (!commentOnly) check(config.expandedValues(key).count() == values.count());
         }
     }
 }
