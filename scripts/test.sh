@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds every target and runs every test: Linux unit and integration tests,
 # the sanitizer build's unit tests, the Windows x86_64 tests under wine, the i686
-# inspection, and a bounded fuzzing run of the archive reader and the configuration text.
+# inspection, and a bounded fuzzing run of the archive reader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
