@@ -37,7 +37,7 @@ for fuzzer in "${fuzzers[@]}"; do
     # Full lengths from the start (-len_control=0): the seeds over 32 KB must not be cut.
     archive) options=(-len_control=0 -max_len=200000 "$seeds/archive") ;;
     # The archive seeds are executables' tails too: their comments are searched.
-    config) options=(-max_len=70000 -dict="$root/tests/fuzz/config.dict" "$seeds/config"
+    config) options=(-max_len=16384 -dict="$root/tests/fuzz/config.dict" "$seeds/config"
                      "$seeds/archive") ;;
     *) echo "unknown fuzzer $fuzzer" >&2; exit 2 ;;
   esac

@@ -17,6 +17,7 @@ constexpr size_t kLargestInput = 1 << 20;
 constexpr uint64_t kRecordSize = 22;
 constexpr uint64_t kSearchSpan = 2070;
 constexpr int kLargestExpansion = 1 << 20;
+constexpr int kExpandedValues = 8;
 
 const char* const kKeys[] = {"option", "property", "minjre",    "mainclass", "forcecwd",
                              "jre_order", "jvmdll", "classpath", "libs"};
@@ -65,6 +66,8 @@ void checkComment(const uint8_t* data, size_t size) {
 }
 
 void checkLookups(const oru::LauncherConfig& config) {
+    // A few values of each input are expanded: one may copy the long variable many times.
+    int expansionsLeft = kExpandedValues;
     for (const char* key : kKeys) {
         for (bool commentOnly : {false, true}) {
             oru::StringList values;
@@ -74,11 +77,14 @@ void checkLookups(const oru::LauncherConfig& config) {
             config.forEachValue(key, add, &values, commentOnly);
             const NarrowString first = config.lookupValue(key, commentOnly);
             check(values.count() == 0 ? first.empty() : first == values.at(0));
-            for (int i = 0; i < values.count(); ++i) {
+            for (int i = 0; i < values.count() && expansionsLeft > 0; ++i, --expansionsLeft) {
                 const NarrowString expanded = oru::expandEnvironment(values.at(i));
                 check(expanded.length() <= kLargestExpansion || expanded == values.at(i));
             }
-            if (!commentOnly) check(config.expandedValues(key).count() == values.count());
+            if (!commentOnly && values.count() > 0 && values.count() <= expansionsLeft) {
+                expansionsLeft -= values.count();
+                check(config.expandedValues(key).count() == values.count());
+            }
         }
     }
 }
