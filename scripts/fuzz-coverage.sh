@@ -14,12 +14,14 @@ cmake -S "$root" -B "$build" -G Ninja \
     -DCMAKE_EXE_LINKER_FLAGS="-fprofile-instr-generate" >/dev/null
 cmake --build "$build" --target archive_fuzzer config_fuzzer
 
-replay() {  # replay FUZZER: runs the corpus of FUZZER once, merging its profile
-  rm -f "$build/$1".*.profraw
-  LLVM_PROFILE_FILE="$build/$1.%p.profraw" "$build/tests/fuzz/${1}_fuzzer" \
-      -runs=0 -rss_limit_mb=4096 "$corpora/corpus-$1" >/dev/null 2>&1
-  llvm-profdata merge -sparse "$build/$1".*.profraw -o "$build/$1.profdata"
-  echo "== $1: $(find "$corpora/corpus-$1" -type f | wc -l) inputs"
+replay() {  # replay FUZZER DIRECTORY...: runs the inputs once, merging their profile
+  local fuzzer=$1
+  shift
+  rm -f "$build/$fuzzer".*.profraw
+  LLVM_PROFILE_FILE="$build/$fuzzer.%p.profraw" "$build/tests/fuzz/${fuzzer}_fuzzer" \
+      -runs=0 -rss_limit_mb=4096 "$@" >/dev/null 2>&1
+  llvm-profdata merge -sparse "$build/$fuzzer".*.profraw -o "$build/$fuzzer.profdata"
+  echo "== $fuzzer: $(find "$@" -type f | wc -l) inputs (the corpus and the seeds)"
 }
 report() {  # report FUZZER ARGUMENT...: llvm-cov's report over the replayed corpus
   local fuzzer=$1
@@ -27,10 +29,10 @@ report() {  # report FUZZER ARGUMENT...: llvm-cov's report over the replayed cor
   llvm-cov report "$build/tests/fuzz/${fuzzer}_fuzzer" -instr-profile="$build/$fuzzer.profdata" "$@"
 }
 cd "$root"
-replay archive
+replay archive "$corpora/corpus-archive" "$corpora/seeds/archive"
 report archive src/archive/zip_reader.cpp src/archive/zip_extraction.cpp \
     src/archive/embedded_archive.cpp src/archive/entry_lookup.cpp src/archive/entry_extraction.cpp
-replay config
+replay config "$corpora/corpus-config" "$corpora/seeds/config" "$corpora/seeds/archive"
 report config src/launcher/config_text.cpp src/launcher/environment_expansion.cpp
 # Of config_load.cpp only the comment search works on bytes; the rest reads the disk.
 report config --show-functions src/launcher/config_load.cpp | grep -E "^Name|findArchiveComment"
