@@ -14,6 +14,7 @@ constexpr uint32_t kEndSignature = 0x06054b50;
 constexpr uint32_t kCentralSignature = 0x02014b50;
 constexpr uint32_t kEndRecordSize = 22;
 constexpr uint32_t kCentralRecordSize = 46;
+constexpr uint32_t kLocalHeaderSize = 30;
 constexpr uint32_t kLargestTail = kEndRecordSize + 65535;
 
 // Deflate cannot expand data by more than about 1032:1; a record claiming more lies.
@@ -225,9 +226,8 @@ uint64_t CZipReader::dataLimit(uint16_t index) const {
 bool CZipReader::entrySizesPlausible(uint16_t index) const {
     if (!isOpen() || index >= entryCount()) return false;
     const CZipEntry& e = directory_.entries[index];
-    // The local header alone takes 30 bytes before the data.
-    if (static_cast<uint64_t>(e.localHeaderOffset) + directory_.bytesBeforeArchive + 30 +
-            e.compressedSize > dataLimit(index))
+    if (static_cast<uint64_t>(e.localHeaderOffset) + directory_.bytesBeforeArchive +
+            kLocalHeaderSize + e.compressedSize > dataLimit(index))
         return false;
     if (e.method == 0) return e.compressedSize == e.uncompressedSize;
     return e.uncompressedSize <= e.compressedSize * kMaxDeflateRatio + kDeflateSlack;

@@ -17,6 +17,8 @@ using oru::NarrowString;
 
 constexpr size_t kLargestInput = 1 << 20;
 constexpr uint32_t kLargestListedJar = 8 << 20;
+// Smaller than a real tree's, so that inputs of a few kilobytes reach its limits.
+constexpr uint64_t kTreeBytes = 64 << 20;
 
 class VectorSink : public oru::EntrySink {
 public:
@@ -93,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t length = static_cast<uint32_t>(size);
     std::unique_ptr<unsigned char[]> copy(new unsigned char[size + 1]);
     if (size) std::memcpy(copy.get(), data, size);
-    oru::EmbeddedArchive store(2);
+    oru::EmbeddedArchive store(2, kTreeBytes);
     store.openBuffer(std::move(copy), length);
 
     std::vector<std::string> names = listNames(data, length);

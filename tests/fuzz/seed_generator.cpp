@@ -1,5 +1,6 @@
 // Writes seed archives for the archive fuzzer: valid ones of every shape the store meets,
-// large ones that the fuzzer's length growth would take long to reach, and broken ones.
+// large ones that the fuzzer's length growth would take long to reach, and broken ones;
+// and seeds for the configuration fuzzer: configuration texts and packed archive tails.
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -106,15 +107,39 @@ bool saveBroken(const std::string& dir) {
     return ok;
 }
 
+// Configuration seeds: the first byte says where the file part ends (0 to 255 over the
+// rest), then the text; and whole executables' tails, whose comment the reader finds.
+bool saveConfigurations(const std::string& dir) {
+    const std::string texts[] = {
+        std::string("\x80") + "minjre 1.7\r\nforcecwd sub\r\n" + "minjre 1.6\r\nmainclass app.Main\r\n",
+        "\x40  OPTION = -Xmx64m\n\roption==v\rproperty p=%ORU_FUZZ_A%\n\toption x\r\n",
+        std::string("\xff") + "option a\r\n" + std::string(1, '\0') + "option hidden\r\nlibs %UNSET%ORU_FUZZ_A%",
+        "\x10jvmdll %ORU_FUZZ_LONG%%ORU_FUZZ_LONG%\r\nclasspath %oru_fuzz_long%;x\r\njre_order ec",
+    };
+    bool ok = true;
+    for (size_t i = 0; i < sizeof texts / sizeof texts[0]; ++i)
+        ok &= save(dir, "config-" + std::to_string(i) + ".txt", texts[i]);
+    ZipWriter app;
+    app.add("com/x/Main.class", "main");
+    const std::string packed = noise(3000, 12) + app.finish("mainclass com.x.Main\r\nminjre 1.8\r\n");
+    ok &= save(dir, "packed.bin", packed);
+    // A stray signature in the last 21 bytes, and one with a whole record after it.
+    ok &= save(dir, "packed-stray-short.bin", packed + "PK\x05\x06" + std::string(10, 'x'));
+    ok &= save(dir, "packed-stray-whole.bin", packed + "PK\x05\x06" + std::string(30, '\0'));
+    ok &= save(dir, "packed-long-comment.bin", app.finish(std::string(2100, 'c')));
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s output-directory\n", argv[0]);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s archive-seed-directory configuration-seed-directory\n",
+                     argv[0]);
         return 2;
     }
     const std::string dir = argv[1];
-    bool ok = true;
+    bool ok = saveConfigurations(argv[2]);
 
     ZipWriter plain;
     plain.add("a.txt", "alpha alpha alpha");
