@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "archive/archive_region.h"
 #include "archive/zip_reader.h"
 #include "launcher/launcher_config.h"
 
@@ -98,9 +99,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
+// A signed executable's region ends at an aligned table within the file, past the MZ
+// header, and the comment found in it lies within it.
+void checkRegion(const uint8_t* data, size_t size) {
+    const oru::ArchiveRegion region = oru::findArchiveRegion(data, size);
+    check(region.length <= size && region.padding <= 7 && region.padding <= region.length);
+    if (region.length != size) check(region.length % 8 == 0 && size >= 2 && data[0] == 'M');
+    const NarrowString comment = oru::findArchiveComment(data, region.length, region.padding);
+    check(static_cast<uint64_t>(comment.length()) <= region.length);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > kLargestInput) return 0;
     checkComment(data, size);
+    checkRegion(data, size);
     // The first byte chooses where the file part ends and the comment begins.
     const size_t start = size ? 1 : 0;
     const size_t split = size ? 1 + (size - 1) * data[0] / 255 : 0;

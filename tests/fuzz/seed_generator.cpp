@@ -107,6 +107,39 @@ bool saveBroken(const std::string& dir) {
     return ok;
 }
 
+// A signed executable (PE headers, the archive, a certificate table at an 8-byte
+// boundary), and copies whose security directory does not add up.
+bool saveSigned(const std::string& dir, const std::string& archive) {
+    std::string exe(512, '\0');
+    exe[0] = 'M';
+    exe[1] = 'Z';
+    patchU32(exe, 0x3C, 0x40);
+    exe.replace(0x40, 4, std::string("PE\0\0", 4));
+    patchU16(exe, 0x40 + 20, 96 + 16 * 8);
+    patchU16(exe, 0x58, 0x10B);
+    patchU32(exe, 0x58 + 92, 16);
+    exe += archive;
+    exe += std::string((8 - exe.size() % 8) % 8, '\0');
+    const uint32_t table = static_cast<uint32_t>(exe.size());
+    std::string certificate(64, 'z');
+    patchU32(certificate, 0, 64);
+    patchU16(certificate, 4, 0x0200);
+    patchU16(certificate, 6, 2);
+    exe += certificate;
+    const uint32_t entry = 0x58 + 96 + 32;
+    const uint32_t end = static_cast<uint32_t>(exe.size());
+    const uint32_t hostile[][2] = {{table, 64},     {end + 8, 8},    {table, 0xFFFFFFF8},
+                                   {table, 56},     {table + 4, 60}, {600, end - 600}};
+    bool ok = true;
+    for (size_t i = 0; i < sizeof hostile / sizeof hostile[0]; ++i) {
+        std::string copy = exe;
+        patchU32(copy, entry, hostile[i][0]);
+        patchU32(copy, entry + 4, hostile[i][1]);
+        ok &= save(dir, "signed-" + std::to_string(i) + ".exe", copy);
+    }
+    return ok;
+}
+
 // Configuration seeds: the first byte says where the file part ends (0 to 255 over the
 // rest), then the text; and whole executables' tails, whose comment the reader finds.
 bool saveConfigurations(const std::string& dir) {
@@ -127,6 +160,7 @@ bool saveConfigurations(const std::string& dir) {
     ok &= save(dir, "packed-stray-short.bin", packed + "PK\x05\x06" + std::string(10, 'x'));
     ok &= save(dir, "packed-stray-whole.bin", packed + "PK\x05\x06" + std::string(30, '\0'));
     ok &= save(dir, "packed-long-comment.bin", app.finish(std::string(2100, 'c')));
+    ok &= saveSigned(dir, app.finish("mainclass com.x.Main\r\n"));
     return ok;
 }
 
