@@ -343,7 +343,7 @@ uint32_t addDamagedStoredJar(ZipWriter& outer, const char* name, const char* ent
 }
 
 TEST(ArchiveStoreTest, StoredJarsReadInPlaceAnswerAsExtractedOnes) {
-    // Opened from a file, stored nested jars are read from the mapped file and checked
+    // Opened from a file, stored nested jars are read where they lie in it and checked
     // on first use; in memory they are extracted. Both must answer alike.
     ZipWriter outer;
     outer.add("a.jar", jarWith({{"x.txt", "from a"}}), ZipMethod::kStored);

@@ -37,28 +37,20 @@ void EmbeddedArchive::open(const char* path) {
     if (attempted_) return;
     attempted_ = true;
     if (!openReader(path, nullptr)) return;
-    // Stored nested archives are read from a mapping of the file, which costs address
-    // space but no memory until pages are read; without one they are extracted. The
-    // mapping is bounded by its own size, and whatever is read through it is checked as
-    // entries always are.
-    if (image_.open(path) && image_.size() <= UINT32_MAX) {
-        mapped_ = image_.data();
-        mappedLength_ = static_cast<uint32_t>(image_.size());
-    }
+    // A handle of the tree's own for the stored nested archives, which read at offsets
+    // and so never disturb the reader's position; without one they are extracted.
+    if (fileHandle_.open(path, platform::FileSharing::kReaders) && fileHandle_.size(fileLength_))
+        file_ = &fileHandle_;
     buildIndex();
 }
 
 void EmbeddedArchive::openBuffer(std::unique_ptr<unsigned char[]> bytes, uint32_t length) {
     // A second open would free bytes the reader still reads: a node opens only once.
     if (attempted_) return;
-    ownBytes_ = std::move(bytes);
-    openView(ownBytes_.get(), ownBytes_ ? length : 0);
-}
-
-void EmbeddedArchive::openView(const unsigned char* bytes, uint32_t length) {
-    if (attempted_) return;
     attempted_ = true;
-    memorySource_.attach(bytes, length);
+    ownBytes_ = std::move(bytes);
+    ownLength_ = ownBytes_ ? length : 0;
+    memorySource_.attach(ownBytes_.get(), ownLength_);
     if (openReader(nullptr, &memorySource_)) buildIndex();
 }
 
@@ -117,7 +109,7 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index) {
     if (size == 0 || size > kMaxNestedBytes || budget.nodesLeft == 0 ||
         !reader_.entrySizesPlausible(index))
         return nullptr;
-    if (mapped_ && reader_.entry(index).method == 0) return openInPlace(index, size);
+    if (file_ && reader_.entry(index).method == 0) return openInPlace(index, size);
     if (size > budget.bytesLeft) return nullptr;
     // Charged before the work and kept when it fails: an extraction that fails at its
     // last byte has cost as much as one that succeeds.
@@ -134,18 +126,21 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index) {
 }
 
 std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openInPlace(uint16_t index, uint32_t size) {
-    // No heap holds the bytes, so only the node is charged (before the work, as above).
+    // No memory holds the bytes, so only the node is charged (before the work, as above).
     budget_->nodesLeft -= 1;
     uint64_t position = 0;
-    if (!findStoredBytes(reader_, index, position) || position > mappedLength_ ||
-        size > mappedLength_ - position)
+    if (!findStoredBytes(reader_, index, position) || position > fileLength_ ||
+        size > fileLength_ - position)
         return nullptr;
     std::unique_ptr<EmbeddedArchive> child(new (std::nothrow) EmbeddedArchive(depth_ - 1, budget_));
     if (!child) return nullptr;
+    child->attempted_ = true;
     child->check_.arm(reader_, lock_, index);
-    child->mapped_ = mapped_ + position;
-    child->mappedLength_ = size;
-    child->openView(child->mapped_, size);
+    child->file_ = file_;
+    child->fileOffset_ = fileOffset_ + static_cast<uint32_t>(position);
+    child->fileLength_ = size;
+    child->sliceSource_.attach(file_, child->fileOffset_, size);
+    if (child->openReader(nullptr, &child->sliceSource_)) child->buildIndex();
     return child;
 }
 

@@ -19,11 +19,10 @@ namespace oru {
 
 // A node opens once; its nested ".jar"/".zip" entries then become child nodes (as deep
 // as the node's depth allows) and nothing changes afterwards, so lookups need no lock.
-// A nested archive is extracted into memory, except a stored one in a node opened from
-// a file: that one is read where its bytes are, in a read-only mapping of the file.
-// Queries name entries with "/" or "\" as separator; "a.jar!x/y" names entry x/y of the
-// nested archive a.jar only. A damaged or hostile archive never throws out of a node:
-// what cannot be read is simply not found.
+// A nested archive is extracted into memory, except a stored one under a node opened
+// from a file: that one is read where it lies in the file. Queries name entries with "/" or "\" as separator; "a.jar!x/y"
+// names entry x/y of the nested archive a.jar only. A damaged or hostile archive never
+// throws out of a node: what cannot be read is simply not found.
 class EmbeddedArchive {
 public:
     // Called by locate for each match with the visitor's context and the composed name;
@@ -32,7 +31,7 @@ public:
 
     // Caps on what one tree under a root may claim in memory: the bytes of its extracted
     // nested archives and the directories of all its archives count against
-    // kMaxTreeBytes; a nested archive read in place counts only as a node.
+    // kMaxTreeBytes; a nested archive read where it lies counts only as a node.
     // A 32-bit process keeps room for the virtual machine beside a smaller tree.
     static constexpr uint32_t kMaxNestedBytes = 256u << 20;
     static constexpr uint64_t kMaxTreeBytes = (sizeof(void*) == 4 ? 256ull : 512ull) << 20;
@@ -82,12 +81,10 @@ private:
     // Opens the reader on `source` (the file at `path` when null), charging its directory
     // to the tree; false, with the node left empty, when it does not open.
     bool openReader(const char* path, CZipSource* source);
-    // Opens `length` bytes at `bytes`, which someone else keeps alive, as openBuffer does.
-    void openView(const unsigned char* bytes, uint32_t length);
     void buildIndex();
     void openChildren();
     std::unique_ptr<EmbeddedArchive> openNested(uint16_t index);
-    // A child over stored entry `index`'s bytes in the mapping, checked on first use.
+    // A child reading stored entry `index` where it lies in the file, checked on first use.
     std::unique_ptr<EmbeddedArchive> openInPlace(uint16_t index, uint32_t size);
     ReadOutcome readFrom(EntrySink& sink, const NarrowString& query);
     ReadOutcome readOwnEntry(EntrySink& sink, int index);
@@ -97,12 +94,16 @@ private:
     bool nestedMatches(int k, const NarrowString& restriction) const;
 
     std::unique_ptr<unsigned char[]> ownBytes_;
-    platform::MappedFile image_;  // the file of a node opened from a path, mapped
-    // The bytes the reader reads, when they lie in the mapping (of this node or the root).
-    const unsigned char* mapped_ = nullptr;
-    uint32_t mappedLength_ = 0;
-    // Armed when the node is a stored entry read in place: until it passes, the node
-    // answers nothing, as if it had failed to extract.
+    uint32_t ownLength_ = 0;
+    // Where this node's archive lies in the file, when it is read there (a root opened
+    // from a path, and the stored archives below it); file_ is the root's fileHandle_.
+    platform::ReadOnlyFile fileHandle_;
+    const platform::ReadOnlyFile* file_ = nullptr;
+    uint32_t fileOffset_ = 0;
+    uint32_t fileLength_ = 0;
+    CZipFileSliceSource sliceSource_;
+    // Armed for an archive read in place: until it passes, the node answers nothing, as
+    // one that failed to extract had no node.
     mutable DeferredCheck check_;
     StringList nestedNames_;
     std::vector<std::unique_ptr<EmbeddedArchive>> children_;

@@ -36,6 +36,35 @@ int64_t CZipMemorySource::seek(int64_t offset, SeekOrigin origin) {
     return target;
 }
 
+void CZipFileSliceSource::attach(const platform::ReadOnlyFile* file, uint32_t offset,
+                                 uint32_t length) {
+    file_ = file;
+    offset_ = file ? offset : 0;
+    length_ = file ? length : 0;
+    position_ = 0;
+}
+
+uint32_t CZipFileSliceSource::read(void* buffer, uint32_t count) {
+    if (!buffer || position_ >= length_) return 0;
+    const uint32_t wanted = static_cast<uint32_t>(std::min<int64_t>(count, length_ - position_));
+    auto* out = static_cast<unsigned char*>(buffer);
+    uint32_t done = 0;
+    while (done < wanted) {
+        const uint32_t at = offset_ + static_cast<uint32_t>(position_) + done;
+        const int n = file_->readAt(at, out + done, static_cast<int>(std::min(wanted - done, 1u << 30)));
+        if (n <= 0) break;
+        done += static_cast<uint32_t>(n);
+    }
+    position_ += done;
+    return done;
+}
+
+int64_t CZipFileSliceSource::seek(int64_t offset, SeekOrigin origin) {
+    int64_t target = resolve(offset, origin);
+    if (target >= 0) position_ = target;
+    return target;
+}
+
 bool CZipFileSource::open(const char* path) {
     close();
     if (!file_.open(path, platform::FileSharing::kReaders)) return false;

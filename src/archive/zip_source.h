@@ -46,6 +46,24 @@ private:
     uint32_t length_ = 0;
 };
 
+// A stretch of a file that someone else keeps open, read at offsets: sources over
+// different stretches of one file may be used from different threads at once.
+class CZipFileSliceSource : public CZipSource {
+public:
+    // Attaches to `length` bytes of `file` from `offset`, position 0; `offset + length`
+    // must not pass the file's size, and the file must outlive the use.
+    void attach(const platform::ReadOnlyFile* file, uint32_t offset, uint32_t length);
+    uint32_t read(void* buffer, uint32_t count) override;
+    int64_t seek(int64_t offset, SeekOrigin origin) override;
+    uint32_t length() const override { return length_; }
+    void close() override { attach(nullptr, 0, 0); }
+
+private:
+    const platform::ReadOnlyFile* file_ = nullptr;
+    uint32_t offset_ = 0;
+    uint32_t length_ = 0;
+};
+
 // A file opened read-only through the platform layer.
 class CZipFileSource : public CZipSource {
 public:
