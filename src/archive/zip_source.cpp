@@ -1,4 +1,4 @@
-// CZipMemorySource and CZipFileSource: bounded reads and seeks.
+// CZipMemorySource, CZipFileSliceSource and CZipFileSource: bounded reads and seeks.
 #include "archive/zip_source.h"
 
 #include <algorithm>
@@ -16,6 +16,12 @@ int64_t CZipSource::resolve(int64_t offset, SeekOrigin origin) const {
     return target < 0 ? -1 : target;
 }
 
+int64_t CZipSource::seek(int64_t offset, SeekOrigin origin) {
+    int64_t target = resolve(offset, origin);
+    if (target >= 0) position_ = target;
+    return target;
+}
+
 void CZipMemorySource::attach(const unsigned char* bytes, uint32_t length) {
     bytes_ = bytes;
     length_ = bytes ? length : 0;
@@ -28,12 +34,6 @@ uint32_t CZipMemorySource::read(void* buffer, uint32_t count) {
     std::memcpy(buffer, bytes_ + position_, n);
     position_ += n;
     return n;
-}
-
-int64_t CZipMemorySource::seek(int64_t offset, SeekOrigin origin) {
-    int64_t target = resolve(offset, origin);
-    if (target >= 0) position_ = target;
-    return target;
 }
 
 void CZipFileSliceSource::attach(const platform::ReadOnlyFile* file, uint32_t offset,
@@ -51,18 +51,13 @@ uint32_t CZipFileSliceSource::read(void* buffer, uint32_t count) {
     uint32_t done = 0;
     while (done < wanted) {
         const uint32_t at = offset_ + static_cast<uint32_t>(position_) + done;
-        const int n = file_->readAt(at, out + done, static_cast<int>(std::min(wanted - done, 1u << 30)));
+        const int chunk = static_cast<int>(std::min(wanted - done, 1u << 30));
+        const int n = file_->readAt(at, out + done, chunk);
         if (n <= 0) break;
         done += static_cast<uint32_t>(n);
     }
     position_ += done;
     return done;
-}
-
-int64_t CZipFileSliceSource::seek(int64_t offset, SeekOrigin origin) {
-    int64_t target = resolve(offset, origin);
-    if (target >= 0) position_ = target;
-    return target;
 }
 
 bool CZipFileSource::open(const char* path) {
@@ -115,13 +110,6 @@ uint32_t CZipFileSource::read(void* buffer, uint32_t count) {
     position_ += done;
     if (filePosition_ >= 0) filePosition_ = position_;
     return done;
-}
-
-int64_t CZipFileSource::seek(int64_t offset, SeekOrigin origin) {
-    // The OS handle moves lazily, on the next read.
-    int64_t target = resolve(offset, origin);
-    if (target >= 0) position_ = target;
-    return target;
 }
 
 }  // namespace oru

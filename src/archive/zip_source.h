@@ -18,8 +18,8 @@ public:
     // many were delivered, 0 at the end or on failure.
     virtual uint32_t read(void* buffer, uint32_t count) = 0;
     // Moves the position and returns it; -1, with the position unchanged, when the
-    // result would be negative.
-    virtual int64_t seek(int64_t offset, SeekOrigin origin) = 0;
+    // result would be negative. A file's own handle moves lazily, on the next read.
+    virtual int64_t seek(int64_t offset, SeekOrigin origin);
     virtual uint32_t length() const = 0;
     // Frees what the source holds (a file handle); the source can then be attached again.
     virtual void close() {}
@@ -37,7 +37,6 @@ public:
     // Attaches to `length` bytes at `bytes`, position 0; the buffer must outlive the use.
     void attach(const unsigned char* bytes, uint32_t length);
     uint32_t read(void* buffer, uint32_t count) override;
-    int64_t seek(int64_t offset, SeekOrigin origin) override;
     uint32_t length() const override { return length_; }
     void close() override { attach(nullptr, 0); }
 
@@ -54,7 +53,6 @@ public:
     // must not pass the file's size, and the file must outlive the use.
     void attach(const platform::ReadOnlyFile* file, uint32_t offset, uint32_t length);
     uint32_t read(void* buffer, uint32_t count) override;
-    int64_t seek(int64_t offset, SeekOrigin origin) override;
     uint32_t length() const override { return length_; }
     void close() override { attach(nullptr, 0, 0); }
 
@@ -70,7 +68,6 @@ public:
     // False when the file cannot be opened or measured; the source then reads as empty.
     bool open(const char* path);
     uint32_t read(void* buffer, uint32_t count) override;
-    int64_t seek(int64_t offset, SeekOrigin origin) override;
     uint32_t length() const override { return length_; }
     void close() override;
 
