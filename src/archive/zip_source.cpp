@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "archive/archive_region.h"
 
@@ -42,11 +43,34 @@ void CZipFileSliceSource::attach(const platform::ReadOnlyFile* file, uint32_t of
     offset_ = file ? offset : 0;
     length_ = file ? length : 0;
     position_ = 0;
+    aheadLength_ = 0;
+}
+
+bool CZipFileSliceSource::holds(uint32_t at, uint32_t count) const {
+    return at >= aheadStart_ && at - aheadStart_ <= aheadLength_ &&
+           count <= aheadLength_ - (at - aheadStart_);
+}
+
+void CZipFileSliceSource::readAhead(uint32_t at) {
+    aheadLength_ = 0;
+    if (!ahead_) ahead_.reset(new (std::nothrow) unsigned char[kReadAhead]);
+    if (!ahead_) return;
+    const int n = file_->readAt(offset_ + at, ahead_.get(),
+                                static_cast<int>(std::min(kReadAhead, length_ - at)));
+    aheadStart_ = at;
+    aheadLength_ = n > 0 ? static_cast<uint32_t>(n) : 0;
 }
 
 uint32_t CZipFileSliceSource::read(void* buffer, uint32_t count) {
     if (!buffer || position_ >= length_) return 0;
     const uint32_t wanted = static_cast<uint32_t>(std::min<int64_t>(count, length_ - position_));
+    const auto from = static_cast<uint32_t>(position_);
+    if (wanted < kReadAhead && wanted < length_ - from && !holds(from, wanted)) readAhead(from);
+    if (holds(from, wanted)) {
+        std::memcpy(buffer, ahead_.get() + (from - aheadStart_), wanted);
+        position_ += wanted;
+        return wanted;
+    }
     auto* out = static_cast<unsigned char*>(buffer);
     uint32_t done = 0;
     while (done < wanted) {

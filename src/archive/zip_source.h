@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/files.h"
 
@@ -46,9 +47,13 @@ private:
 };
 
 // A stretch of a file that someone else keeps open, read at offsets: sources over
-// different stretches of one file may be used from different threads at once.
+// different stretches of one file may be used from different threads at once. A small
+// read with more of the stretch after it reads ahead, so that a local header and a
+// small entry's data after it cost one read of the file, not two.
 class CZipFileSliceSource : public CZipSource {
 public:
+    static constexpr uint32_t kReadAhead = 4096;
+
     // Attaches to `length` bytes of `file` from `offset`, position 0; `offset + length`
     // must not pass the file's size, and the file must outlive the use.
     void attach(const platform::ReadOnlyFile* file, uint32_t offset, uint32_t length);
@@ -57,9 +62,17 @@ public:
     void close() override { attach(nullptr, 0, 0); }
 
 private:
+    // Whether `count` bytes at `at` are held in ahead_.
+    bool holds(uint32_t at, uint32_t count) const;
+    // Reads up to kReadAhead bytes at `at` into ahead_ (made on first use).
+    void readAhead(uint32_t at);
+
     const platform::ReadOnlyFile* file_ = nullptr;
     uint32_t offset_ = 0;
     uint32_t length_ = 0;
+    std::unique_ptr<unsigned char[]> ahead_;
+    uint32_t aheadStart_ = 0;  // position of ahead_[0] in the stretch
+    uint32_t aheadLength_ = 0;
 };
 
 // A file opened read-only through the platform layer.
