@@ -20,9 +20,10 @@ namespace oru {
 // A node opens once; its nested ".jar"/".zip" entries then become child nodes (as deep
 // as the node's depth allows) and nothing changes afterwards, so lookups need no lock.
 // A nested archive is extracted into memory, except a stored one under a node opened
-// from a file: that one is read where it lies in the file. Queries name entries with "/" or "\" as separator; "a.jar!x/y"
-// names entry x/y of the nested archive a.jar only. A damaged or hostile archive never
-// throws out of a node: what cannot be read is simply not found.
+// from a file: that one is read where it lies in the file. Queries name entries with "/"
+// or "\" as separator; "a.jar!x/y" names entry x/y of the nested archive a.jar only. A
+// damaged or hostile archive never throws out of a node: what cannot be read is simply
+// not found.
 class EmbeddedArchive {
 public:
     // Called by locate for each match with the visitor's context and the composed name;
