@@ -1,5 +1,4 @@
-// extractEntry, checkEntry, findStoredBytes: entry reads that turn the reader's exceptions into
-// false.
+// extractEntry, checkEntry, findStoredBytes: whole-entry reads with every error contained.
 #include "archive/entry_extraction.h"
 
 #include <algorithm>

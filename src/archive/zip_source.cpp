@@ -47,7 +47,7 @@ void CZipFileSliceSource::attach(const platform::ReadOnlyFile* file, uint32_t of
 }
 
 bool CZipFileSliceSource::holds(uint32_t at, uint32_t count) const {
-    return at >= aheadStart_ && at - aheadStart_ <= aheadLength_ &&
+    return ahead_ && at >= aheadStart_ && at - aheadStart_ <= aheadLength_ &&
            count <= aheadLength_ - (at - aheadStart_);
 }
 
@@ -62,7 +62,7 @@ void CZipFileSliceSource::readAhead(uint32_t at) {
 }
 
 uint32_t CZipFileSliceSource::read(void* buffer, uint32_t count) {
-    if (!buffer || position_ >= length_) return 0;
+    if (!buffer || count == 0 || position_ >= length_) return 0;
     const uint32_t wanted = static_cast<uint32_t>(std::min<int64_t>(count, length_ - position_));
     const auto from = static_cast<uint32_t>(position_);
     if (wanted < kReadAhead && wanted < length_ - from && !holds(from, wanted)) readAhead(from);
