@@ -101,14 +101,15 @@ if [ -n "$baseline" ]; then
   define large-baseline "main reached" bin/large-baseline
 fi
 
-# One run: appends its wall time (us), its peak resident set (KB) and the time the
-# program printed for itself (us, or 0) to runs/LABEL; warm-ups have no label. A run
+# One run: appends its wall time (us), its peak resident set (KB), the time the program
+# printed for itself (us, or 0) and its CPU time, user and system (us, in steps of 10 ms)
+# to runs/LABEL; warm-ups have no label. A run
 # that does not print what it should stops the benchmark: a fast failure is no result.
 run_once() {  # run_once LABEL COMMAND_LABEL
   local start end own
   start=$EPOCHREALTIME
   # shellcheck disable=SC2086
-  /usr/bin/time -f %M -o rss.txt ${command_of[$2]} >out.txt 2>err.txt || true
+  /usr/bin/time -f '%M %U %S' -o usage.txt ${command_of[$2]} >out.txt 2>err.txt || true
   end=$EPOCHREALTIME
   if ! grep -q "${expected_of[$2]}" out.txt; then
     echo "bench: $2 did not print \"${expected_of[$2]}\":" >&2
@@ -116,7 +117,8 @@ run_once() {  # run_once LABEL COMMAND_LABEL
     exit 1
   fi
   own=$(sed -n 's/.* in \([0-9]*\) us$/\1/p' out.txt)
-  [ -z "$1" ] || echo "$((${end/./} - ${start/./})) $(tail -1 rss.txt) ${own:-0}" >>"runs/$1"
+  [ -z "$1" ] || tail -1 usage.txt | awk -v wall=$((${end/./} - ${start/./})) -v own="${own:-0}" \
+    '{printf "%d %d %d %d\n", wall, $1, own, ($2 + $3) * 1000000}' >>"runs/$1"
 }
 
 # The commands of a group run in turn, the first of each round moving one place on,
@@ -145,16 +147,17 @@ middle() { sort -g | awk '{a[NR] = $1} END {print (NR % 2 ? a[(NR + 1) / 2] : (a
 median() { awk -v c="$2" '{print $c}' "runs/$1" | middle; }  # median LABEL COLUMN
 # The median of the ratios of runs made in the same round, so under the same load.
 paired_ratio() {  # paired_ratio LABEL OTHER COLUMN
-  paste -d' ' "runs/$1" "runs/$2" | awk -v c="$3" '{print $c / $(c + 3)}' | middle
+  paste -d' ' "runs/$1" "runs/$2" | awk -v c="$3" '{print $c / $(c + NF / 2)}' | middle
 }
 ms() { awk -v v="$1" 'BEGIN {printf "%.1f ms", v / 1000}'; }
 mb() { awk -v v="$1" 'BEGIN {printf "%.1f MB", v / 1024}'; }
-line() { printf '%-36s %11s %11s %7s  %s\n' "$@"; }
+line() { printf '%-36s %11s %11s %7s %7s  %s\n' "$@"; }
 time_row() {  # time_row TITLE LABEL COLUMN TARGET: LABEL against LABEL's java -cp
   [ -f "runs/$2" ] || return 0
-  local java_label=${2%%-*}-java
+  local java_label=${2%%-*}-java cpu=
+  [ "$3" = 1 ] && cpu=$(paired_ratio "$2" "$java_label" 4 | awk '{printf "%.2f", $1}')
   line "$1" "$(ms "$(median "$2" "$3")")" "$(ms "$(median "$java_label" "$3")")" \
-    "$(paired_ratio "$2" "$java_label" "$3" | awk '{printf "%.2f", $1}')" "${4:-}"
+    "$(paired_ratio "$2" "$java_label" "$3" | awk '{printf "%.2f", $1}')" "$cpu" "${4:-}"
 }
 rss_row() {  # rss_row TITLE LABEL ALLOWANCE_KB
   [ -f "runs/$2" ] || return 0
@@ -162,7 +165,7 @@ rss_row() {  # rss_row TITLE LABEL ALLOWANCE_KB
   p=$(median "$2" 2)
   j=$(median "${2%%-*}-java" 2)
   line "$1" "$(mb "$p")" "$(mb "$j")" "$(awk -v d=$((p - j)) 'BEGIN {printf "%+.1f", d / 1024}')" \
-    "${3:+at most +$(mb "$3")}"
+    "" "${3:+at most +$(mb "$3")}"
 }
 
 echo
@@ -171,7 +174,7 @@ echo "runtime: $("$java" -version 2>&1 | head -1), $jvm"
 echo "large application: ${#libs[@]} library jars, $(awk -v b="$lib_bytes" 'BEGIN {printf "%.1f MB", b / 1e6}') from /usr/share/java"
 echo "load average: $load_before before, $load_after after; medians of $runs runs"
 echo
-line "time (median)" "packed" "java -cp" "ratio" "target"
+line "time (median)" "packed" "java -cp" "ratio" "CPU" "target"
 time_row "start-up, hello world" hello 1 "at most 1.10"
 time_row "  (baseline launcher)" hello-baseline 1
 time_row "class loading, 3,000 classes" classes 3 "at most 1.00"
@@ -181,9 +184,10 @@ time_row "  whole run" classes 1
 time_row "large application, start to main" large 1 "at most 1.10"
 time_row "  (baseline launcher)" large-baseline 1
 time_row "  (deflated library jars)" large-deflated 1
-echo "(each ratio is the median of the ratios of the runs made in one round)"
+echo "(each ratio is the median of the ratios of the runs made in one round; CPU: the same"
+echo " for user and system time, whole runs, which the machine's load disturbs less)"
 echo
-line "peak resident memory (median)" "packed" "java -cp" "MB more" "target"
+line "peak resident memory (median)" "packed" "java -cp" "MB more" "" "target"
 rss_row "hello world" hello
 rss_row "  (baseline launcher)" hello-baseline
 rss_row "3,000 classes" classes
