@@ -328,6 +328,97 @@ TEST(ArchiveStoreTest, NestedNameWithNulIsNotAnArchive) {
     EXPECT_EQ(readText(*store, "c.jar!c.txt"), "seen");
 }
 
+// Adds `name`, a stored jar whose entry "pad.bin" is damaged after the jar's checksum
+// was taken: the jar as a whole fails its check while its other entries read well.
+// Returns where the damage goes, from the start of the jar's data.
+uint32_t addDamagedStoredJar(ZipWriter& outer, const char* name, const char* entry,
+                             const std::string& nestedJar = std::string()) {
+    ZipLayout at;
+    ZipWriter jar;
+    jar.add(entry, std::string("from ") + name, ZipMethod::kStored);
+    if (!nestedJar.empty()) jar.add("inner.jar", nestedJar, ZipMethod::kStored);
+    jar.add("pad.bin", "padding that gets damaged", ZipMethod::kStored);
+    outer.add(name, jar.finish(std::string(), &at), ZipMethod::kStored);
+    return at.dataOffsets.back();
+}
+
+TEST(ArchiveStoreTest, StoredJarsReadInPlaceAnswerAsExtractedOnes) {
+    // Opened from a file, stored nested jars are read where they lie in it and checked
+    // on first use; in memory they are extracted. Both must answer alike.
+    ZipWriter outer;
+    outer.add("a.jar", jarWith({{"x.txt", "from a"}}), ZipMethod::kStored);
+    const uint32_t badPad = addDamagedStoredJar(outer, "bad.jar", "bad.txt");
+    const uint32_t hurtPad = addDamagedStoredJar(outer, "hurt.jar", "hurt.txt",
+                                                 jarWith({{"deep.txt", "under hurt"}}));
+    ZipWriter deep;
+    deep.add("inner.jar", jarWith({{"deep.txt", "under deep"}}), ZipMethod::kStored);
+    outer.add("deep.jar", deep.finish(), ZipMethod::kStored);
+    outer.add("later/copy.jar", jarWith({{"bad.txt", "later"}, {"hurt.txt", "later hurt"}}));
+    ZipLayout at;
+    std::string bytes = outer.finish(std::string(), &at);
+    bytes[at.dataOffsets[1] + badPad] ^= 1;
+    bytes[at.dataOffsets[2] + hurtPad] ^= 1;
+    testing::ScratchDirectory scratch;
+    const std::string path = scratch.write("app.exe", testing::noise(5000, 3) + bytes);
+
+    const struct Case {
+        const char* query;
+        const char* content;
+        const char* located;
+    } cases[] = {
+        {"x.txt", "from a", "a.jar!x.txt"},
+        {"bad.txt", "later", "later\\copy.jar!bad.txt"},  // the damaged jar is not there
+        {"bad.jar!bad.txt", "<null>", ""},
+        {"hurt.txt", "later hurt", "later\\copy.jar!hurt.txt"},
+        {"deep.txt", "under deep", "deep.jar!inner.jar!deep.txt"},
+        {"hurt.jar!inner.jar!deep.txt", "<null>", ""},  // nor are the jars inside it
+    };
+    EmbeddedArchive fromFile(2);
+    fromFile.open(path.c_str());
+    auto inMemory = openStore(bytes);
+    for (EmbeddedArchive* store : {&fromFile, inMemory.get()}) {
+        for (const Case& c : cases) {
+            EXPECT_EQ(readText(*store, c.query), c.content) << c.query;
+            NarrowString found;
+            const int hit = store->locate(NarrowString(c.query), found, NarrowString(), nullptr,
+                                          nullptr);
+            EXPECT_EQ(hit ? std::string(found.c_str()) : std::string(), c.located) << c.query;
+        }
+    }
+    // Threads that all arrive before the first check have it made once, for all.
+    EmbeddedArchive fresh(2);
+    fresh.open(path.c_str());
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&, t] {
+            const Case& c = cases[t % 2];
+            if (readText(fresh, c.query) != c.content) ++failures;
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(failures.load(), 0);
+}
+
+TEST(ArchiveStoreTest, StoredJarsReadInPlaceCostNoNestedBytes) {
+    // A tree allowed fewer bytes than the jar holds: read in place, the stored copy
+    // opens; extracted, neither copy fits.
+    const std::string payload = testing::noise(60000, 9);
+    const std::string jar = jarWith({{"n.bin", payload}});
+    ZipWriter outer;
+    outer.add("s.jar", jar, ZipMethod::kStored);
+    outer.add("d.jar", jar);
+    const std::string bytes = outer.finish();
+    testing::ScratchDirectory scratch;
+    EmbeddedArchive fromFile(2, 40000);
+    fromFile.open(scratch.write("app.exe", bytes).c_str());
+    EXPECT_TRUE(readText(fromFile, "s.jar!n.bin") == payload);
+    EXPECT_EQ(readText(fromFile, "d.jar!n.bin"), "<null>");
+    auto inMemory = openStore(bytes, 2, 40000);
+    EXPECT_EQ(readText(*inMemory, "s.jar!n.bin"), "<null>");
+    EXPECT_EQ(readText(*inMemory, "d.jar!n.bin"), "<null>");
+}
+
 TEST(ArchiveStoreTest, ParallelReadsGiveCorrectBytes) {
     ZipWriter jar1, jar2, outer;
     std::vector<std::pair<std::string, std::string>> expected;

@@ -246,5 +246,42 @@ TEST(ZipReaderTest, FileSourceReadsTheAppendedArchive) {
     }
 }
 
+TEST(ZipReaderTest, SliceSourceReadsItsStretchOfTheFile) {
+    testing::ScratchDirectory scratch;
+    const std::string archive = threeEntries();
+    const std::string path = scratch.write("app.exe", "front" + archive + "back");
+    platform::ReadOnlyFile file;
+    ASSERT_TRUE(file.open(path.c_str()));
+    CZipFileSliceSource slice;
+    slice.attach(&file, 5, static_cast<uint32_t>(archive.size()));
+    CZipReader reader;
+    reader.open(slice, CZipReader::Mode::readOnly);
+    EXPECT_EQ(reader.bytesBeforeArchive(), 0u);
+    EXPECT_EQ(reader.entryCount(), 3);
+
+    // Reads stop at the end of the stretch, never at the end of the file.
+    const struct {
+        int64_t position;
+        uint32_t wanted;
+        std::string delivered;
+    } reads[] = {
+        {0, 4, archive.substr(0, 4)},
+        {static_cast<int64_t>(archive.size()) - 2, 10, archive.substr(archive.size() - 2)},
+        {static_cast<int64_t>(archive.size()), 4, ""},
+        {static_cast<int64_t>(archive.size()) + 100, 4, ""},
+    };
+    for (const auto& r : reads) {
+        char buffer[16] = {};
+        EXPECT_EQ(slice.seek(r.position, SeekOrigin::begin), r.position);
+        const uint32_t n = slice.read(buffer, r.wanted);
+        EXPECT_EQ(std::string(buffer, n), r.delivered) << r.position;
+    }
+    EXPECT_EQ(slice.seek(-1, SeekOrigin::begin), -1);
+    slice.close();
+    char buffer[4];
+    EXPECT_EQ(slice.read(buffer, 4), 0u);
+    EXPECT_EQ(slice.length(), 0u);
+}
+
 }  // namespace
 }  // namespace oru

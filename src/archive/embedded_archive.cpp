@@ -36,7 +36,12 @@ EmbeddedArchive::~EmbeddedArchive() {
 void EmbeddedArchive::open(const char* path) {
     if (attempted_) return;
     attempted_ = true;
-    if (openReader(path, nullptr)) buildIndex();
+    if (!openReader(path, nullptr)) return;
+    // A handle of the tree's own for the stored nested archives, which read at offsets
+    // and so never disturb the reader's position; without one they are extracted.
+    if (fileHandle_.open(path, platform::FileSharing::kReaders) && fileHandle_.size(fileLength_))
+        file_ = &fileHandle_;
+    buildIndex();
 }
 
 void EmbeddedArchive::openBuffer(std::unique_ptr<unsigned char[]> bytes, uint32_t length) {
@@ -88,6 +93,9 @@ void EmbeddedArchive::buildIndex() {
 
 void EmbeddedArchive::openChildren() {
     const int n = lookup_.collectNested(NarrowString());
+    // A damaged archive opens none of its nested archives, as one that failed to extract
+    // never did: one read in place is checked now if it holds any.
+    if (n > 0 && !check_.passed()) return;
     children_.reserve(static_cast<size_t>(n));
     for (int k = 0; k < n; ++k) {
         children_.push_back(openNested(static_cast<uint16_t>(lookup_.nestedEntryIndex(k))));
@@ -98,9 +106,11 @@ void EmbeddedArchive::openChildren() {
 std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index) {
     const uint32_t size = reader_.entry(index).uncompressedSize;
     TreeBudget& budget = *budget_;
-    if (size == 0 || size > kMaxNestedBytes || size > budget.bytesLeft || budget.nodesLeft == 0 ||
+    if (size == 0 || size > kMaxNestedBytes || budget.nodesLeft == 0 ||
         !reader_.entrySizesPlausible(index))
         return nullptr;
+    if (file_ && reader_.entry(index).method == 0) return openInPlace(index, size);
+    if (size > budget.bytesLeft) return nullptr;
     // Charged before the work and kept when it fails: an extraction that fails at its
     // last byte has cost as much as one that succeeds.
     budget.bytesLeft -= size;
@@ -112,6 +122,25 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index) {
     std::unique_ptr<EmbeddedArchive> child(new (std::nothrow) EmbeddedArchive(depth_ - 1, budget_));
     if (!child) return nullptr;
     child->openBuffer(std::move(bytes), size);
+    return child;
+}
+
+std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openInPlace(uint16_t index, uint32_t size) {
+    // No memory holds the bytes, so only the node is charged (before the work, as above).
+    budget_->nodesLeft -= 1;
+    uint64_t position = 0;
+    if (!findStoredBytes(reader_, index, position) || position > fileLength_ ||
+        size > fileLength_ - position)
+        return nullptr;
+    std::unique_ptr<EmbeddedArchive> child(new (std::nothrow) EmbeddedArchive(depth_ - 1, budget_));
+    if (!child) return nullptr;
+    child->attempted_ = true;
+    child->check_.arm(reader_, lock_, index);
+    child->file_ = file_;
+    child->fileOffset_ = fileOffset_ + static_cast<uint32_t>(position);
+    child->fileLength_ = size;
+    child->sliceSource_.attach(file_, child->fileOffset_, size);
+    if (child->openReader(nullptr, &child->sliceSource_)) child->buildIndex();
     return child;
 }
 
@@ -133,6 +162,8 @@ int EmbeddedArchive::locate(const NarrowString& query, NarrowString& found,
     if (!opened_) return 0;
     const int bang = findSeparator(query);
     if (bang < 0 && lookup_.find(query.c_str(), query.length()) >= 0) {
+        // A damaged node has no nested archives either: nothing below can match.
+        if (!check_.passed()) return 0;
         found = composeName(prefix, query);
         if (!visitor) return 1;
         visitor(context, found);
@@ -162,7 +193,8 @@ EmbeddedArchive::ReadOutcome EmbeddedArchive::readFrom(EntrySink& sink,
         const int index = lookup_.find(query.c_str(), query.length());
         // The first match decides, readable or not, so that readEntry and locate always
         // agree on which entry a name means; a damaged one is missing, not skipped.
-        if (index >= 0) return readOwnEntry(sink, index);
+        if (index >= 0)
+            return check_.passed() ? readOwnEntry(sink, index) : ReadOutcome::notFound;
     }
     const NarrowString restriction = bang > 0 ? query.left(bang) : NarrowString();
     const NarrowString remainder = bang > 0 ? query.mid(bang + 1) : query;

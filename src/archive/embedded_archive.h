@@ -5,29 +5,34 @@
 #include <memory>
 #include <vector>
 
+#include "archive/deferred_check.h"
 #include "archive/entry_lookup.h"
 #include "archive/entry_sink.h"
 #include "archive/zip_reader.h"
 #include "archive/zip_source.h"
+#include "platform/files.h"
 #include "platform/lock.h"
 #include "support/narrow_string.h"
 #include "support/string_list.h"
 
 namespace oru {
 
-// A node opens once; its nested ".jar"/".zip" entries are then extracted into memory as
-// child nodes (as deep as the node's depth allows) and nothing changes afterwards, so
-// lookups need no lock. Queries name entries with "/" or "\" as separator; "a.jar!x/y"
-// names entry x/y of the nested archive a.jar only. A damaged or hostile archive never
-// throws out of a node: what cannot be read is simply not found.
+// A node opens once; its nested ".jar"/".zip" entries then become child nodes (as deep
+// as the node's depth allows) and nothing changes afterwards, so lookups need no lock.
+// A nested archive is extracted into memory, except a stored one under a node opened
+// from a file: that one is read where it lies in the file. Queries name entries with "/"
+// or "\" as separator; "a.jar!x/y" names entry x/y of the nested archive a.jar only. A
+// damaged or hostile archive never throws out of a node: what cannot be read is simply
+// not found.
 class EmbeddedArchive {
 public:
     // Called by locate for each match with the visitor's context and the composed name;
     // its result is ignored.
     using Visitor = int (*)(void* context, const NarrowString& found);
 
-    // Caps on what one tree under a root may claim in memory: the bytes of its nested
-    // archives and the directories of all its archives count against kMaxTreeBytes.
+    // Caps on what one tree under a root may claim in memory: the bytes of its extracted
+    // nested archives and the directories of all its archives count against
+    // kMaxTreeBytes; a nested archive read where it lies counts only as a node.
     // A 32-bit process keeps room for the virtual machine beside a smaller tree.
     static constexpr uint32_t kMaxNestedBytes = 256u << 20;
     static constexpr uint64_t kMaxTreeBytes = (sizeof(void*) == 4 ? 256ull : 512ull) << 20;
@@ -80,6 +85,8 @@ private:
     void buildIndex();
     void openChildren();
     std::unique_ptr<EmbeddedArchive> openNested(uint16_t index);
+    // A child reading stored entry `index` where it lies in the file, checked on first use.
+    std::unique_ptr<EmbeddedArchive> openInPlace(uint16_t index, uint32_t size);
     ReadOutcome readFrom(EntrySink& sink, const NarrowString& query);
     ReadOutcome readOwnEntry(EntrySink& sink, int index);
     // Position of the first "!" in `query`, or -1.
@@ -89,6 +96,16 @@ private:
 
     std::unique_ptr<unsigned char[]> ownBytes_;
     uint32_t ownLength_ = 0;
+    // Where this node's archive lies in the file, when it is read there (a root opened
+    // from a path, and the stored archives below it); file_ is the root's fileHandle_.
+    platform::ReadOnlyFile fileHandle_;
+    const platform::ReadOnlyFile* file_ = nullptr;
+    uint32_t fileOffset_ = 0;
+    uint32_t fileLength_ = 0;
+    CZipFileSliceSource sliceSource_;
+    // Armed for an archive read in place: until it passes, the node answers nothing, as
+    // one that failed to extract had no node.
+    mutable DeferredCheck check_;
     StringList nestedNames_;
     std::vector<std::unique_ptr<EmbeddedArchive>> children_;
     int depth_;

@@ -13,4 +13,13 @@ class CZipReader;
 // the error, so the reader stays usable. The caller serialises use of the reader.
 bool extractEntry(CZipReader& reader, uint16_t index, unsigned char* buffer, uint32_t size);
 
+// The same checks as extractEntry, with the bytes read through a small buffer and
+// dropped: true exactly when extractEntry would succeed on the entry.
+bool checkEntry(CZipReader& reader, uint16_t index);
+
+// Where a stored entry's bytes lie in the reader's source, its local header checked as
+// extraction checks it; false (and `position` unchanged) for a deflated entry or when
+// the header fails. Nothing else is read. Never throws; the caller serialises use.
+bool findStoredBytes(CZipReader& reader, uint16_t index, uint64_t& position);
+
 }  // namespace oru

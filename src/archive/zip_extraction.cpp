@@ -165,6 +165,11 @@ int CZipReader::closeEntry(bool afterError) {
     return result;
 }
 
+uint64_t CZipReader::openEntryDataPosition() const {
+    if (!extracting_) return 0;
+    return dataEnd_ - directory_.entries[directory_.currentEntry].compressedSize;
+}
+
 void CZipReader::checkDescriptor(const CZipEntry& entry) {
     // Read where the compressed data ends, whatever part of it inflate needed: an empty
     // entry reads nothing, and a stream may end before its last compressed bytes.

@@ -82,6 +82,9 @@ public:
     // Throws badCrc or badArchive (descriptor), leaving the entry open; closing again
     // with `afterError` skips every check, always succeeds and never throws.
     int closeEntry(bool afterError = false);
+    // Position within the source of the open entry's data, its local header checked
+    // (for a stored entry, its bytes as they are); 0 when no entry is open.
+    uint64_t openEntryDataPosition() const;
 
 private:
     void loadOrClose();

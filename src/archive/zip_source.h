@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/files.h"
 
@@ -18,8 +19,8 @@ public:
     // many were delivered, 0 at the end or on failure.
     virtual uint32_t read(void* buffer, uint32_t count) = 0;
     // Moves the position and returns it; -1, with the position unchanged, when the
-    // result would be negative.
-    virtual int64_t seek(int64_t offset, SeekOrigin origin) = 0;
+    // result would be negative. A file's own handle moves lazily, on the next read.
+    virtual int64_t seek(int64_t offset, SeekOrigin origin);
     virtual uint32_t length() const = 0;
     // Frees what the source holds (a file handle); the source can then be attached again.
     virtual void close() {}
@@ -37,7 +38,6 @@ public:
     // Attaches to `length` bytes at `bytes`, position 0; the buffer must outlive the use.
     void attach(const unsigned char* bytes, uint32_t length);
     uint32_t read(void* buffer, uint32_t count) override;
-    int64_t seek(int64_t offset, SeekOrigin origin) override;
     uint32_t length() const override { return length_; }
     void close() override { attach(nullptr, 0); }
 
@@ -46,13 +46,41 @@ private:
     uint32_t length_ = 0;
 };
 
+// A stretch of a file that someone else keeps open, read at offsets: sources over
+// different stretches of one file may be used from different threads at once. A small
+// read with more of the stretch after it reads ahead, so that a local header and a
+// small entry's data after it cost one read of the file, not two.
+class CZipFileSliceSource : public CZipSource {
+public:
+    static constexpr uint32_t kReadAhead = 4096;
+
+    // Attaches to `length` bytes of `file` from `offset`, position 0; `offset + length`
+    // must not pass the file's size, and the file must outlive the use.
+    void attach(const platform::ReadOnlyFile* file, uint32_t offset, uint32_t length);
+    uint32_t read(void* buffer, uint32_t count) override;
+    uint32_t length() const override { return length_; }
+    void close() override { attach(nullptr, 0, 0); }
+
+private:
+    // Whether `count` bytes at `at` are held in ahead_.
+    bool holds(uint32_t at, uint32_t count) const;
+    // Reads up to kReadAhead bytes at `at` into ahead_ (made on first use).
+    void readAhead(uint32_t at);
+
+    const platform::ReadOnlyFile* file_ = nullptr;
+    uint32_t offset_ = 0;
+    uint32_t length_ = 0;
+    std::unique_ptr<unsigned char[]> ahead_;
+    uint32_t aheadStart_ = 0;  // position of ahead_[0] in the stretch
+    uint32_t aheadLength_ = 0;
+};
+
 // A file opened read-only through the platform layer.
 class CZipFileSource : public CZipSource {
 public:
     // False when the file cannot be opened or measured; the source then reads as empty.
     bool open(const char* path);
     uint32_t read(void* buffer, uint32_t count) override;
-    int64_t seek(int64_t offset, SeekOrigin origin) override;
     uint32_t length() const override { return length_; }
     void close() override;
 

@@ -30,6 +30,9 @@ public:
     bool seek(uint32_t offset);
     // Reads up to `count` bytes at the current position; returns how many, -1 on error.
     int read(void* buffer, int count);
+    // Reads up to `count` bytes at `offset`, neither using nor moving a position that
+    // other readers could see, so threads may share the file; as read otherwise.
+    int readAt(uint32_t offset, void* buffer, int count) const;
 
 private:
     void* handle_ = nullptr;

@@ -70,6 +70,16 @@ int ReadOnlyFile::read(void* buffer, int count) {
     return static_cast<int>(n);
 }
 
+int ReadOnlyFile::readAt(uint32_t offset, void* buffer, int count) const {
+    if (!handle_ || count < 0) return -1;
+    ssize_t n;
+    do {
+        n = ::pread(toDescriptor(handle_), buffer, static_cast<size_t>(count),
+                    static_cast<off_t>(offset));
+    } while (n < 0 && errno == EINTR);
+    return static_cast<int>(n);
+}
+
 bool MappedFile::open(const char* path) {
     close();
     int fd = openRegularFile(path);

@@ -65,6 +65,18 @@ int ReadOnlyFile::read(void* buffer, int count) {
     return static_cast<int>(done);
 }
 
+int ReadOnlyFile::readAt(uint32_t offset, void* buffer, int count) const {
+    if (!handle_ || count < 0) return -1;
+    // On a handle opened for synchronous reads the call still waits; the offset in the
+    // OVERLAPPED structure says where to read, whatever the handle's own position.
+    OVERLAPPED at = {};
+    at.Offset = offset;
+    DWORD done = 0;
+    if (!ReadFile(static_cast<HANDLE>(handle_), buffer, static_cast<DWORD>(count), &done, &at))
+        return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+    return static_cast<int>(done);
+}
+
 bool MappedFile::open(const char* path) {
     close();
     ScopedHandle file(keepDiskFile(openSharedForReading(path)));

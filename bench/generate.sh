@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Writes the benchmark's applications into the current directory: hello.jar, classes.jar
+# (3,000 generated classes and a main class that loads them all) and large.jar.
+# usage: bench/generate.sh   (run by bench/run.sh in its work directory)
+set -euo pipefail
+rm -rf src out ./*.jar
+mkdir -p src/hello src/classes src/large
+cat > src/hello/Hello.java <<'JAVA'
+public class Hello {
+    public static void main(String[] args) { System.out.println("hello"); }
+}
+JAVA
+# 3,000 classes in 30 packages, each with fields, a static initialiser and a few methods
+# (written with builtins only: a process per file would take minutes).
+for ((p = 0; p < 30; ++p)); do
+  mkdir -p "src/classes/gen/p$p"
+  for ((i = 0; i < 100; ++i)); do
+    printf '%s\n' \
+      "package gen.p$p;" \
+      "public class C$i {" \
+      "    static final String NAME = \"gen.p$p.C$i\";" \
+      "    static int counter;" \
+      "    private final int value;" \
+      "    static { counter = $i * 7 + $p; }" \
+      "    public C$i(int value) { this.value = value; }" \
+      "    public int value() { return value + counter; }" \
+      "    public String describe(int x) { return NAME + \":\" + (x + value) + \"/\" + counter; }" \
+      "    public static int mix(int a, int b) { return (a * 31 + b) ^ ($i << 3) ^ $p; }" \
+      "    public java.util.List<String> names(int n) {" \
+      "        java.util.List<String> out = new java.util.ArrayList<>();" \
+      "        for (int k = 0; k < n; ++k) out.add(NAME + k);" \
+      "        return out;" \
+      "    }" \
+      "}" >"src/classes/gen/p$p/C$i.java"
+  done
+done
+cat > src/classes/LoadClasses.java <<'JAVA'
+public class LoadClasses {
+    public static void main(String[] args) throws Exception {
+        ClassLoader loader = LoadClasses.class.getClassLoader();
+        long start = System.nanoTime();
+        int loaded = 0;
+        for (int p = 0; p < 30; ++p)
+            for (int i = 0; i < 100; ++i)
+                if (Class.forName("gen.p" + p + ".C" + i, true, loader) != null) ++loaded;
+        long micros = (System.nanoTime() - start) / 1000;
+        System.out.println("loaded " + loaded + " classes in " + micros + " us");
+    }
+}
+JAVA
+cat > src/large/Main.java <<'JAVA'
+public class Main {
+    public static void main(String[] args) { System.out.println("main reached"); }
+}
+JAVA
+javac -nowarn -d out/hello src/hello/Hello.java
+jar cfe hello.jar Hello -C out/hello .
+find src/classes -name '*.java' > classes.list
+javac -nowarn -d out/classes @classes.list
+jar cfe classes.jar LoadClasses -C out/classes .
+javac -nowarn -d out/large src/large/Main.java
+jar cfe large.jar Main -C out/large .
