@@ -145,6 +145,9 @@ fi
 wait $pid
 note "plain-exit $?"
 INNER
+# A wine server left by an earlier test still serves that test's display, whose screen
+# size is not this one's: wait until it has gone.
+wineserver -w 2>/dev/null || true
 env -u JAVA_HOME -u JRE_HOME xvfb-run -a -s "-screen 0 1024x768x24" \
   bash "$work/run.sh" "$work" "$artifacts"
 
