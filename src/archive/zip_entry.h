@@ -7,29 +7,21 @@
 
 namespace oru {
 
-// One central-directory record. Names hold "\" where the archive had "/", and are not
-// NUL-terminated (they may even contain NUL bytes): use name.size().
+// What the reader keeps of one central-directory record: only the fields that reading
+// the entry needs, since a record's every byte is multiplied by the entries of every
+// archive opened. Names hold "\" where the archive had "/", and are not NUL-terminated
+// (they may even contain NUL bytes): use name.size().
 struct CZipEntry {
-    uint32_t signature = 0;
-    uint16_t versionMadeBy = 0;
-    uint16_t versionNeeded = 0;
     uint16_t flags = 0;
     uint16_t method = 8;
-    uint16_t modTime = 0;
-    uint16_t modDate = 0;
     uint32_t crc32 = 0;
     uint32_t compressedSize = 0;
     uint32_t uncompressedSize = 0;
-    uint16_t diskStart = 0;
-    uint16_t internalAttributes = 0;
-    uint32_t externalAttributes = 0;
     uint32_t localHeaderOffset = 0;
     // Filled from the local header each time the entry is opened.
     uint16_t localNameLength = 0;
     uint16_t localExtraLength = 0;
     std::string name;
-    std::string extra;
-    std::string comment;
 
     static constexpr uint16_t kEncrypted = 0x0001;
     static constexpr uint16_t kHasDescriptor = 0x0008;

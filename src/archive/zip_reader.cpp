@@ -22,19 +22,11 @@ constexpr uint64_t kMaxDeflateRatio = 1032;
 constexpr uint64_t kDeflateSlack = 64;
 
 void decodeCentralRecord(const unsigned char* p, CZipEntry& e) {
-    e.signature = readU32(p);
-    e.versionMadeBy = readU16(p + 4);
-    e.versionNeeded = readU16(p + 6);
     e.flags = readU16(p + 8);
     e.method = readU16(p + 10);
-    e.modTime = readU16(p + 12);
-    e.modDate = readU16(p + 14);
     e.crc32 = readU32(p + 16);
     e.compressedSize = readU32(p + 20);
     e.uncompressedSize = readU32(p + 24);
-    e.diskStart = readU16(p + 34);
-    e.internalAttributes = readU16(p + 36);
-    e.externalAttributes = readU32(p + 38);
     e.localHeaderOffset = readU32(p + 42);
 }
 
@@ -43,6 +35,10 @@ void takeField(ByteCursor& cursor, uint16_t count, std::string& out) {
     const unsigned char* bytes = cursor.take(count);
     if (!bytes) throwZip(CZipException::badArchive);
     out.assign(reinterpret_cast<const char*>(bytes), count);
+}
+
+void skipField(ByteCursor& cursor, uint16_t count) {
+    if (!cursor.take(count)) throwZip(CZipException::badArchive);
 }
 
 }  // namespace
@@ -103,10 +99,10 @@ void CZipReader::loadDirectory() {
 
 uint64_t CZipReader::directoryFootprint(uint32_t entries, uint32_t directorySize,
                                        uint32_t commentSize, uint32_t extraPerRecord) {
-    // Per record: the record itself, a heap block for each of its name, extra field and
-    // comment (their bytes are at most the directory's size), and the caller's own share.
+    // Per record: the record itself, a heap block for its name (the names' bytes are at
+    // most the directory's size), and the caller's own share.
     constexpr uint64_t kHeapBlock = 4 * sizeof(void*);
-    const uint64_t perRecord = sizeof(CZipEntry) + 3 * kHeapBlock + extraPerRecord;
+    const uint64_t perRecord = sizeof(CZipEntry) + kHeapBlock + extraPerRecord;
     return entries * perRecord + directorySize + commentSize;
 }
 
@@ -193,11 +189,14 @@ void CZipReader::readCentralDirectory() {
         const unsigned char* fixed = cursor.take(kCentralRecordSize);
         if (!fixed || readU32(fixed) != kCentralSignature) throwZip(CZipException::badArchive);
         CZipEntry entry;
+        // A single-volume archive: every record's data starts on disk 0.
+        if (readU16(fixed + 34) != 0) throwZip(CZipException::badArchive);
         decodeCentralRecord(fixed, entry);
-        if (entry.diskStart != 0) throwZip(CZipException::badArchive);
         takeField(cursor, readU16(fixed + 28), entry.name);
-        takeField(cursor, readU16(fixed + 30), entry.extra);
-        takeField(cursor, readU16(fixed + 32), entry.comment);
+        // The record's extra field and comment are never consulted: passed over, not kept,
+        // since every byte a record keeps is multiplied by the archives' entry counts.
+        skipField(cursor, readU16(fixed + 30));
+        skipField(cursor, readU16(fixed + 32));
         std::replace(entry.name.begin(), entry.name.end(), '/', '\\');
         d.entries.push_back(std::move(entry));
     }
@@ -205,7 +204,6 @@ void CZipReader::readCentralDirectory() {
 
 void CZipReader::sortEntries() {
     auto before = [](const CZipEntry& a, const CZipEntry& b) {
-        if (a.diskStart != b.diskStart) return a.diskStart < b.diskStart;
         return a.localHeaderOffset < b.localHeaderOffset;
     };
     std::vector<CZipEntry>& entries = directory_.entries;
