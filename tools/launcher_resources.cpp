@@ -87,12 +87,6 @@ bool checkBitmapInfo(const BitmapInfo& info, std::string& error) {
     return true;
 }
 
-bool readInputFile(const std::string& path, std::string& bytes, std::string& error) {
-    if (readWholeFile(path, bytes)) return true;
-    error = "cannot read " + path;
-    return false;
-}
-
 bool isIconImage(const std::string& file, uint32_t offset, uint32_t size) {
     if (size < 8) return false;
     return file.compare(offset, 8, "\x89PNG\r\n\x1a\n") == 0 || get32(file, offset) == 40;

@@ -1,10 +1,10 @@
 // oru-pack --list: the configuration lines and the entries of a packed executable.
 #include "listing.h"
 
-#include <fstream>
 #include <sstream>
 
 #include "jar_reader.h"
+#include "packer.h"
 
 namespace oru::tools {
 
@@ -31,12 +31,9 @@ void printConfiguration(const std::string& comment, std::ostream& out) {
 }  // namespace
 
 bool listExecutable(const std::string& executablePath, std::ostream& out, std::string& error) {
-    std::ifstream in(executablePath, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    const std::string bytes = content.str();
+    std::string bytes;
     JarReader archive;
-    if (!in || !archive.open(bytes)) {
+    if (!readWholeFile(executablePath, bytes) || !archive.open(bytes)) {
         error = "cannot read an archive in " + executablePath;
         return false;
     }

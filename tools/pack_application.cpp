@@ -3,9 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "embedded_files.h"
 #include "jar_reader.h"
@@ -17,24 +15,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool readInput(const std::string& path, std::string& bytes, std::string& error) {
-    std::error_code ignored;
-    std::ifstream in(path, std::ios::binary);
-    if (!in || fs::is_directory(path, ignored)) {
-        error = "cannot read " + path;
-        return false;
-    }
-    std::ostringstream content;
-    content << in.rdbuf();
-    bytes = content.str();
-    return true;
-}
-
 // Reads a jar and checks that it is a ZIP archive; with `mainClass`, also reads the
 // manifest's main class.
 bool readJar(const std::string& path, std::string& bytes, std::string* mainClass,
              std::string& error) {
-    if (!readInput(path, bytes, error)) return false;
+    if (!readInputFile(path, bytes, error)) return false;
     JarReader jar;
     if (!jar.open(bytes)) {
         error = path + " is not a jar (no ZIP archive in it)";
@@ -135,7 +120,7 @@ bool packApplication(const PackRequest& request, std::string& error) {
     if (!addLibraries(request, archive, error)) return false;
     for (const auto& [name, path] : request.files) {
         std::string bytes;
-        if (!readInput(path, bytes, error)) return false;
+        if (!readInputFile(path, bytes, error)) return false;
         archive.add(name, bytes);
     }
     if (mainClass.empty() && !configuredMainClass(request)) mainClass = manifestClass;

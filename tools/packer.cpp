@@ -51,6 +51,12 @@ bool readWholeFile(const std::string& path, std::string& bytes) {
     return static_cast<bool>(in) || in.eof();
 }
 
+bool readInputFile(const std::string& path, std::string& bytes, std::string& error) {
+    if (readWholeFile(path, bytes)) return true;
+    error = "cannot read " + path;
+    return false;
+}
+
 std::string configurationComment(const std::vector<std::string>& lines) {
     std::string comment;
     for (const std::string& line : lines) comment += line + "\r\n";

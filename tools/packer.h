@@ -19,6 +19,8 @@ std::string configurationComment(const std::vector<std::string>& lines);
 // Reads the whole file at `path` into `bytes`; false when it cannot be read (or is a
 // directory).
 bool readWholeFile(const std::string& path, std::string& bytes);
+// The same for an input the user named: on failure, "cannot read PATH" in `error`.
+bool readInputFile(const std::string& path, std::string& bytes, std::string& error);
 
 // Writes the launcher, with `resources` added to it, followed by `writer`'s archive (with
 // the configuration as its comment) to `outputPath` and makes it executable. The file is written under a

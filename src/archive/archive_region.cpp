@@ -108,6 +108,27 @@ ArchiveRegion findArchiveRegion(uint64_t fileSize, ReadAt read, const void* cont
     return region;
 }
 
+bool readFileExactly(const platform::ReadOnlyFile& file, uint64_t offset, void* buffer,
+                     uint32_t count) {
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    for (uint32_t done = 0; done < count;) {
+        if (offset + done > UINT32_MAX) return false;
+        const int n = file.readAt(static_cast<uint32_t>(offset + done), bytes + done,
+                                  static_cast<int>(count - done));
+        if (n <= 0) return false;
+        done += static_cast<uint32_t>(n);
+    }
+    return true;
+}
+
+ArchiveRegion findArchiveRegion(const platform::ReadOnlyFile& file, uint64_t size) {
+    auto read = [](const void* context, uint64_t offset, void* buffer, uint32_t count) {
+        return readFileExactly(*static_cast<const platform::ReadOnlyFile*>(context), offset,
+                               buffer, count);
+    };
+    return findArchiveRegion(size, read, &file);
+}
+
 ArchiveRegion findArchiveRegion(const unsigned char* bytes, uint64_t size) {
     return bytes ? findArchiveRegion(size, readMemory, bytes) : ArchiveRegion{};
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/files.h"
+
 namespace oru {
 
 struct ArchiveRegion {
@@ -23,5 +25,12 @@ ArchiveRegion findArchiveRegion(uint64_t fileSize, ReadAt read, const void* cont
 
 // The same over bytes in memory.
 ArchiveRegion findArchiveRegion(const unsigned char* bytes, uint64_t size);
+
+// The same over an open file of `size` bytes.
+ArchiveRegion findArchiveRegion(const platform::ReadOnlyFile& file, uint64_t size);
+
+// Reads exactly `count` bytes at `offset` of `file`; false when they are not all there.
+bool readFileExactly(const platform::ReadOnlyFile& file, uint64_t offset, void* buffer,
+                     uint32_t count);
 
 }  // namespace oru

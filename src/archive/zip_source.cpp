@@ -94,15 +94,8 @@ bool CZipFileSource::open(const char* path) {
     filePosition_ = -1;
     // A signed executable's certificate table follows the archive: the source ends
     // before it, so the archive reads as it did before signing.
-    length_ = static_cast<uint32_t>(findArchiveRegion(length_, readFileAt, this).length);
+    length_ = static_cast<uint32_t>(findArchiveRegion(file_, length_).length);
     return true;
-}
-
-bool CZipFileSource::readFileAt(const void* context, uint64_t offset, void* buffer,
-                                uint32_t count) {
-    auto* source = const_cast<CZipFileSource*>(static_cast<const CZipFileSource*>(context));
-    source->position_ = static_cast<int64_t>(offset);
-    return source->read(buffer, count) == count;
 }
 
 void CZipFileSource::close() {

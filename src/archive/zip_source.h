@@ -85,8 +85,6 @@ public:
     void close() override;
 
 private:
-    static bool readFileAt(const void* context, uint64_t offset, void* buffer, uint32_t count);
-
     platform::ReadOnlyFile file_;
     uint32_t length_ = 0;
     int64_t filePosition_ = -1;  // where the OS handle stands; -1 when unknown

@@ -92,21 +92,6 @@ NarrowString findArchiveComment(const unsigned char* bytes, uint64_t size, uint3
     return NarrowString("", 0);
 }
 
-namespace {
-
-bool readWhole(const void* file, uint64_t offset, void* buffer, uint32_t count) {
-    auto* bytes = static_cast<unsigned char*>(buffer);
-    for (uint32_t done = 0; done < count;) {
-        const int n = static_cast<const platform::ReadOnlyFile*>(file)->readAt(
-            static_cast<uint32_t>(offset + done), bytes + done, static_cast<int>(count - done));
-        if (n <= 0) return false;
-        done += static_cast<uint32_t>(n);
-    }
-    return true;
-}
-
-}  // namespace
-
 NarrowString readArchiveComment(const char* path) {
     // Only the headers and the tail are read, so a large executable costs no more than
     // a small one (a 32-bit process may not even have room to map it whole).
@@ -115,14 +100,14 @@ NarrowString readArchiveComment(const char* path) {
     if (!file.open(path, platform::FileSharing::kReaders) || !file.size(size))
         return NarrowString("", 0);
     // A signed executable's certificate table is not part of the archive.
-    const ArchiveRegion region = findArchiveRegion(size, readWhole, &file);
+    const ArchiveRegion region = findArchiveRegion(file, size);
     if (region.length != size)
         trace::event("config", "signed: the archive ends at %ld, before the certificate table",
                      static_cast<long>(region.length));
     const uint32_t span = static_cast<uint32_t>(
         std::min<uint64_t>(region.length, 2070 + uint64_t{region.padding}));
     std::vector<unsigned char> tail(span);
-    if (span > 0 && !readWhole(&file, region.length - span, tail.data(), span))
+    if (span > 0 && !readFileExactly(file, region.length - span, tail.data(), span))
         return NarrowString("", 0);
     return findArchiveComment(tail.data(), span, region.padding);
 }
