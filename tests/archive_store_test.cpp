@@ -447,5 +447,63 @@ TEST(ArchiveStoreTest, ParallelReadsGiveCorrectBytes) {
     EXPECT_EQ(failures.load(), 0);
 }
 
+TEST(ArchiveStoreTest, DirectoriesReadOnFirstLookupAnswerAsBefore) {
+    // A stored jar read in place loads its directory on first lookup unless it holds
+    // jars itself, which the scan of its names must find however long they are.
+    ZipWriter longWriter;
+    for (int i = 0; i < 4; ++i) {
+        longWriter.add(std::string(40000 + i, char('a' + i)), "long", ZipMethod::kStored);
+        longWriter.setCentralComment(testing::noise(60000 + i, i + 1));
+    }
+    longWriter.add("inner.jar", jarWith({{"deep.txt", "under long"}}), ZipMethod::kStored);
+    // Two records that share a local header pass the scan and fail when loaded.
+    ZipLayout dupAt;
+    ZipWriter dupWriter;
+    dupWriter.add("dup.txt", "one");
+    dupWriter.add("dup2.txt", "two");
+    std::string dup = dupWriter.finish(std::string(), &dupAt);
+    tools::patchU32(dup, dupAt.centralOffsets[1] + 42, dupAt.localOffsets[0]);
+    ZipLayout outerAt;
+    ZipWriter outer;
+    outer.add("long.jar", longWriter.finish(), ZipMethod::kStored);
+    outer.add("dup.jar", dup, ZipMethod::kStored);
+    outer.add("later.jar", jarWith({{"dup.txt", "later"}}), ZipMethod::kStored);
+    const std::string bytes = outer.finish(std::string(), &outerAt);
+    testing::ScratchDirectory scratch;
+    const std::string path = scratch.write("app.exe", bytes);
+    const struct {
+        const char* query;
+        const char* content;
+    } cases[] = {
+        {"long.jar!inner.jar!deep.txt", "under long"},
+        {"deep.txt", "under long"},
+        {"dup.jar!dup.txt", "<null>"},
+        {"dup.txt", "later"},
+    };
+    EmbeddedArchive fromFile(2);
+    fromFile.open(path.c_str());
+    auto inMemory = openStore(bytes);
+    for (EmbeddedArchive* store : {&fromFile, inMemory.get()}) {
+        for (const auto& c : cases) EXPECT_EQ(readText(*store, c.query), c.content) << c.query;
+    }
+
+    // The directories are charged in archive order when the tree opens, whichever is
+    // looked up first: one byte short, the last jar is the one that stays closed.
+    ZipLayout aAt, bAt, twoAt;
+    ZipWriter aWriter, bWriter, two;
+    aWriter.add("a.txt", "in a");
+    bWriter.add("b.txt", "in b");
+    two.add("a.jar", aWriter.finish(std::string(), &aAt), ZipMethod::kStored);
+    two.add("b.jar", bWriter.finish(std::string(), &bAt), ZipMethod::kStored);
+    const std::string twoPath = scratch.write("two.exe", two.finish(std::string(), &twoAt));
+    const uint64_t cost = directoryCost(twoAt, 2) + directoryCost(aAt, 1) + directoryCost(bAt, 1);
+    for (uint64_t budget : {cost, cost - 1}) {
+        EmbeddedArchive store(2, budget);
+        store.open(twoPath.c_str());
+        EXPECT_EQ(readText(store, "b.txt"), budget == cost ? "in b" : "<null>") << budget;
+        EXPECT_EQ(readText(store, "a.txt"), "in a") << budget;
+    }
+}
+
 }  // namespace
 }  // namespace oru

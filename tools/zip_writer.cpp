@@ -92,12 +92,13 @@ void putCentralRecord(std::string& out, const ZipWriter::Entry& entry, uint32_t 
     putU32(out, 0x02014b50);
     putU16(out, 20);  // version made by
     putCommonFields(out, entry, false);
-    putU16(out, 0);  // comment length
+    putU16(out, static_cast<uint32_t>(entry.centralComment.size()));
     putU16(out, 0);  // disk
     putU16(out, 0);  // internal attributes
     putU32(out, entry.name.empty() || entry.name.back() != '/' ? 0 : 0x10);
     putU32(out, offset);
     out += entry.name;
+    out += entry.centralComment;
 }
 
 }  // namespace

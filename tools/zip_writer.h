@@ -47,7 +47,8 @@ public:
         uint32_t size = 0;
         ZipMethod method = ZipMethod::kStored;
         ZipEntryOptions options;
-        std::string localExtra;  // extra field of the local header only
+        std::string localExtra;      // extra field of the local header only
+        std::string centralComment;  // comment of the central record
     };
     // Adds an entry exactly as given: its stored bytes, CRC and size are not checked.
     void addRaw(const Entry& entry) { entries_.push_back(entry); }
@@ -55,6 +56,8 @@ public:
     // Gives the entry added last an extra field in its local header (the central record
     // keeps none). Needs an entry.
     void setLocalExtra(const std::string& extra) { entries_.back().localExtra = extra; }
+    // Gives the entry added last a comment in its central record. Needs an entry.
+    void setCentralComment(const std::string& comment) { entries_.back().centralComment = comment; }
 
 private:
     std::vector<Entry> entries_;

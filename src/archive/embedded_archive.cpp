@@ -54,13 +54,15 @@ void EmbeddedArchive::openBuffer(std::unique_ptr<unsigned char[]> bytes, uint32_
     if (openReader(nullptr, &memorySource_)) buildIndex();
 }
 
-bool EmbeddedArchive::openReader(const char* path, CZipSource* source) {
+bool EmbeddedArchive::openReader(const char* path, CZipSource* source, bool endRecordOnly) {
     // Records cost memory as nested bytes do: a small archive of minimal records would
     // otherwise build directories many times its own size.
     reader_.setDirectoryAllowance(&budget_->bytesLeft, EntryLookup::kBytesPerEntry);
     bool opened = true;
     try {
-        if (source) {
+        if (source && endRecordOnly) {
+            reader_.openEndRecord(*source);
+        } else if (source) {
             reader_.open(*source, CZipReader::Mode::readOnly);
         } else {
             reader_.open(path, CZipReader::Mode::readOnly, 0);
@@ -74,13 +76,29 @@ bool EmbeddedArchive::openReader(const char* path, CZipSource* source) {
     return opened;
 }
 
-void EmbeddedArchive::buildIndex() {
+bool EmbeddedArchive::loadRecords() {
+    try {
+        reader_.loadRecords();
+    } catch (const CZipException&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+bool EmbeddedArchive::indexRecords() {
     try {
         lookup_.build(&reader_, true);
     } catch (const std::bad_alloc&) {
-        return;  // without an index the node stays empty
+        return false;  // without an index the node stays empty
     }
-    opened_ = true;
+    return true;
+}
+
+void EmbeddedArchive::buildIndex() {
+    if (!indexRecords()) return;
+    directory_.store(kReady, std::memory_order_release);
     if (depth_ <= 0) return;
     try {
         openChildren();
@@ -97,19 +115,22 @@ void EmbeddedArchive::openChildren() {
     // never did: one read in place is checked now if it holds any.
     if (n > 0 && !check_.passed()) return;
     children_.reserve(static_cast<size_t>(n));
+    std::vector<unsigned char> scratch;
     for (int k = 0; k < n; ++k) {
-        children_.push_back(openNested(static_cast<uint16_t>(lookup_.nestedEntryIndex(k))));
+        children_.push_back(
+            openNested(static_cast<uint16_t>(lookup_.nestedEntryIndex(k)), scratch));
         nestedNames_.add(lookup_.nestedName(k));
     }
 }
 
-std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index) {
+std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index,
+                                                             std::vector<unsigned char>& scratch) {
     const uint32_t size = reader_.entry(index).uncompressedSize;
     TreeBudget& budget = *budget_;
     if (size == 0 || size > kMaxNestedBytes || budget.nodesLeft == 0 ||
         !reader_.entrySizesPlausible(index))
         return nullptr;
-    if (file_ && reader_.entry(index).method == 0) return openInPlace(index, size);
+    if (file_ && reader_.entry(index).method == 0) return openInPlace(index, size, scratch);
     if (size > budget.bytesLeft) return nullptr;
     // Charged before the work and kept when it fails: an extraction that fails at its
     // last byte has cost as much as one that succeeds.
@@ -125,7 +146,8 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index) {
     return child;
 }
 
-std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openInPlace(uint16_t index, uint32_t size) {
+std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openInPlace(uint16_t index, uint32_t size,
+                                                              std::vector<unsigned char>& scratch) {
     // No memory holds the bytes, so only the node is charged (before the work, as above).
     budget_->nodesLeft -= 1;
     uint64_t position = 0;
@@ -140,8 +162,29 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openInPlace(uint16_t index, ui
     child->fileOffset_ = fileOffset_ + static_cast<uint32_t>(position);
     child->fileLength_ = size;
     child->sliceSource_.attach(file_, child->fileOffset_, size);
-    if (child->openReader(nullptr, &child->sliceSource_)) child->buildIndex();
+    if (!child->openReader(nullptr, &child->sliceSource_, true)) return child;
+    // Nested archives inside it are opened now, in archive order, like every other; an
+    // archive without any (most) waits for its first lookup. A directory that cannot be
+    // walked is read now as well, and fails now.
+    if (child->depth_ > 0 && child->reader_.countNames(&EntryLookup::isNestedName, scratch) != 0) {
+        if (child->loadRecords()) child->buildIndex();
+    } else {
+        child->directory_.store(kDeferred, std::memory_order_release);
+    }
     return child;
+}
+
+bool EmbeddedArchive::hasDirectory() {
+    uint8_t state = directory_.load(std::memory_order_acquire);
+    if (state == kDeferred) {
+        platform::LockGuard guard(lock_);
+        state = directory_.load(std::memory_order_relaxed);
+        if (state == kDeferred) {
+            state = loadRecords() && indexRecords() ? kReady : kNoDirectory;
+            directory_.store(state, std::memory_order_release);
+        }
+    }
+    return state == kReady;
 }
 
 int EmbeddedArchive::findSeparator(const NarrowString& query) {
@@ -158,8 +201,8 @@ bool EmbeddedArchive::nestedMatches(int k, const NarrowString& restriction) cons
 }
 
 int EmbeddedArchive::locate(const NarrowString& query, NarrowString& found,
-                            const NarrowString& prefix, Visitor visitor, void* context) const {
-    if (!opened_) return 0;
+                            const NarrowString& prefix, Visitor visitor, void* context) {
+    if (!hasDirectory()) return 0;
     const int bang = findSeparator(query);
     if (bang < 0 && lookup_.find(query.c_str(), query.length()) >= 0) {
         // A damaged node has no nested archives either: nothing below can match.
@@ -187,7 +230,7 @@ bool EmbeddedArchive::readEntry(EntrySink& sink, const NarrowString& query) {
 
 EmbeddedArchive::ReadOutcome EmbeddedArchive::readFrom(EntrySink& sink,
                                                        const NarrowString& query) {
-    if (!opened_) return ReadOutcome::notFound;
+    if (!hasDirectory()) return ReadOutcome::notFound;
     const int bang = findSeparator(query);
     if (bang < 0) {
         const int index = lookup_.find(query.c_str(), query.length());

@@ -1,6 +1,7 @@
 // EmbeddedArchive: the archive store, one node per archive, nested archives as children.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -18,9 +19,12 @@
 namespace oru {
 
 // A node opens once; its nested ".jar"/".zip" entries then become child nodes (as deep
-// as the node's depth allows) and nothing changes afterwards, so lookups need no lock.
-// A nested archive is extracted into memory, except a stored one under a node opened
-// from a file: that one is read where it lies in the file. Queries name entries with "/"
+// as the node's depth allows) and the tree keeps its shape afterwards. A nested archive
+// is extracted into memory, except a stored one under a node opened from a file: that
+// one is read where it lies in the file, and when it holds no nested archive of its own
+// its directory is read only when a lookup first reaches it (charged to the tree at
+// open all the same, so the caps are spent in archive order). Once a node has its
+// directory, lookups in it take no lock. Queries name entries with "/"
 // or "\" as separator; "a.jar!x/y" names entry x/y of the nested archive a.jar only. A
 // damaged or hostile archive never throws out of a node: what cannot be read is simply
 // not found.
@@ -57,7 +61,7 @@ public:
     // matches, `found` unchanged. With a visitor: reports every match in that order and
     // returns 0. `prefix` is the composed name of this node (empty from outside).
     int locate(const NarrowString& query, NarrowString& found, const NarrowString& prefix,
-               Visitor visitor, void* context) const;
+               Visitor visitor, void* context);
     // Reads the first entry matching `query` (the one locate reports) into a result made
     // by `sink`. True when the sink holds the entry's complete content; false when no
     // entry matches, when that first match cannot be read (it counts as missing: later
@@ -65,7 +69,8 @@ public:
     bool readEntry(EntrySink& sink, const NarrowString& query);
 
     // Records in this node's archive (0 when it did not open); for diagnostics and tests.
-    int entryCount() const { return opened_ ? reader_.entryCount() : 0; }
+    // A directory not read yet counts as empty.
+    int entryCount() const { return ready() ? reader_.entryCount() : 0; }
     int nestedCount() const { return nestedNames_.count(); }
 
 private:
@@ -77,16 +82,29 @@ private:
     // notFound lets the search go on; unreadable ends it (the first match was damaged,
     // or the sink made no result) as delivered does.
     enum class ReadOutcome { delivered, notFound, unreadable };
+    // Whether the node has a directory to search: none (it did not open), one that
+    // waits for the first lookup, or one read and indexed.
+    enum DirectoryState : uint8_t { kNoDirectory, kDeferred, kReady };
 
     EmbeddedArchive(int depth, TreeBudget* budget);
     // Opens the reader on `source` (the file at `path` when null), charging its directory
     // to the tree; false, with the node left empty, when it does not open.
-    bool openReader(const char* path, CZipSource* source);
+    // With `endRecordOnly`, the records wait for readDeferredDirectory.
+    bool openReader(const char* path, CZipSource* source, bool endRecordOnly = false);
     void buildIndex();
+    // True when the node has its directory, reading a deferred one first (once, under
+    // lock_; other threads wait for the outcome).
+    bool hasDirectory();
+    // The records an end-record-only open left, read and indexed; false when they fail.
+    bool loadRecords();
+    bool indexRecords();
+    bool ready() const { return directory_.load(std::memory_order_acquire) == kReady; }
     void openChildren();
-    std::unique_ptr<EmbeddedArchive> openNested(uint16_t index);
+    // `scratch` is a buffer for the directories scanned while the children open.
+    std::unique_ptr<EmbeddedArchive> openNested(uint16_t index, std::vector<unsigned char>& scratch);
     // A child reading stored entry `index` where it lies in the file, checked on first use.
-    std::unique_ptr<EmbeddedArchive> openInPlace(uint16_t index, uint32_t size);
+    std::unique_ptr<EmbeddedArchive> openInPlace(uint16_t index, uint32_t size,
+                                                 std::vector<unsigned char>& scratch);
     ReadOutcome readFrom(EntrySink& sink, const NarrowString& query);
     ReadOutcome readOwnEntry(EntrySink& sink, int index);
     // Position of the first "!" in `query`, or -1.
@@ -113,7 +131,7 @@ private:
     CZipMemorySource memorySource_;
     EntryLookup lookup_;
     platform::Lock lock_;
-    bool opened_ = false;  // the reader holds a loaded directory
+    std::atomic<uint8_t> directory_{kNoDirectory};
     bool attempted_ = false;
     TreeBudget ownBudget_;
     TreeBudget* budget_;

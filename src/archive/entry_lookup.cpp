@@ -82,19 +82,21 @@ int EntryLookup::find(const char* name, int length) const {
     return it->index;
 }
 
+bool EntryLookup::isNestedName(const char* name, int length) {
+    if (length < 5) return false;
+    // Nested names are kept and matched as NUL-terminated text: one with a NUL inside
+    // would be found under the part before it, so such an archive is not opened.
+    if (std::memchr(name, '\0', static_cast<size_t>(length))) return false;
+    return endsWithNoCase(name, length, ".jar") || endsWithNoCase(name, length, ".zip");
+}
+
 int EntryLookup::collectNested(const NarrowString& prefix) {
     const int m = prefix.length();
-    const int minimum = std::max(m, 5);
     for (size_t i = 0; i < pairs_.size(); ++i) {
         const Pair& pair = pairs_[i];
-        if (pair.length < minimum) continue;
+        if (pair.length < m) continue;
         if (m > 0 && !sameChars(pair.name, prefix.c_str(), m)) continue;
-        // Nested names are kept and matched as NUL-terminated text: one with a NUL inside
-        // would be found under the part before it, so such an archive is not opened.
-        if (std::memchr(pair.name, '\0', pair.length)) continue;
-        if (endsWithNoCase(pair.name, pair.length, ".jar") ||
-            endsWithNoCase(pair.name, pair.length, ".zip"))
-            nested_.push_back(static_cast<int>(i));
+        if (isNestedName(pair.name, pair.length)) nested_.push_back(static_cast<int>(i));
     }
     return nestedCount();
 }

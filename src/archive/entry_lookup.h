@@ -28,6 +28,9 @@ public:
     // order; returns the nested list's length.
     int collectNested(const NarrowString& prefix);
     int nestedCount() const { return static_cast<int>(nested_.size()); }
+    // Whether collectNested takes an entry named `name` (`length` bytes) with an empty
+    // prefix.
+    static bool isNestedName(const char* name, int length);
     // The reader's index of nested archive `position`.
     int nestedEntryIndex(int position) const;
     // A copy of nested archive `position`'s name.

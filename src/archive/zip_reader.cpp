@@ -2,6 +2,7 @@
 #include "archive/zip_reader.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "archive/byte_cursor.h"
@@ -16,6 +17,9 @@ constexpr uint32_t kEndRecordSize = 22;
 constexpr uint32_t kCentralRecordSize = 46;
 constexpr uint32_t kLocalHeaderSize = 30;
 constexpr uint32_t kLargestTail = kEndRecordSize + 65535;
+constexpr uint32_t kFirstSearchWindow = 1024;
+// Room for a central record's fixed part and the longest name, and a little more.
+constexpr uint32_t kNameScanBuffer = 96 * 1024;
 
 // Deflate cannot expand data by more than about 1032:1; a record claiming more lies.
 constexpr uint64_t kMaxDeflateRatio = 1032;
@@ -53,20 +57,91 @@ void CZipReader::open(const char* path, Mode, uint32_t) {
     // first read would deliver nothing, so fail as any short read does.
     if (!fileSource_.open(path)) throwZip(CZipException::badArchive);
     source_ = &fileSource_;
-    loadOrClose();
+    loadOrClose(&CZipReader::loadDirectory);
 }
 
 void CZipReader::open(CZipSource& source, Mode) {
     if (isOpen()) return;
     source.seek(0, SeekOrigin::begin);
     source_ = &source;
-    loadOrClose();
+    loadOrClose(&CZipReader::loadDirectory);
 }
 
-void CZipReader::loadOrClose() {
+void CZipReader::openEndRecord(CZipSource& source) {
+    if (isOpen()) return;
+    source.seek(0, SeekOrigin::begin);
+    source_ = &source;
+    loadOrClose(&CZipReader::loadEndRecord);
+    recordsPending_ = true;
+}
+
+void CZipReader::loadRecords() {
+    if (!isOpen() || !recordsPending_) return;
+    recordsPending_ = false;
+    loadOrClose(&CZipReader::readRecords);
+}
+
+int CZipReader::countNames(bool (*match)(const char* name, int length),
+                           std::vector<unsigned char>& buffer) {
+    if (!isOpen() || !recordsPending_) return -1;
+    const CZipDirectory& d = directory_;
+    if (static_cast<uint64_t>(d.totalEntries) * kCentralRecordSize > d.centralDirectorySize)
+        return -1;
+    // The records stream through the buffer, which always has room for a record's fixed
+    // part and name; its extra field and comment are skipped, not read.
+    if (buffer.size() < kNameScanBuffer) buffer.resize(kNameScanBuffer);
+    uint64_t next = static_cast<uint64_t>(d.centralDirectoryOffset) + d.bytesBeforeArchive;
+    const uint64_t end = next + d.centralDirectorySize;
+    size_t begin = 0;   // the buffer holds the directory's bytes [begin, filled) from
+    size_t filled = 0;  // just before `next`
+    auto hold = [&](size_t need) -> const unsigned char* {
+        if (filled - begin < need) {
+            std::memmove(buffer.data(), buffer.data() + begin, filled - begin);
+            filled -= begin;
+            begin = 0;
+            const auto more = static_cast<uint32_t>(std::min<uint64_t>(buffer.size() - filled, end - next));
+            readExactly(next, buffer.data() + filled, more);
+            filled += more;
+            next += more;
+            if (filled < need) return nullptr;
+        }
+        return buffer.data() + begin;
+    };
+    auto skip = [&](uint64_t count) {
+        const size_t held = filled - begin;
+        if (count <= held) {
+            begin += static_cast<size_t>(count);
+            return true;
+        }
+        begin = filled = 0;
+        next += count - held;
+        return next <= end;
+    };
+    int count = 0;
+    try {
+        for (uint32_t i = 0; i < d.totalEntries; ++i) {
+            const unsigned char* fixed = hold(kCentralRecordSize);
+            // The same refusals as reading the records: a signature, a single volume.
+            if (!fixed || readU32(fixed) != kCentralSignature || readU16(fixed + 34) != 0)
+                return -1;
+            const uint16_t length = readU16(fixed + 28);
+            const uint16_t extra = readU16(fixed + 30);
+            const uint16_t comment = readU16(fixed + 32);
+            const unsigned char* record = hold(kCentralRecordSize + length);
+            if (!record) return -1;
+            if (match(reinterpret_cast<const char*>(record + kCentralRecordSize), length)) ++count;
+            if (!skip(kCentralRecordSize + length) || !skip(extra) || !skip(comment)) return -1;
+        }
+    } catch (const CZipException&) {
+        return -1;
+    }
+    return count;
+}
+
+void CZipReader::loadOrClose(void (CZipReader::*load)()) {
     // A failed open leaves nothing behind: no records, no file handle held.
     try {
-        loadDirectory();
+        (this->*load)();
     } catch (...) {
         close(true);
         throw;
@@ -83,14 +158,23 @@ void CZipReader::close(bool afterError) {
         }
     }
     directory_ = CZipDirectory();
+    recordsPending_ = false;
     source_->close();
     source_ = nullptr;
 }
 
 void CZipReader::loadDirectory() {
+    loadEndRecord();
+    readRecords();
+}
+
+void CZipReader::loadEndRecord() {
     directory_ = CZipDirectory();
     readEndRecord(findEndRecord());
     chargeDirectory();
+}
+
+void CZipReader::readRecords() {
     if (directory_.centralDirectorySize != 0) {
         readCentralDirectory();
         sortEntries();
@@ -126,14 +210,18 @@ uint32_t CZipReader::findEndRecord() {
     const uint32_t length = source_->length();
     const uint32_t limit = std::min(length, kLargestTail);
     if (limit == 0) throwZip(CZipException::endRecordNotFound);
-    std::vector<unsigned char> window(CZipDirectory::kSearchWindow);
+    std::vector<unsigned char> window(std::min(kFirstSearchWindow, limit));
     // Windows run backwards from the end and overlap by 3 bytes, so a signature that
-    // lies across a seam is whole in one of them; the match nearest the end wins.
+    // lies across a seam is whole in one of them; the match nearest the end wins. The
+    // first is small: most archives have no comment, and the store reads the end of
+    // every nested archive it opens.
     uint32_t covered = 0;
     uint32_t reach;
     do {
-        reach = std::min(covered + CZipDirectory::kSearchWindow, limit);
+        const uint32_t step = covered == 0 ? kFirstSearchWindow : CZipDirectory::kSearchWindow;
+        reach = std::min(covered + step, limit);
         uint32_t count = reach - covered;
+        if (window.size() < count) window.resize(count);
         readExactly(length - reach, window.data(), count);
         // Only a signature followed by a whole record counts, as for the configuration
         // reader: one in the last 21 bytes is stray data, and both must take one record.

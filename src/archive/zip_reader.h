@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "archive/zip_entry.h"
 #include "archive/zip_exception.h"
@@ -34,6 +35,20 @@ public:
     // The same over `source`, rewound first; the caller keeps ownership of the source
     // and must keep it alive until close.
     void open(CZipSource& source, Mode mode);
+    // As open(source, mode), but only the end record is read and charged to the
+    // allowance: the records wait for loadRecords, and until then there are none. For an
+    // archive that may never be searched, whose directory would cost time for nothing.
+    void openEndRecord(CZipSource& source);
+    // Reads the records that openEndRecord left; does nothing when there are none to
+    // read. Throws as open does, leaving the reader closed.
+    void loadRecords();
+    // How many records, read straight from the directory and none kept, have a name
+    // (as stored, with "/") that `match` accepts; -1 when the directory is malformed.
+    // For a reader opened by openEndRecord whose records are still unread. The bytes
+    // stream through `buffer` (grown to about 100 KB), which a caller scanning many
+    // archives reuses.
+    int countNames(bool (*match)(const char* name, int length),
+                   std::vector<unsigned char>& buffer);
     // Ends an open entry (without checks when `afterError`), drops the records and
     // detaches the source, closing a file this reader opened. Never throws.
     void close(bool afterError = false);
@@ -87,8 +102,11 @@ public:
     uint64_t openEntryDataPosition() const;
 
 private:
-    void loadOrClose();
+    // Runs `load`, closing the reader when it throws.
+    void loadOrClose(void (CZipReader::*load)());
     void loadDirectory();
+    void loadEndRecord();
+    void readRecords();
     uint32_t findEndRecord();
     void readEndRecord(uint32_t position);
     void chargeDirectory();
@@ -110,6 +128,7 @@ private:
     CZipFileSource fileSource_;
     CZipSource* source_ = nullptr;
     CZipDirectory directory_;
+    bool recordsPending_ = false;  // openEndRecord left the records unread
     uint64_t* allowance_ = nullptr;
     uint32_t extraPerRecord_ = 0;
 
