@@ -28,6 +28,21 @@ struct MemoryArchive {
             return e.code();
         }
     }
+    // Opens only the end record and scans the names: how many end in ".jar", -1 when the
+    // scan refuses the directory, -2 when the end record does not open.
+    int countJarNames() {
+        try {
+            reader.openEndRecord(source);
+        } catch (const CZipException&) {
+            return -2;
+        }
+        std::vector<unsigned char> buffer;
+        return reader.countNames(
+            [](const char* name, int length) {
+                return length >= 4 && std::string(name + length - 4, 4) == ".jar";
+            },
+            buffer);
+    }
     std::string data;
     CZipMemorySource source;
     CZipReader reader;

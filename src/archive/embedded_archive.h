@@ -89,7 +89,7 @@ private:
     EmbeddedArchive(int depth, TreeBudget* budget);
     // Opens the reader on `source` (the file at `path` when null), charging its directory
     // to the tree; false, with the node left empty, when it does not open.
-    // With `endRecordOnly`, the records wait for readDeferredDirectory.
+    // With `endRecordOnly`, the records wait for the first lookup (hasDirectory).
     bool openReader(const char* path, CZipSource* source, bool endRecordOnly = false);
     void buildIndex();
     // True when the node has its directory, reading a deferred one first (once, under

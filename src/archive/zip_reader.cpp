@@ -45,6 +45,56 @@ void skipField(ByteCursor& cursor, uint16_t count) {
     if (!cursor.take(count)) throwZip(CZipException::badArchive);
 }
 
+// Central records streamed through a caller's buffer, which holds a record from its
+// fixed part through its name; the rest of a record is skipped without being read.
+class RecordStream {
+public:
+    RecordStream(CZipSource& source, uint64_t start, uint64_t end,
+                 std::vector<unsigned char>& buffer)
+        : source_(source), next_(start), end_(end), buffer_(buffer) {
+        if (buffer_.size() < kNameScanBuffer) buffer_.resize(kNameScanBuffer);
+    }
+
+    // The next `need` bytes (at most the buffer's size), not consumed; null when the
+    // directory ends first or the source cannot deliver them.
+    const unsigned char* hold(size_t need) {
+        if (filled_ - begin_ < need) {
+            std::memmove(buffer_.data(), buffer_.data() + begin_, filled_ - begin_);
+            filled_ -= begin_;
+            begin_ = 0;
+            const auto more =
+                static_cast<uint32_t>(std::min<uint64_t>(buffer_.size() - filled_, end_ - next_));
+            if (source_.seek(static_cast<int64_t>(next_), SeekOrigin::begin) < 0 ||
+                source_.read(buffer_.data() + filled_, more) != more)
+                return nullptr;
+            filled_ += more;
+            next_ += more;
+            if (filled_ < need) return nullptr;
+        }
+        return buffer_.data() + begin_;
+    }
+
+    // Consumes `count` bytes; false when that passes the directory's end.
+    bool skip(uint64_t count) {
+        const size_t held = filled_ - begin_;
+        if (count <= held) {
+            begin_ += static_cast<size_t>(count);
+            return true;
+        }
+        begin_ = filled_ = 0;
+        next_ += count - held;
+        return next_ <= end_;
+    }
+
+private:
+    CZipSource& source_;
+    uint64_t next_;  // where the bytes after the buffered ones start
+    const uint64_t end_;
+    std::vector<unsigned char>& buffer_;
+    size_t begin_ = 0;  // the buffer holds the directory's bytes [begin_, filled_)
+    size_t filled_ = 0;
+};
+
 }  // namespace
 
 CZipReader::CZipReader() = default;
@@ -87,53 +137,21 @@ int CZipReader::countNames(bool (*match)(const char* name, int length),
     const CZipDirectory& d = directory_;
     if (static_cast<uint64_t>(d.totalEntries) * kCentralRecordSize > d.centralDirectorySize)
         return -1;
-    // The records stream through the buffer, which always has room for a record's fixed
-    // part and name; its extra field and comment are skipped, not read.
-    if (buffer.size() < kNameScanBuffer) buffer.resize(kNameScanBuffer);
-    uint64_t next = static_cast<uint64_t>(d.centralDirectoryOffset) + d.bytesBeforeArchive;
-    const uint64_t end = next + d.centralDirectorySize;
-    size_t begin = 0;   // the buffer holds the directory's bytes [begin, filled) from
-    size_t filled = 0;  // just before `next`
-    auto hold = [&](size_t need) -> const unsigned char* {
-        if (filled - begin < need) {
-            std::memmove(buffer.data(), buffer.data() + begin, filled - begin);
-            filled -= begin;
-            begin = 0;
-            const auto more = static_cast<uint32_t>(std::min<uint64_t>(buffer.size() - filled, end - next));
-            readExactly(next, buffer.data() + filled, more);
-            filled += more;
-            next += more;
-            if (filled < need) return nullptr;
-        }
-        return buffer.data() + begin;
-    };
-    auto skip = [&](uint64_t count) {
-        const size_t held = filled - begin;
-        if (count <= held) {
-            begin += static_cast<size_t>(count);
-            return true;
-        }
-        begin = filled = 0;
-        next += count - held;
-        return next <= end;
-    };
+    const uint64_t start = static_cast<uint64_t>(d.centralDirectoryOffset) + d.bytesBeforeArchive;
+    RecordStream records(*source_, start, start + d.centralDirectorySize, buffer);
     int count = 0;
-    try {
-        for (uint32_t i = 0; i < d.totalEntries; ++i) {
-            const unsigned char* fixed = hold(kCentralRecordSize);
-            // The same refusals as reading the records: a signature, a single volume.
-            if (!fixed || readU32(fixed) != kCentralSignature || readU16(fixed + 34) != 0)
-                return -1;
-            const uint16_t length = readU16(fixed + 28);
-            const uint16_t extra = readU16(fixed + 30);
-            const uint16_t comment = readU16(fixed + 32);
-            const unsigned char* record = hold(kCentralRecordSize + length);
-            if (!record) return -1;
-            if (match(reinterpret_cast<const char*>(record + kCentralRecordSize), length)) ++count;
-            if (!skip(kCentralRecordSize + length) || !skip(extra) || !skip(comment)) return -1;
-        }
-    } catch (const CZipException&) {
-        return -1;
+    for (uint32_t i = 0; i < d.totalEntries; ++i) {
+        const unsigned char* fixed = records.hold(kCentralRecordSize);
+        // The same refusals as reading the records: a signature, a single volume.
+        if (!fixed || readU32(fixed) != kCentralSignature || readU16(fixed + 34) != 0) return -1;
+        const uint32_t nameEnd = kCentralRecordSize + readU16(fixed + 28);
+        const uint64_t recordSize = uint64_t{nameEnd} + readU16(fixed + 30) + readU16(fixed + 32);
+        const unsigned char* record = records.hold(nameEnd);
+        if (!record) return -1;
+        if (match(reinterpret_cast<const char*>(record + kCentralRecordSize),
+                  static_cast<int>(nameEnd - kCentralRecordSize)))
+            ++count;
+        if (!records.skip(recordSize)) return -1;
     }
     return count;
 }
