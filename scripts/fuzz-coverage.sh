@@ -12,7 +12,7 @@ cmake -S "$root" -B "$build" -G Ninja \
     -DORU_FUZZ=ON -DORU_BUILD_TESTS=OFF \
     -DCMAKE_CXX_FLAGS="-fprofile-instr-generate -fcoverage-mapping" \
     -DCMAKE_EXE_LINKER_FLAGS="-fprofile-instr-generate" >/dev/null
-cmake --build "$build" --target archive_fuzzer config_fuzzer
+cmake --build "$build" --target archive_fuzzer config_fuzzer resources_fuzzer
 
 replay() {  # replay FUZZER DIRECTORY...: runs the inputs once, merging their profile
   local fuzzer=$1
@@ -36,3 +36,5 @@ replay config "$corpora/corpus-config" "$corpora/seeds/config" "$corpora/seeds/a
 report config src/launcher/config_text.cpp src/launcher/environment_expansion.cpp
 # Of config_load.cpp only the comment search works on bytes; the rest reads the disk.
 report config --show-functions src/launcher/config_load.cpp | grep -E "^Name|findArchiveComment"
+replay resources "$corpora/corpus-resources" "$corpora/seeds/resources"
+report resources tools/launcher_resources.cpp tools/version_resource.cpp

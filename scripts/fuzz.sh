@@ -1,32 +1,33 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang (ASan, UBSan) and runs them for a bounded time: the
-# archive reader and store, and the configuration text and archive comment.
-# Usage: scripts/fuzz.sh [seconds] [archive|config]...
-#   seconds: the total time (default 60), shared by the fuzzers named (default both;
-#   the archive fuzzer, which has far more to cover, gets two thirds of it).
+# archive reader and store, the configuration text and archive comment, and oru-pack's
+# readers of pictures, icons and version strings.
+# Usage: scripts/fuzz.sh [seconds] [archive|config|resources]...
+#   seconds: the total time (default 60), shared by the fuzzers named (default all three;
+#   the archive fuzzer, which has far more to cover, gets half of it, the others a quarter).
 # Exits non-zero when a fuzzer finds a fault. Corpora stay in build/fuzz/corpus-*.
 set -euo pipefail
 
 seconds="${1:-60}"
 shift || true
 fuzzers=("$@")
-[ ${#fuzzers[@]} -eq 0 ] && fuzzers=(archive config)
+[ ${#fuzzers[@]} -eq 0 ] && fuzzers=(archive config resources)
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/fuzz"
 
 cmake -S "$root" -B "$build" -G Ninja \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORU_FUZZ=ON -DORU_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target archive_fuzzer config_fuzzer fuzz_seed_generator
+cmake --build "$build" --target archive_fuzzer config_fuzzer resources_fuzzer fuzz_seed_generator
 
 seeds="$build/seeds"
-mkdir -p "$seeds/archive" "$seeds/config" "$build/artifacts"
-"$build/tests/fuzz/fuzz_seed_generator" "$seeds/archive" "$seeds/config"
+mkdir -p "$seeds/archive" "$seeds/config" "$seeds/resources" "$build/artifacts"
+"$build/tests/fuzz/fuzz_seed_generator" "$seeds/archive" "$seeds/config" "$seeds/resources"
 
 share() {  # the seconds of fuzzer $1
   if [ ${#fuzzers[@]} -eq 1 ]; then echo "$seconds"
-  elif [ "$1" = archive ]; then echo $((seconds * 2 / 3))
-  else echo $((seconds - seconds * 2 / 3)); fi
+  elif [ "$1" = archive ]; then echo $((seconds / 2))
+  else echo $((seconds / 4)); fi
 }
 
 status=0
@@ -39,6 +40,7 @@ for fuzzer in "${fuzzers[@]}"; do
     # The archive seeds are executables' tails too: their comments are searched.
     config) options=(-max_len=16384 -dict="$root/tests/fuzz/config.dict" "$seeds/config"
                      "$seeds/archive") ;;
+    resources) options=(-max_len=65536 "$seeds/resources") ;;
     *) echo "unknown fuzzer $fuzzer" >&2; exit 2 ;;
   esac
   echo "== ${fuzzer}_fuzzer for $(share "$fuzzer") s"

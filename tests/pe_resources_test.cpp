@@ -51,6 +51,14 @@ TEST(PeResourcesTest, BitmapsWindowsLoads) {
         {"7 bits", bmp(4, 4, 7), "bits per pixel"},
         {"no width", bmp(0, 4, 24), "measures"},
         {"JPEG inside", bmp(4, 4, 24, 4), "compression"},
+        {"1 bit, 32767 x 32767",
+         [] {
+             std::string f = bmp(8, 8, 1);
+             set32(f, 18, 32767);
+             set32(f, 22, 32767);
+             return f;
+         }(),
+         "more than 256 MiB once decoded"},
         {"unknown header",
          [] {
              std::string f = bmp(4, 4, 24);
@@ -78,7 +86,9 @@ TEST(PeResourcesTest, BitmapsWindowsLoads) {
 // An ICO file of one 16 x 16 image: a bitmap, or PNG bytes.
 std::string ico(bool png, uint32_t offset = 22) {
     std::string image =
-        png ? std::string("\x89PNG\r\n\x1a\n", 8) + "rest" : bmp(16, 32, 32).substr(14);
+        png ? std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 29) +
+                  "rest"
+            : bmp(16, 32, 32).substr(14);
     std::string file(22, '\0');
     set16(file, 2, 1);
     set16(file, 4, 1);
@@ -107,6 +117,42 @@ TEST(PeResourcesTest, IconsBecomeAGroupAndItsImages) {
         {"no images", std::string("\0\0\1\0\0\0", 6), "ICO header"},
         {"image outside", ico(false, 5000), "image 1"},
         {"cut directory", ico(false).substr(0, 12), "cut short"},
+        {"8-byte bitmap, bit count 0",
+         [] {
+             std::string f = ico(false).substr(0, 22 + 8);
+             set32(f, 14, 8);
+             return f;
+         }(),
+         "image 1: its header is cut short"},
+        {"bitmap without its mask",
+         [] {
+             std::string f = ico(false);
+             set32(f, 14, 40 + 16 * 16 * 4 + 63);
+             return f.substr(0, 22 + 40 + 16 * 16 * 4 + 63);
+         }(),
+         "image 1: its pixels are cut short"},
+        {"PNG without IHDR",
+         [] {
+             std::string f = ico(true);
+             f[34] = 'X';
+             return f;
+         }(),
+         "PNG header"},
+        {"PNG of 40000 x 40000",
+         [] {
+             std::string f = ico(true);
+             set32(f, 22 + 16, 0x409c0000);
+             set32(f, 22 + 20, 0x409c0000);
+             return f;
+         }(),
+         "measures"},
+        {"257 images",
+         [] {
+             std::string f = ico(false);
+             set16(f, 4, 257);
+             return f;
+         }(),
+         "it holds 257 images; an icon may hold at most 256"},
     };
     for (const auto& c : cases) {
         ResourceTable table;
@@ -141,6 +187,8 @@ TEST(PeResourcesTest, VersionInformation) {
         {{"FileVersion=one"}, 0, 0, 0, 0, "1.2.3.4"},
         {{"FileVersion=1.70000"}, 0, 0, 0, 0, "65535"},
         {{"Comments=\xff"}, 0, 0, 0, 0, "UTF-8"},
+        {{"Comments=" + std::string(32000, 'c'), "ProductName=" + std::string(1000, 'p')},
+         0, 0, 0, 0, "it holds at most 65535"},
     };
     for (const auto& c : cases) {
         std::string resource, error;

@@ -47,8 +47,17 @@ bool JarReader::open(const std::string& bytes) {
     // A signed executable's archive ends where its certificate table begins.
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     source_.attach(data, static_cast<uint32_t>(findArchiveRegion(data, bytes.size()).length));
+    return openSource(source_);
+}
+
+bool JarReader::open(const platform::ReadOnlyFile& file, uint32_t size) {
+    fileSource_.attach(&file, 0, static_cast<uint32_t>(findArchiveRegion(file, size).length));
+    return openSource(fileSource_);
+}
+
+bool JarReader::openSource(CZipSource& source) {
     try {
-        reader_.open(source_, CZipReader::Mode::readOnly);
+        reader_.open(source, CZipReader::Mode::readOnly);
     } catch (...) {  // a damaged archive, or one too large to index
         return false;
     }
@@ -65,12 +74,12 @@ std::vector<JarEntryInfo> JarReader::entries() const {
     return list;
 }
 
-bool JarReader::read(const std::string& name, std::string& content) {
+bool JarReader::read(const std::string& name, std::string& content, uint32_t largest) {
     for (int i = 0; i < reader_.entryCount(); ++i) {
         const uint16_t index = static_cast<uint16_t>(i);
         const CZipEntry& entry = reader_.entry(index);
         if (withSlashes(entry.name) != name) continue;
-        if (!reader_.entrySizesPlausible(index)) return false;
+        if (!reader_.entrySizesPlausible(index) || entry.uncompressedSize > largest) return false;
         content.assign(entry.uncompressedSize, '\0');
         return extractEntry(reader_, index, reinterpret_cast<unsigned char*>(content.data()),
                             entry.uncompressedSize);

@@ -23,15 +23,20 @@ class JarReader {
 public:
     // False when the bytes hold no readable ZIP archive.
     bool open(const std::string& bytes);
+    // The same for the `size` bytes of an open file, read where they lie; the file must
+    // outlive the reader.
+    bool open(const platform::ReadOnlyFile& file, uint32_t size);
     std::vector<JarEntryInfo> entries() const;
     // The archive comment.
     const std::string& comment() const { return reader_.comment(); }
-    // The whole content of the entry `name` ("/" separators); false when there is none
-    // or it cannot be read.
-    bool read(const std::string& name, std::string& content);
+    // The whole content of the entry `name` ("/" separators); false when there is none,
+    // it cannot be read or it holds more than `largest` bytes.
+    bool read(const std::string& name, std::string& content, uint32_t largest = UINT32_MAX);
 
 private:
+    bool openSource(CZipSource& source);
     CZipMemorySource source_;
+    CZipFileSliceSource fileSource_;
     CZipReader reader_;
 };
 

@@ -11,6 +11,12 @@ namespace oru::tools {
 // The resource id the launcher loads its splash bitmap from.
 constexpr uint16_t kSplashBitmapId = 100;
 
+// The most images an icon may hold (Windows uses at most a few dozen), and the largest
+// picture and icon files read.
+constexpr uint32_t kLargestIconCount = 256;
+constexpr uint64_t kLargestPictureFile = 256u << 20;
+constexpr uint64_t kLargestIconFile = 16u << 20;
+
 struct ResourceRequest {
     std::string splashPath;                // a BMP file, shown as the splash
     std::string iconPath;                  // an ICO file, the executable's icon

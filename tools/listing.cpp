@@ -3,12 +3,15 @@
 
 #include <sstream>
 
+#include "input_file.h"
 #include "jar_reader.h"
-#include "packer.h"
 
 namespace oru::tools {
 
 namespace {
+
+// The largest nested jar whose entries are counted; it is read into memory.
+constexpr uint32_t kLargestNestedCounted = 256u << 20;
 
 bool isNestedArchive(const std::string& name) {
     if (name.size() < 5) return false;
@@ -31,9 +34,10 @@ void printConfiguration(const std::string& comment, std::ostream& out) {
 }  // namespace
 
 bool listExecutable(const std::string& executablePath, std::ostream& out, std::string& error) {
-    std::string bytes;
+    InputFile input;
+    if (!input.open(executablePath, kLargestMember, error)) return false;
     JarReader archive;
-    if (!readWholeFile(executablePath, bytes) || !archive.open(bytes)) {
+    if (!archive.open(input.file(), input.size())) {
         error = "cannot read an archive in " + executablePath;
         return false;
     }
@@ -43,7 +47,9 @@ bool listExecutable(const std::string& executablePath, std::ostream& out, std::s
         std::string nested;
         JarReader jar;
         const bool isJar =
-            isNestedArchive(entry.name) && archive.read(entry.name, nested) && jar.open(nested);
+            isNestedArchive(entry.name) &&
+                             archive.read(entry.name, nested, kLargestNestedCounted) &&
+                             jar.open(nested);
         out << entry.size << '\t' << (entry.deflated ? "deflated" : "stored") << '\t'
             << (isJar ? std::to_string(jar.entries().size()) : "-") << '\t' << entry.name
             << '\n';

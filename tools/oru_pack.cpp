@@ -1,6 +1,8 @@
 // oru-pack: makes one executable of a launcher, an application jar and its library jars.
 #include <cstdlib>
+#include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 
 #include "listing.h"
@@ -59,6 +61,13 @@ int usageError(const std::string& message) {
     return 2;
 }
 
+// Options that name one thing: a second one would silently replace the first.
+int setOnce(std::string& field, const std::string& option, const char* value) {
+    if (!field.empty()) return usageError(option + " given twice");
+    field = value;
+    return field.empty() ? usageError(option + " needs a value") : 0;
+}
+
 // Fills `request` from the command line; returns 0, or the exit code of a usage error.
 int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std::string& list) {
     for (int i = 1; i < argc; ++i) {
@@ -70,17 +79,17 @@ int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std:
         const bool takesValue = arg.rfind("-", 0) == 0;
         if (takesValue && i + 1 >= argc) return usageError(arg + " needs a value");
         if (arg == "--launcher") {
-            request.launcherPath = argv[++i];
+            if (int status = setOnce(request.launcherPath, arg, argv[++i])) return status;
         } else if (arg == "-o" || arg == "--output") {
-            request.outputPath = argv[++i];
+            if (int status = setOnce(request.outputPath, "-o/--output", argv[++i])) return status;
         } else if (arg == "--jar") {
-            request.applicationJar = argv[++i];
+            if (int status = setOnce(request.applicationJar, arg, argv[++i])) return status;
         } else if (arg == "--lib") {
             request.libraries.push_back(argv[++i]);
         } else if (arg == "--main-class") {
-            request.mainClass = argv[++i];
+            if (int status = setOnce(request.mainClass, arg, argv[++i])) return status;
         } else if (arg == "--minjre") {
-            request.minimumJava = argv[++i];
+            if (int status = setOnce(request.minimumJava, arg, argv[++i])) return status;
         } else if (arg == "--option") {
             request.options.push_back(argv[++i]);
         } else if (arg == "--property") {
@@ -88,13 +97,13 @@ int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std:
         } else if (arg == "--config") {
             request.configuration.push_back(argv[++i]);
         } else if (arg == "--splash") {
-            request.resources.splashPath = argv[++i];
+            if (int status = setOnce(request.resources.splashPath, arg, argv[++i])) return status;
         } else if (arg == "--icon") {
-            request.resources.iconPath = argv[++i];
+            if (int status = setOnce(request.resources.iconPath, arg, argv[++i])) return status;
         } else if (arg == "--version-info") {
             request.resources.versionInfo.push_back(argv[++i]);
         } else if (arg == "--list") {
-            list = argv[++i];
+            if (int status = setOnce(list, arg, argv[++i])) return status;
         } else if (!takesValue && arg.find('=') != std::string::npos) {
             const size_t eq = arg.find('=');
             request.files.emplace_back(arg.substr(0, eq), arg.substr(eq + 1));
@@ -108,18 +117,37 @@ int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std:
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     oru::tools::PackRequest request;
     std::string list;
     if (int status = parseArguments(argc, argv, request, list)) return status;
     std::string error;
-    const bool done = list.empty() ? oru::tools::packApplication(request, error)
-                                   : oru::tools::listExecutable(list, std::cout, error);
+    bool done = list.empty() ? oru::tools::packApplication(request, error)
+                             : oru::tools::listExecutable(list, std::cout, error);
+    if (done && !list.empty() && !(std::cout << std::flush)) {
+        done = false;
+        error = "cannot write the listing to standard output";
+    }
     if (!done) {
         std::cerr << "oru-pack: " << error << "\n";
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+// What the work throws (an allocation or the deflate stream failing) ends as every
+// other failure: one line and a non-zero exit, the partial output removed on the way.
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "oru-pack: out of memory\n";
+    } catch (const std::exception& failure) {
+        std::cerr << "oru-pack: " << failure.what() << "\n";
+    } catch (...) {
+        std::cerr << "oru-pack: an unexpected failure\n";
+    }
+    return 1;
 }

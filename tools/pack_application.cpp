@@ -2,33 +2,40 @@
 #include "pack_application.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <set>
+#include <cstdio>
 
 #include "embedded_files.h"
+#include "input_file.h"
 #include "jar_reader.h"
+#include "pack_inputs.h"
 #include "packer.h"
 
 namespace oru::tools {
 
-namespace fs = std::filesystem;
-
 namespace {
 
-// Reads a jar and checks that it is a ZIP archive; with `mainClass`, also reads the
-// manifest's main class.
-bool readJar(const std::string& path, std::string& bytes, std::string* mainClass,
-             std::string& error) {
-    if (!readInputFile(path, bytes, error)) return false;
-    JarReader jar;
-    if (!jar.open(bytes)) {
-        error = path + " is not a jar (no ZIP archive in it)";
-        return false;
+// The most a manifest may hold for oru-pack to read its main class.
+constexpr uint32_t kLargestManifest = 1u << 20;
+
+// Adds the jar at `path` as the stored entry `name`, after checking that it is a ZIP
+// archive; with `mainClass`, also reads the manifest's main class. Stored: a jar's
+// entries are compressed already, and the launcher reads a stored jar without inflating
+// it first.
+bool addJar(const std::string& path, const std::string& name, std::string* mainClass,
+            ZipWriter& archive, std::string& error) {
+    {
+        InputFile input;
+        if (!input.open(path, kLargestMember, error)) return false;
+        JarReader jar;
+        if (!jar.open(input.file(), input.size())) {
+            error = path + " is not a jar (no ZIP archive in it)";
+            return false;
+        }
+        std::string manifest;
+        if (mainClass && jar.read("META-INF/MANIFEST.MF", manifest, kLargestManifest))
+            *mainClass = manifestMainClass(manifest);
     }
-    std::string manifest;
-    if (mainClass && jar.read("META-INF/MANIFEST.MF", manifest))
-        *mainClass = manifestMainClass(manifest);
-    return true;
+    return archive.addFile(name, path, ZipMethod::kStored, error);
 }
 
 // A dedicated option and a --config line must not both set `key`.
@@ -60,10 +67,16 @@ std::vector<std::string> configurationLines(const PackRequest& request,
     return lines;
 }
 
+// The launcher reads its configuration as text: a NUL would end it there, and a line
+// break or another control character would split or garble a value.
 bool checkLines(const std::vector<std::string>& lines, std::string& error) {
     for (const std::string& line : lines) {
-        if (line.find_first_of("\r\n") != std::string::npos) {
-            error = "a configuration line may not hold a line break: \"" + line + "\"";
+        const auto control = std::find_if(line.begin(), line.end(), isControlCharacter);
+        if (control != line.end()) {
+            char code[8];
+            std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned char>(*control));
+            error = std::string("a configuration line may not hold a control character (") +
+                    code + "): \"" + printable(line) + "\"";
             return false;
         }
     }
@@ -71,19 +84,8 @@ bool checkLines(const std::vector<std::string>& lines, std::string& error) {
 }
 
 bool addLibraries(const PackRequest& request, ZipWriter& archive, std::string& error) {
-    std::set<std::string> names;
-    for (const std::string& path : request.libraries) {
-        const std::string name = fs::path(path).filename().string();
-        if (!names.insert(name).second) {
-            error = "two library jars are named " + name + "; rename one";
-            return false;
-        }
-        std::string bytes;
-        if (!readJar(path, bytes, nullptr, error)) return false;
-        // Stored: a jar's entries are compressed already, and the launcher reads a
-        // stored jar without inflating it first.
-        archive.add("libs/" + name, bytes, ZipMethod::kStored);
-    }
+    for (const std::string& path : request.libraries)
+        if (!addJar(path, libraryEntryName(path), nullptr, archive, error)) return false;
     return true;
 }
 
@@ -104,6 +106,9 @@ bool packApplication(const PackRequest& request, std::string& error) {
     if (!request.minimumJava.empty() &&
         !checkNotConfigured(request, "minjre", "--minjre", error))
         return false;
+    if (!checkEntryNames(request, error) || !checkOutputIsNoInput(request, error) ||
+        !checkLines(configurationLines(request, request.mainClass), error))
+        return false;
 
     ZipWriter archive;
     for (int i = 0; i < kJavaSideClassCount; ++i) {
@@ -112,17 +117,12 @@ bool packApplication(const PackRequest& request, std::string& error) {
     }
     std::string mainClass = request.mainClass;
     std::string manifestClass;
-    if (!request.applicationJar.empty()) {
-        std::string bytes;
-        if (!readJar(request.applicationJar, bytes, &manifestClass, error)) return false;
-        archive.add("t.jar", bytes, ZipMethod::kStored);
-    }
+    if (!request.applicationJar.empty() &&
+        !addJar(request.applicationJar, "t.jar", &manifestClass, archive, error))
+        return false;
     if (!addLibraries(request, archive, error)) return false;
-    for (const auto& [name, path] : request.files) {
-        std::string bytes;
-        if (!readInputFile(path, bytes, error)) return false;
-        archive.add(name, bytes);
-    }
+    for (const auto& [name, path] : request.files)
+        if (!archive.addFile(name, path, ZipMethod::kDeflated, error)) return false;
     if (mainClass.empty() && !configuredMainClass(request)) mainClass = manifestClass;
     if (mainClass.empty() && !configuredMainClass(request)) {
         error = request.applicationJar.empty()

@@ -2,8 +2,10 @@
 #include "packer.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "input_file.h"
+#include "launcher_check.h"
+#include "platform/replacement_file.h"
 
 namespace oru::tools {
 
@@ -11,51 +13,44 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Writes `bytes` to `path` through a temporary file beside it, renamed at the end.
-bool replaceFile(const std::string& path, const std::string& bytes, std::string& error) {
-    const std::string temporary = path + ".oru-pack-partial";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << bytes;
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            error = "cannot write " + path;
-            return false;
-        }
+// The output file under its temporary name; each failure tells the system's reason.
+class OutputSink : public ByteSink {
+public:
+    OutputSink(platform::ReplacementFile& file, const std::string& path)
+        : file_(file), path_(path) {}
+    bool write(const char* bytes, size_t count, std::string& error) override {
+        if (file_.write(bytes, count)) return true;
+        error = "cannot write " + path_ + ": " + file_.failure();
+        return false;
     }
-    std::error_code failure;
-    fs::permissions(temporary,
-                    fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
-                    fs::perm_options::add, failure);
-    fs::rename(temporary, path, failure);
-    if (failure) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        error = "cannot write " + path + ": " + failure.message();
+
+private:
+    platform::ReplacementFile& file_;
+    const std::string& path_;
+};
+
+// Writes the launcher, the padding and the archive through a new file beside `path`,
+// renamed over it only once complete; removed on any failure.
+bool writeOutput(const std::string& path, const std::string& launcher, size_t padding,
+                 const ZipWriter& writer, const std::string& comment, std::string& error) {
+    platform::ReplacementFile file;
+    if (!file.create(path.c_str())) {
+        error = "cannot write " + path + ": " + file.failure();
+        return false;
+    }
+    OutputSink out(file, path);
+    if (!out.write(launcher.data(), launcher.size(), error) ||
+        !out.write(std::string(padding, '\0').data(), padding, error) ||
+        !writer.write(out, comment, error))
+        return false;  // the file goes with `file`
+    if (!file.commit()) {
+        error = "cannot write " + path + ": " + file.failure();
         return false;
     }
     return true;
 }
 
 }  // namespace
-
-bool readWholeFile(const std::string& path, std::string& bytes) {
-    std::error_code ignored;
-    std::ifstream in(path, std::ios::binary);
-    if (!in || fs::is_directory(path, ignored)) return false;
-    std::ostringstream content;
-    content << in.rdbuf();
-    bytes = content.str();
-    return static_cast<bool>(in) || in.eof();
-}
-
-bool readInputFile(const std::string& path, std::string& bytes, std::string& error) {
-    if (readWholeFile(path, bytes)) return true;
-    error = "cannot read " + path;
-    return false;
-}
 
 std::string configurationComment(const std::vector<std::string>& lines) {
     std::string comment;
@@ -72,23 +67,37 @@ bool writeExecutable(const std::string& launcherPath, const ZipWriter& writer,
                 " bytes; the launcher reads at most " + std::to_string(kMaxConfigurationBytes);
         return false;
     }
+    // The output is replaced by renaming: a device or a FIFO there would be replaced too.
     std::error_code ignored;
+    const fs::file_status output = fs::symlink_status(outputPath, ignored);
     if (fs::is_directory(outputPath, ignored)) {
         error = "the output " + outputPath + " is a directory";
         return false;
     }
-    std::string launcher;
-    if (!readWholeFile(launcherPath, launcher)) {
-        error = "cannot read the launcher " + launcherPath;
+    if (fs::exists(output) && !fs::is_regular_file(output) && !fs::is_symlink(output)) {
+        error = "the output " + outputPath + " is not a regular file";
         return false;
     }
-    if (!addLauncherResources(launcher, resources, error)) return false;
+    std::string launcher;
+    if (!readInputFile(launcherPath, kLargestLauncher, launcher, error)) {
+        error = "the launcher: " + error;
+        return false;
+    }
+    if (!checkLauncher(launcherPath, launcher, error) ||
+        !addLauncherResources(launcher, resources, error) || !writer.fits(comment, error))
+        return false;
     // A length that is a multiple of 8 lets a signing tool append its certificate table
     // without padding: the zeros go between the launcher and the archive, which readers
     // skip as they skip the launcher itself.
-    const std::string archive = writer.finish(comment);
-    const size_t padding = (8 - (launcher.size() + archive.size()) % 8) % 8;
-    return replaceFile(outputPath, launcher + std::string(padding, '\0') + archive, error);
+    const uint64_t archive = writer.archiveSize(comment);
+    const size_t padding = static_cast<size_t>((8 - (launcher.size() + archive) % 8) % 8);
+    const uint64_t total = launcher.size() + padding + archive;
+    if (total > kLargestArchive) {
+        error = "the executable would take " + std::to_string(total) +
+                " bytes; the launcher reads at most " + std::to_string(kLargestArchive);
+        return false;
+    }
+    return writeOutput(outputPath, launcher, padding, writer, comment, error);
 }
 
 }  // namespace oru::tools

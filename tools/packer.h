@@ -16,16 +16,11 @@ constexpr size_t kMaxConfigurationBytes = 2048;
 // The configuration lines as the archive comment: each line followed by CR LF.
 std::string configurationComment(const std::vector<std::string>& lines);
 
-// Reads the whole file at `path` into `bytes`; false when it cannot be read (or is a
-// directory).
-bool readWholeFile(const std::string& path, std::string& bytes);
-// The same for an input the user named: on failure, "cannot read PATH" in `error`.
-bool readInputFile(const std::string& path, std::string& bytes, std::string& error);
-
 // Writes the launcher, with `resources` added to it, followed by `writer`'s archive (with
-// the configuration as its comment) to `outputPath` and makes it executable. The file is written under a
-// temporary name and renamed at the end, so a failure never leaves a partial output.
-// Returns false with a one-line message in `error`.
+// the configuration as its comment) to `outputPath` and makes it executable. The file is
+// written under a new unique name beside it and renamed at the end, so a failure (or an
+// interruption) never leaves a partial output. Returns false with a one-line message in
+// `error`.
 bool writeExecutable(const std::string& launcherPath, const ZipWriter& writer,
                      const std::vector<std::string>& configuration, const std::string& outputPath,
                      std::string& error, const ResourceRequest& resources = {});

@@ -186,6 +186,12 @@ bool versionResource(const std::vector<std::string>& lines, std::string& resourc
     children += node(u"VarFileInfo", "", 0, 1, node(u"Translation", translation, 4, 0));
     resource = node(u"VS_VERSION_INFO", fixedInfo(fileHigh, fileLow, productHigh, productLow), 52,
                     0, children);
+    // Every length in the tree is 16 bits wide, and none is larger than the whole's.
+    if (resource.size() > 0xFFFF) {
+        error = "--version-info: the version strings take " + std::to_string(resource.size()) +
+                " bytes as a version resource; it holds at most 65535";
+        return false;
+    }
     return true;
 }
 

@@ -5,6 +5,8 @@
 
 #include <stdexcept>
 
+#include "member_stream.h"
+
 namespace oru::tools {
 
 void putU16(std::string& out, uint32_t value) {
@@ -56,12 +58,40 @@ void ZipWriter::add(const std::string& name, const std::string& data, ZipMethod 
     entries_.push_back(std::move(entry));
 }
 
+bool ZipWriter::addFile(const std::string& name, const std::string& path, ZipMethod method,
+                        std::string& error) {
+    MemberDigest digest;
+    if (!measureMember(path, method, digest, error)) return false;
+    Entry entry;
+    entry.name = name;
+    entry.method = method;
+    entry.path = path;
+    entry.crc = digest.crc;
+    entry.size = digest.size;
+    entry.storedSize = digest.storedSize;
+    entries_.push_back(std::move(entry));
+    return true;
+}
+
 namespace {
 
 uint16_t flagsOf(const ZipWriter::Entry& entry) {
     uint16_t flags = entry.options.flags;
     if (entry.options.descriptor != ZipDescriptor::kNone) flags |= 0x0008;
     return flags;
+}
+
+uint64_t storedSizeOf(const ZipWriter::Entry& entry) {
+    return entry.path.empty() ? entry.stored.size() : entry.storedSize;
+}
+
+uint64_t descriptorSize(const ZipWriter::Entry& entry) {
+    switch (entry.options.descriptor) {
+        case ZipDescriptor::kNone: return 0;
+        case ZipDescriptor::kSigned: return 16;
+        case ZipDescriptor::kUnsigned: return 12;
+    }
+    return 0;
 }
 
 // The fields that local and central records share, from "version needed" to the extra
@@ -74,7 +104,7 @@ void putCommonFields(std::string& out, const ZipWriter::Entry& entry, bool local
     putU16(out, 0);       // time
     putU16(out, 0x21);    // date: 1980-01-01
     putU32(out, deferred ? 0 : entry.crc);
-    putU32(out, deferred ? 0 : static_cast<uint32_t>(entry.stored.size()));
+    putU32(out, deferred ? 0 : static_cast<uint32_t>(storedSizeOf(entry)));
     putU32(out, deferred ? 0 : entry.size);
     putU16(out, static_cast<uint32_t>(entry.name.size()));
     putU16(out, local ? static_cast<uint32_t>(entry.localExtra.size()) : 0);
@@ -84,7 +114,7 @@ void putDescriptor(std::string& out, const ZipWriter::Entry& entry) {
     if (entry.options.descriptor == ZipDescriptor::kNone) return;
     if (entry.options.descriptor == ZipDescriptor::kSigned) putU32(out, 0x08074b50);
     putU32(out, entry.crc);
-    putU32(out, static_cast<uint32_t>(entry.stored.size()));
+    putU32(out, static_cast<uint32_t>(storedSizeOf(entry)));
     putU32(out, entry.size);
 }
 
@@ -101,42 +131,138 @@ void putCentralRecord(std::string& out, const ZipWriter::Entry& entry, uint32_t 
     out += entry.centralComment;
 }
 
+// A name for a message: long ones cut.
+std::string shownName(const std::string& name) {
+    return name.size() <= 60 ? name : name.substr(0, 60) + "...";
+}
+
+// Whether every length fits its field of a ZIP record without ZIP64.
+bool fitsRecords(const std::vector<ZipWriter::Entry>& entries, const std::string& comment,
+                 std::string& error) {
+    if (entries.size() > kLargestEntryCount) {
+        error = "the archive would hold " + std::to_string(entries.size()) +
+                " entries; without ZIP64 records it holds at most " +
+                std::to_string(kLargestEntryCount);
+        return false;
+    }
+    for (const ZipWriter::Entry& entry : entries) {
+        if (entry.name.size() > kLargestNameLength) {
+            error = "the entry name " + shownName(entry.name) + " takes " +
+                    std::to_string(entry.name.size()) + " bytes; a ZIP record holds at most " +
+                    std::to_string(kLargestNameLength);
+            return false;
+        }
+        if (entry.localExtra.size() > 0xFFFF || entry.centralComment.size() > 0xFFFF) {
+            error = "the entry " + shownName(entry.name) + " has an extra field or comment "
+                    "longer than a ZIP record holds";
+            return false;
+        }
+    }
+    if (comment.size() > 0xFFFF) {
+        error = "the archive comment takes " + std::to_string(comment.size()) +
+                " bytes; a ZIP record holds at most 65535";
+        return false;
+    }
+    return true;
+}
+
+// Collects the archive in memory.
+class StringSink : public ByteSink {
+public:
+    explicit StringSink(std::string& out) : out_(out) {}
+    bool write(const char* bytes, size_t count, std::string&) override {
+        out_.append(bytes, count);
+        return true;
+    }
+
+private:
+    std::string& out_;
+};
+
 }  // namespace
+
+bool ZipWriter::fits(const std::string& comment, std::string& error) const {
+    if (!fitsRecords(entries_, comment, error)) return false;
+    const uint64_t total = archiveSize(comment);
+    if (total > kLargestArchive) {
+        error = "the archive would take " + std::to_string(total) +
+                " bytes; without ZIP64 records it holds at most " + std::to_string(kLargestArchive);
+        return false;
+    }
+    return true;
+}
+
+uint64_t ZipWriter::archiveSize(const std::string& comment) const {
+    uint64_t total = 22 + comment.size();
+    for (const Entry& entry : entries_) {
+        total += 30 + entry.name.size() + entry.localExtra.size() + storedSizeOf(entry) +
+                 descriptorSize(entry);
+        total += 46 + entry.name.size() + entry.centralComment.size();
+    }
+    return total;
+}
 
 std::string ZipWriter::finish(const std::string& comment, ZipLayout* layout,
                               bool reverseCentral) const {
+    std::string archive, error;
+    StringSink sink(archive);
+    if (!write(sink, comment, error, layout, reverseCentral)) throw std::runtime_error(error);
+    return archive;
+}
+
+bool ZipWriter::write(ByteSink& out, const std::string& comment, std::string& error,
+                      ZipLayout* layout, bool reverseCentral) const {
+    if (!fits(comment, error)) return false;
     ZipLayout places;
-    std::string archive;
+    uint64_t at = 0;
+    std::string record;
+    // Sends `record` on and empties it.
+    auto flush = [&]() {
+        at += record.size();
+        const bool ok = out.write(record.data(), record.size(), error);
+        record.clear();
+        return ok;
+    };
     for (const Entry& entry : entries_) {
-        places.localOffsets.push_back(static_cast<uint32_t>(archive.size()));
-        putU32(archive, 0x04034b50);
-        putCommonFields(archive, entry, true);
-        archive += entry.name;
-        archive += entry.localExtra;
-        places.dataOffsets.push_back(static_cast<uint32_t>(archive.size()));
-        archive += entry.stored;
-        putDescriptor(archive, entry);
+        places.localOffsets.push_back(static_cast<uint32_t>(at));
+        putU32(record, 0x04034b50);
+        putCommonFields(record, entry, true);
+        record += entry.name;
+        record += entry.localExtra;
+        if (!flush()) return false;
+        places.dataOffsets.push_back(static_cast<uint32_t>(at));
+        if (entry.path.empty()) {
+            record = entry.stored;
+        } else {
+            const MemberDigest digest{entry.crc, entry.size, entry.storedSize};
+            if (!writeMember(entry.path, entry.method, digest, out, error)) return false;
+            at += entry.storedSize;
+        }
+        putDescriptor(record, entry);
+        if (!flush()) return false;
     }
-    places.centralDirectoryOffset = static_cast<uint32_t>(archive.size());
+    places.centralDirectoryOffset = static_cast<uint32_t>(at);
     places.centralOffsets.resize(entries_.size());
     for (size_t n = 0; n < entries_.size(); ++n) {
         size_t i = reverseCentral ? entries_.size() - 1 - n : n;
-        places.centralOffsets[i] = static_cast<uint32_t>(archive.size());
-        putCentralRecord(archive, entries_[i], places.localOffsets[i]);
+        places.centralOffsets[i] = static_cast<uint32_t>(at);
+        putCentralRecord(record, entries_[i], places.localOffsets[i]);
+        if (!flush()) return false;
     }
-    const uint32_t centralSize = static_cast<uint32_t>(archive.size()) - places.centralDirectoryOffset;
-    places.endRecordOffset = static_cast<uint32_t>(archive.size());
-    putU32(archive, 0x06054b50);
-    putU16(archive, 0);
-    putU16(archive, 0);
-    putU16(archive, static_cast<uint32_t>(entries_.size()));
-    putU16(archive, static_cast<uint32_t>(entries_.size()));
-    putU32(archive, centralSize);
-    putU32(archive, places.centralDirectoryOffset);
-    putU16(archive, static_cast<uint32_t>(comment.size() & 0xFFFF));
-    archive += comment;
+    const uint32_t centralSize = static_cast<uint32_t>(at) - places.centralDirectoryOffset;
+    places.endRecordOffset = static_cast<uint32_t>(at);
+    putU32(record, 0x06054b50);
+    putU16(record, 0);
+    putU16(record, 0);
+    putU16(record, static_cast<uint32_t>(entries_.size()));
+    putU16(record, static_cast<uint32_t>(entries_.size()));
+    putU32(record, centralSize);
+    putU32(record, places.centralDirectoryOffset);
+    putU16(record, static_cast<uint32_t>(comment.size()));
+    record += comment;
+    if (!flush()) return false;
     if (layout) *layout = std::move(places);
-    return archive;
+    return true;
 }
 
 }  // namespace oru::tools

@@ -1,4 +1,5 @@
-// ZipWriter: builds ZIP archives in memory, for the packer and for tests that craft archives.
+// ZipWriter: builds ZIP archives, in memory or streamed from files, for the packer and for
+// tests that craft archives.
 #pragma once
 
 #include <cstdint>
@@ -28,17 +29,48 @@ struct ZipLayout {
     uint32_t endRecordOffset = 0;
 };
 
+// Where an archive's bytes go as they are written.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    // False with a one-line reason in `error` when the bytes could not all be written.
+    virtual bool write(const char* bytes, size_t count, std::string& error) = 0;
+};
+
+// The bounds of an archive without ZIP64 records, which the launcher does not read.
+constexpr uint32_t kLargestEntryCount = 0xFFFF;
+constexpr uint32_t kLargestNameLength = 0xFFFF;
+constexpr uint64_t kLargestArchive = 0xFFFFFFFF;
+
 class ZipWriter {
 public:
     // Adds an entry; names use "/" as the ZIP format wants. A name ending in "/" is a
     // directory entry.
     void add(const std::string& name, const std::string& data,
              ZipMethod method = ZipMethod::kDeflated, const ZipEntryOptions& options = {});
+    // Adds the file at `path` as the entry `name`. Its checksum and sizes are taken now,
+    // in one pass that keeps nothing in memory (a deflated entry is compressed and
+    // counted); its bytes are read again when the archive is written. False with a
+    // one-line reason in `error` when it is not a regular file of at most 4 GiB - 1 bytes.
+    bool addFile(const std::string& name, const std::string& path, ZipMethod method,
+                 std::string& error);
     // The archive bytes: local records, central directory, end record with `comment`.
     // Offsets count from the archive's first byte. With `layout`, records where each
     // record went; with `reverseCentral`, writes the central records in reverse order.
+    // Throws std::runtime_error when the archive cannot be made (see write).
     std::string finish(const std::string& comment = std::string(), ZipLayout* layout = nullptr,
                        bool reverseCentral = false) const;
+    // Writes the same bytes as finish to `out`, file entries streamed through a bounded
+    // buffer. False with a one-line reason in `error` when a name, the entry count or the
+    // archive passes what ZIP records without ZIP64 hold, a file cannot be read or
+    // changed since it was added, or `out` fails.
+    bool write(ByteSink& out, const std::string& comment, std::string& error,
+               ZipLayout* layout = nullptr, bool reverseCentral = false) const;
+    // Whether the entries and `comment` fit ZIP records without ZIP64: false with one line
+    // in `error` otherwise (write checks it too, before its first byte).
+    bool fits(const std::string& comment, std::string& error) const;
+    // The number of bytes write produces with `comment`.
+    uint64_t archiveSize(const std::string& comment) const;
 
     struct Entry {
         std::string name;
@@ -49,6 +81,10 @@ public:
         ZipEntryOptions options;
         std::string localExtra;      // extra field of the local header only
         std::string centralComment;  // comment of the central record
+        // A file entry: its bytes are read from `path` when written, `stored` is empty and
+        // `storedSize` counts what is written (compressed or not).
+        std::string path;
+        uint64_t storedSize = 0;
     };
     // Adds an entry exactly as given: its stored bytes, CRC and size are not checked.
     void addRaw(const Entry& entry) { entries_.push_back(entry); }

@@ -3,12 +3,12 @@
 
 #include <chrono>
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/environment.h"
 #include "platform/formatting.h"
 #include "platform/lock.h"
+#include "platform/trace_output.h"
 
 namespace oru::trace {
 
@@ -19,7 +19,8 @@ const std::chrono::steady_clock::time_point processStart = std::chrono::steady_c
 
 struct Sink {
     bool on = false;
-    FILE* file = nullptr;  // stderr, or the file named by ORU_TRACE
+    void* output = nullptr;  // standard error, or the file named by ORU_TRACE
+    bool broken = false;     // a write failed: the rest of the trace is dropped
     platform::Lock lock;
 };
 
@@ -31,8 +32,8 @@ Sink& sink() {
         NarrowString target;
         if (platform::environmentValue("ORU_TRACE", target) && !target.empty() &&
             target != "0") {
-            made->file = target == "1" ? stderr : std::fopen(target.c_str(), "a");
-            made->on = made->file != nullptr;
+            made->output = platform::openTraceOutput(target.c_str());
+            made->on = made->output != nullptr;
         }
         return made;
     }();
@@ -62,18 +63,18 @@ void event(const char* area, const char* format, ...) {
                                                std::chrono::steady_clock::now() - processStart)
                                                .count());
     // A line longer than the buffer is cut: the trace is for reading, not for parsing.
-    char text[4096];
-    char head[96];
-    formatLine(head, sizeof head, "oru-trace %ldms %s: ", elapsed, area);
+    // The line goes out in one write, so that lines of several threads never mix.
+    char line[4096 + 96];
+    formatLine(line, 96, "oru-trace %ldms %s: ", elapsed, area);
+    const size_t head = std::strlen(line);
     va_list args;
     va_start(args, format);
-    platform::formatInto(text, sizeof text, format, args);
+    platform::formatInto(line + head, static_cast<int>(sizeof line - head - 1), format, args);
     va_end(args);
+    size_t length = std::strlen(line);
+    line[length++] = '\n';
     platform::LockGuard guard(out.lock);
-    std::fputs(head, out.file);
-    std::fputs(text, out.file);
-    std::fputc('\n', out.file);
-    std::fflush(out.file);
+    if (!out.broken) out.broken = !platform::writeTraceOutput(out.output, line, length);
 }
 
 }  // namespace oru::trace

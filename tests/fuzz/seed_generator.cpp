@@ -1,12 +1,14 @@
 // Writes seed archives for the archive fuzzer: valid ones of every shape the store meets,
 // large ones that the fuzzer's length growth would take long to reach, and broken ones;
-// and seeds for the configuration fuzzer: configuration texts and packed archive tails.
+// seeds for the configuration fuzzer: configuration texts and packed archive tails; and
+// seeds for the resources fuzzer: the pictures, icons and version lines of the unit tests.
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "little_endian.h"
 #include "zip_writer.h"
 
 namespace {
@@ -164,16 +166,80 @@ bool saveConfigurations(const std::string& dir) {
     return ok;
 }
 
+// A BMP file as the unit tests make them: 40-byte header, the palette a paletted
+// picture needs.
+std::string bmp(int width, int height, int bits, uint32_t compression = 0) {
+    using oru::tools::set16;
+    using oru::tools::set32;
+    const int palette = bits <= 8 ? 4 << bits : 0;
+    const int stride = (width * bits + 31) / 32 * 4;
+    std::string file(14 + 40 + palette + stride * (height < 0 ? -height : height), '\x5A');
+    file.replace(0, 2, "BM");
+    set32(file, 2, static_cast<uint32_t>(file.size()));
+    set32(file, 10, static_cast<uint32_t>(14 + 40 + palette));
+    set32(file, 14, 40);
+    set32(file, 18, static_cast<uint32_t>(width));
+    set32(file, 22, static_cast<uint32_t>(height));
+    set16(file, 26, 1);
+    set16(file, 28, static_cast<uint32_t>(bits));
+    set32(file, 30, compression);
+    set32(file, 34, 0);
+    set32(file, 46, 0);
+    return file;
+}
+
+// An ICO file of the images given (each a bitmap without its file header, or a PNG).
+std::string ico(const std::vector<std::string>& images) {
+    using oru::tools::set16;
+    using oru::tools::set32;
+    std::string file(6 + 16 * images.size(), '\0');
+    set16(file, 2, 1);
+    set16(file, 4, static_cast<uint32_t>(images.size()));
+    for (size_t i = 0; i < images.size(); ++i) {
+        file[6 + 16 * i] = 16;
+        file[7 + 16 * i] = 16;
+        set32(file, 14 + 16 * i, static_cast<uint32_t>(images[i].size()));
+        set32(file, 18 + 16 * i, static_cast<uint32_t>(file.size()));
+        file += images[i];
+    }
+    return file;
+}
+
+bool saveResources(const std::string& dir) {
+    const std::string png = std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 29) +
+                            "rest";
+    bool ok = true;
+    int n = 0;
+    auto seed = [&](char reader, const std::string& bytes) {
+        ok &= save(dir, "resource-" + std::to_string(n++) + ".bin", reader + bytes);
+    };
+    for (int bits : {1, 4, 8, 24, 32}) seed('\0', bmp(7, 5, bits));
+    seed('\0', bmp(4, -4, 32));
+    seed('\0', bmp(16, 16, 16, 3));
+    std::string runs = bmp(8, 2, 8, 1);
+    oru::tools::set32(runs, 34, 16);
+    seed('\0', runs);
+    seed('\1', ico({bmp(16, 32, 32).substr(14)}));
+    seed('\1', ico({png}));
+    seed('\1', ico({bmp(16, 32, 8).substr(14), png, bmp(32, 64, 1).substr(14)}));
+    seed('\2', "FileVersion=1.2.3.4\nProductVersion=5.6\nProductName=X");
+    seed('\2', "CompanyName=\xc3\x9cn\xc3\xafcode \xe2\x82\xac\nComments=a");
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s archive-seed-directory configuration-seed-directory\n",
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr,
+                     "usage: %s archive-seed-directory configuration-seed-directory "
+                     "[resource-seed-directory]\n",
                      argv[0]);
         return 2;
     }
     const std::string dir = argv[1];
     bool ok = saveConfigurations(argv[2]);
+    if (argc == 4) ok &= saveResources(argv[3]);
 
     ZipWriter plain;
     plain.add("a.txt", "alpha alpha alpha");

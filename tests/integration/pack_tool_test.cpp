@@ -89,7 +89,7 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
         std::string error;
     } cases[] = {
         {{"--jar", dir.path() + "missing.jar"}, "cannot read " + dir.path() + "missing.jar"},
-        {{"--jar", dir.path() + "in"}, "cannot read " + dir.path() + "in"},
+        {{"--jar", dir.path() + "in"}, "cannot read " + dir.path() + "in: not a regular file"},
         {{"--jar", text}, text + " is not a jar (no ZIP archive in it)"},
         {{"--jar", jars.app, "--lib", text}, text + " is not a jar (no ZIP archive in it)"},
         {{"--jar", jars.app, "--lib", jars.lib, "--lib", sameName},
@@ -104,7 +104,7 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
          "the configuration takes 2128 bytes; the launcher reads at most 2048"},
         {{"--jar", jars.app, "data=" + dir.path() + "nope"}, "cannot read " + dir.path() + "nope"},
         {{"--jar", jars.app, "--splash", text},
-         "--splash, --icon and --version-info need a Windows launcher (not a Windows executable)"},
+         text + " is not a BMP picture: it does not start with a BMP header"},
         {{"--jar", jars.app, "--version-info", "FileVersion=1.0"},
          "--splash, --icon and --version-info need a Windows launcher (not a Windows executable)"},
     };

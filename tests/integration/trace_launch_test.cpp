@@ -2,6 +2,8 @@
 // a trace that cannot be written changing nothing.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -82,10 +84,34 @@ TEST(TraceLaunchTest, StandardErrorOrNowhere) {
     RunResult traced = runProgram(exe, {{"x"}, cleanEnvironment({{"ORU_TRACE", "1"}})});
     EXPECT_EQ(traced.out, quiet.out);
     EXPECT_TRUE(hasEvent(traceEvents(traced.err), "launch: result 0")) << traced.err;
-    for (const char* unwritable : {"0", "", "/nonexistent-directory/trace.txt"}) {
+    // A FIFO without a reader would hold the open forever; a device is no trace file.
+    const std::string fifo = dir.path() + "trace-fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& unwritable :
+         {std::string("0"), std::string(), std::string("/nonexistent-directory/trace.txt"), fifo,
+          std::string("/dev/null"), dir.path()}) {
         RunResult run = runProgram(exe, {{"x"}, cleanEnvironment({{"ORU_TRACE", unwritable}})});
         EXPECT_EQ(run.out, quiet.out) << unwritable;
         EXPECT_EQ(run.err, "") << unwritable;
+    }
+}
+
+// A reader that leaves after the first line (grep -m1, head -1) drops the rest of the
+// trace: no SIGPIPE, and the application runs to its end.
+TEST(TraceLaunchTest, AReaderThatLeavesEarlyStopsNothing) {
+    ScratchDirectory dir;
+    std::string exe = packApp(dir, "app", probeConfiguration("probe.Report"));
+    std::string command;
+    for (const std::string& word : emulated(exe)) command += "'" + word + "' ";
+    for (const char* reader : {"head -1", "grep -m1 runtime:", "true"}) {
+        const std::string script = "{ " + command + "x 2>&1 >'" + dir.path() + "out'; echo $? >'" +
+                                   dir.path() + "status'; } | " + reader;
+        RunResult run = runProgram("/bin/sh", {{"-c", script}, cleanEnvironment({{"ORU_TRACE", "1"}})});
+        EXPECT_EQ(readFile(dir.path() + "status"), "0\n") << reader;
+        EXPECT_EQ(reported(readFile(dir.path() + "out"), "arg0"), "x") << reader;
+        if (std::string(reader) != "true") {
+            EXPECT_EQ(run.out.rfind("oru-trace ", 0), 0u) << reader << ": " << run.out;
+        }
     }
 }
 

@@ -2,13 +2,19 @@
 // Only Linux code belongs in this file.
 #include "platform/dialog.h"
 
-#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "platform/trace_output.h"
 
 namespace oru::platform {
 
+// Written as the trace is: a standard error whose reader went away loses the message
+// but never ends the process with SIGPIPE.
 void showMessageBox(void*, const char* text, const char* caption) {
-    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-    std::fflush(stderr);
+    void* standardError = openTraceOutput("1");
+    for (const char* part : {caption ? caption : "", ": ", text ? text : "", "\n"})
+        writeTraceOutput(standardError, part, std::strlen(part));
 }
 
 }  // namespace oru::platform

@@ -1,0 +1,31 @@
+// What oru-pack checks of a request before it reads any input: entry names and the output.
+#pragma once
+
+#include <string>
+
+#include "pack_application.h"
+
+namespace oru::tools {
+
+// The entry a library jar is packed as: "libs/" and its file name.
+std::string libraryEntryName(const std::string& path);
+
+// Whether the names the archive would hold are usable: no two alike (with "\" read as
+// "/", as the launcher reads them), none under the launcher's own com/vostrand/oru/,
+// none empty or with a "!" (which separates a jar from its entry in oru: URLs) or a
+// control character, and at most as many as a ZIP directory counts. False with one line
+// in `error`.
+bool checkEntryNames(const PackRequest& request, std::string& error);
+
+// Whether the output is none of the inputs (the launcher, the jars, the files, the
+// picture, the icon), links followed, as cp refuses to copy a file onto itself. False
+// with one line in `error`.
+bool checkOutputIsNoInput(const PackRequest& request, std::string& error);
+
+// Whether `c` is an ASCII control character (0x00 to 0x1F, 0x7F).
+bool isControlCharacter(char c);
+
+// `text` with control characters shown as \xNN, for a message.
+std::string printable(const std::string& text);
+
+}  // namespace oru::tools
