@@ -1,6 +1,7 @@
 // oru-pack from the command line: one command from jars to a running executable, the
 // listing, the comment limit and every kind of bad input.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -84,9 +85,23 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     std::string sameName = dir.write("in/other/a.jar", libraryJar());
     std::string noManifest = dir.write("in/plain.jar", libraryJar());
     std::string out = dir.path() + "out";
+    // Inputs that are no regular files, or too large (sparse files), or break the archive.
+    const std::string fifo = dir.path() + "in/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string huge = dir.write("in/huge", ""), bigIcon = dir.write("in/big.ico", "");
+    fs::resize_file(huge, uint64_t(1) << 32);
+    fs::resize_file(bigIcon, (16u << 20) + 1);
+    const std::string bang = dir.write("in/a!b.jar", libraryJar());
+    const std::string nul = dir.write("in/nul.jar", applicationJar(std::string("a.B\0c", 5)));
+    const std::string launcher = dir.write("in/launcher", "");
+    fs::copy_file(launcherPath(), launcher, fs::copy_options::overwrite_existing);
+    const std::string notLauncher = " is not an oru launcher (an executable without the "
+                                    "launcher's natives and message tables)";
+    const std::string notRegular = ": not a regular file";
     const struct {
         std::vector<std::string> args;
         std::string error;
+        std::vector<std::string> head;  // replaces --launcher LAUNCHER -o OUT
     } cases[] = {
         {{"--jar", dir.path() + "missing.jar"}, "cannot read " + dir.path() + "missing.jar"},
         {{"--jar", dir.path() + "in"}, "cannot read " + dir.path() + "in: not a regular file"},
@@ -107,20 +122,79 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
          text + " is not a BMP picture: it does not start with a BMP header"},
         {{"--jar", jars.app, "--version-info", "FileVersion=1.0"},
          "--splash, --icon and --version-info need a Windows launcher (not a Windows executable)"},
+        {{"--jar", fifo}, "cannot read " + fifo + notRegular},
+        {{"--jar", jars.app, "--lib", fifo}, "cannot read " + fifo + notRegular},
+        {{"--jar", jars.app, "data=" + fifo}, "cannot read " + fifo + notRegular},
+        {{"--jar", jars.app, "--splash", fifo}, "cannot read " + fifo + notRegular},
+        {{"--jar", jars.app, "--icon", fifo}, "cannot read " + fifo + notRegular},
+        {{"--jar", jars.app}, "the launcher: cannot read " + fifo + notRegular,
+         {"--launcher", fifo, "-o", out}},
+        {{}, "cannot read " + fifo + notRegular, {"--list", fifo}},
+        {{"--jar", "/dev/zero"}, "cannot read /dev/zero" + notRegular},
+        {{"--jar", jars.app, "data=/dev/zero"}, "cannot read /dev/zero" + notRegular},
+        {{"--jar", jars.app, "data=" + huge}, huge + " is larger than 4294967295 bytes"},
+        {{"--jar", jars.app, "--icon", bigIcon}, bigIcon + " is larger than 16777216 bytes"},
+        {{"--jar", jars.app, std::string(65536, 'n') + "=" + text},
+         "the entry name " + std::string(60, 'n') +
+             "... takes 65536 bytes; a ZIP record holds at most 65535"},
+        {{"--jar", jars.app, "t.jar=" + text}, "the archive would hold two entries named t.jar"},
+        {{"--jar", jars.app, "d=" + text, "d=" + jars.lib},
+         "the archive would hold two entries named d"},
+        {{"--jar", jars.app, "libs\\a.jar=" + text, "--lib", jars.lib},
+         "the archive would hold two entries named libs\\a.jar"},
+        {{"--jar", jars.app, "com/vostrand/oru/Handler.class=" + text},
+         "the entry name com/vostrand/oru/Handler.class is under com/vostrand/oru/, which holds "
+         "the launcher's own classes"},
+        {{"--jar", jars.app, "--lib", bang},
+         "the library name a!b.jar holds a \"!\", which separates a jar from its entries in oru: "
+         "URLs"},
+        {{"--jar", jars.app, "x!y=" + text},
+         "the entry name x!y holds a \"!\", which separates a jar from its entries in oru: URLs"},
+        {{"--jar", jars.app, "=" + text}, "NAME=FILE needs a name: \"=" + text + "\""},
+        {{"--jar", nul},
+         "a configuration line may not hold a control character (0x00): \"mainclass a.B\\x00c\""},
+        {{"--jar", jars.app, "--option", "-Dx=a\tb"},
+         "a configuration line may not hold a control character (0x09): \"option -Dx=a\\x09b\""},
+        {{"--jar", jars.app}, text + " is not an oru launcher (not an ELF or PE executable)",
+         {"--launcher", text, "-o", out}},
+        {{"--jar", jars.app}, "/usr/bin/true" + notLauncher, {"--launcher", "/usr/bin/true", "-o", out}},
+        {{"--jar", jars.app}, ORU_PACK_PATH + notLauncher, {"--launcher", ORU_PACK_PATH, "-o", out}},
+        {{"--jar", jars.app}, jars.app + " and " + jars.app + " are the same file",
+         {"--launcher", launcher, "-o", jars.app}},
+        {{"--jar", jars.app}, launcher + " and " + launcher + " are the same file",
+         {"--launcher", launcher, "-o", launcher}},
+        {{"--jar", jars.app, "--lib", jars.lib}, jars.lib + " and " + jars.lib + " are the same file",
+         {"--launcher", launcher, "-o", jars.lib}},
+        {{"--jar", jars.app}, "the output /dev/full is not a regular file",
+         {"--launcher", launcher, "-o", "/dev/full"}},
     };
+    const auto sizes = [&] {
+        std::vector<uintmax_t> all;
+        for (const std::string& input : {jars.app, jars.lib, launcher}) all.push_back(fs::file_size(input));
+        return all;
+    };
+    const std::vector<uintmax_t> before = sizes();
     for (const auto& c : cases) {
-        std::vector<std::string> args = {"--launcher", launcherPath(), "-o", out};
+        std::vector<std::string> args = c.head;
+        if (args.empty()) args = {"--launcher", launcherPath(), "-o", out};
         args.insert(args.end(), c.args.begin(), c.args.end());
         RunResult result = runProgram(ORU_PACK_PATH, {args});
         EXPECT_EQ(result.exitCode, 1) << c.error;
         EXPECT_EQ(result.err, "oru-pack: " + c.error + "\n");
         EXPECT_FALSE(fs::exists(out)) << c.error;
     }
+    EXPECT_EQ(sizes(), before) << "no input was written";
+    for (const auto& file : fs::recursive_directory_iterator(dir.path()))
+        EXPECT_EQ(file.path().string().find(".oru-pack-"), std::string::npos) << file.path();
     RunResult toDirectory = runProgram(
         ORU_PACK_PATH, {{"--launcher", launcherPath(), "--jar", jars.app, "-o", dir.path() + "in"}});
     EXPECT_EQ(toDirectory.err, "oru-pack: the output " + dir.path() + "in is a directory\n");
     for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"--output", out}, {"--jar"}, {"--frobnicate"}}) {
+         std::vector<std::vector<std::string>>{
+             {"--output", out}, {"--jar"}, {"--frobnicate"}, {"--jar", "a", "--jar", "b"},
+             {"-o", "a", "--output", "b"}, {"--launcher", "a", "--launcher", "b"},
+             {"--main-class", "a", "--main-class", "b"}, {"--splash", "a", "--splash", "b"},
+             {"--icon", "a", "--icon", "b"}}) {
         RunResult usage = runProgram(ORU_PACK_PATH, {args});
         EXPECT_EQ(usage.exitCode, 2) << args[0];
         EXPECT_NE(usage.err.find("see oru-pack --help"), std::string::npos) << usage.err;
@@ -132,6 +206,67 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
                                "--minjre", "--option", "--property", "--config", "--list",
                                "--splash", "--icon", "--version-info"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
+}
+
+// The output appears whole or not at all, through a temporary file of its own: a link
+// or a directory where an older oru-pack put its temporary file stays untouched, a link
+// as the output is replaced (not its target), and a run that fails writing or is
+// stopped leaves nothing behind.
+TEST(PackToolTest, TheOutputAppearsWholeOrNotAtAll) {
+    ScratchDirectory dir;
+    Jars jars(dir);
+    const std::string victim = dir.write("victim", "untouched");
+    const std::string out = dir.path() + "out";
+    fs::create_symlink(victim, out + ".oru-pack-partial");
+    fs::create_directory(out + ".oru-pack-partial-dir");
+    const std::string link = dir.path() + "link";
+    fs::create_symlink(victim, link);
+    for (const std::string& output : {out, link}) {
+        RunResult packed = runProgram(
+            ORU_PACK_PATH, {{"--launcher", launcherPath(), "--jar", jars.app, "-o", output}});
+        EXPECT_EQ(packed.exitCode, 0) << packed.err;
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(output))) << output;
+    }
+    EXPECT_EQ(fs::file_size(victim), 9u) << "the link's target is never written";
+    EXPECT_TRUE(fs::is_symlink(out + ".oru-pack-partial"));
+    EXPECT_TRUE(fs::is_directory(out + ".oru-pack-partial-dir"));
+
+    // A member large enough to be written for a while: the run is stopped once its
+    // temporary file exists. The file size limit fails the write at its first blocks.
+    const std::string zeros = dir.write("zeros", "");
+    fs::resize_file(zeros, 64u << 20);
+    std::string pack;
+    for (const std::string& word : emulated(ORU_PACK_PATH)) pack += "'" + word + "' ";
+    pack += "--launcher '" + launcherPath() + "' --jar '" + jars.app + "' z='" + zeros + "' -o '" +
+            dir.path() + "stopped' ";
+    const struct {
+        const char* label;
+        std::string script;
+        std::string status, err;  // err: what oru-pack says (the shell names a signal)
+    } cases[] = {
+        {"terminated",
+         pack + "2>/dev/null & while ! ls '" + dir.path() +
+             "'stopped.oru-pack-* >/dev/null 2>&1; do sleep 0.01; done; kill -TERM $!; wait $!; "
+             "echo $?",
+         "143\n", ""},
+        {"hung up",
+         pack + "2>/dev/null & while ! ls '" + dir.path() +
+             "'stopped.oru-pack-* >/dev/null 2>&1; do sleep 0.01; done; kill -HUP $!; wait $!; "
+             "echo $?",
+         "129\n", ""},
+        {"file size limit", "ulimit -f 64; " + pack + "; echo $?", "1\n",
+         "oru-pack: cannot write " + dir.path() + "stopped: File too large\n"},
+    };
+    for (const auto& c : cases) {
+        RunResult run = runProgram("/bin/sh", {{"-c", c.script}});
+        EXPECT_EQ(run.out, c.status) << c.label;
+        if (!c.err.empty()) {
+            EXPECT_EQ(run.err, c.err) << c.label;
+        }
+        for (const auto& file : fs::directory_iterator(dir.path()))
+            EXPECT_EQ(file.path().filename().string().rfind("stopped", 0), std::string::npos)
+                << c.label << ": " << file.path();
+    }
 }
 
 TEST(PackToolTest, Comment2048BytesIsTheLimit) {
