@@ -184,6 +184,18 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
         EXPECT_FALSE(fs::exists(out)) << c.error;
     }
     EXPECT_EQ(sizes(), before) << "no input was written";
+    // 65,536 entries (the four classes, t.jar and 65,531 files): one more than the
+    // directory's count holds. Too many arguments for one shell line: xargs passes them.
+    std::string pack;
+    for (const std::string& word : emulated(ORU_PACK_PATH)) pack += "'" + word + "' ";
+    RunResult many = runProgram(
+        "/bin/sh", {{"-c", "seq 1 65531 | sed 's|.*|e&=in/notes.txt|' | xargs -x -s 1500000 " +
+                               pack + "--launcher '" + launcherPath() + "' --jar in/app.jar -o out"},
+                    {},
+                    dir.path()});
+    EXPECT_EQ(many.err, "oru-pack: the archive would hold 65536 entries; without ZIP64 records it "
+                        "holds at most 65535\n");
+    EXPECT_FALSE(fs::exists(out));
     for (const auto& file : fs::recursive_directory_iterator(dir.path()))
         EXPECT_EQ(file.path().string().find(".oru-pack-"), std::string::npos) << file.path();
     RunResult toDirectory = runProgram(
