@@ -223,7 +223,7 @@ bool saveResources(const std::string& dir) {
     seed('\1', ico({png}));
     seed('\1', ico({bmp(16, 32, 8).substr(14), png, bmp(32, 64, 1).substr(14)}));
     seed('\2', "FileVersion=1.2.3.4\nProductVersion=5.6\nProductName=X");
-    seed('\2', "CompanyName=\xc3\x9cn\xc3\xafcode \xe2\x82\xac\nComments=a");
+    seed('\2', "CompanyName=\xc3\x9cn\xc3\xaf" "code \xe2\x82\xac\nComments=a");
     return ok;
 }
 

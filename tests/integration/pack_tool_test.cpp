@@ -247,6 +247,8 @@ TEST(PackToolTest, TheOutputAppearsWholeOrNotAtAll) {
     // temporary file exists. The file size limit fails the write at its first blocks.
     const std::string zeros = dir.write("zeros", "");
     fs::resize_file(zeros, 64u << 20);
+    const std::string picture = dir.write("picture.bmp", "");
+    fs::resize_file(picture, 250u << 20);
     std::string pack;
     for (const std::string& word : emulated(ORU_PACK_PATH)) pack += "'" + word + "' ";
     pack += "--launcher '" + launcherPath() + "' --jar '" + jars.app + "' z='" + zeros + "' -o '" +
@@ -268,8 +270,15 @@ TEST(PackToolTest, TheOutputAppearsWholeOrNotAtAll) {
          "129\n", ""},
         {"file size limit", "ulimit -f 64; " + pack + "; echo $?", "1\n",
          "oru-pack: cannot write " + dir.path() + "stopped: File too large\n"},
+        // The picture is read whole: past the address space limit, the allocation throws.
+        {"out of memory",
+         "ulimit -v 200000; " + pack.substr(0, pack.find(" z=")) + " --splash '" + picture +
+             "' -o '" + dir.path() + "stopped'; echo $?",
+         "1\n", "oru-pack: out of memory\n"},
     };
     for (const auto& c : cases) {
+        // An emulator reserves the guest's address space: it does not start under ulimit -v.
+        if (*ORU_TEST_EMULATOR && std::string(c.label) == "out of memory") continue;
         RunResult run = runProgram("/bin/sh", {{"-c", c.script}});
         EXPECT_EQ(run.out, c.status) << c.label;
         if (!c.err.empty()) {

@@ -47,9 +47,9 @@ bool ReplacementFile::create(const char* destination) {
     std::snprintf(destination_, sizeof destination_, "%s", destination);
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::snprintf(path_, sizeof path_, "%s.oru-pack-%lx%x%x", destination,
-                      static_cast<unsigned long>(GetCurrentProcessId()), GetTickCount(),
-                      counter++);
+        std::snprintf(path_, sizeof path_, "%s.oru-pack-%lx%lx%x", destination,
+                      static_cast<unsigned long>(GetCurrentProcessId()),
+                      static_cast<unsigned long>(GetTickCount()), counter++);
         HANDLE file = CreateFileA(path_, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
