@@ -56,4 +56,10 @@ for option in --splash --icon; do
   [ "$(wc -l <"$work/error")" = 1 ] || fail "$option: not one line: $(cat "$work/error")"
   [ -e "$work/bad.exe" ] && fail "$option left an output behind"
 done
+# Strings whose version resource would pass the 16-bit lengths of its nodes.
+"$pack" --launcher "$launcher" --main-class Main -o "$work/bad.exe" \
+  --version-info "Comments=$(head -c 40000 /dev/zero | tr '\0' c)" 2>"$work/error" \
+  && fail "a version resource past 64 KiB was accepted"
+grep -q "it holds at most 65535" "$work/error" || fail "long version strings: $(cat "$work/error")"
+[ -e "$work/bad.exe" ] && fail "long version strings left an output behind"
 echo "ok: manifest; bitmap 100, icon and version 1.2.3.4 added; bad files refused"
