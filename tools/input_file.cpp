@@ -22,11 +22,14 @@ bool InputFile::open(const std::string& path, uint64_t largest, std::string& err
     return true;
 }
 
-bool readInputFile(const std::string& path, uint64_t largest, std::string& bytes,
-                   std::string& error) {
+namespace {
+
+// Reads `count` bytes from the start of the input at `path` into `bytes`.
+bool readStart(const std::string& path, uint64_t largest, uint64_t count, std::string& bytes,
+               std::string& error) {
     InputFile input;
     if (!input.open(path, largest, error)) return false;
-    bytes.assign(input.size(), '\0');
+    bytes.assign(static_cast<size_t>(count < input.size() ? count : input.size()), '\0');
     size_t done = 0;
     while (done < bytes.size()) {
         const size_t left = bytes.size() - done;
@@ -38,6 +41,18 @@ bool readInputFile(const std::string& path, uint64_t largest, std::string& bytes
         done += static_cast<size_t>(n);
     }
     return true;
+}
+
+}  // namespace
+
+bool readInputFile(const std::string& path, uint64_t largest, std::string& bytes,
+                   std::string& error) {
+    return readStart(path, largest, largest, bytes, error);
+}
+
+bool readInputStart(const std::string& path, uint64_t largest, uint32_t count,
+                    std::string& bytes, std::string& error) {
+    return readStart(path, largest, count, bytes, error);
 }
 
 }  // namespace oru::tools

@@ -108,6 +108,16 @@ bool checkBitmapInfo(const BitmapInfo& info, std::string& error) {
     return checkDecodedSize(info.width, info.height < 0 ? -info.height : info.height, error);
 }
 
+// The file header and info header of a BMP file, checked: false with the reason when
+// Windows would not load the picture or it is too large.
+bool readBitmapHeader(const std::string& file, BitmapInfo& info, std::string& error) {
+    if (file.size() < 14 + 12 || file.compare(0, 2, "BM") != 0) {
+        error = "it does not start with a BMP header";
+        return false;
+    }
+    return readBitmapInfo(file, info, error) && checkBitmapInfo(info, error);
+}
+
 const char kPngSignature[] = "\x89PNG\r\n\x1a\n";
 
 // Whether `image` (one image of an icon) is a PNG: its signature followed by the IHDR
@@ -169,13 +179,14 @@ bool checkIconImage(const std::string& image, std::string& error) {
 
 }  // namespace
 
-bool bitmapResource(const std::string& file, std::string& resource, std::string& error) {
-    if (file.size() < 14 + 12 || file.compare(0, 2, "BM") != 0) {
-        error = "it does not start with a BMP header";
-        return false;
-    }
+bool bitmapHeaderUsable(const std::string& start, std::string& error) {
     BitmapInfo info;
-    if (!readBitmapInfo(file, info, error) || !checkBitmapInfo(info, error)) return false;
+    return readBitmapHeader(start, info, error);
+}
+
+bool bitmapResource(const std::string& file, std::string& resource, std::string& error) {
+    BitmapInfo info;
+    if (!readBitmapHeader(file, info, error)) return false;
     const bool fieldsAfterHeader = info.headerSize == 40 && info.compression == 3;
     const uint64_t paletteCount =
         info.bitCount <= 8 ? (info.colors ? info.colors : 1u << info.bitCount) : info.colors;
@@ -255,8 +266,14 @@ bool makeRequestedResources(const ResourceRequest& request, std::vector<Resource
                             ResourceTable& icons, std::string& error) {
     std::string bytes, resource;
     if (!request.splashPath.empty()) {
-        if (!readInputFile(request.splashPath, kLargestPictureFile, bytes, error)) return false;
-        if (!bitmapResource(bytes, resource, error)) {
+        // The headers first: a picture too large to use is refused before it is read.
+        if (!readInputStart(request.splashPath, kLargestPictureFile, kBitmapHeadersSize, bytes,
+                            error))
+            return false;
+        const bool usable = bitmapHeaderUsable(bytes, error);
+        if (usable && !readInputFile(request.splashPath, kLargestPictureFile, bytes, error))
+            return false;
+        if (!usable || !bitmapResource(bytes, resource, error)) {
             error = request.splashPath + " is not a BMP picture: " + error;
             return false;
         }

@@ -24,6 +24,14 @@ struct ResourceRequest {
     bool empty() const { return splashPath.empty() && iconPath.empty() && versionInfo.empty(); }
 };
 
+// The file header and the largest info header of a BMP file.
+constexpr uint32_t kBitmapHeadersSize = 14 + 124;
+
+// Whether `start`, the first kBitmapHeadersSize bytes of a BMP file (or all of a shorter
+// one), describes a picture Windows loads and that is not too large; false with the
+// reason in `error`.
+bool bitmapHeaderUsable(const std::string& start, std::string& error);
+
 // The bitmap resource for the BMP file bytes `file`: the file without its file header.
 // False with a one-line reason in `error` when `file` is not a BMP picture Windows loads.
 bool bitmapResource(const std::string& file, std::string& resource, std::string& error);

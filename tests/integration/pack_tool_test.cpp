@@ -247,7 +247,16 @@ TEST(PackToolTest, TheOutputAppearsWholeOrNotAtAll) {
     // temporary file exists. The file size limit fails the write at its first blocks.
     const std::string zeros = dir.write("zeros", "");
     fs::resize_file(zeros, 64u << 20);
-    const std::string picture = dir.write("picture.bmp", "");
+    // A one-bit picture of 8,000 x 8,000 (244 MiB once decoded) in a file of 250 MiB.
+    std::string header(62, '\0');
+    const uint32_t fields[][2] = {{2, 250u << 20}, {10, 62}, {14, 40}, {18, 8000}, {22, 8000}};
+    for (const auto& field : fields)
+        for (int byte = 0; byte < 4; ++byte)
+            header[field[0] + byte] = static_cast<char>(field[1] >> (8 * byte));
+    header.replace(0, 2, "BM");
+    header[26] = 1;  // planes
+    header[28] = 1;  // bits per pixel
+    const std::string picture = dir.write("picture.bmp", header);
     fs::resize_file(picture, 250u << 20);
     std::string pack;
     for (const std::string& word : emulated(ORU_PACK_PATH)) pack += "'" + word + "' ";
