@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <set>
 
+#include "duplicate_classes.h"
 #include "embedded_files.h"
 #include "jar_reader.h"
+#include "manifest_class_path.h"
 #include "packer.h"
 
 namespace oru::tools {
@@ -70,9 +72,10 @@ bool checkLines(const std::vector<std::string>& lines, std::string& error) {
     return true;
 }
 
-bool addLibraries(const PackRequest& request, ZipWriter& archive, std::string& error) {
+bool addLibraries(const std::vector<std::string>& libraries, ZipWriter& archive,
+                  std::string& error) {
     std::set<std::string> names;
-    for (const std::string& path : request.libraries) {
+    for (const std::string& path : libraries) {
         const std::string name = fs::path(path).filename().string();
         if (!names.insert(name).second) {
             error = "two library jars are named " + name + "; rename one";
@@ -87,6 +90,19 @@ bool addLibraries(const PackRequest& request, ZipWriter& archive, std::string& e
     return true;
 }
 
+// The libraries to pack: those given, then the jars the application jar's Class-Path
+// brings along that are not packed already.
+std::vector<std::string> librariesToPack(const PackRequest& request, const std::string& jarBytes,
+                                         std::vector<std::string>& warnings) {
+    std::vector<std::string> libraries = request.libraries;
+    if (request.applicationJar.empty() || !request.followClassPath) return libraries;
+    std::set<std::string> packed = {canonicalPath(request.applicationJar)};
+    for (const std::string& path : request.libraries) packed.insert(canonicalPath(path));
+    for (std::string& path : followClassPath(request.applicationJar, jarBytes, packed, warnings))
+        libraries.push_back(std::move(path));
+    return libraries;
+}
+
 }  // namespace
 
 bool lineHasKey(const std::string& line, const std::string& key) {
@@ -97,7 +113,10 @@ bool lineHasKey(const std::string& line, const std::string& key) {
     return true;
 }
 
-bool packApplication(const PackRequest& request, std::string& error) {
+bool packApplication(const PackRequest& request, std::string& error,
+                     std::vector<std::string>* warnings) {
+    std::vector<std::string> ignored;
+    std::vector<std::string>& notes = warnings ? *warnings : ignored;
     if (!request.mainClass.empty() &&
         !checkNotConfigured(request, "mainclass", "--main-class", error))
         return false;
@@ -112,12 +131,14 @@ bool packApplication(const PackRequest& request, std::string& error) {
     }
     std::string mainClass = request.mainClass;
     std::string manifestClass;
+    std::string applicationBytes;
     if (!request.applicationJar.empty()) {
-        std::string bytes;
-        if (!readJar(request.applicationJar, bytes, &manifestClass, error)) return false;
-        archive.add("t.jar", bytes, ZipMethod::kStored);
+        if (!readJar(request.applicationJar, applicationBytes, &manifestClass, error))
+            return false;
+        archive.add("t.jar", applicationBytes, ZipMethod::kStored);
     }
-    if (!addLibraries(request, archive, error)) return false;
+    if (!addLibraries(librariesToPack(request, applicationBytes, notes), archive, error))
+        return false;
     for (const auto& [name, path] : request.files) {
         std::string bytes;
         if (!readInputFile(path, bytes, error)) return false;
@@ -133,6 +154,8 @@ bool packApplication(const PackRequest& request, std::string& error) {
     }
     const std::vector<std::string> lines = configurationLines(request, mainClass);
     if (!checkLines(lines, error)) return false;
+    for (std::string& line : duplicateClassWarnings(archive))
+        notes.push_back(std::move(line));
     return writeExecutable(request.launcherPath, archive, lines, request.outputPath, error,
                            request.resources);
 }
