@@ -76,12 +76,15 @@ for name in clojure spec.alpha core.specs.alpha; do
 done
 
 # pack LAUNCHER OUTPUT ARGS...: oru-pack stores the jars; NAME=FILE entries are deflated.
+# Its warnings (Debian's jars hold many classes twice) are kept in pack-warnings.txt.
 pack() {
   local launcher=$1 out=$2
   shift 2
-  "$build/tools/oru-pack" --launcher "$launcher" -o "$out" --config "jvmdll $jvm" "$@" >/dev/null
+  "$build/tools/oru-pack" --launcher "$launcher" -o "$out" --config "jvmdll $jvm" "$@" \
+    >/dev/null 2>pack.err || { cat pack.err >&2; return 1; }
+  cat pack.err >>pack-warnings.txt
 }
-rm -rf bin runs
+rm -rf bin runs pack-warnings.txt
 mkdir -p bin runs
 launchers=("$build/src/oru-launcher")
 [ -n "$baseline" ] && launchers+=("$baseline")
