@@ -49,7 +49,8 @@ bool searchedBefore(const PackedJar& a, const PackedJar& b) {
 std::string warningLine(const std::string& winner, const std::string& hidden, int count) {
     const bool one = count == 1;
     return winner + " and " + hidden + " both hold " + std::to_string(count) +
-           (one ? " class; the application gets the copy in " : " classes; the application gets the copies in ") +
+           (one ? " class; the application gets the copy in "
+                : " classes; the application gets the copies in ") +
            winner;
 }
 
@@ -58,16 +59,23 @@ std::string warningLine(const std::string& winner, const std::string& hidden, in
 std::vector<std::string> duplicateClassWarnings(const ZipWriter& archive) {
     std::vector<PackedJar> order = packedJars(archive);
     std::stable_sort(order.begin(), order.end(), searchedBefore);
-    // Walking in search order, the first jar to hold a class is the one that serves it.
-    std::unordered_map<std::string, size_t> servedBy;
+    // Walking in search order, the first jar to hold a class is the one that serves it;
+    // the last jar seen holding it keeps a jar's own repeated records from counting twice.
+    struct Holders {
+        size_t servedBy;
+        size_t lastSeen;
+    };
+    std::unordered_map<std::string, Holders> holders;
     std::map<std::pair<size_t, size_t>, int> hidden;
     for (size_t rank = 0; rank < order.size(); ++rank) {
         JarReader jar;
         if (!jar.open(*order[rank].bytes)) continue;
         for (const JarEntryInfo& entry : jar.entries()) {
             if (!isSharedClassName(entry.name)) continue;
-            const auto [place, first] = servedBy.emplace(entry.name, rank);
-            if (!first && place->second != rank) ++hidden[{place->second, rank}];
+            const auto [place, first] = holders.emplace(entry.name, Holders{rank, rank});
+            if (first || place->second.lastSeen == rank) continue;
+            place->second.lastSeen = rank;
+            ++hidden[{place->second.servedBy, rank}];
         }
     }
     std::vector<std::string> lines;

@@ -39,7 +39,8 @@ std::string percentDecoded(const std::string& text) {
 // "-" and "." before the first ":", which must come before any "/".
 std::string schemeOf(const std::string& url) {
     const size_t colon = url.find(':');
-    if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(url[0])))
+    if (colon == std::string::npos || colon == 0 ||
+        !std::isalpha(static_cast<unsigned char>(url[0])))
         return "";
     for (size_t i = 0; i < colon; ++i) {
         const unsigned char c = static_cast<unsigned char>(url[i]);

@@ -133,7 +133,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> warnings;
     const bool done = list.empty() ? oru::tools::packApplication(request, error, &warnings)
                                    : oru::tools::listExecutable(list, std::cout, error);
-    for (const std::string& warning : warnings) std::cerr << "oru-pack: warning: " << warning << "\n";
+    for (const std::string& warning : warnings)
+        std::cerr << "oru-pack: warning: " << warning << "\n";
     if (!done) {
         std::cerr << "oru-pack: " << error << "\n";
         return 1;

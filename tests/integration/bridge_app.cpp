@@ -26,7 +26,8 @@ std::string readFile(const fs::path& path) {
 std::string classPathLine(const std::string& classPath) {
     if (classPath.empty()) return "";
     std::string text = "Class-Path: " + classPath, out;
-    for (size_t at = 0; at < text.size(); at += 70) out += (at ? " " : "") + text.substr(at, 70) + "\r\n";
+    for (size_t at = 0; at < text.size(); at += 70)
+        out += (at ? " " : "") + text.substr(at, 70) + "\r\n";
     return out;
 }
 

@@ -85,10 +85,12 @@ TEST(PackToolTest, OneCommandFromJarsToARunningExecutable) {
 TEST(PackToolTest, ClassPathJarsArePackedAsJavaLoadsThem) {
     ScratchDirectory dir;
     const std::string in = dir.path() + "in/";
-    dir.write("in/app.jar", applicationJar("bridge.Probe", "lib/a.jar gone%20now.jar lib/ "
-                                                           "http://example.org/remote.jar lib/a.jar"));
+    // Long enough to go on in a continuation line of the manifest.
+    const std::string classPath =
+        "lib/a.jar gone%20now.jar lib/ http://example.org/remote.jar lib/a.jar";
+    dir.write("in/app.jar", applicationJar("bridge.Probe", classPath));
     const std::string lib = dir.write("in/lib/a.jar", libraryJar("../more/bb.jar ../app.jar"));
-    dir.write("in/more/bb.jar", variantJar());
+    const std::string variant = dir.write("in/more/bb.jar", variantJar());
     const std::string bbFirst = "oru-pack: warning: libs/a.jar and libs/bb.jar both hold 1 class; "
                                 "the application gets the copy in libs/a.jar\n";
     const std::string named = "oru-pack: warning: the Class-Path of " + in + "app.jar names ";
@@ -103,6 +105,8 @@ TEST(PackToolTest, ClassPathJarsArePackedAsJavaLoadsThem) {
              "http://example.org/remote.jar, which is not a file; it is not packed\n" + bbFirst,
          true},
         {{"--no-class-path", "--lib", lib}, "", false},
+        // The launcher searches the shorter name first, whatever the order given.
+        {{"--no-class-path", "--lib", variant, "--lib", lib}, bbFirst, true},
     };
     for (const auto& c : cases) {
         const std::string exe = dir.path() + "app";
@@ -116,7 +120,8 @@ TEST(PackToolTest, ClassPathJarsArePackedAsJavaLoadsThem) {
         EXPECT_EQ(packed.err, c.warnings);
         RunResult listed = runProgram(ORU_PACK_PATH, {{"--list", exe}});
         EXPECT_NE(listed.out.find("\tlibs/a.jar\n"), std::string::npos) << listed.out;
-        EXPECT_EQ(listed.out.find("\tlibs/bb.jar\n") != std::string::npos, c.bbPacked) << listed.out;
+        EXPECT_EQ(listed.out.find("\tlibs/bb.jar\n") != std::string::npos, c.bbPacked)
+            << listed.out;
         EXPECT_EQ(listed.out.find("\tlibs/app.jar\n"), std::string::npos) << listed.out;
         RunResult run = runProgram(exe, {{"classes"}, cleanEnvironment()});
         EXPECT_EQ(reported(run.out, "InLib"), "libs/a.jar by com.vostrand.oru.KestrunClassLoader")
