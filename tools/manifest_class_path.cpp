@@ -123,9 +123,9 @@ bool classPathFile(const std::string& jarFolder, const std::string& item, std::s
         return false;
     }
     path = percentDecoded(path.substr(0, path.find_first_of("?#")));
-    // "/C:/lib/x.jar" is a Windows drive path written as a URL path.
-    if (path.size() >= 3 && path[0] == '/' && std::isalpha(static_cast<unsigned char>(path[1])) &&
-        path[2] == ':')
+    // "/C:/lib/x.jar" is a drive path written as a URL path, where paths have drives.
+    if (path.size() >= 3 && path[0] == '/' && path[2] == ':' &&
+        fs::path(path.substr(1)).has_root_name())
         path.erase(0, 1);
     const fs::path resolved = fs::path(path).has_root_directory() || fs::path(path).is_absolute()
                                   ? fs::path(path)
