@@ -133,11 +133,12 @@ int main(int argc, char** argv) {
     std::vector<std::string> warnings;
     const bool done = list.empty() ? oru::tools::packApplication(request, error, &warnings)
                                    : oru::tools::listExecutable(list, std::cout, error);
-    for (const std::string& warning : warnings)
-        std::cerr << "oru-pack: warning: " << warning << "\n";
+    // A failure is one line: what would have been packed no longer matters.
     if (!done) {
         std::cerr << "oru-pack: " << error << "\n";
         return 1;
     }
+    for (const std::string& warning : warnings)
+        std::cerr << "oru-pack: warning: " << warning << "\n";
     return 0;
 }
