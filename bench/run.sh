@@ -6,6 +6,8 @@
 #   ORU_BENCH_BASELINE=LAUNCHER       also packs with LAUNCHER (say, an older build) and
 #                                     measures those executables in the same rounds
 #   ORU_BENCH_LARGE_MB=N              size of the large application's library jars (40)
+#   ORU_BENCH_GROUPS="hello clojure"  measures only these pairs (default: hello classes
+#                                     large clojure)
 # Uses build/linux (built when missing) and the `java` on PATH; the packed executables
 # name that runtime's libjvm.so, so both sides run the same virtual machine.
 set -euo pipefail
@@ -17,6 +19,7 @@ build=$root/build/linux
 work=$build/bench-work
 baseline=${ORU_BENCH_BASELINE:-}
 large_mb=${ORU_BENCH_LARGE_MB:-40}
+groups=" ${ORU_BENCH_GROUPS:-hello classes large clojure} "
 
 [ -x "$build/src/oru-launcher" ] && [ -x "$build/tools/oru-pack" ] || scripts/build.sh linux
 for tool in java javac jar /usr/bin/time; do
@@ -60,13 +63,28 @@ for jar in "${libs[@]}"; do
 done
 lib_path=$(IFS=:; echo "${libs[*]}")
 
+# A real application: Debian's Clojure (`apt-get install clojure`) evaluating one
+# expression, with its three jars as libraries.
+clojure_args=()
+clojure_path=
+for name in clojure spec.alpha core.specs.alpha; do
+  jar=/usr/share/java/$name.jar
+  [ -f "$jar" ] || { clojure_args=(); echo "bench: no $jar (apt-get install clojure):" \
+    "the Clojure pair is left out" >&2; break; }
+  clojure_args+=(--lib "$(readlink -f "$jar")")
+  clojure_path+=${clojure_path:+:}$(readlink -f "$jar")
+done
+
 # pack LAUNCHER OUTPUT ARGS...: oru-pack stores the jars; NAME=FILE entries are deflated.
+# Its warnings (Debian's jars hold many classes twice) are kept in pack-warnings.txt.
 pack() {
   local launcher=$1 out=$2
   shift 2
-  "$build/tools/oru-pack" --launcher "$launcher" -o "$out" --config "jvmdll $jvm" "$@" >/dev/null
+  "$build/tools/oru-pack" --launcher "$launcher" -o "$out" --config "jvmdll $jvm" "$@" \
+    >/dev/null 2>pack.err || { cat pack.err >&2; return 1; }
+  cat pack.err >>pack-warnings.txt
 }
-rm -rf bin runs
+rm -rf bin runs pack-warnings.txt
 mkdir -p bin runs
 launchers=("$build/src/oru-launcher")
 [ -n "$baseline" ] && launchers+=("$baseline")
@@ -75,13 +93,15 @@ for launcher in "${launchers[@]}"; do
   pack "$launcher" "bin/hello$suffix" --jar hello.jar
   pack "$launcher" "bin/classes$suffix" --jar classes.jar
   pack "$launcher" "bin/large$suffix" --jar large.jar "${lib_args[@]}"
+  [ ${#clojure_args[@]} -eq 0 ] ||
+    pack "$launcher" "bin/clojure$suffix" --main-class clojure.main "${clojure_args[@]}"
 done
 pack "${launchers[0]}" bin/classes-deflated --main-class LoadClasses t.jar=classes.jar
 pack "${launchers[0]}" bin/large-deflated --main-class Main t.jar=large.jar "${lib_pairs[@]}"
 
 # ---- measuring -----------------------------------------------------------------------
 declare -A command_of expected_of
-define() {  # define LABEL EXPECTED COMMAND...
+define() {  # define LABEL EXPECTED COMMAND... (a shell command line, quotes and all)
   local label=$1
   expected_of[$label]=$2
   shift 2
@@ -95,6 +115,11 @@ define classes-java "loaded 3000 classes" "$java -cp classes.jar LoadClasses"
 define large "main reached" bin/large
 define large-deflated "main reached" bin/large-deflated
 define large-java "main reached" "$java -cp large.jar:$lib_path Main"
+if [ ${#clojure_args[@]} -gt 0 ]; then
+  define clojure "^1$" "bin/clojure -e '(println 1)'"
+  define clojure-java "^1$" "$java -cp $clojure_path clojure.main -e '(println 1)'"
+  [ -z "$baseline" ] || define clojure-baseline "^1$" "bin/clojure-baseline -e '(println 1)'"
+fi
 if [ -n "$baseline" ]; then
   define hello-baseline hello bin/hello-baseline
   define classes-baseline "loaded 3000 classes" bin/classes-baseline
@@ -108,8 +133,7 @@ fi
 run_once() {  # run_once LABEL COMMAND_LABEL
   local start end own
   start=$EPOCHREALTIME
-  # shellcheck disable=SC2086
-  /usr/bin/time -f '%M %U %S' -o usage.txt ${command_of[$2]} >out.txt 2>err.txt || true
+  eval "/usr/bin/time -f '%M %U %S' -o usage.txt ${command_of[$2]}" >out.txt 2>err.txt || true
   end=$EPOCHREALTIME
   if ! grep -q "${expected_of[$2]}" out.txt; then
     echo "bench: $2 did not print \"${expected_of[$2]}\":" >&2
@@ -125,6 +149,7 @@ run_once() {  # run_once LABEL COMMAND_LABEL
 # so that a change in the machine's load falls on all of them alike.
 measure_group() {  # measure_group LABEL...
   local labels=() n round k label
+  [[ $groups == *" $1 "* ]] || return 0
   for label in "$@"; do [ -n "${command_of[$label]:-}" ] && labels+=("$label"); done
   n=${#labels[@]}
   for ((round = -2; round < runs; ++round)); do
@@ -140,6 +165,7 @@ echo "== measuring: $runs runs of each command after two warm-ups (load average 
 measure_group hello hello-baseline hello-java
 measure_group classes classes-baseline classes-deflated classes-java
 measure_group large large-baseline large-deflated large-java
+measure_group clojure clojure-baseline clojure-java
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # ---- report --------------------------------------------------------------------------
@@ -184,6 +210,8 @@ time_row "  whole run" classes 1
 time_row "large application, start to main" large 1 "at most 1.10"
 time_row "  (baseline launcher)" large-baseline 1
 time_row "  (deflated library jars)" large-deflated 1
+time_row "Clojure, -e '(println 1)'" clojure 1 "at most 1.10"
+time_row "  (baseline launcher)" clojure-baseline 1
 echo "(each ratio is the median of the ratios of the runs made in one round; CPU: the same"
 echo " for user and system time, whole runs, which the machine's load disturbs less)"
 echo
@@ -196,3 +224,5 @@ rss_row "  (deflated t.jar)" classes-deflated
 rss_row "large application" large $((lib_bytes / 10240))
 rss_row "  (baseline launcher)" large-baseline $((lib_bytes / 10240))
 rss_row "  (deflated library jars)" large-deflated $((lib_bytes / 10240))
+rss_row "Clojure" clojure
+rss_row "  (baseline launcher)" clojure-baseline

@@ -1,4 +1,4 @@
-// Reading jars for oru-pack: entry lists, entry contents and the manifest's main class.
+// Reading jars for oru-pack: entry lists, entry contents and the manifest's main section.
 #include "jar_reader.h"
 
 #include <algorithm>
@@ -87,7 +87,7 @@ bool JarReader::read(const std::string& name, std::string& content, uint32_t lar
     return false;
 }
 
-std::string manifestMainClass(const std::string& manifest) {
+std::string manifestAttribute(const std::string& manifest, const std::string& name) {
     for (const std::string& line : logicalLines(manifest)) {
         if (line.empty()) break;  // the main section ends at the first blank line
         const size_t colon = line.find(':');
@@ -95,9 +95,13 @@ std::string manifestMainClass(const std::string& manifest) {
         std::string key = line.substr(0, colon);
         std::transform(key.begin(), key.end(), key.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (key == "main-class") return trimmed(line.substr(colon + 1));
+        if (key == name) return trimmed(line.substr(colon + 1));
     }
     return "";
+}
+
+std::string manifestMainClass(const std::string& manifest) {
+    return manifestAttribute(manifest, "main-class");
 }
 
 }  // namespace oru::tools

@@ -40,6 +40,10 @@ private:
     CZipReader reader_;
 };
 
+// The value of the attribute `name` (in lower case, "class-path") of a jar manifest's
+// main section, continuation lines joined and surrounding blanks trimmed; "" when there
+// is none.
+std::string manifestAttribute(const std::string& manifest, const std::string& name);
 // The value of the "Main-Class" attribute of a jar manifest's main section, continuation
 // lines joined; "" when there is none.
 std::string manifestMainClass(const std::string& manifest);

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "listing.h"
 #include "pack_application.h"
@@ -15,6 +16,7 @@ const char kHelp[] =
     "                [--main-class NAME] [--minjre N.N] [--option OPT]...\n"
     "                [--property NAME=VALUE]... [--config \"KEY VALUE\"]... [NAME=FILE]...\n"
     "                [--splash PICTURE.bmp] [--icon APP.ico] [--version-info KEY=VALUE]...\n"
+    "                [--no-class-path]\n"
     "       oru-pack --list EXECUTABLE\n"
     "\n"
     "Makes one executable that runs a Java application: the launcher, followed by an\n"
@@ -25,6 +27,11 @@ const char kHelp[] =
     "  --jar APP.jar          the application jar, packed as t.jar\n"
     "  --lib LIB.jar          a library jar, packed as libs/LIB.jar (repeatable; the\n"
     "                         file names must differ)\n"
+    "  --no-class-path        packs only the jars given; without it, the jars that the\n"
+    "                         Class-Path of the application jar's manifest names (and\n"
+    "                         theirs in turn) are packed as libraries too, as java -jar\n"
+    "                         loads them, and one that does not exist is skipped with a\n"
+    "                         warning\n"
     "  -o, --output FILE      the executable to write (replaced only once complete)\n"
     "  --main-class NAME      the main class (default: Main-Class of the jar's manifest)\n"
     "  --minjre N.N           the lowest Java version that may run the application\n"
@@ -47,6 +54,10 @@ const char kHelp[] =
     "                         lines, then one line per entry: size, method, the number\n"
     "                         of entries of a nested jar (or -), name, separated by tabs\n"
     "  -h, --help             this text\n"
+    "\n"
+    "Where packed jars hold classes of the same name, a warning names the jar whose copies\n"
+    "the application gets: the launcher searches t.jar first, then the other jars shorter\n"
+    "names first, whatever the order of --lib.\n"
     "\n"
     "The configuration lines take at most 2,048 bytes in all. A file named like the\n"
     "executable with .cfg beside it adds lines that take precedence (except mainclass).\n"
@@ -75,6 +86,10 @@ int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std:
         if (arg == "-h" || arg == "--help") {
             std::cout << kHelp;
             std::exit(0);
+        }
+        if (arg == "--no-class-path") {
+            request.followClassPath = false;
+            continue;
         }
         const bool takesValue = arg.rfind("-", 0) == 0;
         if (takesValue && i + 1 >= argc) return usageError(arg + " needs a value");
@@ -122,16 +137,20 @@ int run(int argc, char** argv) {
     std::string list;
     if (int status = parseArguments(argc, argv, request, list)) return status;
     std::string error;
-    bool done = list.empty() ? oru::tools::packApplication(request, error)
+    std::vector<std::string> warnings;
+    bool done = list.empty() ? oru::tools::packApplication(request, error, &warnings)
                              : oru::tools::listExecutable(list, std::cout, error);
     if (done && !list.empty() && !(std::cout << std::flush)) {
         done = false;
         error = "cannot write the listing to standard output";
     }
+    // A failure is one line: what would have been packed no longer matters.
     if (!done) {
         std::cerr << "oru-pack: " << error << "\n";
         return 1;
     }
+    for (const std::string& warning : warnings)
+        std::cerr << "oru-pack: warning: " << warning << "\n";
     return 0;
 }
 

@@ -3,10 +3,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
+#include "duplicate_classes.h"
 #include "embedded_files.h"
 #include "input_file.h"
 #include "jar_reader.h"
+#include "manifest_class_path.h"
 #include "pack_inputs.h"
 #include "packer.h"
 
@@ -89,6 +92,19 @@ bool addLibraries(const PackRequest& request, ZipWriter& archive, std::string& e
     return true;
 }
 
+// The request with the jars that the application jar's Class-Path brings along, and
+// that are not packed already, appended to its libraries: from here on they are
+// checked and packed as if given with --lib.
+PackRequest withClassPathLibraries(const PackRequest& given, std::vector<std::string>& warnings) {
+    PackRequest request = given;
+    if (request.applicationJar.empty() || !request.followClassPath) return request;
+    std::set<std::string> packed = {canonicalPath(request.applicationJar)};
+    for (const std::string& path : request.libraries) packed.insert(canonicalPath(path));
+    for (std::string& path : followClassPath(request.applicationJar, packed, warnings))
+        request.libraries.push_back(std::move(path));
+    return request;
+}
+
 }  // namespace
 
 bool lineHasKey(const std::string& line, const std::string& key) {
@@ -99,7 +115,11 @@ bool lineHasKey(const std::string& line, const std::string& key) {
     return true;
 }
 
-bool packApplication(const PackRequest& request, std::string& error) {
+bool packApplication(const PackRequest& given, std::string& error,
+                     std::vector<std::string>* warnings) {
+    std::vector<std::string> ignored;
+    std::vector<std::string>& notes = warnings ? *warnings : ignored;
+    const PackRequest request = withClassPathLibraries(given, notes);
     if (!request.mainClass.empty() &&
         !checkNotConfigured(request, "mainclass", "--main-class", error))
         return false;
@@ -133,6 +153,8 @@ bool packApplication(const PackRequest& request, std::string& error) {
     }
     const std::vector<std::string> lines = configurationLines(request, mainClass);
     if (!checkLines(lines, error)) return false;
+    for (std::string& line : duplicateClassWarnings(archive))
+        notes.push_back(std::move(line));
     return writeExecutable(request.launcherPath, archive, lines, request.outputPath, error,
                            request.resources);
 }

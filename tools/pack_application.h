@@ -14,6 +14,8 @@ struct PackRequest {
     std::string outputPath;
     std::string applicationJar;          // packed as "t.jar"; may be empty
     std::vector<std::string> libraries;  // packed as "libs/<file name>"
+    bool followClassPath = true;         // also packs the jars the application jar's
+                                         // manifest "Class-Path" names, as libraries
     std::string mainClass;               // else from a "mainclass" line, else the manifest
     std::string minimumJava;             // "minjre"
     std::vector<std::string> options;    // "option" lines
@@ -27,8 +29,11 @@ struct PackRequest {
 
 // Builds the archive (the Java-side classes, the application jar, the library jars, the
 // extra files) and its configuration, and writes the executable. Returns false with a
-// one-line message in `error`; nothing is written then.
-bool packApplication(const PackRequest& request, std::string& error);
+// one-line message in `error`; nothing is written then. With `warnings`, adds one line
+// for each thing the user should know of that does not stop the packing (a Class-Path
+// jar skipped, classes that more than one jar holds).
+bool packApplication(const PackRequest& request, std::string& error,
+                     std::vector<std::string>* warnings = nullptr);
 
 // True when the configuration line `line` belongs to `key`, as the launcher reads it:
 // leading spaces, then the key in any ASCII case.

@@ -89,7 +89,7 @@ bool EmbeddedArchive::loadRecords() {
 
 bool EmbeddedArchive::indexRecords() {
     try {
-        lookup_.build(&reader_, true);
+        lookup_.build(&reader_, kNestedLengthFirst);
     } catch (const std::bad_alloc&) {
         return false;  // without an index the node stays empty
     }

@@ -68,6 +68,13 @@ public:
     // copies are not tried) or when the sink could not make a result.
     bool readEntry(EntrySink& sink, const NarrowString& query);
 
+    // Negative when a node searches the nested archive named `a` before the one named
+    // `b` (its index order: shorter names first), positive when after. oru-pack tells
+    // by it which copy of a duplicated entry an application gets.
+    static int compareNestedNames(const char* a, int aLength, const char* b, int bLength) {
+        return EntryLookup::compare(a, aLength, b, bLength, kNestedLengthFirst);
+    }
+
     // Records in this node's archive (0 when it did not open); for diagnostics and tests.
     // A directory not read yet counts as empty.
     int entryCount() const { return ready() ? reader_.entryCount() : 0; }
@@ -79,6 +86,8 @@ private:
         uint64_t bytesLeft = kMaxTreeBytes;
         uint32_t nodesLeft = kMaxTreeNodes;
     };
+    // A node's index, and so the order of its nested archives, sorts length first.
+    static constexpr bool kNestedLengthFirst = true;
     // notFound lets the search go on; unreadable ends it (the first match was damaged,
     // or the sink made no result) as delivered does.
     enum class ReadOutcome { delivered, notFound, unreadable };

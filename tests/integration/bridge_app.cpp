@@ -21,6 +21,16 @@ std::string readFile(const fs::path& path) {
     return bytes.str();
 }
 
+// A manifest line of at most 72 bytes is the rule; a long Class-Path goes on in lines
+// that start with a space, as the jar tool writes it.
+std::string classPathLine(const std::string& classPath) {
+    if (classPath.empty()) return "";
+    std::string text = "Class-Path: " + classPath, out;
+    for (size_t at = 0; at < text.size(); at += 70)
+        out += (at ? " " : "") + text.substr(at, 70) + "\r\n";
+    return out;
+}
+
 }  // namespace
 
 std::string classBytes(const char* root, const std::string& name) {
@@ -32,11 +42,11 @@ std::string classBytes(const char* root, const std::string& name) {
 static const std::vector<std::string> kLibraryClasses = {
     "bridge/InLib", "bridge/Twice", "bridge/Shadowed", "bridge/ServiceImpl", "NoPackage"};
 
-std::string applicationJar(const std::string& mainClass) {
+std::string applicationJar(const std::string& mainClass, const std::string& classPath) {
     tools::ZipWriter jar;
     if (!mainClass.empty())
-        jar.add("META-INF/MANIFEST.MF",
-                "Manifest-Version: 1.0\r\nMain-Class: " + mainClass + "\r\n");
+        jar.add("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\nMain-Class: " + mainClass +
+                                            "\r\n" + classPathLine(classPath));
     for (const auto& file : fs::recursive_directory_iterator(ORU_BRIDGE_CLASSES)) {
         if (!file.is_regular_file()) continue;
         std::string name = fs::relative(file.path(), ORU_BRIDGE_CLASSES).generic_string();
@@ -58,8 +68,10 @@ std::string applicationJar(const std::string& mainClass) {
     return jar.finish();
 }
 
-std::string libraryJar() {
+std::string libraryJar(const std::string& classPath) {
     tools::ZipWriter jar;
+    if (!classPath.empty())
+        jar.add("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n" + classPathLine(classPath));
     for (const std::string& name : kLibraryClasses)
         jar.add(name + ".class", classBytes(ORU_BRIDGE_CLASSES, name));
     jar.add("META-INF/services/bridge.Service", "bridge.ServiceImpl\n");

@@ -10,10 +10,11 @@ namespace oru::testing {
 
 // The application jar: the test application's main class and most of its classes,
 // resources, a corrupt class and one whose bytes fail their CRC. With `mainClass`, a
-// manifest names it.
-std::string applicationJar(const std::string& mainClass = "");
-// The library jar (to be packed as libs/a.jar): library classes, a service provider.
-std::string libraryJar();
+// manifest names it, and `classPath` its Class-Path.
+std::string applicationJar(const std::string& mainClass = "", const std::string& classPath = "");
+// The library jar (to be packed as libs/a.jar): library classes, a service provider;
+// with `classPath`, a manifest with that Class-Path.
+std::string libraryJar(const std::string& classPath = "");
 // A second library jar (libs/bb.jar) with another copy of one class.
 std::string variantJar();
 // The Java-side classes the build generated, at the archive root.

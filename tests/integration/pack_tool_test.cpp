@@ -8,6 +8,7 @@
 #include "bridge_app.h"
 #include "java_probe.h"
 #include "launcher/launcher_config.h"
+#include "manifest_class_path.h"
 
 namespace oru::testing {
 namespace {
@@ -57,6 +58,8 @@ TEST(PackToolTest, OneCommandFromJarsToARunningExecutable) {
         args.insert(args.end(), {"--config", "option " + option});
     RunResult packed = runProgram(ORU_PACK_PATH, {args});
     ASSERT_EQ(packed.exitCode, 0) << packed.err;
+    EXPECT_EQ(packed.err, "oru-pack: warning: libs/a.jar and libs/bb.jar both hold 1 class; the "
+                          "application gets the copy in libs/a.jar\n");
 
     RunResult run = runProgram(exe, {{"classes"}, cleanEnvironment(), alone});
     EXPECT_EQ(run.err, "");
@@ -76,6 +79,73 @@ TEST(PackToolTest, OneCommandFromJarsToARunningExecutable) {
          {"\tdeflated\t-\tcom/vostrand/oru/Handler$1.class\n", "\tstored\t9\tt.jar\n",
           "\tstored\t7\tlibs/a.jar\n", "\tstored\t1\tlibs/bb.jar\n"})
         EXPECT_NE(listed.out.find(line), std::string::npos) << line << listed.out;
+}
+
+// The application jar's Class-Path: a chain of two jars (app.jar names lib/a.jar, which
+// names more/bb.jar), items that are skipped with a warning, and --no-class-path.
+TEST(PackToolTest, ClassPathJarsArePackedAsJavaLoadsThem) {
+    ScratchDirectory dir;
+    const std::string in = dir.path() + "in/";
+    // Long enough to go on in a continuation line of the manifest.
+    const std::string classPath =
+        "lib/a.jar gone%20now.jar lib/ http://example.org/remote.jar lib/a.jar";
+    dir.write("in/app.jar", applicationJar("bridge.Probe", classPath));
+    const std::string lib = dir.write("in/lib/a.jar", libraryJar("../more/bb.jar ../app.jar"));
+    const std::string variant = dir.write("in/more/bb.jar", variantJar());
+    const std::string bbFirst = "oru-pack: warning: libs/a.jar and libs/bb.jar both hold 1 class; "
+                                "the application gets the copy in libs/a.jar\n";
+    const std::string named = "oru-pack: warning: the Class-Path of " + in + "app.jar names ";
+    const struct {
+        std::vector<std::string> args;
+        std::string warnings;
+        bool bbPacked;
+    } cases[] = {
+        {{},
+         named + in + "gone now.jar, which does not exist; it is not packed\n" + named +
+             "the folder " + in + "lib/; folders are not packed\n" + named +
+             "http://example.org/remote.jar, which is not a file; it is not packed\n" + bbFirst,
+         true},
+        {{"--no-class-path", "--lib", lib}, "", false},
+        // The launcher searches the shorter name first, whatever the order given.
+        {{"--no-class-path", "--lib", variant, "--lib", lib}, bbFirst, true},
+    };
+    for (const auto& c : cases) {
+        const std::string exe = dir.path() + "app";
+        std::vector<std::string> args = {"--launcher", launcherPath(), "--jar", in + "app.jar",
+                                         "-o", exe, "--config", "jvmdll " + jdkLibrary()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        for (const std::string& option : testVmOptions())
+            args.insert(args.end(), {"--config", "option " + option});
+        RunResult packed = runProgram(ORU_PACK_PATH, {args});
+        ASSERT_EQ(packed.exitCode, 0) << packed.err;
+        EXPECT_EQ(packed.err, c.warnings);
+        RunResult listed = runProgram(ORU_PACK_PATH, {{"--list", exe}});
+        EXPECT_NE(listed.out.find("\tlibs/a.jar\n"), std::string::npos) << listed.out;
+        EXPECT_EQ(listed.out.find("\tlibs/bb.jar\n") != std::string::npos, c.bbPacked)
+            << listed.out;
+        EXPECT_EQ(listed.out.find("\tlibs/app.jar\n"), std::string::npos) << listed.out;
+        RunResult run = runProgram(exe, {{"classes"}, cleanEnvironment()});
+        EXPECT_EQ(reported(run.out, "InLib"), "libs/a.jar by com.vostrand.oru.KestrunClassLoader")
+            << run.err;
+        EXPECT_EQ(reported(run.out, "Twice"), "libs/a.jar");
+    }
+    // A Class-Path item is a URL relative to its jar's folder.
+    const struct {
+        const char* item;
+        const char* file;  // null: not a file URL, ignored as java ignores it
+    } urls[] = {
+        {"a.jar", "/j/a.jar"}, {"../x/./b%20c.jar", "/x/b c.jar"}, {"/usr/c.jar", "/usr/c.jar"},
+        {"file:/usr/d.jar", "/usr/d.jar"}, {"file:///usr/e.jar", "/usr/e.jar"},
+        {"FILE://localhost/f.jar", "/f.jar"}, {"lib/g:h.jar", "/j/lib/g:h.jar"},
+        {"http://host/i.jar", nullptr}, {"file://host/j.jar", nullptr}, {"C:/k.jar", nullptr},
+    };
+    for (const auto& u : urls) {
+        std::string file;
+        EXPECT_EQ(tools::classPathFile("/j", u.item, file), u.file != nullptr) << u.item;
+        if (u.file) {
+            EXPECT_EQ(file, u.file) << u.item;
+        }
+    }
 }
 
 TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
@@ -216,7 +286,7 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option : {"--launcher", "--jar", "--lib", "--output", "--main-class",
                                "--minjre", "--option", "--property", "--config", "--list",
-                               "--splash", "--icon", "--version-info"})
+                               "--splash", "--icon", "--version-info", "--no-class-path"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
