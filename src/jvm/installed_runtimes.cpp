@@ -1,0 +1,166 @@
+// The runtimes that installers registered (Oracle's JavaSoft keys, other vendors' keys)
+// and the `java` command on PATH, compared by version.
+#include "jvm/installed_runtimes.h"
+
+#include <cstring>
+
+#include "platform/environment.h"
+#include "platform/files.h"
+#include "platform/path_style.h"
+#include "platform/runtime_layout.h"
+#include "support/trace.h"
+
+namespace oru {
+
+namespace {
+
+// Where an installer records a runtime's home: below SOFTWARE\<key>, one subkey per
+// installed version (its name gives the version), then `below` to the key whose value
+// `value` holds the home. The layouts, as the installers write them:
+// - Oracle, Java 9 and later: JavaSoft\JDK\<version> and JavaSoft\JRE\<version>, value
+//   JavaHome (docs.oracle.com/javase/9/install/installation-jdk-and-jre-microsoft-windows-
+//   platforms.htm, "Windows Registry Key Changes"); Amazon
+//   Corretto 11 and later writes JavaSoft\JDK the same way (github.com/corretto/corretto-11
+//   issue 301). Older installers write "Java Development Kit" and "Java Runtime
+//   Environment" subkeys alike (Corretto 8: github.com/corretto/corretto-8 issue 14).
+// - The Eclipse Adoptium installer (github.com/adoptium/installer, wix/, its CONFIGURATION.md),
+//   which Microsoft's build of OpenJDK and IBM Semeru reuse under their own names:
+//   <vendor>\JDK|JRE\<version>\<jvm>\MSI, value Path; <jvm> is hotspot, or openj9 for
+//   Semeru (and AdoptOpenJDK's OpenJ9 builds).
+// - Azul Zulu and BellSoft Liberica: Azul Systems\Zulu\zulu-<major> (Zulu 32-bit\... for
+//   a 32-bit build) and BellSoft\Liberica\jdk-<major> or jre-<major>, value
+//   InstallationPath (as found and read by github.com/PrismLauncher/PrismLauncher,
+//   launcher/java/JavaUtils.cpp, and listed by github.com/DigitalMediaServer/NsJavaLocator).
+struct RegistryLayout {
+    char letter;
+    const char* key;
+    const char* below;
+    const char* value;
+};
+
+const RegistryLayout kLayouts[] = {
+    {'o', "JavaSoft\\JDK", "", "JavaHome"},
+    {'o', "JavaSoft\\JRE", "", "JavaHome"},
+    {'o', "JavaSoft\\Java Development Kit", "", "JavaHome"},
+    {'o', "JavaSoft\\Java Runtime Environment", "", "JavaHome"},
+    {'v', "Eclipse Adoptium\\JDK", "\\hotspot\\MSI", "Path"},
+    {'v', "Eclipse Adoptium\\JRE", "\\hotspot\\MSI", "Path"},
+    {'v', "Eclipse Foundation\\JDK", "\\hotspot\\MSI", "Path"},
+    {'v', "AdoptOpenJDK\\JDK", "\\hotspot\\MSI", "Path"},
+    {'v', "AdoptOpenJDK\\JRE", "\\hotspot\\MSI", "Path"},
+    {'v', "AdoptOpenJDK\\JDK", "\\openj9\\MSI", "Path"},
+    {'v', "Microsoft\\JDK", "\\hotspot\\MSI", "Path"},
+    {'v', "Semeru\\JDK", "\\openj9\\MSI", "Path"},
+    {'v', "Semeru\\JRE", "\\openj9\\MSI", "Path"},
+    {'v', "Azul Systems\\Zulu", "", "InstallationPath"},
+    {'v', "Azul Systems\\Zulu 32-bit", "", "InstallationPath"},
+    {'v', "BellSoft\\Liberica", "", "InstallationPath"},
+};
+
+bool isVersionSeparator(char c) { return c == '.' || c == '_' || c == '+' || c == '-'; }
+
+bool isLower(const int a[4], const int b[4]) {
+    for (int i = 0; i < 4; ++i)
+        if (a[i] != b[i]) return a[i] < b[i];
+    return false;
+}
+
+// The version a runtime's "release" file states (JAVA_VERSION="17.0.9"); "" without one.
+NarrowString releaseVersion(const NarrowString& home) {
+    NarrowString text;
+    platform::appendFileContents((home + "release").c_str(), text, 64 * 1024);
+    const char* at = std::strstr(text.c_str(), "JAVA_VERSION=");
+    return NarrowString(at ? at + 13 : "");
+}
+
+}  // namespace
+
+void parseRuntimeVersion(const char* text, int out[4]) {
+    int numbers[5] = {};
+    int count = 0;
+    while (*text && (*text < '0' || *text > '9')) ++text;
+    while (count < 5 && *text >= '0' && *text <= '9') {
+        for (; *text >= '0' && *text <= '9'; ++text)
+            if (numbers[count] < 100000000) numbers[count] = numbers[count] * 10 + (*text - '0');
+        ++count;
+        if (!isVersionSeparator(*text)) break;
+        ++text;
+    }
+    const int shift = numbers[0] == 1 && count > 1 ? 1 : 0;
+    for (int i = 0; i < 4; ++i) out[i] = numbers[i + shift];
+}
+
+InstalledRuntimes::InstalledRuntimes(const RuntimeSearch& search, const char* minimum)
+    : search_(search) {
+    parseRuntimeVersion(minimum, minimum_);
+}
+
+bool InstalledRuntimes::isSource(char letter) {
+    return letter == 'o' || letter == 'v' || letter == 'p';
+}
+
+void InstalledRuntimes::collect(char letter) {
+    if (letter == 'p') {
+        collectFromPath();
+        return;
+    }
+    for (int user = 0; user < 2; ++user) {
+        const auto root = user ? platform::RegistryRoot::kUser : platform::RegistryRoot::kMachine;
+        const char* rootName = user ? "HKCU" : "HKLM";
+        for (const RegistryLayout& layout : kLayouts) {
+            if (layout.letter != letter) continue;
+            const NarrowString base = NarrowString("SOFTWARE\\") + layout.key;
+            NarrowString name;
+            for (int i = 0; search_.registry.subkeyName(root, base.c_str(), i, name); ++i) {
+                NarrowString key = base + "\\" + name + layout.below;
+                NarrowString home;
+                if (!search_.registry.readValue(root, key.c_str(), layout.value, home)) continue;
+                trace::event("runtime", "%c: %s\\%s %s=%s", letter, rootName, key.c_str(),
+                             layout.value, home.c_str());
+                offer(name.c_str(), home, name.c_str());
+            }
+        }
+    }
+}
+
+// PATH names the directories of commands; a runtime's `java` lies in its home's bin.
+void InstalledRuntimes::collectFromPath() {
+    NarrowString path;
+    if (!platform::environmentValue("PATH", path)) return;
+    const char separator = platform::pathStyle().listSeparator;
+    for (int start = 0; start < path.length();) {
+        int end = start;
+        while (end < path.length() && path.byteAt(end) != separator) ++end;
+        NarrowString directory = path.mid(start, end - start);
+        start = end + 1;
+        // Windows accepts an element in quotes, as it must when it holds the separator.
+        if (directory.length() > 1 && directory.byteAt(0) == '"' &&
+            directory.byteAt(directory.length() - 1) == '"')
+            directory = directory.mid(1, directory.length() - 2);
+        NarrowString home;
+        // An empty element would mean the current directory: no runtime is taken from
+        // wherever the launcher happens to be started.
+        if (directory.empty() || !platform::runtimeHomeOfCommand(directory, home)) continue;
+        NarrowString version = releaseVersion(home);
+        trace::event("runtime", "p: java in %s, home %s, release %s", directory.c_str(),
+                     home.c_str(), version.c_str());
+        offer(directory.c_str(), home, version.c_str());
+    }
+}
+
+void InstalledRuntimes::offer(const char* source, const NarrowString& home, const char* version) {
+    int numbers[4];
+    parseRuntimeVersion(version, numbers);
+    if (isLower(numbers, minimum_)) {
+        trace::event("runtime", "%s: version %d.%d.%d is below minjre: passed over", source,
+                     numbers[0], numbers[1], numbers[2]);
+        return;
+    }
+    if (!best_.empty() && !isLower(bestVersion_, numbers)) return;
+    NarrowString library = findRuntimeBelowHome(home, search_);
+    if (library.empty()) return;
+    best_ = library;
+    std::memcpy(bestVersion_, numbers, sizeof numbers);
+}
+
+}  // namespace oru
