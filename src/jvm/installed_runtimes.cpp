@@ -16,7 +16,7 @@ namespace {
 
 // Where an installer records a runtime's home: below SOFTWARE\<key>, one subkey per
 // installed version (its name gives the version), then `below` to the key whose value
-// `value` holds the home. The layouts, as the installers write them:
+// `value` holds the home (kBelow and kValues). The layouts, as the installers write them:
 // - Oracle, Java 9 and later: JavaSoft\JDK\<version> and JavaSoft\JRE\<version>, value
 //   JavaHome (docs.oracle.com/javase/9/install/installation-jdk-and-jre-microsoft-windows-
 //   platforms.htm, "Windows Registry Key Changes"); Amazon
@@ -31,30 +31,33 @@ namespace {
 //   a 32-bit build) and BellSoft\Liberica\jdk-<major> or jre-<major>, value
 //   InstallationPath (as found and read by github.com/PrismLauncher/PrismLauncher,
 //   launcher/java/JavaUtils.cpp, and listed by github.com/DigitalMediaServer/NsJavaLocator).
+const char* const kBelow[] = {"", "\\hotspot\\MSI", "\\openj9\\MSI"};
+const char* const kValues[] = {"JavaHome", "Path", "InstallationPath"};
+
 struct RegistryLayout {
     char letter;
+    char below;  // index into kBelow
+    char value;  // index into kValues
     const char* key;
-    const char* below;
-    const char* value;
 };
 
 const RegistryLayout kLayouts[] = {
-    {'o', "JavaSoft\\JDK", "", "JavaHome"},
-    {'o', "JavaSoft\\JRE", "", "JavaHome"},
-    {'o', "JavaSoft\\Java Development Kit", "", "JavaHome"},
-    {'o', "JavaSoft\\Java Runtime Environment", "", "JavaHome"},
-    {'v', "Eclipse Adoptium\\JDK", "\\hotspot\\MSI", "Path"},
-    {'v', "Eclipse Adoptium\\JRE", "\\hotspot\\MSI", "Path"},
-    {'v', "Eclipse Foundation\\JDK", "\\hotspot\\MSI", "Path"},
-    {'v', "AdoptOpenJDK\\JDK", "\\hotspot\\MSI", "Path"},
-    {'v', "AdoptOpenJDK\\JRE", "\\hotspot\\MSI", "Path"},
-    {'v', "AdoptOpenJDK\\JDK", "\\openj9\\MSI", "Path"},
-    {'v', "Microsoft\\JDK", "\\hotspot\\MSI", "Path"},
-    {'v', "Semeru\\JDK", "\\openj9\\MSI", "Path"},
-    {'v', "Semeru\\JRE", "\\openj9\\MSI", "Path"},
-    {'v', "Azul Systems\\Zulu", "", "InstallationPath"},
-    {'v', "Azul Systems\\Zulu 32-bit", "", "InstallationPath"},
-    {'v', "BellSoft\\Liberica", "", "InstallationPath"},
+    {'o', 0, 0, "JavaSoft\\JDK"},
+    {'o', 0, 0, "JavaSoft\\JRE"},
+    {'o', 0, 0, "JavaSoft\\Java Development Kit"},
+    {'o', 0, 0, "JavaSoft\\Java Runtime Environment"},
+    {'v', 1, 1, "Eclipse Adoptium\\JDK"},
+    {'v', 1, 1, "Eclipse Adoptium\\JRE"},
+    {'v', 1, 1, "Eclipse Foundation\\JDK"},
+    {'v', 1, 1, "AdoptOpenJDK\\JDK"},
+    {'v', 1, 1, "AdoptOpenJDK\\JRE"},
+    {'v', 2, 1, "AdoptOpenJDK\\JDK"},
+    {'v', 1, 1, "Microsoft\\JDK"},
+    {'v', 2, 1, "Semeru\\JDK"},
+    {'v', 2, 1, "Semeru\\JRE"},
+    {'v', 0, 2, "Azul Systems\\Zulu"},
+    {'v', 0, 2, "Azul Systems\\Zulu 32-bit"},
+    {'v', 0, 2, "BellSoft\\Liberica"},
 };
 
 bool isVersionSeparator(char c) { return c == '.' || c == '_' || c == '+' || c == '-'; }
@@ -112,11 +115,12 @@ void InstalledRuntimes::collect(char letter) {
             const NarrowString base = NarrowString("SOFTWARE\\") + layout.key;
             NarrowString name;
             for (int i = 0; search_.registry.subkeyName(root, base.c_str(), i, name); ++i) {
-                NarrowString key = base + "\\" + name + layout.below;
+                NarrowString key = base + "\\" + name + kBelow[static_cast<int>(layout.below)];
+                const char* value = kValues[static_cast<int>(layout.value)];
                 NarrowString home;
-                if (!search_.registry.readValue(root, key.c_str(), layout.value, home)) continue;
-                trace::event("runtime", "%c: %s\\%s %s=%s", letter, rootName, key.c_str(),
-                             layout.value, home.c_str());
+                if (!search_.registry.readValue(root, key.c_str(), value, home)) continue;
+                trace::event("runtime", "%c: %s\\%s %s=%s", letter, rootName, key.c_str(), value,
+                             home.c_str());
                 offer(name.c_str(), home, name.c_str());
             }
         }
