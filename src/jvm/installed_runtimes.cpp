@@ -130,25 +130,30 @@ void InstalledRuntimes::collect(char letter) {
 // PATH names the directories of commands; a runtime's `java` lies in its home's bin.
 void InstalledRuntimes::collectFromPath() {
     NarrowString path;
-    if (!platform::environmentValue("PATH", path)) return;
+    platform::environmentValue("PATH", path);
     const char separator = platform::pathStyle().listSeparator;
-    for (int start = 0; start < path.length();) {
-        int end = start;
-        while (end < path.length() && path.byteAt(end) != separator) ++end;
-        NarrowString directory = path.mid(start, end - start);
-        start = end + 1;
-        // Windows accepts an element in quotes, as it must when it holds the separator.
-        if (directory.length() > 1 && directory.byteAt(0) == '"' &&
-            directory.byteAt(directory.length() - 1) == '"')
-            directory = directory.mid(1, directory.length() - 2);
+    path += separator;  // so that every element ends with one
+    NarrowString directory;
+    bool quoted = false;
+    for (const char* c = path.c_str(); *c; ++c) {
+        // Windows takes an element in quotes, as it must when it holds the separator.
+        if (*c == '"') {
+            quoted = !quoted;
+            continue;
+        }
+        if (*c != separator || quoted) {
+            directory += *c;
+            continue;
+        }
         NarrowString home;
         // An empty element would mean the current directory: no runtime is taken from
         // wherever the launcher happens to be started.
-        if (directory.empty() || !platform::runtimeHomeOfCommand(directory, home)) continue;
-        NarrowString version = releaseVersion(home);
-        trace::event("runtime", "p: java in %s, home %s, release %s", directory.c_str(),
-                     home.c_str(), version.c_str());
-        offer(directory.c_str(), home, version.c_str());
+        if (!directory.empty() && platform::runtimeHomeOfCommand(directory, home)) {
+            NarrowString version = releaseVersion(home);
+            trace::event("runtime", "p: %s, release %s", home.c_str(), version.c_str());
+            offer(directory.c_str(), home, version.c_str());
+        }
+        directory.clear();
     }
 }
 
