@@ -213,7 +213,7 @@ public:
             if (lowered.compare(0, parent.size(), parent) != 0) continue;
             std::string name = original.substr(parent.size());
             name = name.substr(0, name.find('\\'));
-            if (names.empty() || lower(names.back()) != lower(name)) names.push_back(name);
+            if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
         }
         out = index < static_cast<int>(names.size()) ? names[index].c_str() : "";
         return index < static_cast<int>(names.size());
@@ -278,7 +278,7 @@ TEST_F(DiscoveryTest, InstalledRuntimeLayouts) {
         const char* name;
         std::vector<Runtime> runtimes;
         std::vector<Key> keys;
-        std::vector<const char*> path;  // homes whose bin directory PATH names
+        std::vector<const char*> path;  // homes whose bin directory PATH names ("\"": quoted)
         int launcherBits;
         const char* configuration;  // "%H" stands for the scratch directory
         const char* expected;       // the home whose library is found; "" for none
@@ -303,6 +303,7 @@ TEST_F(DiscoveryTest, InstalledRuntimeLayouts) {
          {{temurin21, "Path", "temurin-21"}}, {}, 64, "", "temurin-21"},
         {"Temurin zip, only PATH", {{"jdk-17.0.9+9", 64, "17.0.9"}}, {}, {"jdk-17.0.9+9"}, 64, "",
          "jdk-17.0.9+9"},
+        {"a PATH element in quotes", {{"jdk 17", 64, "17.0.9"}}, {}, {"\"jdk 17"}, 64, "", "jdk 17"},
         {"Zulu", {{"zulu17", 64, "17.0.9"}},
          {{"HKLM\\SOFTWARE\\Azul Systems\\Zulu\\zulu-17", "InstallationPath", "zulu17"}}, {}, 64,
          "", "zulu17"},
@@ -372,13 +373,16 @@ TEST_F(DiscoveryTest, InstalledRuntimeLayouts) {
             scratch.write(native(std::string(runtime.home) + "/release"),
                           std::string("JAVA_VERSION=\"") + runtime.version + "\"\n");
         }
-        for (const char* home : layout.path) {
-            std::string java = scratch.write(native(std::string(home) + "/bin/") +
+        for (std::string home : layout.path) {
+            const bool quoted = home[0] == '"';
+            if (quoted) home.erase(0, 1);
+            std::string java = scratch.write(native(home + "/bin/") +
                                                  (onWindows() ? "java.exe" : "java"),
                                              "#!/bin/sh\n");
             std::filesystem::permissions(java, std::filesystem::perms::owner_all);
             if (!pathValue.empty()) pathValue += onWindows() ? ';' : ':';
-            pathValue += scratch.path() + native(std::string(home) + "/bin");
+            std::string element = scratch.path() + native(home + "/bin");
+            pathValue += quoted ? '"' + element + '"' : element;
         }
         for (const Key& key : layout.keys) {
             std::string data = key.data;
