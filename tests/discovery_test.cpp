@@ -359,7 +359,7 @@ TEST_F(DiscoveryTest, InstalledRuntimeLayouts) {
         {"configured 64-bit library passed over by the i686 launcher",
          {{"jdk64", 64, "17.0.9"}, {"jre32", 32, "1.8.0_392"}}, {}, {"jre32"}, 32,
          "jvmdll %Hjdk64/bin/server/jvm.dll", "jre32"},
-        {"jre_order naming only the contract's letters", {{"temurin-21", 64, "21.0.1"}},
+        {"jre_order naming only the original letters: as before", {{"temurin-21", 64, "21.0.1"}},
          {{temurin21, "Path", "temurin-21"}}, {}, 64, "jre_order csie", ""},
         {"jre_order naming the vendors' letter", {{"temurin-21", 64, "21.0.1"}, {"jdk-22", 64, "22"}},
          {{temurin21, "Path", "temurin-21"}}, {"jdk-22"}, 64, "jre_order V", "temurin-21"},

@@ -19,10 +19,10 @@ namespace {
 // `value` holds the home (kBelow and kValues). The layouts, as the installers write them:
 // - Oracle, Java 9 and later: JavaSoft\JDK\<version> and JavaSoft\JRE\<version>, value
 //   JavaHome (docs.oracle.com/javase/9/install/installation-jdk-and-jre-microsoft-windows-
-//   platforms.htm, "Windows Registry Key Changes"); Amazon
-//   Corretto 11 and later writes JavaSoft\JDK the same way (github.com/corretto/corretto-11
-//   issue 301). Older installers write "Java Development Kit" and "Java Runtime
-//   Environment" subkeys alike (Corretto 8: github.com/corretto/corretto-8 issue 14).
+//   platforms.htm, "Windows Registry Key Changes"); Amazon Corretto 11 and later writes
+//   JavaSoft\JDK the same way (github.com/corretto/corretto-11/issues/301). Older
+//   installers write "Java Development Kit" and "Java Runtime Environment" subkeys alike
+//   (Corretto 8: github.com/corretto/corretto-8/issues/14).
 // - The Eclipse Adoptium installer (github.com/adoptium/installer, wix/, its CONFIGURATION.md),
 //   which Microsoft's build of OpenJDK and IBM Semeru reuse under their own names:
 //   <vendor>\JDK|JRE\<version>\<jvm>\MSI, value Path; <jvm> is hotspot, or openj9 for

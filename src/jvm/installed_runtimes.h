@@ -21,7 +21,6 @@ public:
     const NarrowString& best() const { return best_; }
 
 private:
-    void collectRegistered(const char* const* layouts);
     void collectFromPath();
     void offer(const char* source, const NarrowString& home, const char* version);
 

@@ -35,8 +35,8 @@ bool isSourceLetter(char c) {
 }
 
 // The search order: "jre_order" in lower case, or "csieovp" when it names no source. The
-// contract's four sources come first, so that the others are searched only when those
-// found nothing, and a configuration naming only those letters searches as it always did.
+// four original sources come first, so that the installed runtimes are searched only when
+// those found nothing, and a configuration naming only their letters searches as before.
 NarrowString searchOrder(const LauncherConfig& config) {
     NarrowString order = config.lookupValue("jre_order");
     bool usable = false;
