@@ -272,7 +272,8 @@ TEST_F(DiscoveryTest, InstalledRuntimeLayouts) {
     struct Key {
         std::string key;
         const char* value;
-        const char* data;  // a home below the scratch directory ("lib:" + home: its library)
+        const char* data;  // a home below the scratch directory ("lib:" + home: its library;
+                           // "%NAME%": as written)
     };
     struct Layout {
         const char* name;
@@ -304,6 +305,9 @@ TEST_F(DiscoveryTest, InstalledRuntimeLayouts) {
         {"Temurin zip, only PATH", {{"jdk-17.0.9+9", 64, "17.0.9"}}, {}, {"jdk-17.0.9+9"}, 64, "",
          "jdk-17.0.9+9"},
         {"a PATH element in quotes", {{"jdk 17", 64, "17.0.9"}}, {}, {"\"jdk 17"}, 64, "", "jdk 17"},
+        {"Zulu, the home through an environment reference", {{"zulu17", 64, "17.0.9"}},
+         {{"HKLM\\SOFTWARE\\Azul Systems\\Zulu\\zulu-17", "InstallationPath", "%ORU_TEST_ZULU%"}},
+         {}, 64, "", "zulu17"},
         {"Zulu", {{"zulu17", 64, "17.0.9"}},
          {{"HKLM\\SOFTWARE\\Azul Systems\\Zulu\\zulu-17", "InstallationPath", "zulu17"}}, {}, 64,
          "", "zulu17"},
@@ -387,11 +391,12 @@ TEST_F(DiscoveryTest, InstalledRuntimeLayouts) {
         for (const Key& key : layout.keys) {
             std::string data = key.data;
             bool library = data.rfind("lib:", 0) == 0;
-            if (std::string(key.value) != "CurrentVersion")
+            if (std::string(key.value) != "CurrentVersion" && data[0] != '%')
                 data = scratch.path() + (library ? libraryBelow(data.substr(4)) : native(data));
             registry.set(key.key, key.value, data);
         }
         EnvironmentGuard pathGuard("PATH", pathValue.empty() ? "/oru-nowhere" : pathValue.c_str());
+        EnvironmentGuard zulu("ORU_TEST_ZULU", (scratch.path() + "zulu17").c_str());
         std::string configuration = layout.configuration;
         std::string::size_type at = configuration.find("%H");
         if (at != std::string::npos) configuration = native(configuration.replace(at, 2, scratch.path()));

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "launcher/launcher_config.h"
 #include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/path_style.h"
@@ -121,7 +122,8 @@ void InstalledRuntimes::collect(char letter) {
                 if (!search_.registry.readValue(root, key.c_str(), value, home)) continue;
                 trace::event("runtime", "%c: %s\\%s %s=%s", letter, rootName, key.c_str(), value,
                              home.c_str());
-                offer(name.c_str(), home, name.c_str());
+                // A value of the expandable kind may name %ProgramFiles% and the like.
+                offer(name.c_str(), expandEnvironment(home.c_str()), name.c_str());
             }
         }
     }
