@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <vector>
 
+#include "jvm/installed_runtimes.h"
 #include "jvm/runtime_discovery.h"
 #include "launcher/launcher_config.h"
 #include "test_support.h"
@@ -185,6 +188,263 @@ TEST_F(DiscoveryTest, SystemRuntime) {
     EXPECT_EQ(find("jre_order i"), "") << "Linux has no second registry source";
     std::filesystem::remove(lib);
     EXPECT_EQ(find("jre_order s"), "");
+}
+
+// The registry as Windows keeps it, seen by a launcher of `bits`: a 32-bit launcher's
+// keys below HKLM\SOFTWARE live below HKLM\SOFTWARE\WOW6432Node. Names match without case.
+class FakeRegistry : public platform::Registry {
+public:
+    explicit FakeRegistry(int bits) : bits_(bits) {}
+    void set(const std::string& key, const std::string& value, const std::string& data) {
+        keys_[lower(key)] = key;
+        values_[lower(key) + "|" + lower(value)] = data;
+    }
+    bool readValue(platform::RegistryRoot root, const char* key, const char* value,
+                   NarrowString& out) const override {
+        auto found = values_.find(lower(physical(root, key)) + "|" + lower(value));
+        out = found == values_.end() ? "" : found->second.c_str();
+        return found != values_.end();
+    }
+    bool subkeyName(platform::RegistryRoot root, const char* key, int index,
+                    NarrowString& out) const override {
+        const std::string parent = lower(physical(root, key)) + "\\";
+        std::vector<std::string> names;
+        for (const auto& [lowered, original] : keys_) {
+            if (lowered.compare(0, parent.size(), parent) != 0) continue;
+            std::string name = original.substr(parent.size());
+            name = name.substr(0, name.find('\\'));
+            if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+        }
+        out = index < static_cast<int>(names.size()) ? names[index].c_str() : "";
+        return index < static_cast<int>(names.size());
+    }
+
+private:
+    static std::string lower(std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    }
+    std::string physical(platform::RegistryRoot root, const std::string& key) const {
+        if (root == platform::RegistryRoot::kUser) return "HKCU\\" + key;
+        if (bits_ == 32 && lower(key).rfind("software\\", 0) == 0)
+            return "HKLM\\SOFTWARE\\WOW6432Node\\" + key.substr(9);
+        return "HKLM\\" + key;
+    }
+    int bits_;
+    std::map<std::string, std::string> keys_;  // lower case -> as written, sorted
+    std::map<std::string, std::string> values_;
+};
+
+// The first bytes of a PE image for `machine`, and of an ELF image of `elfClass`.
+std::string peImage(int machine) {
+    std::string image(128, '\0');
+    image.replace(0, 2, "MZ");
+    image[0x3c] = 0x40;
+    image.replace(0x40, 4, std::string("PE\0\0", 4));
+    image[0x44] = static_cast<char>(machine & 0xff);
+    image[0x45] = static_cast<char>(machine >> 8);
+    return image;
+}
+
+std::string elfImage(int elfClass) {
+    return std::string("\x7f" "ELF") + static_cast<char>(elfClass) + std::string(123, '\0');
+}
+
+// A runtime library of `bits` in the platform's format.
+std::string libraryImage(int bits) {
+    if (onWindows()) return peImage(bits == 32 ? 0x14c : 0x8664);
+    return elfImage(bits / 32);
+}
+
+// The library below a runtime home in this platform's JDK 9 layout.
+std::string libraryBelow(const std::string& home) {
+    return native(home + (onWindows() ? "/bin/server/jvm.dll" : "/lib/server/libjvm.so"));
+}
+
+// Runtimes that installers put on a machine, found through a stand-in registry, PATH and
+// files: one row per layout, each ending in the runtime found (or none).
+TEST_F(DiscoveryTest, InstalledRuntimeLayouts) {
+    struct Runtime {
+        const char* home;  // below the scratch directory
+        int bits;
+        const char* version;  // in its release file
+    };
+    struct Key {
+        std::string key;
+        const char* value;
+        const char* data;  // a home below the scratch directory ("lib:" + home: its library;
+                           // "%NAME%": as written)
+    };
+    struct Layout {
+        const char* name;
+        std::vector<Runtime> runtimes;
+        std::vector<Key> keys;
+        std::vector<const char*> path;  // homes whose bin directory PATH names ("\"": quoted)
+        int launcherBits;
+        const char* configuration;  // "%H" stands for the scratch directory
+        const char* expected;       // the home whose library is found; "" for none
+    };
+    const char* jre = "HKLM\\SOFTWARE\\JavaSoft\\Java Runtime Environment";
+    const char* wowJre = "HKLM\\SOFTWARE\\WOW6432Node\\JavaSoft\\Java Runtime Environment";
+    const char* temurin21 = "HKLM\\SOFTWARE\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI";
+    const Layout layouts[] = {
+        {"Oracle 8 JRE",
+         {{"jre8", 64, "1.8.0_392"}},
+         {{jre, "CurrentVersion", "1.8"},
+          {std::string(jre) + "\\1.8", "RuntimeLib", "lib:jre8"},
+          {std::string(jre) + "\\1.8.0_392", "JavaHome", "jre8"}},
+         {}, 64, "", "jre8"},
+        {"Oracle 17 JDK",
+         {{"jdk-17", 64, "17.0.9"}},
+         {{"HKLM\\SOFTWARE\\JavaSoft\\JDK", "CurrentVersion", "17"},
+          {"HKLM\\SOFTWARE\\JavaSoft\\JDK\\17", "JavaHome", "jdk-17"},
+          {"HKLM\\SOFTWARE\\JavaSoft\\JDK\\17.0.9", "JavaHome", "jdk-17"}},
+         {}, 64, "", "jdk-17"},
+        {"Temurin MSI without JavaSoft keys", {{"temurin-21", 64, "21.0.1"}},
+         {{temurin21, "Path", "temurin-21"}}, {}, 64, "", "temurin-21"},
+        {"Temurin zip, only PATH", {{"jdk-17.0.9+9", 64, "17.0.9"}}, {}, {"jdk-17.0.9+9"}, 64, "",
+         "jdk-17.0.9+9"},
+        {"a PATH element in quotes", {{"jdk 17", 64, "17.0.9"}}, {}, {"\"jdk 17"}, 64, "", "jdk 17"},
+        {"Zulu, the home through an environment reference", {{"zulu17", 64, "17.0.9"}},
+         {{"HKLM\\SOFTWARE\\Azul Systems\\Zulu\\zulu-17", "InstallationPath", "%ORU_TEST_ZULU%"}},
+         {}, 64, "", "zulu17"},
+        {"Zulu", {{"zulu17", 64, "17.0.9"}},
+         {{"HKLM\\SOFTWARE\\Azul Systems\\Zulu\\zulu-17", "InstallationPath", "zulu17"}}, {}, 64,
+         "", "zulu17"},
+        {"Corretto", {{"corretto/jdk11.0.21_9", 64, "11.0.21"}},
+         {{"HKLM\\SOFTWARE\\JavaSoft\\JDK\\11.0.21_9", "JavaHome", "corretto/jdk11.0.21_9"}}, {},
+         64, "", "corretto/jdk11.0.21_9"},
+        {"Microsoft", {{"microsoft-17", 64, "17.0.9"}},
+         {{"HKLM\\SOFTWARE\\Microsoft\\JDK\\17.0.9.8\\hotspot\\MSI", "Path", "microsoft-17"}}, {},
+         64, "", "microsoft-17"},
+        {"Liberica", {{"liberica-17", 64, "17.0.9"}},
+         {{"HKLM\\SOFTWARE\\BellSoft\\Liberica\\jdk-17", "InstallationPath", "liberica-17"}}, {},
+         64, "", "liberica-17"},
+        {"Semeru", {{"semeru-17-jre", 64, "17.0.9"}},
+         {{"HKLM\\SOFTWARE\\Semeru\\JRE\\17.0.9.9\\openj9\\MSI", "Path", "semeru-17-jre"}}, {},
+         64, "", "semeru-17-jre"},
+        {"per-user install", {{"user-temurin", 64, "21.0.1"}},
+         {{"HKCU\\SOFTWARE\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI", "Path",
+           "user-temurin"}},
+         {}, 64, "", "user-temurin"},
+        {"32-bit JRE under WOW6432Node, i686 launcher",
+         {{"jre32", 32, "1.8.0_392"}, {"jdk64", 64, "17.0.9"}},
+         {{wowJre, "CurrentVersion", "1.8"},
+          {std::string(wowJre) + "\\1.8", "RuntimeLib", "lib:jre32"},
+          {"HKLM\\SOFTWARE\\JavaSoft\\JDK\\17", "JavaHome", "jdk64"}},
+         {}, 32, "", "jre32"},
+        {"the same machine, x86_64 launcher",
+         {{"jre32", 32, "1.8.0_392"}, {"jdk64", 64, "17.0.9"}},
+         {{wowJre, "CurrentVersion", "1.8"},
+          {std::string(wowJre) + "\\1.8", "RuntimeLib", "lib:jre32"},
+          {"HKLM\\SOFTWARE\\JavaSoft\\JDK\\17", "JavaHome", "jdk64"}},
+         {}, 64, "", "jdk64"},
+        {"two runtimes, minjre 17: only the newer satisfies",
+         {{"temurin-11", 64, "11.0.21"}, {"zulu-17", 64, "17.0.9"}},
+         {{"HKLM\\SOFTWARE\\Eclipse Adoptium\\JDK\\11.0.21.9\\hotspot\\MSI", "Path", "temurin-11"},
+          {"HKLM\\SOFTWARE\\Azul Systems\\Zulu\\zulu-17", "InstallationPath", "zulu-17"}},
+         {}, 64, "minjre 17", "zulu-17"},
+        {"two runtimes, the newer of the wrong machine type: the older satisfies",
+         {{"temurin-11", 64, "11.0.21"}, {"zulu-17", 32, "17.0.9"}},
+         {{"HKLM\\SOFTWARE\\Eclipse Adoptium\\JDK\\11.0.21.9\\hotspot\\MSI", "Path", "temurin-11"},
+          {"HKLM\\SOFTWARE\\Azul Systems\\Zulu\\zulu-17", "InstallationPath", "zulu-17"}},
+         {}, 64, "minjre 1.8", "temurin-11"},
+        {"no minjre: the highest of the registry and PATH",
+         {{"temurin-21", 64, "21.0.1"}, {"jdk-22", 64, "22"}, {"jdk-17", 64, "17.0.9"}},
+         {{temurin21, "Path", "temurin-21"}, {"HKLM\\SOFTWARE\\JavaSoft\\JDK\\17", "JavaHome", "jdk-17"}},
+         {"jdk-22"}, 64, "", "jdk-22"},
+        {"minjre above every runtime", {{"temurin-21", 64, "21.0.1"}},
+         {{temurin21, "Path", "temurin-21"}}, {}, 64, "minjre 25", ""},
+        {"64-bit runtime on PATH offered to the i686 launcher", {{"jdk64", 64, "17.0.9"}}, {},
+         {"jdk64"}, 32, "", ""},
+        {"64-bit runtime on PATH passed over, a 32-bit one after it taken",
+         {{"jdk64", 64, "17.0.9"}, {"jre32", 32, "1.8.0_392"}}, {}, {"jdk64", "jre32"}, 32, "",
+         "jre32"},
+        {"configured 64-bit library passed over by the i686 launcher",
+         {{"jdk64", 64, "17.0.9"}, {"jre32", 32, "1.8.0_392"}}, {}, {"jre32"}, 32,
+         "jvmdll %Hjdk64/bin/server/jvm.dll", "jre32"},
+        {"jre_order naming only the original letters: as before", {{"temurin-21", 64, "21.0.1"}},
+         {{temurin21, "Path", "temurin-21"}}, {}, 64, "jre_order csie", ""},
+        {"jre_order naming the vendors' letter", {{"temurin-21", 64, "21.0.1"}, {"jdk-22", 64, "22"}},
+         {{temurin21, "Path", "temurin-21"}}, {"jdk-22"}, 64, "jre_order V", "temurin-21"},
+    };
+    for (const Layout& layout : layouts) {
+        ScratchDirectory scratch;
+        FakeRegistry registry(layout.launcherBits);
+        std::string pathValue;
+        for (const Runtime& runtime : layout.runtimes) {
+            scratch.write(libraryBelow(runtime.home), libraryImage(runtime.bits));
+            scratch.write(native(std::string(runtime.home) + "/release"),
+                          std::string("JAVA_VERSION=\"") + runtime.version + "\"\n");
+        }
+        for (std::string home : layout.path) {
+            const bool quoted = home[0] == '"';
+            if (quoted) home.erase(0, 1);
+            std::string java = scratch.write(native(home + "/bin/") +
+                                                 (onWindows() ? "java.exe" : "java"),
+                                             "#!/bin/sh\n");
+            std::filesystem::permissions(java, std::filesystem::perms::owner_all);
+            if (!pathValue.empty()) pathValue += onWindows() ? ';' : ':';
+            std::string element = scratch.path() + native(home + "/bin");
+            pathValue += quoted ? '"' + element + '"' : element;
+        }
+        for (const Key& key : layout.keys) {
+            std::string data = key.data;
+            bool library = data.rfind("lib:", 0) == 0;
+            if (std::string(key.value) != "CurrentVersion" && data[0] != '%')
+                data = scratch.path() + (library ? libraryBelow(data.substr(4)) : native(data));
+            registry.set(key.key, key.value, data);
+        }
+        EnvironmentGuard pathGuard("PATH", pathValue.empty() ? "/oru-nowhere" : pathValue.c_str());
+        EnvironmentGuard zulu("ORU_TEST_ZULU", (scratch.path() + "zulu17").c_str());
+        std::string configuration = layout.configuration;
+        std::string::size_type at = configuration.find("%H");
+        if (at != std::string::npos) configuration = native(configuration.replace(at, 2, scratch.path()));
+        LauncherConfig config("tool", NarrowString(""), NarrowString(configuration.c_str()));
+        std::string found = findRuntimeLibrary(config, {registry, layout.launcherBits}).c_str();
+        if (*layout.expected == '\0') {
+            EXPECT_EQ(found, "") << layout.name;
+        } else {
+            std::string expected = scratch.path() + libraryBelow(layout.expected);
+            EXPECT_TRUE(!found.empty() && std::filesystem::equivalent(found, expected))
+                << layout.name << ": found " << found;
+        }
+    }
+}
+
+TEST(RuntimeVersionTest, VersionTextsAndMachineTypes) {
+    struct Version {
+        const char* text;
+        int numbers[4];
+    } versions[] = {
+        {"1.8.0_392", {8, 0, 392, 0}}, {"17.0.9+9", {17, 0, 9, 9}},  {"zulu-17", {17, 0, 0, 0}},
+        {"jdk-8-full", {8, 0, 0, 0}},  {"\"21.0.1\"\nOS", {21, 0, 1, 0}}, {"1", {1, 0, 0, 0}},
+        {"", {0, 0, 0, 0}},           {"99999999999.1", {999999999, 1, 0, 0}},
+    };
+    for (const Version& v : versions) {
+        int numbers[4];
+        parseRuntimeVersion(v.text, numbers);
+        EXPECT_TRUE(std::equal(numbers, numbers + 4, v.numbers)) << v.text;
+    }
+    ScratchDirectory dir;
+    std::string badSignature = peImage(0x8664);
+    badSignature[0x41] = 'X';
+    std::string farSignature = peImage(0x8664);
+    farSignature[0x3f] = 0x7f;
+    struct Machine {
+        std::string bytes;
+        int bits;
+    } machines[] = {
+        {peImage(0x14c), 32},  {peImage(0x8664), 64}, {peImage(0xaa64), 64},
+        {peImage(0x1c4), 0},   {elfImage(1), 32},     {elfImage(2), 64},
+        {elfImage(3), 0},      {badSignature, 0},     {farSignature, 0},
+        {elfImage(2).substr(0, 63), 0}, {"not a library", 0},
+    };
+    for (const Machine& m : machines) {
+        std::string file = dir.write("lib", m.bytes);
+        EXPECT_EQ(libraryPointerBits(NarrowString(file.c_str())), m.bits) << &m - machines;
+    }
+    EXPECT_EQ(libraryPointerBits(NarrowString((dir.path() + "missing").c_str())), 0);
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 // Runtime discovery: the virtual-machine library from the configuration, the registry
-// (the system's runtime on Linux) or the JRE_HOME and JAVA_HOME environment variables.
+// (the system's runtime on Linux), the JRE_HOME and JAVA_HOME environment variables, and
+// the runtimes that installers registered or PATH offers.
 #include "jvm/runtime_discovery.h"
 
+#include "jvm/installed_runtimes.h"
 #include "launcher/launcher_config.h"
 #include "platform/directory.h"
 #include "platform/environment.h"
 #include "platform/path_style.h"
-#include "platform/registry.h"
 #include "platform/runtime_layout.h"
 #include "support/trace.h"
 
@@ -29,34 +30,39 @@ bool endsWithSeparator(const NarrowString& path) {
     return last == '\\' || last == '/';
 }
 
-// The search order: "jre_order" in lower case, or "csie" when it names no source.
+bool isSourceLetter(char c) {
+    return c == 'c' || c == 's' || c == 'i' || c == 'e' || InstalledRuntimes::isSource(c);
+}
+
+// The search order: "jre_order" in lower case, or "csieovp" when it names no source. The
+// four original sources come first, so that the installed runtimes are searched only when
+// those found nothing, and a configuration naming only their letters searches as before.
 NarrowString searchOrder(const LauncherConfig& config) {
     NarrowString order = config.lookupValue("jre_order");
     bool usable = false;
     for (int i = 0; i < order.length(); ++i) {
         char c = order.byteAt(i);
         if (c >= 'A' && c <= 'Z') order.data()[i] = static_cast<char>(c - 'A' + 'a');
-        c = order.byteAt(i);
-        usable = usable || c == 'c' || c == 's' || c == 'i' || c == 'e';
+        usable = usable || isSourceLetter(order.byteAt(i));
     }
-    return usable ? order : NarrowString("csie");
+    return usable ? order : NarrowString("csieovp");
 }
 
-NarrowString findConfiguredRuntime(const LauncherConfig& config) {
+NarrowString findConfiguredRuntime(const LauncherConfig& config, const RuntimeSearch& search) {
     NarrowString configured = expandEnvironment(config.lookupValue("jvmdll").c_str());
     if (configured.empty()) {
         trace::event("runtime", "c: no jvmdll configured");
         return configured;
     }
     NarrowString resolved = resolveRelativePath(configured);
-    return lookedAt("c: jvmdll", resolved) ? resolved : NarrowString();
+    return isUsableRuntime("c: jvmdll", resolved, search) ? resolved : NarrowString();
 }
 
 // The library directly in `dir`, else in one of its subdirectories (client, server).
-NarrowString findRuntimeInDirectory(const NarrowString& dir) {
+NarrowString findRuntimeInDirectory(const NarrowString& dir, const RuntimeSearch& search) {
     const char* library = platform::runtimeLibraryName();
     NarrowString direct = dir + library;
-    if (lookedAt("library", direct)) return direct;
+    if (isUsableRuntime("library", direct, search)) return direct;
     platform::DirectoryListing listing;
     if (!listing.open(dir.c_str())) {
         trace::event("runtime", "directory %s: cannot be listed", dir.c_str());
@@ -67,26 +73,52 @@ NarrowString findRuntimeInDirectory(const NarrowString& dir) {
         NarrowString candidate = dir + entry.name;
         candidate += platform::pathStyle().directorySeparator;
         candidate += library;
-        if (lookedAt("library", candidate)) return candidate;
+        if (isUsableRuntime("library", candidate, search)) return candidate;
     }
     return NarrowString();
 }
 
+// Linux has no registry; there the system's runtime is the `java` on PATH
+// (platform::systemRuntimeHome), searched like a runtime home. Windows offers no such
+// home, so this is the registry alone.
+NarrowString findSystemRuntime(const RuntimeSearch& search) {
+    NarrowString found = findRuntimeInRegistry(kJavaSoftRuntimeKey, search);
+    NarrowString home;
+    if (found.empty() && platform::systemRuntimeHome(home)) {
+        trace::event("runtime", "s: the system's runtime home %s", home.c_str());
+        found = findRuntimeBelowHome(home, search);
+    }
+    return found;
+}
+
 }  // namespace
 
-NarrowString findRuntimeBelowHome(const NarrowString& home) {
+RuntimeSearch systemRuntimeSearch() {
+    return {platform::systemRegistry(), static_cast<int>(sizeof(void*) * 8)};
+}
+
+bool isUsableRuntime(const char* what, const NarrowString& path, const RuntimeSearch& search) {
+    if (!lookedAt(what, path)) return false;
+    const int bits = libraryPointerBits(path);
+    if (bits == 0 || bits == search.launcherBits) return true;
+    trace::event("runtime", "%s: a %d-bit library, this launcher loads %d-bit ones: passed over",
+                 path.c_str(), bits, search.launcherBits);
+    return false;
+}
+
+NarrowString findRuntimeBelowHome(const NarrowString& home, const RuntimeSearch& search) {
     if (home.empty()) return home;
     NarrowString base = home;
     if (!endsWithSeparator(base)) base += platform::pathStyle().directorySeparator;
     for (const char* const* relative = platform::runtimeLibraryDirectories(); *relative;
          ++relative) {
-        NarrowString found = findRuntimeInDirectory(base + *relative);
+        NarrowString found = findRuntimeInDirectory(base + *relative, search);
         if (!found.empty()) return found;
     }
     return NarrowString();
 }
 
-NarrowString findRuntimeInHomes() {
+NarrowString findRuntimeInHomes(const RuntimeSearch& search) {
     for (const char* variable : {"JRE_HOME", "JAVA_HOME"}) {
         NarrowString home;
         if (!platform::environmentValue(variable, home) || home.empty()) {
@@ -94,38 +126,26 @@ NarrowString findRuntimeInHomes() {
             continue;
         }
         trace::event("runtime", "e: %s=%s", variable, home.c_str());
-        NarrowString found = findRuntimeBelowHome(home);
+        NarrowString found = findRuntimeBelowHome(home, search);
         if (!found.empty()) return found;
     }
     return NarrowString();
 }
 
-NarrowString findRuntimeInRegistry(const char* keyPath) {
+NarrowString findRuntimeInRegistry(const char* keyPath, const RuntimeSearch& search) {
+    const platform::RegistryRoot machine = platform::RegistryRoot::kMachine;
     NarrowString version;
-    if (!platform::readMachineValue(keyPath, "CurrentVersion", version)) {
+    if (!search.registry.readValue(machine, keyPath, "CurrentVersion", version)) {
         trace::event("runtime", "registry HKLM\\%s CurrentVersion: not there", keyPath);
         return NarrowString();
     }
     NarrowString versionKey = NarrowString(keyPath) + "\\" + version;
     NarrowString library;
-    if (!platform::readMachineValue(versionKey.c_str(), "RuntimeLib", library)) {
+    if (!search.registry.readValue(machine, versionKey.c_str(), "RuntimeLib", library)) {
         trace::event("runtime", "registry HKLM\\%s RuntimeLib: not there", versionKey.c_str());
         return NarrowString();
     }
-    return lookedAt("registry RuntimeLib", library) ? library : NarrowString();
-}
-
-// Linux has no registry; there the system's runtime is the `java` on PATH
-// (platform::systemRuntimeHome), searched like a runtime home. Windows offers no such
-// home, so this is the registry alone.
-NarrowString findSystemRuntime() {
-    NarrowString found = findRuntimeInRegistry(kJavaSoftRuntimeKey);
-    NarrowString home;
-    if (found.empty() && platform::systemRuntimeHome(home)) {
-        trace::event("runtime", "s: the system's runtime home %s", home.c_str());
-        found = findRuntimeBelowHome(home);
-    }
-    return found;
+    return isUsableRuntime("registry RuntimeLib", library, search) ? library : NarrowString();
 }
 
 NarrowString resolveRelativePath(const NarrowString& path) {
@@ -139,26 +159,33 @@ NarrowString resolveRelativePath(const NarrowString& path) {
     return underExecutable;
 }
 
-NarrowString LauncherConfig::findRuntimeLibrary() const {
-    NarrowString order = searchOrder(*this);
+// The letters of the installed-runtime sources that stand next to each other in the
+// order are searched together: the highest version among all they find wins.
+NarrowString findRuntimeLibrary(const LauncherConfig& config, const RuntimeSearch& search) {
+    NarrowString order = searchOrder(config);
     trace::event("runtime", "search order %s", order.c_str());
+    InstalledRuntimes installed(search, config.lookupValue("minjre").c_str());
     for (int i = 0; i < order.length(); ++i) {
+        const char letter = order.byteAt(i);
         NarrowString found;
-        trace::event("runtime", "trying %c", order.byteAt(i));
-        switch (order.byteAt(i)) {
+        trace::event("runtime", "trying %c", letter);
+        switch (letter) {
             case 'c':
-                found = findConfiguredRuntime(*this);
+                found = findConfiguredRuntime(config, search);
                 break;
             case 's':
-                found = findSystemRuntime();
+                found = findSystemRuntime(search);
                 break;
             case 'i':
-                found = findRuntimeInRegistry(kIbmRuntimeKey);
+                found = findRuntimeInRegistry(kIbmRuntimeKey, search);
                 break;
             case 'e':
-                found = findRuntimeInHomes();
+                found = findRuntimeInHomes(search);
                 break;
             default:
+                if (!InstalledRuntimes::isSource(letter)) break;
+                installed.collect(letter);
+                if (!InstalledRuntimes::isSource(order.byteAt(i + 1))) found = installed.best();
                 break;
         }
         if (!found.empty()) {
@@ -168,6 +195,10 @@ NarrowString LauncherConfig::findRuntimeLibrary() const {
     }
     trace::event("runtime", "no runtime library found");
     return NarrowString();
+}
+
+NarrowString LauncherConfig::findRuntimeLibrary() const {
+    return oru::findRuntimeLibrary(*this, systemRuntimeSearch());
 }
 
 }  // namespace oru

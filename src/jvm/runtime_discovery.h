@@ -1,30 +1,51 @@
 // Runtime discovery's sources and the path rules that class path assembly shares.
 #pragma once
 
+#include "platform/registry.h"
 #include "support/narrow_string.h"
 
 namespace oru {
+
+class LauncherConfig;
 
 // The registry key of the `s` source and of the `i` source, below HKEY_LOCAL_MACHINE.
 extern const char kJavaSoftRuntimeKey[];
 extern const char kIbmRuntimeKey[];
 
+// What discovery consults besides the configuration, the environment and the files:
+// the registry as the launcher sees it, and the pointer width (32 or 64) of the runtime
+// libraries the launcher can load. Tests stand in for both.
+struct RuntimeSearch {
+    const platform::Registry& registry;
+    int launcherBits;
+};
+
+// The running launcher's own: the system's registry and its own pointer width.
+RuntimeSearch systemRuntimeSearch();
+
+// The runtime library the search order finds, or "" when no source has one.
+NarrowString findRuntimeLibrary(const LauncherConfig& config, const RuntimeSearch& search);
+
 // The `e` source: the first virtual-machine library below JRE_HOME, then below
 // JAVA_HOME; "" when neither has one.
-NarrowString findRuntimeInHomes();
+NarrowString findRuntimeInHomes(const RuntimeSearch& search = systemRuntimeSearch());
 
-// The first virtual-machine library below `home`: for each of the platform's library
-// directories, the library directly in it, then in each of its subdirectories in listing
-// order. "" when there is none or `home` is empty.
-NarrowString findRuntimeBelowHome(const NarrowString& home);
+// The first virtual-machine library below `home` that the launcher can load: for each of
+// the platform's library directories, the library directly in it, then in each of its
+// subdirectories in listing order. "" when there is none or `home` is empty.
+NarrowString findRuntimeBelowHome(const NarrowString& home, const RuntimeSearch& search);
 
 // The `s` and `i` sources: the "RuntimeLib" value of the subkey of `keyPath` that its
 // "CurrentVersion" names, when that file exists; "" otherwise.
-NarrowString findRuntimeInRegistry(const char* keyPath);
+NarrowString findRuntimeInRegistry(const char* keyPath, const RuntimeSearch& search);
 
-// The `s` source: the registered runtime, or else the one the system starts by default
-// (on Linux, `java` on PATH).
-NarrowString findSystemRuntime();
+// Whether `path` exists (traced as `what`) and is a library the launcher can load: one
+// built for another pointer width is passed over with a trace line.
+bool isUsableRuntime(const char* what, const NarrowString& path, const RuntimeSearch& search);
+
+// The pointer width a library file was built for, from its PE machine field or its ELF
+// class: 32 or 64, or 0 when the file is neither or cannot be read.
+int libraryPointerBits(const NarrowString& path);
 
 // `path` itself when absolute; else under the executable's directory if it exists there,
 // else under the start-up directory if it exists there, else under the executable's

@@ -17,4 +17,10 @@ const char* const* runtimeLibraryDirectories();
 // separator; false when the platform has no such notion beyond its registry.
 bool systemRuntimeHome(NarrowString& out);
 
+// The home of the runtime whose `java` command ("java.exe" on Windows) lies in
+// `directory`, an element of PATH: the directory above the command's own (its links
+// resolved first where the platform has them), with a trailing separator. False when
+// `directory` holds no such command.
+bool runtimeHomeOfCommand(const NarrowString& directory, NarrowString& out);
+
 }  // namespace oru::platform

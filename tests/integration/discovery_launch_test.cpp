@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "java_probe.h"
 
@@ -58,6 +59,7 @@ TEST(DiscoveryLaunchTest, EnvironmentAndSystemSources) {
     std::string exe = packApp(dir, "tool", reportWith({"jre_order E"}));
     std::string defaultOrder = packApp(dir, "default", reportWith({}));
     std::string systemOnly = packApp(dir, "system", reportWith({"jre_order s"}));
+    std::string pathOnly = packApp(dir, "path", reportWith({"jre_order p"}));
     struct Case {
         std::string exe;
         Environment env;
@@ -73,6 +75,9 @@ TEST(DiscoveryLaunchTest, EnvironmentAndSystemSources) {
         {systemOnly, {{"PATH", dir.path() + "javabin"}}, true},
         {systemOnly, {{"PATH", "/oru-nowhere"}, {"JAVA_HOME", jdkHome()}}, false},
         {defaultOrder, {{"PATH", dir.path() + "javabin"}}, true},
+        // The `p` source: the runtime below the directory above PATH's `java`.
+        {pathOnly, {{"PATH", "/oru-nowhere:" + dir.path() + "javabin"}}, true},
+        {pathOnly, {{"PATH", "/oru-nowhere"}, {"JAVA_HOME", jdkHome()}}, false},
         {defaultOrder, {{"PATH", "/oru-nowhere"}, {"JAVA_HOME", jdkHome()}}, true},
         {defaultOrder, {{"PATH", "/oru-nowhere"}}, false},
     };
@@ -105,6 +110,31 @@ TEST(DiscoveryLaunchTest, LibrariesThatAreNoRuntime) {
         EXPECT_EQ(run.exitCode, 0) << c.library;
         EXPECT_EQ(run.out, "") << c.library;
         EXPECT_EQ(run.err, c.message) << c.library;
+    }
+}
+
+// A copy of the runtime's library whose ELF class claims the other pointer width is
+// passed over before it is loaded, and the search goes on.
+TEST(DiscoveryLaunchTest, LibraryOfTheOtherWidthPassedOver) {
+    ScratchDirectory dir;
+    std::string other = dir.makeDirectory("other") + "/libjvm.so";
+    fs::copy_file(jdkLibrary(), other);
+    std::fstream file(other, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekg(4);
+    const char elfClass = static_cast<char>(file.get() == 1 ? 2 : 1);
+    file.seekp(4);
+    file.put(elfClass);
+    file.close();
+    for (const char* order : {"jre_order ce", "jre_order c"}) {
+        std::string exe = packApp(dir, "tool", reportWith({order, "jvmdll " + other}));
+        RunResult run = runProgram(
+            exe, {{}, cleanEnvironment({{"JAVA_HOME", jdkHome()}, {"ORU_TRACE", "1"}})});
+        const bool alone = std::string(order) == "jre_order c";
+        EXPECT_EQ(ran(run), !alone) << order << ": " << run.err;
+        EXPECT_NE(run.err.find("-bit library, this launcher loads"), std::string::npos) << run.err;
+        if (alone) {
+            EXPECT_NE(run.err.find(kNotFound), std::string::npos) << run.err;
+        }
     }
 }
 

@@ -4,9 +4,24 @@
 
 namespace oru::platform {
 
-bool readMachineValue(const char*, const char*, NarrowString& out) {
-    out = "";
-    return false;
-}
+namespace {
+
+class NoRegistry : public Registry {
+public:
+    bool readValue(RegistryRoot, const char*, const char*, NarrowString& out) const override {
+        out = "";
+        return false;
+    }
+    bool subkeyName(RegistryRoot, const char*, int, NarrowString& out) const override {
+        out = "";
+        return false;
+    }
+};
+
+const NoRegistry theRegistry{};
+
+}  // namespace
+
+const Registry& systemRegistry() { return theRegistry; }
 
 }  // namespace oru::platform

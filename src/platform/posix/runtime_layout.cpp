@@ -67,6 +67,16 @@ const char* const* runtimeLibraryDirectories() {
     return directories;
 }
 
+bool runtimeHomeOfCommand(const NarrowString& directory, NarrowString& out) {
+    out = "";
+    NarrowString candidate = directory + "/java";
+    char resolved[PATH_MAX];
+    if (!isExecutableFile(candidate.c_str()) || !realpath(candidate.c_str(), resolved))
+        return false;
+    out = grandparent(resolved);
+    return true;
+}
+
 // Linux has no registry of runtimes; the one the system starts by default is the
 // `java` command found on PATH. Its links (/usr/bin/java -> /etc/alternatives/java ->
 // .../bin/java) are resolved, and the directory above its bin directory is the home.
@@ -80,14 +90,7 @@ bool systemRuntimeHome(NarrowString& out) {
         int length = colon ? static_cast<int>(colon - start) : static_cast<int>(std::strlen(start));
         // An empty element would mean the current directory; a launcher should not
         // pick up a runtime from wherever it happens to be started.
-        if (length > 0) {
-            NarrowString candidate = NarrowString(start, length) + "/java";
-            char resolved[PATH_MAX];
-            if (isExecutableFile(candidate.c_str()) && realpath(candidate.c_str(), resolved)) {
-                out = grandparent(resolved);
-                return true;
-            }
-        }
+        if (length > 0 && runtimeHomeOfCommand(NarrowString(start, length), out)) return true;
         if (!colon) break;
         start = colon + 1;
     }

@@ -1,4 +1,4 @@
-// Registry values under HKEY_LOCAL_MACHINE.
+// Registry values under HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, in the launcher's view.
 // Only Windows code belongs in this file.
 #include "platform/registry.h"
 
@@ -18,32 +18,59 @@ public:
     ~ScopedKey() {
         if (key_) RegCloseKey(key_);
     }
-    HKEY* receive() { return &key_; }
+    // Opens `keyPath` in the view of the launcher's own machine type: a 32-bit launcher
+    // can load only 32-bit runtimes, whose keys 64-bit Windows keeps below WOW6432Node.
+    bool open(RegistryRoot root, const char* keyPath) {
+        const REGSAM view = sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+        HKEY base = root == RegistryRoot::kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        return RegOpenKeyExA(base, keyPath, 0, KEY_READ | view, &key_) == ERROR_SUCCESS;
+    }
     HKEY get() const { return key_; }
 
 private:
     HKEY key_ = nullptr;
 };
 
+class WindowsRegistry : public Registry {
+public:
+    bool readValue(RegistryRoot root, const char* keyPath, const char* valueName,
+                   NarrowString& out) const override {
+        out = "";
+        ScopedKey key;
+        if (!key.open(root, keyPath)) return false;
+        char buffer[kPathCapacity];
+        DWORD size = sizeof buffer;
+        if (RegQueryValueExA(key.get(), valueName, nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+            return false;
+        // Stored strings need not end with a NUL; the text ends at the first one or at
+        // the data's end.
+        int length = 0;
+        while (length < static_cast<int>(size) && buffer[length]) ++length;
+        if (length == kPathCapacity) return false;
+        out = NarrowString(buffer, length);
+        return true;
+    }
+
+    bool subkeyName(RegistryRoot root, const char* keyPath, int index,
+                    NarrowString& out) const override {
+        out = "";
+        ScopedKey key;
+        if (!key.open(root, keyPath)) return false;
+        char name[256];  // the longest key name the registry allows, and its NUL
+        DWORD size = sizeof name;
+        if (RegEnumKeyExA(key.get(), static_cast<DWORD>(index), name, &size, nullptr, nullptr,
+                          nullptr, nullptr) != ERROR_SUCCESS)
+            return false;
+        out = NarrowString(name, static_cast<int>(size));
+        return true;
+    }
+};
+
+const WindowsRegistry theRegistry{};
+
 }  // namespace
 
-bool readMachineValue(const char* keyPath, const char* valueName, NarrowString& out) {
-    out = "";
-    ScopedKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, key.receive()) != ERROR_SUCCESS)
-        return false;
-    char buffer[kPathCapacity];
-    DWORD size = sizeof buffer;
-    if (RegQueryValueExA(key.get(), valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
-                         &size) != ERROR_SUCCESS)
-        return false;
-    // Stored strings need not end with a NUL; the text ends at the first one or at
-    // the data's end.
-    int length = 0;
-    while (length < static_cast<int>(size) && buffer[length]) ++length;
-    if (length == kPathCapacity) return false;
-    out = NarrowString(buffer, length);
-    return true;
-}
+const Registry& systemRegistry() { return theRegistry; }
 
 }  // namespace oru::platform

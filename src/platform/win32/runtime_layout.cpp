@@ -2,6 +2,9 @@
 // Only Windows code belongs in this file.
 #include "platform/runtime_layout.h"
 
+#include "platform/path_style.h"
+#include "platform/win32/windows_api.h"
+
 namespace oru::platform {
 
 const char* runtimeLibraryName() { return "jvm.dll"; }
@@ -16,6 +19,20 @@ const char* const* runtimeLibraryDirectories() {
 bool systemRuntimeHome(NarrowString& out) {
     out = "";
     return false;
+}
+
+bool runtimeHomeOfCommand(const NarrowString& directory, NarrowString& out) {
+    out = "";
+    int end = directory.length();
+    while (end > 0 && isDirectorySeparator(directory.byteAt(end - 1))) --end;
+    NarrowString command = directory.left(end) + "\\java.exe";
+    DWORD attributes = GetFileAttributesA(command.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    while (end > 0 && !isDirectorySeparator(directory.byteAt(end - 1))) --end;
+    if (end == 0) return false;  // a relative "bin": no home above it
+    out = directory.left(end);
+    return true;
 }
 
 }  // namespace oru::platform
