@@ -57,6 +57,7 @@ std::vector<std::string> configurationLines(const PackRequest& request,
     for (const std::string& property : request.properties)
         lines.push_back("property " + property);
     lines.insert(lines.end(), request.configuration.begin(), request.configuration.end());
+    if (request.console) lines.push_back("console 1");
     return lines;
 }
 
@@ -134,7 +135,7 @@ bool packApplication(const PackRequest& request, std::string& error) {
     const std::vector<std::string> lines = configurationLines(request, mainClass);
     if (!checkLines(lines, error)) return false;
     return writeExecutable(request.launcherPath, archive, lines, request.outputPath, error,
-                           request.resources);
+                           request.resources, request.console);
 }
 
 }  // namespace oru::tools

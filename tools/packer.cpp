@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "pe_finish.h"
+
 namespace oru::tools {
 
 namespace fs = std::filesystem;
@@ -65,7 +67,7 @@ std::string configurationComment(const std::vector<std::string>& lines) {
 
 bool writeExecutable(const std::string& launcherPath, const ZipWriter& writer,
                      const std::vector<std::string>& configuration, const std::string& outputPath,
-                     std::string& error, const ResourceRequest& resources) {
+                     std::string& error, const ResourceRequest& resources, bool console) {
     std::string comment = configurationComment(configuration);
     if (comment.size() > kMaxConfigurationBytes) {
         error = "the configuration takes " + std::to_string(comment.size()) +
@@ -83,12 +85,15 @@ bool writeExecutable(const std::string& launcherPath, const ZipWriter& writer,
         return false;
     }
     if (!addLauncherResources(launcher, resources, error)) return false;
+    if (console) makeConsoleProgram(launcher);
     // A length that is a multiple of 8 lets a signing tool append its certificate table
     // without padding: the zeros go between the launcher and the archive, which readers
     // skip as they skip the launcher itself.
     const std::string archive = writer.finish(comment);
     const size_t padding = (8 - (launcher.size() + archive.size()) % 8) % 8;
-    return replaceFile(outputPath, launcher + std::string(padding, '\0') + archive, error);
+    std::string file = launcher + std::string(padding, '\0') + archive;
+    writePeChecksum(file);
+    return replaceFile(outputPath, file, error);
 }
 
 }  // namespace oru::tools

@@ -11,4 +11,6 @@ void showMessageBox(void*, const char* text, const char* caption) {
     std::fflush(stderr);
 }
 
+bool isConsoleProgram() { return false; }
+
 }  // namespace oru::platform

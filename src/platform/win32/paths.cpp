@@ -24,22 +24,39 @@ NarrowString configurationFilePath(const NarrowString& executablePath, const cha
     return executablePath.left(executablePath.length() - 4) + suffix;
 }
 
-bool executablePath(NarrowString& out) {
+namespace {
+
+// The longest path the wide calls return.
+constexpr DWORD kWidePathCapacity = 32768;
+
+bool narrowPath(const WCHAR* wide, NarrowString& out, NarrowString* unrepresentable) {
+    if (win32::ansiPath(wide, kPathCapacity, out) != win32::AnsiForm::kNone) return true;
+    if (unrepresentable) *unrepresentable = out;
     out = "";
-    char buffer[kPathCapacity];
-    DWORD n = GetModuleFileNameA(nullptr, buffer, kPathCapacity);
-    if (n == 0 || n >= static_cast<DWORD>(kPathCapacity)) return false;
-    out = NarrowString(buffer, static_cast<int>(n));
-    return true;
+    return false;
+}
+
+}  // namespace
+
+bool executablePath(NarrowString& out, NarrowString* unrepresentable) {
+    out = "";
+    WideString wide;
+    wide.resize(static_cast<int>(kWidePathCapacity));
+    LPWSTR units = reinterpret_cast<LPWSTR>(wide.data());
+    DWORD n = GetModuleFileNameW(nullptr, units, kWidePathCapacity);
+    if (n == 0 || n >= kWidePathCapacity) return false;
+    units[n] = 0;
+    return narrowPath(units, out, unrepresentable);
 }
 
 bool currentDirectory(NarrowString& out) {
     out = "";
-    char buffer[kPathCapacity];
-    DWORD n = GetCurrentDirectoryA(kPathCapacity, buffer);
-    if (n == 0 || n >= static_cast<DWORD>(kPathCapacity)) return false;
-    out = NarrowString(buffer, static_cast<int>(n));
-    return true;
+    WideString wide;
+    wide.resize(static_cast<int>(kWidePathCapacity));
+    LPWSTR units = reinterpret_cast<LPWSTR>(wide.data());
+    DWORD n = GetCurrentDirectoryW(kWidePathCapacity, units);
+    if (n == 0 || n >= kWidePathCapacity) return false;
+    return narrowPath(units, out, nullptr);
 }
 
 bool changeDirectory(const char* path) { return path && SetCurrentDirectoryA(path) != 0; }
