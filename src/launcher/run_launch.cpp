@@ -58,10 +58,10 @@ LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int ar
 }  // namespace
 
 int exitCodeOf(const LauncherConfig* config, LaunchResult result, bool mainThrew) {
+    if (result == kLaunchSucceeded && !mainThrew) return 0;
+    if (platform::isConsoleProgram()) return 1;
     const NarrowString console = config ? config->lookupValue("console", true) : "";
-    const bool javaCodes =
-        platform::isConsoleProgram() || (!console.empty() && console != "0");
-    return javaCodes && (result != kLaunchSucceeded || mainThrew) ? 1 : 0;
+    return !console.empty() && console != "0" ? 1 : 0;
 }
 
 int runLaunch(int argc, char** argv) {
