@@ -77,6 +77,18 @@ TEST(PackToolTest, OneCommandFromJarsToARunningExecutable) {
         EXPECT_NE(listed.out.find(line), std::string::npos) << line << listed.out;
 }
 
+TEST(PackToolTest, ConsoleTwinExitsAsJavaDoes) {
+    ScratchDirectory dir;
+    const std::string exe = dir.path() + "/tool";
+    for (const auto& [mainClass, code] : {std::pair<const char*, int>{"probe.Thrower", 1},
+                                          {"probe.Exiter", 7}, {"probe.LateThread", 0}}) {
+        RunResult packed = runProgram(
+            ORU_PACK_PATH, {packArguments(exe, probeConfiguration(mainClass), {"--console"})});
+        ASSERT_EQ(packed.exitCode, 0) << packed.err;
+        EXPECT_EQ(runProgram(exe, {{}, cleanEnvironment()}).exitCode, code) << mainClass;
+    }
+}
+
 TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     ScratchDirectory dir;
     Jars jars(dir);
