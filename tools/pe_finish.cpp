@@ -22,11 +22,6 @@ bool optionalHeader(const std::string& file, size_t& optional) {
 
 }  // namespace
 
-bool isWindowsExecutable(const std::string& file) {
-    size_t optional = 0;
-    return optionalHeader(file, optional);
-}
-
 bool makeConsoleProgram(std::string& file) {
     size_t optional = 0;
     if (!optionalHeader(file, optional)) return false;

@@ -5,9 +5,6 @@
 
 namespace oru::tools {
 
-// Whether `file` is a PE executable (PE32 or PE32+).
-bool isWindowsExecutable(const std::string& file);
-
 // Makes the PE executable `file` a console program (subsystem 3); false when it is no PE
 // executable.
 bool makeConsoleProgram(std::string& file);
