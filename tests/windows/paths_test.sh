@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Folder names and arguments outside the ANSI code page, under wine (x86_64): the same
-# packed executable, started from each folder of the table, reads its configuration, and
+# packed executable, started from each folder of the table (and under a name outside the
+# code page), reads its archive comment and its .cfg, and
 # the recording stand-in runtime gets a class path and -Doru.app.path= that it opens
 # and main's arguments as their exact UTF-16. Then the console twin (--console): a
 # failed launch prints its message on standard error and exits with 1.
@@ -19,14 +20,17 @@ cp "$stand_in" "$work/runtime.dll"
 long=$work/long
 while [ $(( ${#long} + 2 )) -lt 240 ]; do long=$long/abcdefghij; done
 long=$long/$(printf 'x%.0s' $(seq $(( 250 - ${#long} - 3 ))))
-for folder in "$work/ascii" "$work/Zoë" "$work/日本語" "$work/😀" "$long"; do
-  mkdir -p "$folder" && cp "$work/app.exe" "$folder/app.exe"
+for exe in "$work/ascii/app.exe" "$work/Zoë/app.exe" "$work/日本語/app.exe" "$work/😀/app.exe" \
+  "$long/app.exe" "$work/ascii/日本.exe"; do
+  mkdir -p "$(dirname "$exe")" && cp "$work/app.exe" "$exe"
+  printf 'property from.file=1\r\n' >"${exe%.exe}.cfg"
   rm -f "$work/report" "$work/trace"
   ORU_STAND_IN_REPORT="Z:$work/report" ORU_TRACE="Z:$work/trace" \
-    timeout 120 wine "$folder/app.exe" "Grüße" "日本" "😀" >/dev/null 2>&1
-  what="${folder#"$work/"}"
-  grep -q 'config: archive comment: [1-9]' "$work/trace" 2>/dev/null ||
+    timeout 120 wine "$exe" "Grüße" "日本" "😀" >/dev/null 2>&1
+  what="${exe#"$work/"}"
+  LC_ALL=C grep -q 'config: archive comment: [1-9]' "$work/trace" 2>/dev/null ||
     fail "$what: the configuration was not read: $(cat "$work/trace" 2>&1)"
+  LC_ALL=C grep -q 'config: file .*: 22 bytes' "$work/trace" || fail "$what: the .cfg was not read"
   grep -q '^app-path opens ' "$work/report" || fail "$what: oru.app.path: $(cat "$work/report")"
   grep -q '^classpath opens ' "$work/report" && ! grep -q '^classpath cannot' "$work/report" ||
     fail "$what: class path: $(cat "$work/report")"
@@ -42,5 +46,5 @@ rc=$?
 [ "$rc" = 1 ] || fail "the console twin's failed launch exited with $rc"
 grep -q 'Error: Java Runtime Environment not found\.' "$work/err" ||
   fail "the failure is not on standard error: $(cat "$work/err")"
-echo "ok: folders ascii, Zoë, 日本語, 😀 and 250 characters; arguments exact;" \
+echo "ok: folders ascii, Zoë, 日本語, 😀 and 250 characters, and 日本.exe; arguments exact;" \
   "the console twin's failure on standard error with exit code 1"
