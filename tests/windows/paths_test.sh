@@ -3,7 +3,8 @@
 # packed executable, started from each folder of the table (and under a name outside the
 # code page), reads its archive comment and its .cfg, and
 # the recording stand-in runtime gets a class path and -Doru.app.path= that it opens
-# and main's arguments as their exact UTF-16. Then the console twin (--console): a
+# and main's arguments as their exact UTF-16; a runtime home in such a folder loads.
+# Then the console twin (--console): a
 # failed launch prints its message on standard error and exits with 1.
 # usage: paths_test.sh LAUNCHER.EXE ORU-PACK RECORDING-STAND-IN.DLL
 set -u
@@ -39,6 +40,15 @@ for exe in "$work/ascii/app.exe" "$work/Zoë/app.exe" "$work/日本語/app.exe" 
   grep -q '^main called' "$work/report" || fail "$what: main was not called"
 done
 
+# A runtime found through JAVA_HOME in such a folder is loaded by its short form.
+mkdir -p "$work/😀/jdk/bin/server" && cp "$stand_in" "$work/😀/jdk/bin/server/jvm.dll"
+"$pack" --launcher "$launcher" --main-class probe.Main -o "$work/ascii/home.exe" \
+  --config "jre_order e" || fail "oru-pack failed"
+rm -f "$work/report"
+JAVA_HOME="Z:$work/😀/jdk" ORU_STAND_IN_REPORT="Z:$work/report" \
+  timeout 120 wine "$work/ascii/home.exe" >/dev/null 2>&1
+grep -q '^main called' "$work/report" || fail "no start through JAVA_HOME in a folder named 😀"
+
 "$pack" --launcher "$launcher" --main-class probe.Main -o "$work/tool.exe" --console \
   --config "jre_order c" || fail "oru-pack --console failed"
 timeout 120 wine "$work/tool.exe" >"$work/out" 2>"$work/err"
@@ -47,4 +57,4 @@ rc=$?
 grep -q 'Error: Java Runtime Environment not found\.' "$work/err" ||
   fail "the failure is not on standard error: $(cat "$work/err")"
 echo "ok: folders ascii, Zoë, 日本語, 😀 and 250 characters, and 日本.exe; arguments exact;" \
-  "the console twin's failure on standard error with exit code 1"
+  "JAVA_HOME in 😀; the console twin's failure on standard error with exit code 1"
