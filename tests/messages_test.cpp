@@ -29,7 +29,11 @@ const Expected kMessages[] = {
     {7, u"The main startup class could not be found.", u"主啟動類未找到。", u"主启动类未找到。"},
     {8, u"The main startup class is not valid, main method missing.", u"主啟動類無效，缺少 main 方法。",
      u"主启动类无效，缺少 main 方法。"},
-    {9, u"", u"", u""},
+    {9,
+     u"The program's folder name has characters that Java cannot be given on this system "
+     u"(outside its code page, and no short name); move the program to another folder.",
+     u"程式所在資料夾的名稱含有無法傳給 Java 的字元（不在系統字碼頁中，且沒有短檔名）；請將程式移到其他資料夾。",
+     u"程序所在文件夹的名称含有无法传给 Java 的字符（不在系统代码页中，且没有短文件名）；请将程序移到其他文件夹。"},
     {10, u"Error", u"錯誤", u"错误"},
 };
 

@@ -8,6 +8,7 @@
 
 #include "jvm/vm_host.h"
 #include "launcher/launcher_config.h"
+#include "platform/dialog.h"
 #include "platform/paths.h"
 #include "test_support.h"
 
@@ -74,6 +75,34 @@ TEST(RunLaunchTest, VersionRule) {
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(numbers[i], c.numbers[i]) << c.have << " [" << i << "]";
     }
+}
+
+TEST(RunLaunchTest, ExitCodes) {
+    // A console test program (the Windows one) fails with 1 whatever the lines say.
+    const bool console = platform::isConsoleProgram();
+    const struct {
+        const char* file;
+        const char* comment;
+        LaunchResult result;
+        bool threw;
+        int code;
+    } cases[] = {
+        {"", "", kMainClassNotFound, false, 0},
+        {"", "", kLaunchSucceeded, true, 0},
+        {"", "console 1\r\n", kLaunchSucceeded, false, 0},
+        {"", "console 1\r\n", kLaunchSucceeded, true, 1},
+        {"", "console 1\r\n", kRuntimeNotLoadable, false, 1},
+        {"", "console 1\r\n", kPathUnrepresentable, false, 1},
+        {"", "console 0\r\n", kMainClassNotFound, false, 0},
+        {"console 1\r\n", "", kMainClassNotFound, false, 0},
+    };
+    for (const auto& c : cases) {
+        LauncherConfig config(NarrowString("/x/app"), NarrowString(c.file), NarrowString(c.comment));
+        const bool failed = c.result != kLaunchSucceeded || c.threw;
+        EXPECT_EQ(exitCodeOf(&config, c.result, c.threw), console && failed ? 1 : c.code)
+            << c.file << "|" << c.comment << "|" << c.result << "|" << c.threw;
+    }
+    EXPECT_EQ(exitCodeOf(nullptr, kVmCreationFailed, false), console ? 1 : 0);
 }
 
 TEST(RunLaunchTest, ResolveAgainstDirectory) {

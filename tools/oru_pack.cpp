@@ -16,7 +16,7 @@ const char kHelp[] =
     "                [--main-class NAME] [--minjre N.N] [--option OPT]...\n"
     "                [--property NAME=VALUE]... [--config \"KEY VALUE\"]... [NAME=FILE]...\n"
     "                [--splash PICTURE.bmp] [--icon APP.ico] [--version-info KEY=VALUE]...\n"
-    "                [--no-class-path]\n"
+    "                [--console] [--no-class-path]\n"
     "       oru-pack --list EXECUTABLE\n"
     "\n"
     "Makes one executable that runs a Java application: the launcher, followed by an\n"
@@ -50,6 +50,9 @@ const char kHelp[] =
     "                         ProductVersion, LegalCopyright, Comments, InternalName,\n"
     "                         OriginalFilename, ...; FileVersion and ProductVersion\n"
     "                         (1.2.3.4) also fill the numeric version Explorer shows\n"
+    "  --console              a console program: failures on standard error, exit codes\n"
+    "                         as java's (1 when the launch fails or main throws, else\n"
+    "                         System.exit's code); on Windows the console subsystem\n"
     "  --list EXECUTABLE      prints what a packed executable carries: its configuration\n"
     "                         lines, then one line per entry: size, method, the number\n"
     "                         of entries of a nested jar (or -), name, separated by tabs\n"
@@ -89,6 +92,10 @@ int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std:
         }
         if (arg == "--no-class-path") {
             request.followClassPath = false;
+            continue;
+        }
+        if (arg == "--console") {
+            request.console = true;
             continue;
         }
         const bool takesValue = arg.rfind("-", 0) == 0;

@@ -67,6 +67,7 @@ std::vector<std::string> configurationLines(const PackRequest& request,
     for (const std::string& property : request.properties)
         lines.push_back("property " + property);
     lines.insert(lines.end(), request.configuration.begin(), request.configuration.end());
+    if (request.console) lines.push_back("console 1");
     return lines;
 }
 
@@ -156,7 +157,7 @@ bool packApplication(const PackRequest& given, std::string& error,
     for (std::string& line : duplicateClassWarnings(archive))
         notes.push_back(std::move(line));
     return writeExecutable(request.launcherPath, archive, lines, request.outputPath, error,
-                           request.resources);
+                           request.resources, request.console);
 }
 
 }  // namespace oru::tools

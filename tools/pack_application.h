@@ -25,6 +25,9 @@ struct PackRequest {
     std::vector<std::pair<std::string, std::string>> files;
     // Resources added to a Windows launcher: splash bitmap, icon, version.
     ResourceRequest resources;
+    // A console program: a Windows launcher gets the console subsystem, and on every
+    // platform the configuration line "console 1" gives java's exit codes.
+    bool console = false;
 };
 
 // Builds the archive (the Java-side classes, the application jar, the library jars, the

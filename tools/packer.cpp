@@ -7,6 +7,9 @@
 #include "launcher_check.h"
 #include "platform/replacement_file.h"
 
+#include "little_endian.h"
+#include "pe_finish.h"
+
 namespace oru::tools {
 
 namespace fs = std::filesystem;
@@ -50,6 +53,23 @@ bool writeOutput(const std::string& path, const std::string& launcher, size_t pa
     return true;
 }
 
+// A Windows launcher's checksum covers the whole output, archive included: one pass over
+// the bytes that will be written, the archive's files read through the same bounded
+// buffer as when written, before the launcher's header goes out first.
+bool writeChecksum(std::string& launcher, size_t padding, const ZipWriter& writer,
+                   const std::string& comment, std::string& error) {
+    size_t field = 0;
+    if (!peChecksumField(launcher, field)) return true;
+    set32(launcher, field, 0);
+    PeChecksum sum;
+    if (!sum.write(launcher.data(), launcher.size(), error) ||
+        !sum.write(std::string(padding, '\0').data(), padding, error) ||
+        !writer.write(sum, comment, error))
+        return false;
+    set32(launcher, field, sum.value());
+    return true;
+}
+
 }  // namespace
 
 std::string configurationComment(const std::vector<std::string>& lines) {
@@ -60,7 +80,7 @@ std::string configurationComment(const std::vector<std::string>& lines) {
 
 bool writeExecutable(const std::string& launcherPath, const ZipWriter& writer,
                      const std::vector<std::string>& configuration, const std::string& outputPath,
-                     std::string& error, const ResourceRequest& resources) {
+                     std::string& error, const ResourceRequest& resources, bool console) {
     std::string comment = configurationComment(configuration);
     if (comment.size() > kMaxConfigurationBytes) {
         error = "the configuration takes " + std::to_string(comment.size()) +
@@ -86,6 +106,7 @@ bool writeExecutable(const std::string& launcherPath, const ZipWriter& writer,
     if (!checkLauncher(launcherPath, launcher, error) ||
         !addLauncherResources(launcher, resources, error) || !writer.fits(comment, error))
         return false;
+    if (console) makeConsoleProgram(launcher);
     // A length that is a multiple of 8 lets a signing tool append its certificate table
     // without padding: the zeros go between the launcher and the archive, which readers
     // skip as they skip the launcher itself.
@@ -97,6 +118,7 @@ bool writeExecutable(const std::string& launcherPath, const ZipWriter& writer,
                 " bytes; the launcher reads at most " + std::to_string(kLargestArchive);
         return false;
     }
+    if (!writeChecksum(launcher, padding, writer, comment, error)) return false;
     return writeOutput(outputPath, launcher, padding, writer, comment, error);
 }
 

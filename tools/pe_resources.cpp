@@ -314,21 +314,6 @@ private:
     size_t dataEntries_ = 0, stringsAt_ = 0, dataAt_ = 0, nextString_ = 0, nextData_ = 0;
 };
 
-// The optional header's checksum: 16-bit words added with end-around carry, plus the
-// file's length, the field itself counting as zero.
-void updateChecksum(std::string& image, const PeLayout& pe) {
-    const size_t field = pe.optional + 64;
-    set32(image, field, 0);
-    uint64_t sum = 0;
-    for (size_t i = 0; i < image.size(); i += 2) {
-        sum += static_cast<uint8_t>(image[i]) |
-               (i + 1 < image.size() ? static_cast<uint8_t>(image[i + 1]) << 8 : 0);
-        sum = (sum & 0xFFFF) + (sum >> 16);
-    }
-    sum = (sum & 0xFFFF) + (sum >> 16);
-    set32(image, field, static_cast<uint32_t>(sum + image.size()));
-}
-
 // Checks that only base relocations follow the resource section, so that it can grow.
 bool checkMovable(const std::string& image, const PeLayout& pe, int resources, std::string& error) {
     if (pe.directorySize(image, kSecurityDirectory) != 0) {
@@ -429,7 +414,6 @@ bool writeResources(std::string& image, const ResourceTable& table, std::string&
     set32(out, pe.directories + 8 * kResourceDirectory + 4, static_cast<uint32_t>(section.size()));
     set32(out, pe.optional + 56, virtualEnd);
     set32(out, pe.optional + 8, get32(out, pe.optional + 8) + rawSize - resources.rawSize);
-    updateChecksum(out, pe);
     image = std::move(out);
     return true;
 }

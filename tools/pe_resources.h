@@ -51,7 +51,8 @@ bool readResources(const std::string& image, ResourceTable& table, std::string& 
 
 // Replaces the resource section of `image` with `table`: the section keeps its place,
 // and the base relocations behind it (the only section that may follow it) move up.
-// Header sizes, the resource directory entry and the checksum are updated. False with
+// Header sizes and the resource directory entry are updated (the checksum is written
+// last, over the whole packed file: PeChecksum). False with
 // a one-line message in `error` when the executable's layout does not allow it.
 bool writeResources(std::string& image, const ResourceTable& table, std::string& error);
 

@@ -13,6 +13,7 @@ constexpr uint16_t kPe32 = 0x10B;
 constexpr uint16_t kPe32Plus = 0x20B;
 constexpr uint32_t kSecurityDirectory = 4;
 constexpr uint32_t kCertificateHeaderSize = 8;
+constexpr uint16_t kSubsystemEnd = 70;  // the subsystem field ends 70 bytes into the header
 
 class HeaderReader {
 public:
@@ -31,8 +32,10 @@ public:
         value = readU32(b);
         return true;
     }
+    // A null `out` only checks that the bytes are there.
     bool bytes(uint64_t offset, void* out, uint32_t count) const {
-        return offset <= size_ && count <= size_ - offset && read_(context_, offset, out, count);
+        return offset <= size_ && count <= size_ - offset &&
+               (!out || read_(context_, offset, out, count));
     }
 
 private:
@@ -41,29 +44,34 @@ private:
     const void* context_;
 };
 
+bool readPeHeaders(const HeaderReader& in, PeHeaders& out) {
+    uint16_t mz = 0;
+    uint32_t peOffset = 0;
+    uint32_t signature = 0;
+    if (!in.u16(0, mz) || mz != 0x5A4D || !in.u32(0x3C, peOffset) ||
+        !in.u32(peOffset, signature) || signature != 0x00004550 ||
+        !in.u16(uint64_t{peOffset} + 20, out.optionalSize))
+        return false;
+    out.optional = uint64_t{peOffset} + 24;
+    return in.u16(out.optional, out.magic) && (out.magic == kPe32 || out.magic == kPe32Plus) &&
+           out.optionalSize >= kSubsystemEnd &&
+           in.bytes(out.optional, nullptr, kSubsystemEnd);
+}
+
 // The security directory's file offset and size, and where the headers end; false when
 // the file is no PE executable or has no such entry.
 bool securityDirectory(const HeaderReader& in, uint32_t& offset, uint32_t& size,
                        uint64_t& headersEnd) {
-    uint16_t mz = 0;
-    uint32_t peOffset = 0;
-    uint32_t signature = 0;
-    uint16_t optionalSize = 0;
-    uint16_t magic = 0;
-    if (!in.u16(0, mz) || mz != 0x5A4D || !in.u32(0x3C, peOffset) ||
-        !in.u32(peOffset, signature) || signature != 0x00004550 ||
-        !in.u16(uint64_t{peOffset} + 20, optionalSize))
-        return false;
-    const uint64_t optional = uint64_t{peOffset} + 24;
-    if (!in.u16(optional, magic) || (magic != kPe32 && magic != kPe32Plus)) return false;
-    const uint64_t countAt = optional + (magic == kPe32 ? 92 : 108);
+    PeHeaders pe;
+    if (!readPeHeaders(in, pe)) return false;
+    const uint64_t countAt = pe.optional + (pe.magic == kPe32 ? 92 : 108);
     const uint64_t directories = countAt + 4;
     const uint64_t entry = directories + kSecurityDirectory * 8;
     uint32_t count = 0;
-    if (entry + 8 > optional + optionalSize || !in.u32(countAt, count) ||
+    if (entry + 8 > pe.optional + pe.optionalSize || !in.u32(countAt, count) ||
         count <= kSecurityDirectory)
         return false;
-    headersEnd = optional + optionalSize;
+    headersEnd = pe.optional + pe.optionalSize;
     return in.u32(entry, offset) && in.u32(entry + 4, size);
 }
 
@@ -106,6 +114,14 @@ ArchiveRegion findArchiveRegion(uint64_t fileSize, ReadAt read, const void* cont
     if (in.bytes(offset - span, before, span))
         while (region.padding < span && before[span - 1 - region.padding] == 0) ++region.padding;
     return region;
+}
+
+bool findPeHeaders(uint64_t fileSize, ReadAt read, const void* context, PeHeaders& out) {
+    return readPeHeaders(HeaderReader(fileSize, read, context), out);
+}
+
+bool findPeHeaders(const unsigned char* bytes, uint64_t size, PeHeaders& out) {
+    return bytes && findPeHeaders(size, readMemory, bytes, out);
 }
 
 bool readFileExactly(const platform::ReadOnlyFile& file, uint64_t offset, void* buffer,

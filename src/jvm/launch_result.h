@@ -14,5 +14,6 @@ constexpr LaunchResult kVersionUnreadable = 5;
 constexpr LaunchResult kVersionTooLow = 6;
 constexpr LaunchResult kMainClassNotFound = 7;
 constexpr LaunchResult kMainMethodMissing = 8;
+constexpr LaunchResult kPathUnrepresentable = 9;
 
 }  // namespace oru

@@ -2,6 +2,7 @@
 // then the static main method with the command-line arguments.
 #include "jvm/jni_support.h"
 #include "jvm/vm_host.h"
+#include "platform/arguments.h"
 #include "support/trace.h"
 #include "support/wide_string.h"
 
@@ -77,6 +78,15 @@ jclass findMainClassDirect(JNIEnv* env, const NarrowString& name) {
     return found;
 }
 
+// Argument `index` as a Java string: from the ANSI code page, or as typed where the
+// ANSI vector lost characters of it.
+jstring argumentString(JNIEnv* env, int index, const char* narrow) {
+    WideString typed;
+    if (platform::exactArgument(index, narrow, typed))
+        return env->NewString(reinterpret_cast<const jchar*>(typed.c_str()), typed.length());
+    return newJavaString(env, narrow);
+}
+
 // A new String[] holding the arguments converted from the ANSI code page; a local
 // reference owned by the caller. Null, with the VM's exception pending, when any part of
 // it cannot be made: main must never see an array with arguments missing.
@@ -86,7 +96,7 @@ jobjectArray buildMainArguments(JNIEnv* env, int argc, char** argv) {
     LocalRef<jobjectArray> array(env, env->NewObjectArray(argc, stringClass.get(), nullptr));
     if (!array) return nullptr;
     for (int i = 0; i < argc; ++i) {
-        LocalRef<jstring> text(env, newJavaString(env, argv[i] ? argv[i] : ""));
+        LocalRef<jstring> text(env, argumentString(env, i, argv[i] ? argv[i] : ""));
         if (!text) return nullptr;
         env->SetObjectArrayElement(array.get(), i, text.get());
         if (env->ExceptionCheck()) return nullptr;
@@ -128,6 +138,7 @@ LaunchResult VmHost::runMain(const NarrowString& mainClass, int argc, char** arg
     trace::event("main", "calling main with %d arguments", argc);
     env->CallStaticVoidMethod(found.get(), main, arguments.get());
     const bool threw = clearPendingException(env, true);
+    mainThrew_ = threw;
     trace::event("main", "main %s", threw ? "threw an exception" : "returned");
     return kLaunchSucceeded;
 }

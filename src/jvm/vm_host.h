@@ -48,12 +48,15 @@ public:
     JNIEnv_* env() const { return env_; }
     bool hasVm() const { return vm_ != nullptr; }
     bool hasRuntimeLibrary() const { return runtimeModule_ != nullptr; }
+    // Whether the application's main method ended by throwing.
+    bool mainThrew() const { return mainThrew_; }
 
 private:
     VmOptionList options_;
     void* runtimeModule_ = nullptr;
     JavaVM_* vm_ = nullptr;
     JNIEnv_* env_ = nullptr;
+    bool mainThrew_ = false;
 };
 
 }  // namespace oru

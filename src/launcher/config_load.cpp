@@ -65,9 +65,15 @@ void recordDirectories(const NarrowString& executablePath, const NarrowString& c
 LauncherConfig::LauncherConfig() {
     NarrowString current;
     platform::currentDirectory(current);
-    platform::executablePath(executablePath_);
+    NarrowString lossy;
+    platform::executablePath(executablePath_, &lossy);
     recordDirectories(executablePath_, current);
-    trace::event("config", "executable %s", executablePath_.c_str());
+    unrepresentable_ = !lossy.empty();
+    if (unrepresentable_)
+        trace::event("config", "executable %s: its path has characters the ANSI code page "
+                     "lacks and no short form without them", lossy.c_str());
+    else
+        trace::event("config", "executable %s", executablePath_.c_str());
     trace::event("config", "start-up directory %s", startupDirectory().c_str());
     appendParts(readConfigurationFile(executablePath_), readArchiveComment(executablePath_.c_str()));
 }

@@ -29,6 +29,9 @@ public:
     StringList expandedValues(const char* key) const;
 
     NarrowString executablePath() const { return executablePath_; }
+    // Whether the executable's path exists but has no form in the ANSI code page that
+    // the virtual machine's options could carry (the launch cannot go on).
+    bool executablePathUnrepresentable() const { return unrepresentable_; }
     const NarrowString& text() const { return text_; }
     int commentStart() const { return commentStart_; }
 
@@ -43,6 +46,7 @@ private:
     NarrowString text_;
     int commentStart_ = 0;
     NarrowString executablePath_;
+    bool unrepresentable_ = false;
 };
 
 // The executable's directory with a trailing separator; "" before loading.

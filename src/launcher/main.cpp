@@ -7,19 +7,20 @@
 
 namespace {
 
-void launch(int argc, char** argv) {
+int launch(int argc, char** argv) {
     using namespace oru;
     SplashWindow::startIfPresent("Please wait ...");
     LauncherConfig config;
     VmHost host;
     activeVmHost = &host;
     activeConfig = &config;
-    runLaunch(argc > 0 ? argc - 1 : 0, argc > 0 ? argv + 1 : argv);
+    const int exitCode = runLaunch(argc > 0 ? argc - 1 : 0, argc > 0 ? argv + 1 : argv);
     trace::event("phase", "releasing the virtual machine");
     host.releaseVm();
     trace::event("phase", "done");
     activeConfig = nullptr;
     activeVmHost = nullptr;
+    return exitCode;
 }
 
 }  // namespace
@@ -27,17 +28,18 @@ void launch(int argc, char** argv) {
 int main(int argc, char** argv) {
     using namespace oru;
     try {
-        launch(argc, argv);
+        return launch(argc, argv);
     } catch (...) {
         // Only an allocation that failed gets here (the launcher's own failures are
         // results). By now the virtual machine, if any, has been released on the way
         // out; the launch ends as a failed start does, reported if memory still allows.
+        // The configuration is gone by now; only a console executable still tells.
         activeConfig = nullptr;
         activeVmHost = nullptr;
         try {
             reportLaunchFailure(kVmCreationFailed, 0, 0, 0, 0);
         } catch (...) {
         }
+        return exitCodeOf(nullptr, kVmCreationFailed, false);
     }
-    return 0;
 }

@@ -5,7 +5,7 @@
 
 namespace oru {
 
-// Message ids; 1-8 equal the launch results that report them.
+// Message ids; 1-9 equal the launch results that report them.
 enum MessageId {
     kMessageRuntimeNotFound = 1,
     kMessageRuntimeNotValid = 2,
@@ -15,6 +15,7 @@ enum MessageId {
     kMessageVersionTooLow = 6,
     kMessageMainClassNotFound = 7,
     kMessageMainMethodMissing = 8,
+    kMessagePathUnrepresentable = 9,
     kMessageCaption = 10,
 };
 

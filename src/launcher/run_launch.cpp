@@ -4,6 +4,7 @@
 #include "bridge/native_methods.h"
 #include "jvm/vm_host.h"
 #include "launcher/launcher_config.h"
+#include "platform/dialog.h"
 #include "platform/library.h"
 #include "splash/splash_window.h"
 #include "support/trace.h"
@@ -56,7 +57,14 @@ LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int ar
 
 }  // namespace
 
-void runLaunch(int argc, char** argv) {
+int exitCodeOf(const LauncherConfig* config, LaunchResult result, bool mainThrew) {
+    if (result == kLaunchSucceeded && !mainThrew) return 0;
+    if (platform::isConsoleProgram()) return 1;
+    const NarrowString console = config ? config->lookupValue("console", true) : "";
+    return !console.empty() && console != "0" ? 1 : 0;
+}
+
+int runLaunch(int argc, char** argv) {
     const LauncherConfig& config = *activeConfig;
     VmHost& host = *activeVmHost;
 
@@ -64,13 +72,16 @@ void runLaunch(int argc, char** argv) {
     NarrowString forced = expandEnvironment(config.lookupValue("forcecwd").c_str());
     if (!forced.empty()) applyForcedWorkingDirectory(forced.c_str());
 
-    collectVmOptions(config, host);
-
     int versions[4] = {0, 0, 0, 0};
-    LaunchResult result = startApplication(config, host, argc, argv, versions);
+    LaunchResult result = kPathUnrepresentable;
+    if (!config.executablePathUnrepresentable()) {
+        collectVmOptions(config, host);
+        result = startApplication(config, host, argc, argv, versions);
+    }
     trace::event("launch", "result %d", static_cast<int>(result));
     if (result != kLaunchSucceeded)
         reportLaunchFailure(result, versions[0], versions[1], versions[2], versions[3]);
+    return exitCodeOf(&config, result, host.mainThrew());
 }
 
 }  // namespace oru

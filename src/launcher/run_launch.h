@@ -15,8 +15,14 @@ extern LauncherConfig* activeConfig;
 extern VmHost* activeVmHost;
 
 // Runs the launch of `argc` application arguments with activeConfig and activeVmHost,
-// and reports its failure, if any, in a message box.
-void runLaunch(int argc, char** argv);
+// and reports its failure, if any, in a message box. Returns the process's exit code.
+int runLaunch(int argc, char** argv);
+
+// The exit code of a launch that ended with `result`, the application's main having
+// thrown or not: always 0, except in a console program (a console executable, or a
+// "console" line in the archive comment), whose codes follow java's: 1 when the launch
+// failed or main threw. (System.exit ends the process with its own code before this.)
+int exitCodeOf(const LauncherConfig* config, LaunchResult result, bool mainThrew);
 
 // Adds the virtual-machine options in their fixed order: configured options, properties,
 // class path, executable path, application home.

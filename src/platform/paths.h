@@ -7,8 +7,11 @@
 namespace oru::platform {
 
 // Full path of the running executable; false (and an empty string) when the platform
-// cannot tell or the path does not fit kPathCapacity.
-bool executablePath(NarrowString& out);
+// cannot tell or the path does not fit kPathCapacity. On Windows the path is found in
+// UTF-16 and given in the ANSI code page: as it is when every character converts and it
+// fits, else in its short (8.3) form; when neither works, false with the lossy form in
+// `unrepresentable` (when given), so that the launch can say why it stops.
+bool executablePath(NarrowString& out, NarrowString* unrepresentable = nullptr);
 
 // The process's current directory; false when unknown or too long for kPathCapacity.
 bool currentDirectory(NarrowString& out);

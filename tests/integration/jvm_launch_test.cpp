@@ -94,21 +94,27 @@ TEST(JvmLaunchTest, MainClassOutcomes) {
         std::string out;
         std::string errContains;
         std::string errEnds;
+        int exitCode;         // 0 but for System.exit
+        int consoleExitCode;  // with the "console" line that oru-pack --console writes
     } cases[] = {
-        {"probe.Missing", "", "ClassNotFoundException: probe.Missing", notFound},
-        {"", "", "NoClassDefFoundError", notFound},
-        {"probe.NoMain", "", "NoSuchMethodError", noMain},
-        {"probe.InstanceMain", "", "NoSuchMethodError", noMain},
-        {"probe.Thrower", "before\n", "IllegalStateException: thrown by main", ""},
-        {"probe.LateThread", "main returned\nworker finished\n", "", ""},
+        {"probe.Missing", "", "ClassNotFoundException: probe.Missing", notFound, 0, 1},
+        {"", "", "NoClassDefFoundError", notFound, 0, 1},
+        {"probe.NoMain", "", "NoSuchMethodError", noMain, 0, 1},
+        {"probe.InstanceMain", "", "NoSuchMethodError", noMain, 0, 1},
+        {"probe.Thrower", "before\n", "IllegalStateException: thrown by main", "", 0, 1},
+        {"probe.LateThread", "main returned\nworker finished\n", "", "", 0, 0},
         {"probe.Gr\xC3\xB6\xC3\x9F"
          "e",
-         "non-ASCII main class ran\n", "", ""},
+         "non-ASCII main class ran\n", "", "", 0, 0},
+        {"probe.Exiter", "exiting\n", "", "", 7, 7},
     };
     for (const Case& c : cases) {
+        std::string console = packApp(dir, "console", probeConfiguration(c.mainClass, {"console 1"}));
+        EXPECT_EQ(runProgram(console, {{}, cleanEnvironment()}).exitCode, c.consoleExitCode)
+            << c.mainClass;
         std::string exe = packApp(dir, "app", probeConfiguration(c.mainClass));
         RunResult run = runProgram(exe, {{}, cleanEnvironment()});
-        EXPECT_EQ(run.exitCode, 0) << c.mainClass;
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.mainClass;
         EXPECT_EQ(run.out, c.out) << c.mainClass;
         EXPECT_NE(run.err.find(c.errContains), std::string::npos) << c.mainClass << ": " << run.err;
         bool endsRight =

@@ -148,6 +148,18 @@ TEST(PackToolTest, ClassPathJarsArePackedAsJavaLoadsThem) {
     }
 }
 
+TEST(PackToolTest, ConsoleTwinExitsAsJavaDoes) {
+    ScratchDirectory dir;
+    const std::string exe = dir.path() + "/tool";
+    for (const auto& [mainClass, code] : {std::pair<const char*, int>{"probe.Thrower", 1},
+                                          {"probe.Exiter", 7}, {"probe.LateThread", 0}}) {
+        RunResult packed = runProgram(
+            ORU_PACK_PATH, {packArguments(exe, probeConfiguration(mainClass), {"--console"})});
+        ASSERT_EQ(packed.exitCode, 0) << packed.err;
+        EXPECT_EQ(runProgram(exe, {{}, cleanEnvironment()}).exitCode, code) << mainClass;
+    }
+}
+
 TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     ScratchDirectory dir;
     Jars jars(dir);
@@ -171,7 +183,7 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     const struct {
         std::vector<std::string> args;
         std::string error;
-        std::vector<std::string> head;  // replaces --launcher LAUNCHER -o OUT
+        std::vector<std::string> head = {};  // replaces --launcher LAUNCHER -o OUT
     } cases[] = {
         {{"--jar", dir.path() + "missing.jar"}, "cannot read " + dir.path() + "missing.jar"},
         {{"--jar", dir.path() + "in"}, "cannot read " + dir.path() + "in: not a regular file"},

@@ -2,7 +2,9 @@
 # The resources of a Windows launcher, read back with wrestool: its manifest; and, once
 # oru-pack has added them, the splash bitmap 100, the icon and the version resource with
 # its numeric block, while the message tables and exports stay intact. A file that is
-# not a BMP or an icon is refused with one line and no output.
+# not a BMP or an icon is refused with one line and no output. Every executable written,
+# with resources, plain and as a console twin (--console: only the subsystem differs),
+# carries the checksum that Debian's python3-pefile computes over the whole file.
 # usage: resources_test.sh LAUNCHER.EXE ORU-PACK OBJDUMP PE32|PE32+
 set -u
 launcher=$1 pack=$2 objdump=$3 format=$4
@@ -49,6 +51,23 @@ done
 ORU_NO_SIZE_LIMIT=1 bash "$here/check_windows_executable.sh" "$work/app.exe" "$objdump" "$format" >/dev/null \
   || fail "the launcher with resources no longer passes the executable check"
 
+"$pack" --launcher "$launcher" --main-class Main -o "$work/gui.exe" || fail "oru-pack failed"
+"$pack" --launcher "$launcher" --main-class Main -o "$work/console.exe" --console \
+  || fail "oru-pack --console failed"
+for exe in app gui console; do
+  /usr/bin/python3 -c 'import pefile, sys; sys.exit(0 if pefile.PE(sys.argv[1]).verify_checksum() else 1)' \
+    "$work/$exe.exe" || fail "$exe.exe: the checksum is not the file's"
+done
+"$objdump" -p "$work/gui.exe" | grep -q 'Subsystem.*(Windows GUI)' || fail "gui.exe: not GUI"
+"$objdump" -p "$work/console.exe" | grep -q 'Subsystem.*(Windows CUI)' \
+  || fail "console.exe: not a console program"
+# Beside the subsystem and the checksum (bytes 64 to 71 of the optional header), and the
+# configuration line that says so, the twin is the GUI executable.
+optional=$(( $(od -An -tu4 -j60 -N4 "$launcher") + 24 ))
+cmp -l "$work/gui.exe" "$work/console.exe" | awk -v lo=$((optional + 65)) -v hi=$((optional + 72)) \
+  -v end=$(stat -c %s "$launcher") '$1 < lo || ($1 > hi && $1 <= end) {bad = 1} END {exit bad}' \
+  || fail "the console twin differs from the GUI executable beyond its header fields"
+
 echo "not a picture" >"$work/text.bmp"
 for option in --splash --icon; do
   "$pack" --launcher "$launcher" --main-class Main -o "$work/bad.exe" "$option" "$work/text.bmp" \
@@ -62,4 +81,5 @@ done
   && fail "a version resource past 64 KiB was accepted"
 grep -q "it holds at most 65535" "$work/error" || fail "long version strings: $(cat "$work/error")"
 [ -e "$work/bad.exe" ] && fail "long version strings left an output behind"
-echo "ok: manifest; bitmap 100, icon and version 1.2.3.4 added; bad files refused"
+echo "ok: manifest; bitmap 100, icon and version 1.2.3.4 added; bad files refused;"\
+  "version strings past 64 KiB refused; checksums over whole files; the console twin differs only in its subsystem"

@@ -17,4 +17,6 @@ void showMessageBox(void*, const char* text, const char* caption) {
         writeTraceOutput(standardError, part, std::strlen(part));
 }
 
+bool isConsoleProgram() { return false; }
+
 }  // namespace oru::platform

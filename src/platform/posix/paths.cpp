@@ -30,7 +30,7 @@ NarrowString configurationFilePath(const NarrowString& executablePath, const cha
     return (hasExtension ? executablePath.left(length - 4) : executablePath) + suffix;
 }
 
-bool executablePath(NarrowString& out) {
+bool executablePath(NarrowString& out, NarrowString*) {
     out = "";
     char buffer[kPathCapacity];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer);

@@ -1,4 +1,4 @@
-// Directory searches on Windows: FindFirstFileA and FindNextFileA.
+// Directory searches on Windows: FindFirstFileW and FindNextFileW.
 // Only Windows code belongs in this file.
 #include "platform/directory.h"
 
@@ -6,10 +6,13 @@
 
 namespace oru::platform {
 
+using win32::wide;
+using win32::widePath;
+
 bool pathExists(const char* pattern) {
     if (!pattern || !*pattern) return false;
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA(pattern, &data);
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(wide(widePath(pattern)), &data);
     if (search == INVALID_HANDLE_VALUE) return false;
     FindClose(search);
     return true;
@@ -17,8 +20,13 @@ bool pathExists(const char* pattern) {
 
 namespace {
 
-void fillEntry(const WIN32_FIND_DATAA& data, DirectoryEntry& entry) {
-    entry.name = data.cFileName;
+// A name that the ANSI code page cannot hold is given in its short form, which opens
+// the same entry; without one it stays lossy, and opening it fails.
+void fillEntry(const WIN32_FIND_DATAW& data, DirectoryEntry& entry) {
+    if (!win32::ansiExactly(data.cFileName, -1, entry.name) &&
+        !(data.cAlternateFileName[0] &&
+          win32::ansiExactly(data.cAlternateFileName, -1, entry.name)))
+        entry.name.assignFromWide(reinterpret_cast<const char16_t*>(data.cFileName), -1);
     entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -28,8 +36,8 @@ bool DirectoryListing::open(const char* directory) {
     close();
     directory_ = directory;
     NarrowString pattern = directory_ + "*.*";
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(wide(widePath(pattern.c_str())), &data);
     if (search == INVALID_HANDLE_VALUE) return false;
     handle_ = search;
     fillEntry(data, first_);
@@ -44,8 +52,8 @@ bool DirectoryListing::next(DirectoryEntry& entry) {
         entry = first_;
         return true;
     }
-    WIN32_FIND_DATAA data;
-    if (!FindNextFileA(static_cast<HANDLE>(handle_), &data)) return false;
+    WIN32_FIND_DATAW data;
+    if (!FindNextFileW(static_cast<HANDLE>(handle_), &data)) return false;
     fillEntry(data, entry);
     return true;
 }

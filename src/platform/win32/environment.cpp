@@ -9,21 +9,28 @@ namespace oru::platform {
 bool environmentValue(const char* name, NarrowString& out) {
     out = "";
     if (!name || !*name) return false;
-    char small[256];
+    WideString wideName;
+    wideName.assignFromNarrow(name, -1);
+    WideString value;
+    value.resize(256);
     SetLastError(ERROR_SUCCESS);
-    DWORD n = GetEnvironmentVariableA(name, small, sizeof small);
+    DWORD n = GetEnvironmentVariableW(win32::wide(wideName), reinterpret_cast<LPWSTR>(value.data()),
+                                      static_cast<DWORD>(value.length() + 1));
     if (n == 0) {
         // Set but empty, or not set at all.
         return GetLastError() != ERROR_ENVVAR_NOT_FOUND;
     }
-    if (n < sizeof small) {
-        out = NarrowString(small, static_cast<int>(n));
-        return true;
+    if (n > static_cast<DWORD>(value.length())) {
+        value.resize(static_cast<int>(n));
+        n = GetEnvironmentVariableW(win32::wide(wideName), reinterpret_cast<LPWSTR>(value.data()), n);
+        if (n == 0 || n > static_cast<DWORD>(value.length())) return false;
     }
-    out.resize(static_cast<int>(n));
-    DWORD written = GetEnvironmentVariableA(name, out.data(), n);
-    out.resize(written < n ? static_cast<int>(written) : 0);
-    return written < n;
+    value.resize(static_cast<int>(n));
+    // A value that the ANSI code page cannot hold but that names a file or folder (a
+    // runtime's home, a class path of one element) is given in its short form.
+    const auto* units = reinterpret_cast<const WCHAR*>(value.c_str());
+    if (!win32::ansiExactly(units, -1, out)) win32::ansiPath(units, 0x7FFFFFFF, out);
+    return true;
 }
 
 bool setEnvironmentValue(const char* name, const char* value) {

@@ -11,7 +11,7 @@ using win32::openSharedForReading;
 
 namespace {
 
-// Only files on disk: CreateFileA also opens pipes, consoles and devices, whose reads may
+// Only files on disk: CreateFile also opens pipes, consoles and devices, whose reads may
 // block or never end.
 HANDLE keepDiskFile(HANDLE file) {
     if (file != INVALID_HANDLE_VALUE && GetFileType(file) != FILE_TYPE_DISK) {
@@ -27,7 +27,8 @@ bool ReadOnlyFile::open(const char* path, FileSharing sharing) {
     close();
     HANDLE file = keepDiskFile(
         sharing == FileSharing::kReaders
-            ? CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
+            ? CreateFileW(win32::wide(win32::widePath(path)), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                          OPEN_EXISTING, 0, nullptr)
             : openSharedForReading(path));
     if (file == INVALID_HANDLE_VALUE) return false;
     handle_ = file;

@@ -7,6 +7,13 @@
 
 namespace oru::platform {
 
+namespace {
+
+// The longest path the wide calls return.
+constexpr DWORD kWidePathCapacity = 32768;
+
+}  // namespace
+
 const PathStyle& pathStyle() {
     static const PathStyle style{'\\', ';', true};
     return style;
@@ -21,25 +28,56 @@ bool isAbsolutePath(const char* path) {
 
 NarrowString configurationFilePath(const NarrowString& executablePath, const char* suffix) {
     // The last four characters are the extension of tool.exe.
-    return executablePath.left(executablePath.length() - 4) + suffix;
+    NarrowString path = executablePath.left(executablePath.length() - 4) + suffix;
+    // An executable named outside the ANSI code page runs under its short name, but the
+    // file beside it is named after its long one: that file's short form, if it exists.
+    WideString given, wide;
+    given.assignFromNarrow(executablePath.c_str(), -1);
+    wide.resize(static_cast<int>(kWidePathCapacity));
+    const DWORD n = GetLongPathNameW(win32::wide(given), reinterpret_cast<LPWSTR>(wide.data()),
+                                     kWidePathCapacity);
+    if (n <= 4 || n >= kWidePathCapacity) return path;
+    wide.resize(static_cast<int>(n) - 4);
+    WideString suffixUnits;
+    suffixUnits.assignFromNarrow(suffix, -1);
+    wide.append(suffixUnits.c_str(), suffixUnits.length());
+    NarrowString beside;
+    if (win32::ansiPath(reinterpret_cast<const WCHAR*>(wide.c_str()), kPathCapacity, beside) !=
+        win32::AnsiForm::kNone)
+        return beside;
+    return path;
 }
 
-bool executablePath(NarrowString& out) {
+namespace {
+
+bool narrowPath(const WCHAR* wide, NarrowString& out, NarrowString* unrepresentable) {
+    if (win32::ansiPath(wide, kPathCapacity, out) != win32::AnsiForm::kNone) return true;
+    if (unrepresentable) *unrepresentable = out;
     out = "";
-    char buffer[kPathCapacity];
-    DWORD n = GetModuleFileNameA(nullptr, buffer, kPathCapacity);
-    if (n == 0 || n >= static_cast<DWORD>(kPathCapacity)) return false;
-    out = NarrowString(buffer, static_cast<int>(n));
-    return true;
+    return false;
+}
+
+}  // namespace
+
+bool executablePath(NarrowString& out, NarrowString* unrepresentable) {
+    out = "";
+    WideString wide;
+    wide.resize(static_cast<int>(kWidePathCapacity));
+    LPWSTR units = reinterpret_cast<LPWSTR>(wide.data());
+    DWORD n = GetModuleFileNameW(nullptr, units, kWidePathCapacity);
+    if (n == 0 || n >= kWidePathCapacity) return false;
+    units[n] = 0;
+    return narrowPath(units, out, unrepresentable);
 }
 
 bool currentDirectory(NarrowString& out) {
     out = "";
-    char buffer[kPathCapacity];
-    DWORD n = GetCurrentDirectoryA(kPathCapacity, buffer);
-    if (n == 0 || n >= static_cast<DWORD>(kPathCapacity)) return false;
-    out = NarrowString(buffer, static_cast<int>(n));
-    return true;
+    WideString wide;
+    wide.resize(static_cast<int>(kWidePathCapacity));
+    LPWSTR units = reinterpret_cast<LPWSTR>(wide.data());
+    DWORD n = GetCurrentDirectoryW(kWidePathCapacity, units);
+    if (n == 0 || n >= kWidePathCapacity) return false;
+    return narrowPath(units, out, nullptr);
 }
 
 bool changeDirectory(const char* path) { return path && SetCurrentDirectoryA(path) != 0; }

@@ -10,7 +10,27 @@
 #endif
 #include <windows.h>
 
+#include "support/narrow_string.h"
+#include "support/wide_string.h"
+
 namespace oru::platform::win32 {
+
+// `units` in the ANSI code page when every character converts as it is (no best-fit
+// substitutes, no default character); false otherwise.
+bool ansiExactly(const wchar_t* units, int count, NarrowString& out);
+
+// How a path came out of wide text into the ANSI code page.
+enum class AnsiForm { kLong, kShort, kNone };
+
+// The path `wide` (null-terminated) for the narrow calls and the virtual machine's
+// options: as it is when it converts exactly and is shorter than `limit`, else its short
+// (8.3) form when that converts exactly; kNone otherwise, with the lossy conversion.
+AnsiForm ansiPath(const wchar_t* wide, int limit, NarrowString& out);
+
+// The ANSI path `path` as the wide calls take it; a long absolute one gets the "\\?\"
+// prefix that lifts the 260-character limit.
+WideString widePath(const char* path);
+inline LPCWSTR wide(const WideString& text) { return reinterpret_cast<LPCWSTR>(text.c_str()); }
 
 // Closes a handle from CreateFile and friends when it goes out of scope.
 class ScopedHandle {
@@ -37,7 +57,7 @@ private:
 
 // Opens an existing file for reading, sharing reading and writing with others.
 inline HANDLE openSharedForReading(const char* path) {
-    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    return CreateFileW(wide(widePath(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 

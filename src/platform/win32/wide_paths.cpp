@@ -1,0 +1,52 @@
+// Paths between the wide Windows calls and the ANSI code page the launcher works in.
+// Only Windows code belongs in this file.
+#include "platform/win32/windows_api.h"
+
+namespace oru::platform::win32 {
+
+bool ansiExactly(const wchar_t* units, int count, NarrowString& out) {
+    // A UTF-8 code page holds every character and takes no loss flag.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL lost = FALSE;
+    BOOL* lossFlag = utf8 ? nullptr : &lost;
+    const int size = WideCharToMultiByte(CP_ACP, flags, units, count, nullptr, 0, nullptr, lossFlag);
+    out.resize(size);
+    if (size > 0)
+        WideCharToMultiByte(CP_ACP, flags, units, count, out.data(), size, nullptr, lossFlag);
+    if (count < 0 && size > 0) out.resize(size - 1);  // the terminator was counted
+    return (size > 0 || count == 0) && !lost;
+}
+
+AnsiForm ansiPath(const wchar_t* wide, int limit, NarrowString& out) {
+    if (ansiExactly(wide, -1, out) && out.length() < limit) return AnsiForm::kLong;
+    NarrowString lossy = out;
+    const DWORD size = GetShortPathNameW(wide, nullptr, 0);
+    WideString shortForm;
+    shortForm.resize(static_cast<int>(size));
+    const DWORD n = size ? GetShortPathNameW(wide, reinterpret_cast<LPWSTR>(shortForm.data()), size)
+                         : 0;
+    if (n > 0 && n < size &&
+        ansiExactly(reinterpret_cast<const wchar_t*>(shortForm.c_str()), static_cast<int>(n), out) &&
+        out.length() < limit)
+        return AnsiForm::kShort;
+    out = lossy;
+    return AnsiForm::kNone;
+}
+
+WideString widePath(const char* path) {
+    WideString text;
+    if (!path) return text;
+    text.assignFromNarrow(path, -1);
+    const char16_t* units = text.c_str();
+    const bool drivePath = units[0] && units[1] == u':' && (units[2] == u'\\' || units[2] == u'/');
+    if (text.length() < MAX_PATH - 12 || !drivePath) return text;
+    // The prefix turns off every folding, so the path must already be in full form.
+    WideString prefixed(u"\\\\?\\");
+    prefixed.append(units, text.length());
+    for (int i = 0; i < prefixed.length(); ++i)
+        if (prefixed.data()[i] == u'/') prefixed.data()[i] = u'\\';
+    return prefixed;
+}
+
+}  // namespace oru::platform::win32
