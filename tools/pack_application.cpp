@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <set>
 
+#include "bundled_runtime.h"
 #include "embedded_files.h"
 #include "jar_reader.h"
 #include "packer.h"
@@ -58,6 +59,17 @@ std::vector<std::string> configurationLines(const PackRequest& request,
         lines.push_back("property " + property);
     lines.insert(lines.end(), request.configuration.begin(), request.configuration.end());
     return lines;
+}
+
+// The runtime folder's "jvmdll" line, in the layout of the launcher's system.
+bool addRuntimeDirectory(const PackRequest& request, std::vector<std::string>& lines,
+                         std::string& error) {
+    if (request.runtimeDirectory.empty()) return true;
+    std::string launcher;
+    if (!readInputFile(request.launcherPath, launcher, error)) return false;
+    const bool windows = launcher.compare(0, 2, "MZ") == 0;
+    return addBundledRuntime(request.runtimeDirectory, windows, request.configuration, lines,
+                             error);
 }
 
 bool checkLines(const std::vector<std::string>& lines, std::string& error) {
@@ -131,7 +143,8 @@ bool packApplication(const PackRequest& request, std::string& error) {
                           " has no Main-Class in its manifest; give --main-class";
         return false;
     }
-    const std::vector<std::string> lines = configurationLines(request, mainClass);
+    std::vector<std::string> lines = configurationLines(request, mainClass);
+    if (!addRuntimeDirectory(request, lines, error)) return false;
     if (!checkLines(lines, error)) return false;
     return writeExecutable(request.launcherPath, archive, lines, request.outputPath, error,
                            request.resources);
