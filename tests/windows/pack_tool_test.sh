@@ -5,7 +5,7 @@
 # line and no output. The executables pass the Windows executable check.
 # usage: pack_tool_test.sh ORU-PACK.EXE LAUNCHER-X86.EXE LAUNCHER-X64.EXE SAMPLE-JARS OBJDUMP
 set -u
-pack=$1 x86=$2 x64=$3 jars=$4 objdump=$5
+pack=$(realpath -m "$1") x86=$(realpath -m "$2") x64=$(realpath -m "$3") jars=$(realpath -m "$4") objdump=$5
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
