@@ -134,7 +134,8 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option : {"--launcher", "--jar", "--lib", "--output", "--main-class",
                                "--minjre", "--option", "--property", "--config", "--list",
-                               "--splash", "--icon", "--version-info"})
+                               "--splash", "--icon", "--version-info", "--target",
+                               "--runtime-dir", "--version"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 

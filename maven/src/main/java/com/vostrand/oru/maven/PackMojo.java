@@ -106,7 +106,9 @@ public class PackMojo extends AbstractMojo {
     }
 
     private File defaultOutput() {
-        boolean windows = target != null && target.startsWith("windows");
+        // Without a target oru-pack packs for the machine it runs on.
+        boolean windows = target != null && !target.isEmpty() ? target.startsWith("windows")
+                : launcher == null && System.getProperty("os.name", "").startsWith("Windows");
         String name = project.getBuild().getFinalName() + (windows ? ".exe" : "");
         return new File(project.getBuild().getDirectory(), name);
     }
