@@ -26,8 +26,8 @@ bool addBundledRuntime(const std::string& folder, bool windowsLauncher,
         // The default search order begins with "jvmdll"; one the user gives must as well,
         // or a runtime on the machine would win over the one shipped.
         const bool triesLibraryLater =
-            lineHasKey(line, "jre_order") && std::tolower(static_cast<unsigned char>(
-                                                 lineValue(line, "jre_order")[0])) != 'c';
+            lineHasKey(line, "jre_order") &&
+            std::tolower(static_cast<unsigned char>(lineValue(line, "jre_order")[0])) != 'c';
         if (setsLibrary || triesLibraryLater) {
             error = "--runtime-dir and --config \"" + line + "\" both choose the runtime";
             return false;

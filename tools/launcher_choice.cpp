@@ -35,7 +35,8 @@ bool endsWithExe(const std::string& path) {
 
 std::string targetNames() {
     std::string names;
-    for (const Target& target : kTargets) names += (names.empty() ? "" : ", ") + std::string(target.name);
+    for (const Target& target : kTargets)
+        names += (names.empty() ? "" : ", ") + std::string(target.name);
     return names;
 }
 
@@ -51,14 +52,16 @@ fs::path ownFolder() {
 
 bool chooseLauncher(const std::string& target, const std::string& outputPath,
                     std::string& launcherPath, std::string& error) {
-    const std::string name =
-        !target.empty() ? target : endsWithExe(outputPath) ? "windows-x86" : ORU_HOST_TARGET;
+    const std::string name = !target.empty()           ? target
+                             : endsWithExe(outputPath) ? "windows-x86"
+                                                       : ORU_HOST_TARGET;
     const Target* chosen = nullptr;
     for (const Target& candidate : kTargets)
         if (name == candidate.name) chosen = &candidate;
     if (!chosen) {
-        error = target.empty() ? "no launcher is made for this machine (" + name + "); give --launcher FILE"
-                               : "unknown target " + name + " (known: " + targetNames() + ")";
+        error = target.empty()
+                    ? "no launcher is made for this machine (" + name + "); give --launcher FILE"
+                    : "unknown target " + name + " (known: " + targetNames() + ")";
         return false;
     }
     const fs::path folder = ownFolder();

@@ -27,8 +27,7 @@ bool jarsInFolder(const std::string& directory, std::vector<std::string>& jars,
          it.increment(failure)) {
         const fs::path& path = it->path();
         std::error_code ignored;
-        if (isJarName(path) && it->is_regular_file(ignored))
-            found.push_back(path.string());
+        if (isJarName(path) && it->is_regular_file(ignored)) found.push_back(path.string());
     }
     if (failure) {
         error = "cannot read the folder " + directory;

@@ -129,6 +129,16 @@ int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std:
     return 0;
 }
 
+// Chooses the installed launcher when none is named, puts each library folder's jars in
+// its place, and packs.
+bool pack(oru::tools::PackRequest& request, const std::string& target, std::string& error) {
+    if (request.launcherPath.empty() &&
+        !oru::tools::chooseLauncher(target, request.outputPath, request.launcherPath, error))
+        return false;
+    return oru::tools::expandLibraryFolders(request.libraries, error) &&
+           oru::tools::packApplication(request, error);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -137,13 +147,8 @@ int main(int argc, char** argv) {
     std::string target;
     if (int status = parseArguments(argc, argv, request, list, target)) return status;
     std::string error;
-    const bool done =
-        !list.empty() ? oru::tools::listExecutable(list, std::cout, error)
-                      : (!request.launcherPath.empty() ||
-                         oru::tools::chooseLauncher(target, request.outputPath,
-                                                    request.launcherPath, error)) &&
-                            oru::tools::expandLibraryFolders(request.libraries, error) &&
-                            oru::tools::packApplication(request, error);
+    const bool done = list.empty() ? pack(request, target, error)
+                                   : oru::tools::listExecutable(list, std::cout, error);
     if (!done) {
         std::cerr << "oru-pack: " << error << "\n";
         return 1;

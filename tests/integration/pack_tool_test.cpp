@@ -153,8 +153,10 @@ std::string installedPack(const ScratchDirectory& dir, const std::string& bin,
     fs::copy_file(ORU_PACK_PATH, dir.path() + bin + "/oru-pack");
     fs::permissions(dir.path() + bin + "/oru-pack", fs::perms::owner_all);
     for (const char* target : {"windows-x86.exe", "windows-x64.exe", "linux-x64"})
-        dir.write(launchers + "/oru-launcher-" + target,
-                  std::string(target[0] == 'w' ? "MZ " : "\x7f" "ELF ") + target + " launcher");
+        dir.write(launchers + "/oru-launcher-" + target, std::string(target[0] == 'w' ? "MZ "
+                                                                                      : "\x7f"
+                                                                                        "ELF ") +
+                                                             target + " launcher");
     return dir.path() + bin + "/oru-pack";
 }
 
@@ -172,7 +174,9 @@ TEST(PackToolTest, InstalledLaunchersByTargetOrOutputNameAndLibraryFolders) {
     const std::string flat = installedPack(dir, "zip", "zip");
     const std::string out = dir.path() + "out";
     const std::string x86 = "MZ windows-x86.exe launcher", x64 = "MZ windows-x64.exe launcher",
-                      linux64 = "\x7f" "ELF linux-x64 launcher";
+                      linux64 =
+                          "\x7f"
+                          "ELF linux-x64 launcher";
     const struct {
         std::vector<std::string> args;
         std::string launcher;  // the launcher chosen, or
@@ -180,20 +184,28 @@ TEST(PackToolTest, InstalledLaunchersByTargetOrOutputNameAndLibraryFolders) {
     } cases[] = {
         {{"-o", out + ".exe"}, x86, ""},
         {{"-o", out + ".EXE"}, x86, ""},
-        {{"-o", out}, sizeof(void*) == 8 ? linux64 : "",
-         sizeof(void*) == 8 ? "" : "no launcher is made for this machine (linux-x86); give --launcher FILE"},
+        {{"-o", out},
+         sizeof(void*) == 8 ? linux64 : "",
+         sizeof(void*) == 8
+             ? ""
+             : "no launcher is made for this machine (linux-x86); give --launcher FILE"},
         {{"--target", "windows-x64", "-o", out}, x64, ""},
         {{"--target", "windows-x86", "-o", out}, x86, ""},
         {{"--target", "linux-x64", "-o", out + ".exe"}, linux64, ""},
-        {{"--target", "win32", "-o", out}, "",
+        {{"--target", "win32", "-o", out},
+         "",
          "unknown target win32 (known: windows-x86, windows-x64, linux-x64)"},
-        {{"--lib", dir.path() + "in/empty", "-o", out + ".exe"}, "",
+        {{"--lib", dir.path() + "in/empty", "-o", out + ".exe"},
+         "",
          "the folder " + dir.path() + "in/empty holds no .jar"},
-        {{"--lib", dir.path() + "in/nojars", "-o", out + ".exe"}, "",
+        {{"--lib", dir.path() + "in/nojars", "-o", out + ".exe"},
+         "",
          "the folder " + dir.path() + "in/nojars holds no .jar"},
-        {{"--runtime-dir", "jre", "--config", "jvmdll x", "-o", out + ".exe"}, "",
+        {{"--runtime-dir", "jre", "--config", "jvmdll x", "-o", out + ".exe"},
+         "",
          "--runtime-dir and --config \"jvmdll x\" both choose the runtime"},
-        {{"--runtime-dir", "jre", "--config", "jre_order se", "-o", out + ".exe"}, "",
+        {{"--runtime-dir", "jre", "--config", "jre_order se", "-o", out + ".exe"},
+         "",
          "--runtime-dir and --config \"jre_order se\" both choose the runtime"},
     };
     for (const std::string& pack : {installed, flat}) {
@@ -216,7 +228,8 @@ TEST(PackToolTest, InstalledLaunchersByTargetOrOutputNameAndLibraryFolders) {
     // Without an installation beside it, oru-pack says where it looked.
     RunResult none = runProgram(ORU_PACK_PATH, {{"--jar", jars.app, "-o", out + ".exe"}});
     EXPECT_EQ(none.exitCode, 1);
-    EXPECT_NE(none.err.find("oru-pack: no launcher for windows-x86 is installed ("), std::string::npos)
+    EXPECT_NE(none.err.find("oru-pack: no launcher for windows-x86 is installed ("),
+              std::string::npos)
         << none.err;
 
     // A folder's jars in name order, its other files and folders left out; a runtime
@@ -227,13 +240,15 @@ TEST(PackToolTest, InstalledLaunchersByTargetOrOutputNameAndLibraryFolders) {
                     {"linux-x64", "jvmdll jre/lib/server/libjvm.so"}};
     for (const auto& runtime : runtimes) {
         RunResult packed = runProgram(
-            installed, {{"--target", runtime.target, "--jar", jars.app, "--lib", dir.path() + "in/libs",
-                         "--lib", jars.lib, "--runtime-dir", "jre", "--config", "jre_order ce", "-o", out}});
+            installed,
+            {{"--target", runtime.target, "--jar", jars.app, "--lib", dir.path() + "in/libs",
+              "--lib", jars.lib, "--runtime-dir", "jre", "--config", "jre_order ce", "-o", out}});
         ASSERT_EQ(packed.exitCode, 0) << packed.err;
         RunResult listed = runProgram(ORU_PACK_PATH, {{"--list", out}});
-        EXPECT_NE(listed.out.find("\n" + runtime.runtimeLine + "\n"), std::string::npos) << listed.out;
-        const size_t upper = listed.out.find("\tlibs/a.JAR\n"), b = listed.out.find("\tlibs/b.jar\n"),
-                     a = listed.out.find("\tlibs/a.jar\n");
+        EXPECT_NE(listed.out.find("\n" + runtime.runtimeLine + "\n"), std::string::npos)
+            << listed.out;
+        const size_t upper = listed.out.find("\tlibs/a.JAR\n"),
+                     b = listed.out.find("\tlibs/b.jar\n"), a = listed.out.find("\tlibs/a.jar\n");
         EXPECT_TRUE(upper < b && b < a && a != std::string::npos) << listed.out;
         for (const char* absent : {"notes.txt", "c.jar"})
             EXPECT_EQ(listed.out.find(absent), std::string::npos) << absent;
