@@ -2,10 +2,14 @@
 # Makes the Debian package, build/package/oru_<version>_amd64.deb (oru-pack, its manual
 # page and the three launchers, installed under /usr), and the Windows zip,
 # build/package/oru-<version>-windows-x64.zip (oru-pack.exe with the launchers beside
-# it). Builds only what they hold, reusing builds already there.
+# it). Installs the packages it needs when missing and builds only what the two hold,
+# reusing builds already there.
 # usage: scripts/package.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-packages.sh build-essential cmake ninja-build pkg-config zlib1g-dev \
+  libgtest-dev googletest openjdk-17-jdk-headless libasm-java file \
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
 configure() {  # configure TARGET CMAKE-ARGUMENT...: a build folder as scripts/build.sh makes it
   local dir=build/$1
   shift
