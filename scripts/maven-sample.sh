@@ -18,7 +18,8 @@ if ! command -v oru-pack >/dev/null; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$root"/build/package/oru_*_amd64.deb >/dev/null
 fi
 fail() { echo "FAIL: $*"; exit 1; }
-mvn=(mvn -B -o -Dstyle.color=never -s "$root/maven/settings.xml")
+# Each build's .mvn/maven.config names maven/settings.xml, so a plain `mvn -o` works there.
+mvn=(mvn -B -o -Dstyle.color=never)
 
 echo "== installing the plugin: (cd maven && mvn -o install)"
 (cd maven && "${mvn[@]}" -q install) || fail "the plugin did not build"
