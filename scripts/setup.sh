@@ -10,20 +10,13 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   g++-multilib lib32z1-dev qemu-user-static
   wine wine64 xvfb xauth xdotool icoutils locales valgrind osslsigncode openssl
-  x11-utils imagemagick
+  x11-utils imagemagick file
+  # the Maven plugin and the Maven sample, built offline from Debian's Maven repository
+  maven libmaven-plugin-tools-java libmaven3-core-java libmaven-compiler-plugin-java
+  libmaven-resources-plugin-java libmaven-jar-plugin-java libmaven-install-plugin-java
+  libsurefire-java
 )
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo=sudo
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  # wine64 is named on purpose: Debian's wine accepts wine32 instead, and the 32-bit
-  # loader, once installed, takes over the wine command for every program.
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
-fi
+# wine64 is named on purpose: Debian's wine accepts wine32 instead, and the 32-bit
+# loader, once installed, takes over the wine command for every program.
+scripts/install-packages.sh "${packages[@]}"
 scripts/fetch-jre32.sh

@@ -2,7 +2,8 @@
 # Sets up, builds every target and runs every test: the README's first command (the
 # demo), Linux unit and integration tests, the same for the 32-bit Linux build under qemu
 # on the 32-bit Java runtime, the sanitizer build's unit tests, the Windows x86_64 tests
-# under wine, the i686 inspection, and a bounded fuzzing run of the archive reader.
+# under wine, the i686 inspection, the Debian package installed and used, the Maven
+# plugin building its sample offline, and a bounded fuzzing run of the archive reader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -17,6 +18,9 @@ run ctest --test-dir build/linux --output-on-failure
 run ctest --test-dir build/linux32 --output-on-failure
 run ctest --test-dir build/asan --output-on-failure
 ORU_SKIP_SETUP=1 run scripts/windows-check.sh
+run scripts/package.sh
+run scripts/check_package.sh
+run scripts/maven-sample.sh
 if [ -x scripts/fuzz.sh ]; then run scripts/fuzz.sh "${ORU_FUZZ_SECONDS:-60}"; fi
 [ $status -eq 0 ] && echo "== all tests passed" || echo "== some tests FAILED"
 exit $status

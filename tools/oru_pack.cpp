@@ -6,27 +6,35 @@
 #include <string>
 #include <vector>
 
+#include "launcher_choice.h"
+#include "library_folder.h"
 #include "listing.h"
 #include "pack_application.h"
 
 namespace {
 
 const char kHelp[] =
-    "usage: oru-pack --launcher FILE --jar APP.jar [--lib LIB.jar]... -o OUTPUT\n"
+    "usage: oru-pack [--target NAME | --launcher FILE] --jar APP.jar [--lib LIB.jar|DIR]...\n"
+    "                -o OUTPUT [--runtime-dir NAME]\n"
     "                [--main-class NAME] [--minjre N.N] [--option OPT]...\n"
     "                [--property NAME=VALUE]... [--config \"KEY VALUE\"]... [NAME=FILE]...\n"
     "                [--splash PICTURE.bmp] [--icon APP.ico] [--version-info KEY=VALUE]...\n"
     "                [--console] [--no-class-path]\n"
     "       oru-pack --list EXECUTABLE\n"
+    "       oru-pack --version\n"
     "\n"
     "Makes one executable that runs a Java application: the launcher, followed by an\n"
     "archive that holds the launcher's Java-side classes, the application jar and the\n"
     "library jars, with the configuration in the archive comment.\n"
     "\n"
-    "  --launcher FILE        the prebuilt launcher (oru-launcher, oru-launcher.exe)\n"
+    "  --target NAME          the installed launcher for windows-x86, windows-x64 or\n"
+    "                         linux-x64 (default: windows-x86 for an OUTPUT named\n"
+    "                         *.exe, else this machine's)\n"
+    "  --launcher FILE        a launcher of its own (oru-launcher, oru-launcher.exe)\n"
     "  --jar APP.jar          the application jar, packed as t.jar\n"
     "  --lib LIB.jar          a library jar, packed as libs/LIB.jar (repeatable; the\n"
     "                         file names must differ)\n"
+    "  --lib DIR              every .jar directly in DIR, in name order\n"
     "  --no-class-path        packs only the jars given; without it, the jars that the\n"
     "                         Class-Path of the application jar's manifest names (and\n"
     "                         theirs in turn) are packed as libraries too, as java -jar\n"
@@ -39,6 +47,8 @@ const char kHelp[] =
     "  --property NAME=VALUE  a system property (repeatable)\n"
     "  --config \"KEY VALUE\"   any configuration line, as stored (repeatable): forcecwd,\n"
     "                         jre_order, jvmdll, classpath, libs, ...\n"
+    "  --runtime-dir NAME     runs on the Java runtime in the folder NAME beside the\n"
+    "                         executable (made with jlink --output), before any other\n"
     "  NAME=FILE              FILE packed as the archive entry NAME\n"
     "  --splash PICTURE.bmp   Windows: shows the BMP picture, centred, while the\n"
     "                         application starts (bitmap resource 100); a key press,\n"
@@ -56,6 +66,7 @@ const char kHelp[] =
     "  --list EXECUTABLE      prints what a packed executable carries: its configuration\n"
     "                         lines, then one line per entry: size, method, the number\n"
     "                         of entries of a nested jar (or -), name, separated by tabs\n"
+    "  --version              prints oru-pack's version\n"
     "  -h, --help             this text\n"
     "\n"
     "Where packed jars hold classes of the same name, a warning names the jar whose copies\n"
@@ -83,7 +94,8 @@ int setOnce(std::string& field, const std::string& option, const char* value) {
 }
 
 // Fills `request` from the command line; returns 0, or the exit code of a usage error.
-int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std::string& list) {
+int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std::string& list,
+                   std::string& target) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-h" || arg == "--help") {
@@ -98,10 +110,18 @@ int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std:
             request.console = true;
             continue;
         }
+        if (arg == "--version") {
+            std::cout << "oru-pack " ORU_VERSION "\n";
+            std::exit(0);
+        }
         const bool takesValue = arg.rfind("-", 0) == 0;
         if (takesValue && i + 1 >= argc) return usageError(arg + " needs a value");
         if (arg == "--launcher") {
             if (int status = setOnce(request.launcherPath, arg, argv[++i])) return status;
+        } else if (arg == "--target") {
+            if (int status = setOnce(target, arg, argv[++i])) return status;
+        } else if (arg == "--runtime-dir") {
+            if (int status = setOnce(request.runtimeDirectory, arg, argv[++i])) return status;
         } else if (arg == "-o" || arg == "--output") {
             if (int status = setOnce(request.outputPath, "-o/--output", argv[++i])) return status;
         } else if (arg == "--jar") {
@@ -134,18 +154,29 @@ int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std:
         }
     }
     if (!list.empty()) return 0;
-    if (request.launcherPath.empty()) return usageError("no --launcher given");
     if (request.outputPath.empty()) return usageError("no -o/--output given");
     return 0;
+}
+
+// Chooses the installed launcher when none is named, puts each library folder's jars in
+// its place, and packs.
+bool pack(oru::tools::PackRequest& request, const std::string& target, std::string& error,
+          std::vector<std::string>& warnings) {
+    if (request.launcherPath.empty() &&
+        !oru::tools::chooseLauncher(target, request.outputPath, request.launcherPath, error))
+        return false;
+    return oru::tools::expandLibraryFolders(request.libraries, error) &&
+           oru::tools::packApplication(request, error, &warnings);
 }
 
 int run(int argc, char** argv) {
     oru::tools::PackRequest request;
     std::string list;
-    if (int status = parseArguments(argc, argv, request, list)) return status;
+    std::string target;
+    if (int status = parseArguments(argc, argv, request, list, target)) return status;
     std::string error;
     std::vector<std::string> warnings;
-    bool done = list.empty() ? oru::tools::packApplication(request, error, &warnings)
+    bool done = list.empty() ? pack(request, target, error, warnings)
                              : oru::tools::listExecutable(list, std::cout, error);
     if (done && !list.empty() && !(std::cout << std::flush)) {
         done = false;

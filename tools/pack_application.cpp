@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <set>
 
+#include "bundled_runtime.h"
 #include "duplicate_classes.h"
 #include "embedded_files.h"
 #include "input_file.h"
@@ -69,6 +70,17 @@ std::vector<std::string> configurationLines(const PackRequest& request,
     lines.insert(lines.end(), request.configuration.begin(), request.configuration.end());
     if (request.console) lines.push_back("console 1");
     return lines;
+}
+
+// The runtime folder's "jvmdll" line, in the layout of the launcher's system.
+bool addRuntimeDirectory(const PackRequest& request, std::vector<std::string>& lines,
+                         std::string& error) {
+    if (request.runtimeDirectory.empty()) return true;
+    std::string launcher;
+    if (!readInputStart(request.launcherPath, kLargestLauncher, 2, launcher, error)) return false;
+    const bool windows = launcher.compare(0, 2, "MZ") == 0;
+    return addBundledRuntime(request.runtimeDirectory, windows, request.configuration, lines,
+                             error);
 }
 
 // The launcher reads its configuration as text: a NUL would end it there, and a line
@@ -152,7 +164,8 @@ bool packApplication(const PackRequest& given, std::string& error,
                           " has no Main-Class in its manifest; give --main-class";
         return false;
     }
-    const std::vector<std::string> lines = configurationLines(request, mainClass);
+    std::vector<std::string> lines = configurationLines(request, mainClass);
+    if (!addRuntimeDirectory(request, lines, error)) return false;
     if (!checkLines(lines, error)) return false;
     for (std::string& line : duplicateClassWarnings(archive))
         notes.push_back(std::move(line));

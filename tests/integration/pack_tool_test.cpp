@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "bridge_app.h"
 #include "java_probe.h"
@@ -285,10 +287,11 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     EXPECT_EQ(toDirectory.err, "oru-pack: the output " + dir.path() + "in is a directory\n");
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{
-             {"--output", out}, {"--jar"}, {"--frobnicate"}, {"--jar", "a", "--jar", "b"},
+             {"--jar"}, {"--frobnicate"}, {"--jar", "a", "--jar", "b"},
              {"-o", "a", "--output", "b"}, {"--launcher", "a", "--launcher", "b"},
              {"--main-class", "a", "--main-class", "b"}, {"--splash", "a", "--splash", "b"},
-             {"--icon", "a", "--icon", "b"}}) {
+             {"--icon", "a", "--icon", "b"}, {"--target", "a", "--target", "b"},
+             {"--jar", jars.app}}) {
         RunResult usage = runProgram(ORU_PACK_PATH, {args});
         EXPECT_EQ(usage.exitCode, 2) << args[0];
         EXPECT_NE(usage.err.find("see oru-pack --help"), std::string::npos) << usage.err;
@@ -298,7 +301,8 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option : {"--launcher", "--jar", "--lib", "--output", "--main-class",
                                "--minjre", "--option", "--property", "--config", "--list",
-                               "--splash", "--icon", "--version-info", "--no-class-path"})
+                               "--splash", "--icon", "--version-info", "--no-class-path", "--target",
+                               "--runtime-dir", "--version", "--console"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
@@ -379,6 +383,137 @@ TEST(PackToolTest, TheOutputAppearsWholeOrNotAtAll) {
             EXPECT_EQ(file.path().filename().string().rfind("stopped", 0), std::string::npos)
                 << c.label << ": " << file.path();
     }
+}
+
+// The first bytes of a packed executable: the launcher it was packed into.
+std::string headOf(const std::string& path, size_t size) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(size, '\0');
+    in.read(&bytes[0], static_cast<std::streamsize>(size));
+    return bytes.substr(0, static_cast<size_t>(in.gcount()));
+}
+
+// A stand-in for the installed launcher of `target`: oru-pack takes it for a launcher
+// (an executable with the natives' class name and a message in UTF-16), and its first
+// bytes name the target.
+std::string fakeLauncher(const std::string& target) {
+    const bool windows = target.rfind("windows", 0) == 0;
+    std::string image = (windows ? "MZ " : "\x7f" "ELF ") + target + " launcher";
+    image.resize(64, ' ');
+    if (windows) image.replace(0x3C, 4, std::string("\x40\0\0\0PE\0\0", 8));
+    image += "com/vostrand/oru/KestrunClassLoader";
+    for (char c : std::string("Java Runtime Environment not found.")) image += {c, '\0'};
+    return image;
+}
+
+std::string installedPack(const ScratchDirectory& dir, const std::string& bin,
+                          const std::string& launchers) {
+    dir.makeDirectory(bin);
+    fs::copy_file(ORU_PACK_PATH, dir.path() + bin + "/oru-pack");
+    fs::permissions(dir.path() + bin + "/oru-pack", fs::perms::owner_all);
+    for (const char* target : {"windows-x86.exe", "windows-x64.exe", "linux-x64"})
+        dir.write(launchers + "/oru-launcher-" + target, fakeLauncher(target));
+    return dir.path() + bin + "/oru-pack";
+}
+
+TEST(PackToolTest, InstalledLaunchersByTargetOrOutputNameAndLibraryFolders) {
+    ScratchDirectory dir;
+    Jars jars(dir);
+    dir.write("in/libs/b.jar", libraryJar());
+    dir.write("in/libs/a.JAR", variantJar());
+    dir.write("in/libs/notes.txt", "not a jar");
+    dir.makeDirectory("in/libs/c.jar");
+    dir.makeDirectory("in/empty");
+    dir.write("in/nojars/readme", "no jars here");
+    // The install layout (bin/ and lib/oru/) and the Windows zip's (all in one folder).
+    const std::string installed = installedPack(dir, "usr/bin", "usr/lib/oru");
+    const std::string flat = installedPack(dir, "zip", "zip");
+    const std::string out = dir.path() + "out";
+    const std::string x86 = fakeLauncher("windows-x86.exe"),
+                      x64 = fakeLauncher("windows-x64.exe"), linux64 = fakeLauncher("linux-x64");
+    const struct {
+        std::vector<std::string> args;
+        std::string launcher;  // the launcher chosen, or
+        std::string error;     // the one line printed
+    } cases[] = {
+        {{"-o", out + ".exe"}, x86, ""},
+        {{"-o", out + ".EXE"}, x86, ""},
+        {{"-o", out},
+         sizeof(void*) == 8 ? linux64 : "",
+         sizeof(void*) == 8
+             ? ""
+             : "no launcher is made for this machine (linux-x86); give --launcher FILE"},
+        {{"--target", "windows-x64", "-o", out}, x64, ""},
+        {{"--target", "windows-x86", "-o", out}, x86, ""},
+        {{"--target", "linux-x64", "-o", out + ".exe"}, linux64, ""},
+        // A launcher named outright wins over the target's.
+        {{"--target", "windows-x64", "--launcher",
+          dir.path() + "usr/lib/oru/oru-launcher-linux-x64", "-o", out},
+         linux64, ""},
+        {{"--target", "win32", "-o", out},
+         "",
+         "unknown target win32 (known: windows-x86, windows-x64, linux-x64)"},
+        {{"--lib", dir.path() + "in/empty", "-o", out + ".exe"},
+         "",
+         "the folder " + dir.path() + "in/empty holds no .jar"},
+        {{"--lib", dir.path() + "in/nojars", "-o", out + ".exe"},
+         "",
+         "the folder " + dir.path() + "in/nojars holds no .jar"},
+        {{"--runtime-dir", "jre", "--config", "jvmdll x", "-o", out + ".exe"},
+         "",
+         "--runtime-dir and --config \"jvmdll x\" both choose the runtime"},
+        {{"--runtime-dir", "jre", "--config", "jre_order se", "-o", out + ".exe"},
+         "",
+         "--runtime-dir and --config \"jre_order se\" both choose the runtime"},
+    };
+    for (const std::string& pack : {installed, flat}) {
+        for (const auto& c : cases) {
+            std::vector<std::string> args = {"--jar", jars.app};
+            args.insert(args.end(), c.args.begin(), c.args.end());
+            RunResult result = runProgram(pack, {args});
+            const std::string written = c.args.back();
+            if (c.error.empty()) {
+                EXPECT_EQ(result.exitCode, 0) << c.args[1] << result.err;
+                EXPECT_EQ(headOf(written, c.launcher.size()), c.launcher) << c.args[1];
+            } else {
+                EXPECT_EQ(result.exitCode, 1) << c.error;
+                EXPECT_EQ(result.err, "oru-pack: " + c.error + "\n");
+                EXPECT_FALSE(fs::exists(written)) << c.error;
+            }
+            fs::remove(written);
+        }
+    }
+    // Without an installation beside it, oru-pack says where it looked.
+    RunResult none = runProgram(ORU_PACK_PATH, {{"--jar", jars.app, "-o", out + ".exe"}});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_NE(none.err.find("oru-pack: no launcher for windows-x86 is installed ("),
+              std::string::npos)
+        << none.err;
+
+    // A folder's jars in name order, its other files and folders left out; a runtime
+    // folder in the layout of each system.
+    const struct {
+        std::string target, runtimeLine;
+    } runtimes[] = {{"windows-x64", "jvmdll jre\\bin\\server\\jvm.dll"},
+                    {"linux-x64", "jvmdll jre/lib/server/libjvm.so"}};
+    for (const auto& runtime : runtimes) {
+        RunResult packed = runProgram(
+            installed,
+            {{"--target", runtime.target, "--jar", jars.app, "--lib", dir.path() + "in/libs",
+              "--lib", jars.lib, "--runtime-dir", "jre", "--config", "jre_order ce", "-o", out}});
+        ASSERT_EQ(packed.exitCode, 0) << packed.err;
+        RunResult listed = runProgram(ORU_PACK_PATH, {{"--list", out}});
+        EXPECT_NE(listed.out.find("\n" + runtime.runtimeLine + "\n"), std::string::npos)
+            << listed.out;
+        const size_t upper = listed.out.find("\tlibs/a.JAR\n"),
+                     b = listed.out.find("\tlibs/b.jar\n"), a = listed.out.find("\tlibs/a.jar\n");
+        EXPECT_TRUE(upper < b && b < a && a != std::string::npos) << listed.out;
+        for (const char* absent : {"notes.txt", "c.jar"})
+            EXPECT_EQ(listed.out.find(absent), std::string::npos) << absent;
+    }
+    RunResult version = runProgram(ORU_PACK_PATH, {{"--version"}});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("oru-pack ", 0), 0u) << version.out;
 }
 
 TEST(PackToolTest, Comment2048BytesIsTheLimit) {

@@ -24,7 +24,7 @@ public final class Hello {
     public static void main(String[] args) {
         System.out.println("Hello from a Java application packed into " + System.getProperty("oru.app.path"));
         System.out.println("Running on Java " + System.getProperty("java.version")
-                + " (" + System.getProperty("java.vm.name") + ")");
+                + " (" + System.getProperty("java.vm.name") + ") from " + System.getProperty("java.home"));
         System.out.println("Loaded by " + Hello.class.getClassLoader().getClass().getName());
         System.out.println("Class " + origin(Hello.class));
         System.out.println("Class " + origin(Greeting.class));
