@@ -146,6 +146,14 @@ TEST(PeResourcesTest, IconsBecomeAGroupAndItsImages) {
              return f;
          }(),
          "measures"},
+        {"two images of the same bytes",
+         [] {
+             std::string f = ico(false, 38);
+             set16(f, 4, 2);
+             f.insert(22, f.substr(6, 16));
+             return f;
+         }(),
+         "image 2 overlaps another"},
         {"257 images",
          [] {
              std::string f = ico(false);

@@ -224,12 +224,20 @@ bool putIcon(const std::string& file, ResourceTable& table, std::string& error) 
     }
     std::string group = file.substr(0, 6);
     std::vector<Resource> images;
+    uint64_t total = 0;
     for (uint32_t i = 0; i < count; ++i) {
         const size_t entry = 6 + 16 * i;
         const uint32_t size = get32(file, entry + 8), offset = get32(file, entry + 12);
         const std::string where = "image " + std::to_string(i + 1);
         if (offset > file.size() || file.size() - offset < size) {
             error = where + " is not inside the file";
+            return false;
+        }
+        // Images that share their bytes would be copied once for each: the copies of
+        // one file may take no more than the file.
+        total += size;
+        if (total > file.size()) {
+            error = where + " overlaps another";
             return false;
         }
         std::string image = file.substr(offset, size);
