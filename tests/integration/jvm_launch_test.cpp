@@ -109,9 +109,12 @@ TEST(JvmLaunchTest, MainClassOutcomes) {
         {"probe.Exiter", "exiting\n", "", "", 7, 7},
     };
     for (const Case& c : cases) {
-        std::string console = packApp(dir, "console", probeConfiguration(c.mainClass, {"console 1"}));
-        EXPECT_EQ(runProgram(console, {{}, cleanEnvironment()}).exitCode, c.consoleExitCode)
-            << c.mainClass;
+        if (c.consoleExitCode != 0) {  // a console launch that succeeds: PackToolTest
+            std::string console =
+                packApp(dir, "console", probeConfiguration(c.mainClass, {"console 1"}));
+            EXPECT_EQ(runProgram(console, {{}, cleanEnvironment()}).exitCode, c.consoleExitCode)
+                << c.mainClass;
+        }
         std::string exe = packApp(dir, "app", probeConfiguration(c.mainClass));
         RunResult run = runProgram(exe, {{}, cleanEnvironment()});
         EXPECT_EQ(run.exitCode, c.exitCode) << c.mainClass;
