@@ -57,6 +57,10 @@ std::vector<std::string> configurationLines(const PackRequest& request,
     for (const std::string& property : request.properties)
         lines.push_back("property " + property);
     lines.insert(lines.end(), request.configuration.begin(), request.configuration.end());
+    if (request.systemLoader &&
+        std::none_of(request.configuration.begin(), request.configuration.end(),
+                     [](const std::string& line) { return lineHasKey(line, "systemloader"); }))
+        lines.push_back("systemloader true");
     return lines;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace oru {
 
@@ -17,6 +18,22 @@ public:
     // Finishes the result begun last. With `complete` false its bytes are not the
     // entry's, and the sink discards it: the entry counts as missing.
     virtual void end(bool complete) = 0;
+};
+
+// Collects an entry in a string: the launcher's own reads of small entries (manifests,
+// of 16 MB at most: a larger one is refused as unreadable).
+class TextSink : public EntrySink {
+public:
+    bool begin(uint32_t size, unsigned char*& bytes) override {
+        if (size > (16u << 20)) return false;
+        text.assign(size, '\0');
+        bytes = reinterpret_cast<unsigned char*>(&text[0]);
+        return true;
+    }
+    void end(bool complete) override {
+        if (!complete) text.clear();
+    }
+    std::string text;
 };
 
 }  // namespace oru

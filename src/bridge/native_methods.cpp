@@ -49,6 +49,11 @@ JNIEXPORT jbyteArray JNICALL Java_com_vostrand_oru_Handler_loadResourceData(JNIE
     return answerSafely([&] { return oru::loadResourceBytes(env, resource); });
 }
 
+JNIEXPORT jlongArray JNICALL Java_com_vostrand_oru_Handler_loadResourceInfo(JNIEnv* env, jobject,
+                                                                           jstring resource) {
+    return answerSafely([&] { return oru::loadResourceInfo(env, resource); });
+}
+
 JNIEXPORT jobject JNICALL Java_com_vostrand_oru_SplashScreen_nativeGetSplashScreen(JNIEnv* env,
                                                                                   jclass type) {
     return answerSafely([&] { return oru::currentSplashScreen(env, type); });
@@ -104,6 +109,8 @@ int registerBridgeNatives(JNIEnv* env) {
     const JNINativeMethod handler[] = {
         method("loadResourceData", "(Ljava/lang/String;)[B",
                Java_com_vostrand_oru_Handler_loadResourceData),
+        method("loadResourceInfo", "(Ljava/lang/String;)[J",
+               Java_com_vostrand_oru_Handler_loadResourceInfo),
     };
     const JNINativeMethod splash[] = {
         method("nativeGetSplashScreen", "()Lcom/vostrand/oru/SplashScreen;",

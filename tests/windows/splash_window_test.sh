@@ -3,7 +3,7 @@
 # carries a 400 x 300 bitmap added by oru-pack:
 #  1. while a stand-in runtime holds the start, the window stands at (312, 234), 400 x 300,
 #     titled "Please wait ...", showing the bitmap (a screenshot is kept in ARTIFACTS),
-#     and clicks leave it; the stand-in has found the seven natives in the launcher as a
+#     and clicks leave it; the stand-in has found the eight natives in the launcher as a
 #     Windows runtime looks them up; its failure's message box is owned by the splash,
 #     which its timer closes after the box while the process is still there (the
 #     stand-in holds its own unloading);
@@ -183,4 +183,4 @@ has "plain-exit 0" "the launcher without the bitmap did not exit with 0"
 grep -qF 'MSGBOX_OnInit L"Java Runtime Environment not found."' "$work/plain.err" \
   || fail "the launcher without the bitmap showed no message"
 echo "ok: splash at 312,234 400x300 with its bitmap, clicks kept, key closed, owns the" \
-  "message boxes and closes after them; seven natives bound; none without the bitmap"
+  "message boxes and closes after them; eight natives bound; none without the bitmap"
