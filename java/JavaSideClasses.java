@@ -97,7 +97,10 @@
 // launcher has bound them with RegisterNatives before any application code runs, and
 // the refusal is expected.
 //
-// usage: java -cp asm.jar:. JavaSideClasses OUTPUT_DIRECTORY
+// usage: java -cp asm.jar:. JavaSideClasses OUTPUT_DIRECTORY [ORIGINAL_DIRECTORY]
+// The second directory receives the classes as archives made before the parent-taking
+// constructor, loadResourceInfo and the connection's metadata existed: the launcher
+// still runs those.
 
 import java.io.IOException;
 import java.nio.file.Files;
@@ -120,16 +123,21 @@ public final class JavaSideClasses {
     private static final int V45_3 = 3 << 16 | 45;
     private static final int V46_0 = 46;
 
+    private static boolean extended;
+
     public static void main(String[] args) throws IOException {
-        if (args.length != 1) {
-            System.err.println("usage: JavaSideClasses OUTPUT_DIRECTORY");
+        if (args.length < 1 || args.length > 2) {
+            System.err.println("usage: JavaSideClasses OUTPUT_DIRECTORY [ORIGINAL_DIRECTORY]");
             System.exit(2);
         }
-        Path out = Paths.get(args[0]);
-        write(out, LOADER, loader());
-        write(out, HANDLER, handler());
-        write(out, CONNECTION, connection());
-        write(out, SPLASH, splash());
+        for (int i = args.length - 1; i >= 0; i--) {
+            extended = i == 0;
+            Path out = Paths.get(args[i]);
+            write(out, LOADER, loader());
+            write(out, HANDLER, handler());
+            write(out, CONNECTION, connection());
+            write(out, SPLASH, splash());
+        }
     }
 
     private static void write(Path root, String name, byte[] bytes) throws IOException {
@@ -149,16 +157,18 @@ public final class JavaSideClasses {
         ClassWriter cw = begin(V46_0, ACC_PUBLIC | ACC_SUPER, LOADER, "java/lang/ClassLoader");
         staticInitialiser(cw, null);
         constructor(cw, ACC_PUBLIC, "java/lang/ClassLoader");
-        MethodVisitor mv = cw.visitMethod(ACC_PUBLIC, "<init>", "(Ljava/lang/ClassLoader;)V",
-                null, null);
-        mv.visitCode();
-        mv.visitVarInsn(ALOAD, 0);
-        mv.visitVarInsn(ALOAD, 1);
-        mv.visitMethodInsn(INVOKESPECIAL, "java/lang/ClassLoader", "<init>",
-                "(Ljava/lang/ClassLoader;)V", false);
-        mv.visitInsn(RETURN);
-        mv.visitMaxs(0, 0);
-        mv.visitEnd();
+        if (extended) {
+            MethodVisitor mv = cw.visitMethod(ACC_PUBLIC, "<init>",
+                    "(Ljava/lang/ClassLoader;)V", null, null);
+            mv.visitCode();
+            mv.visitVarInsn(ALOAD, 0);
+            mv.visitVarInsn(ALOAD, 1);
+            mv.visitMethodInsn(INVOKESPECIAL, "java/lang/ClassLoader", "<init>",
+                    "(Ljava/lang/ClassLoader;)V", false);
+            mv.visitInsn(RETURN);
+            mv.visitMaxs(0, 0);
+            mv.visitEnd();
+        }
         cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "findClass",
                 "(Ljava/lang/String;)Ljava/lang/Class;", null,
                 new String[] {"java/lang/ClassNotFoundException"}).visitEnd();
@@ -197,8 +207,10 @@ public final class JavaSideClasses {
 
         cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "loadResourceData", "(Ljava/lang/String;)[B",
                 null, null).visitEnd();
-        cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "loadResourceInfo", "(Ljava/lang/String;)[J",
-                null, null).visitEnd();
+        if (extended) {
+            cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "loadResourceInfo",
+                    "(Ljava/lang/String;)[J", null, null).visitEnd();
+        }
         cw.visitEnd();
         return cw.toByteArray();
     }
@@ -245,10 +257,12 @@ public final class JavaSideClasses {
         mv.visitMaxs(0, 0);
         mv.visitEnd();
 
-        infoGetter(cw, "getContentLengthLong", 0, true);
-        contentLength(cw);
-        infoGetter(cw, "getLastModified", 1, false);
-        headerField(cw);
+        if (extended) {
+            infoGetter(cw, "getContentLengthLong", 0, true);
+            contentLength(cw);
+            infoGetter(cw, "getLastModified", 1, false);
+            headerField(cw);
+        }
         cw.visitEnd();
         return cw.toByteArray();
     }

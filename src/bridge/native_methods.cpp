@@ -80,19 +80,24 @@ JNINativeMethod method(const char* name, const char* signature, Function functio
             reinterpret_cast<void*>(function)};
 }
 
-// Binds `count` natives of `className`; false, with nothing pending, when the class is
-// not there or refuses them.
+// Binds `count` natives of `className`, or as many as it declares; false, with nothing
+// pending, when the class is not there or refuses them all.
 bool bindClass(JNIEnv* env, const char* className, const JNINativeMethod* methods, int count) {
     LocalRef<jclass> type(env, env->FindClass(className));
     if (!type) {
         clearPendingException(env, false);
         return false;
     }
-    if (env->RegisterNatives(type.get(), methods, count) != JNI_OK) {
-        clearPendingException(env, true);
-        return false;
+    if (env->RegisterNatives(type.get(), methods, count) == JNI_OK) return true;
+    // A class from an archive made before some of these natives existed lacks them:
+    // it gets those it declares.
+    clearPendingException(env, false);
+    int bound = 0;
+    for (int i = 0; i < count; ++i) {
+        bound += env->RegisterNatives(type.get(), methods + i, 1) == JNI_OK;
+        clearPendingException(env, false);
     }
-    return true;
+    return bound > 0;
 }
 
 }  // namespace

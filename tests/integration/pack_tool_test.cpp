@@ -24,7 +24,8 @@ std::vector<std::string> paddedTo(size_t total, std::vector<std::string> lines) 
 std::vector<std::string> packArguments(const std::string& output,
                                        const std::vector<std::string>& lines,
                                        const std::vector<std::string>& more) {
-    std::vector<std::string> args = {"--launcher", launcherPath(), "--output", output};
+    std::vector<std::string> args = {"--launcher", launcherPath(), "--output", output,
+                                     "--no-system-loader"};
     for (const std::string& line : lines) {
         args.push_back("--config");
         args.push_back(line);
@@ -69,7 +70,7 @@ TEST(PackToolTest, OneCommandFromJarsToARunningExecutable) {
                        "option -Xcheck:jni\nproperty probe.mode=packed\njvmdll " +
                        jdkLibrary() + "\n";
     for (const std::string& option : testVmOptions()) head += "option " + option + "\n";
-    head += "[entries]\n";
+    head += "systemloader true\n[entries]\n";
     EXPECT_EQ(listed.out.substr(0, head.size()), head);
     for (const std::string line :
          {"\tdeflated\t-\tcom/vostrand/oru/Handler$1.class\n", "\tstored\t9\tt.jar\n",
@@ -101,7 +102,7 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
         {{"--jar", jars.app, "--minjre", "11", "--config", " minjre 17"},
          "--minjre and --config \" minjre 17\" both set minjre"},
         {{"--jar", jars.app, "--config", "x " + std::string(2100, 'y')},
-         "the configuration takes 2128 bytes; the launcher reads at most 2048"},
+         "the configuration takes 2147 bytes; the launcher reads at most 2048"},
         {{"--jar", jars.app, "data=" + dir.path() + "nope"}, "cannot read " + dir.path() + "nope"},
         {{"--jar", jars.app, "--splash", text},
          "--splash, --icon and --version-info need a Windows launcher (not a Windows executable)"},
@@ -130,7 +131,7 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option : {"--launcher", "--jar", "--lib", "--output", "--main-class",
                                "--minjre", "--option", "--property", "--config", "--list",
-                               "--splash", "--icon", "--version-info"})
+                               "--splash", "--icon", "--version-info", "--no-system-loader"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
