@@ -21,7 +21,7 @@
 //           return new Handler$1(this, u, u.toString());
 //       }
 //       protected native byte[] loadResourceData(String resource);
-//       protected native long[] loadResourceInfo(String resource);  // {size, last modified}
+//       protected native long[] loadResourceInfo(String resource);  // {size, MS-DOS time}
 //   }
 //   final class Handler$1 extends URLConnection {                   // version 45.3
 //       final Handler this$0;
@@ -50,9 +50,12 @@
 //           long length = getContentLengthLong();
 //           return length > Integer.MAX_VALUE ? -1 : (int) length;
 //       }
-//       public long getLastModified() {
+//       public long getLastModified() {           // local time, as java.util.zip gives it
 //           long[] info = INFO;
-//           return info == null ? 0 : info[1];
+//           if (info == null) return 0;
+//           int t = (int) info[1];                  // MS-DOS date and time
+//           return new Date((t >>> 25 & 0x7f) + 80, (t >>> 21 & 0x0f) - 1, t >>> 16 & 0x1f,
+//                   t >>> 11 & 0x1f, t >>> 5 & 0x3f, t << 1 & 0x3e).getTime();
 //       }
 //       public String getHeaderField(String name) {
 //           if ("content-length".equalsIgnoreCase(name)) {
@@ -258,9 +261,9 @@ public final class JavaSideClasses {
         mv.visitEnd();
 
         if (extended) {
-            infoGetter(cw, "getContentLengthLong", 0, true);
+            contentLengthLong(cw);
             contentLength(cw);
-            infoGetter(cw, "getLastModified", 1, false);
+            lastModified(cw);
             headerField(cw);
         }
         cw.visitEnd();
@@ -296,22 +299,65 @@ public final class JavaSideClasses {
         mv.visitLabel(done);
     }
 
-    // A long getter answering element `element` of the entry's info; without it, -1
-    // when `minusOne`, else 0.
-    private static void infoGetter(ClassWriter cw, String name, int element,
-            boolean minusOne) {
+    // The content length: the entry's size, -1 without it.
+    private static void contentLengthLong(ClassWriter cw) {
+        final String name = "getContentLengthLong";
         MethodVisitor mv = cw.visitMethod(ACC_PUBLIC, name, "()J", null, null);
         mv.visitCode();
         Label have = new Label();
         loadInfo(mv);
         mv.visitVarInsn(ALOAD, 1);
         mv.visitJumpInsn(IFNONNULL, have);
-        mv.visitLdcInsn(minusOne ? -1L : 0L);
+        mv.visitLdcInsn(-1L);
         mv.visitInsn(LRETURN);
         mv.visitLabel(have);
         mv.visitVarInsn(ALOAD, 1);
-        mv.visitInsn(element == 0 ? ICONST_0 : ICONST_1);
+        mv.visitInsn(ICONST_0);
         mv.visitInsn(LALOAD);
+        mv.visitInsn(LRETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+    }
+
+    // The entry's MS-DOS date and time in local time, as java.util.zip reads them.
+    private static void lastModified(ClassWriter cw) {
+        MethodVisitor mv = cw.visitMethod(ACC_PUBLIC, "getLastModified", "()J", null, null);
+        mv.visitCode();
+        Label have = new Label();
+        loadInfo(mv);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitJumpInsn(IFNONNULL, have);
+        mv.visitInsn(LCONST_0);
+        mv.visitInsn(LRETURN);
+        mv.visitLabel(have);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitInsn(ICONST_1);
+        mv.visitInsn(LALOAD);
+        mv.visitInsn(L2I);
+        mv.visitVarInsn(ISTORE, 2);
+        mv.visitTypeInsn(NEW, "java/util/Date");
+        mv.visitInsn(DUP);
+        // {shift, mask, addend} of year - 1900, month - 1, day, hour, minute; then seconds.
+        int[][] fields = {{25, 0x7f, 80}, {21, 0x0f, -1}, {16, 0x1f, 0}, {11, 0x1f, 0},
+                {5, 0x3f, 0}};
+        for (int[] field : fields) {
+            mv.visitVarInsn(ILOAD, 2);
+            mv.visitLdcInsn(field[0]);
+            mv.visitInsn(IUSHR);
+            mv.visitLdcInsn(field[1]);
+            mv.visitInsn(IAND);
+            if (field[2] != 0) {
+                mv.visitLdcInsn(field[2]);
+                mv.visitInsn(IADD);
+            }
+        }
+        mv.visitVarInsn(ILOAD, 2);
+        mv.visitInsn(ICONST_1);
+        mv.visitInsn(ISHL);
+        mv.visitLdcInsn(0x3e);
+        mv.visitInsn(IAND);
+        mv.visitMethodInsn(INVOKESPECIAL, "java/util/Date", "<init>", "(IIIIII)V", false);
+        mv.visitMethodInsn(INVOKEVIRTUAL, "java/util/Date", "getTime", "()J", false);
         mv.visitInsn(LRETURN);
         mv.visitMaxs(0, 0);
         mv.visitEnd();

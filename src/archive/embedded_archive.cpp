@@ -5,7 +5,7 @@
 #include <new>
 
 #include "archive/entry_extraction.h"
-#include "archive/manifest.h"
+#include "archive/multi_release.h"
 
 namespace oru {
 
@@ -19,8 +19,6 @@ NarrowString composeName(const NarrowString& prefix, const NarrowString& name) {
 }
 
 std::atomic<int> runtimeRelease{0};
-constexpr char kVersionsFolder[] = "META-INF\\versions\\";
-constexpr int kVersionsFolderLength = sizeof kVersionsFolder - 1;
 // Known versions are bits 0..62 (releases 9 to 71); bit 63 says they have been read.
 constexpr uint64_t kVersionsRead = 1ull << 63;
 
@@ -238,25 +236,8 @@ uint64_t EmbeddedArchive::releaseVersions() {
     const int release = runtimeRelease.load();
     const int manifest = release >= 9 ? lookup_.find("META-INF\\MANIFEST.MF", 20) : -1;
     TextSink sink;
-    std::string value;
-    if (manifest >= 0 && readOwnEntry(sink, manifest) == ReadOutcome::delivered &&
-        manifestAttribute(sink.text, nullptr, "Multi-Release", value) &&
-        NarrowString(value.c_str()).compareNoCase(NarrowString("true")) == 0) {
-        // Which releases have a folder of their own, up to the running one.
-        for (int i = 0; i < reader_.entryCount(); ++i) {
-            const std::string& name = reader_.entry(static_cast<uint16_t>(i)).name;
-            if (name.size() <= kVersionsFolderLength ||
-                !EntryLookup::sameChars(name.data(), kVersionsFolder, kVersionsFolderLength))
-                continue;
-            int number = 0;
-            size_t at = kVersionsFolderLength;
-            while (at < name.size() && name[at] >= '0' && name[at] <= '9' && number < 100)
-                number = number * 10 + (name[at++] - '0');
-            if (at < name.size() && name[at] == '\\' && number >= 9 && number <= release &&
-                number <= 71)
-                versions |= 1ull << (number - 9);
-        }
-    }
+    if (manifest >= 0 && readOwnEntry(sink, manifest) == ReadOutcome::delivered)
+        versions |= multiReleaseVersions(reader_, sink.text, release);
     versions_.store(versions, std::memory_order_release);
     return versions;
 }
@@ -266,10 +247,7 @@ int EmbeddedArchive::findOwn(const NarrowString& query, const NarrowString* utf8
     if (versions && !EntryLookup::sameChars(query.c_str(), "META-INF\\", 9)) {
         for (int bit = 62; bit >= 0; --bit) {
             if (!(versions >> bit & 1)) continue;
-            NarrowString folder(kVersionsFolder);
-            if (bit + 9 >= 10) folder += static_cast<char>('0' + (bit + 9) / 10);
-            folder += static_cast<char>('0' + (bit + 9) % 10);
-            folder += '\\';
+            const NarrowString folder = versionFolder(9 + bit);
             const NarrowString versionedUtf8 = utf8 ? folder + *utf8 : NarrowString();
             const int index = findName(folder + query, utf8 ? &versionedUtf8 : nullptr);
             if (index >= 0) return index;

@@ -2,7 +2,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+
+#include "support/narrow_string.h"
 
 namespace oru {
 
@@ -26,14 +27,14 @@ class TextSink : public EntrySink {
 public:
     bool begin(uint32_t size, unsigned char*& bytes) override {
         if (size > (16u << 20)) return false;
-        text.assign(size, '\0');
-        bytes = reinterpret_cast<unsigned char*>(&text[0]);
+        text.resize(static_cast<int>(size));
+        bytes = reinterpret_cast<unsigned char*>(text.data());
         return true;
     }
     void end(bool complete) override {
         if (!complete) text.clear();
     }
-    std::string text;
+    NarrowString text;
 };
 
 }  // namespace oru

@@ -2,7 +2,6 @@
 #include "bridge/class_definition.h"
 
 #include <atomic>
-#include <string>
 
 #include "archive/manifest.h"
 #include "bridge/bridge_state.h"
@@ -16,47 +15,42 @@ namespace {
 std::atomic<jobject> sharedDomain{nullptr};
 std::atomic<jobject> sharedLocation{nullptr};
 
-// Calls `name` `descriptor` on `object` with one object argument; a local reference.
-jobject callObject(JNIEnv* env, jobject object, const char* name, const char* descriptor,
-                   jobject argument = nullptr) {
+// Calls `name` `descriptor` (no arguments) on `object`; a local reference.
+jobject callObject(JNIEnv* env, jobject object, const char* name, const char* descriptor) {
     if (!object) return nullptr;
     LocalRef<jclass> type(env, env->GetObjectClass(object));
     jmethodID method = env->GetMethodID(type.get(), name, descriptor);
-    return method ? env->CallObjectMethod(object, method, argument) : nullptr;
+    return method ? env->CallObjectMethod(object, method) : nullptr;
 }
 
-// new `className`(arguments...) for a constructor of `descriptor`; a local reference.
-template <typename... Arguments>
+// new `className`(arguments) for a constructor of `descriptor`; a local reference.
 jobject construct(JNIEnv* env, const char* className, const char* descriptor,
-                  Arguments... arguments) {
+                  const jvalue* arguments) {
     LocalRef<jclass> type(env, env->FindClass(className));
     jmethodID constructor = type ? env->GetMethodID(type.get(), "<init>", descriptor) : nullptr;
-    return constructor ? env->NewObject(type.get(), constructor, arguments...) : nullptr;
-}
-
-// The executable's location as java -jar gives the application jar's: File.toURI().toURL().
-jobject executableUrl(JNIEnv* env) {
-    LocalRef<jstring> path(env, newJavaString(env, runningExecutablePath().c_str()));
-    LocalRef<jobject> file(env, path ? construct(env, "java/io/File", "(Ljava/lang/String;)V",
-                                                 path.get())
-                                     : nullptr);
-    LocalRef<jobject> uri(env, callObject(env, file.get(), "toURI", "()Ljava/net/URI;"));
-    return callObject(env, uri.get(), "toURL", "()Ljava/net/URL;");
+    return constructor ? env->NewObjectA(type.get(), constructor, arguments) : nullptr;
 }
 
 void makeDomain(JNIEnv* env) {
-    LocalRef<jobject> url(env, executableUrl(env));
+    // The executable's location as java -jar gives the jar's: File.toURI().toURL().
+    jvalue arguments[4] = {};
+    LocalRef<jstring> path(env, newJavaString(env, runningExecutablePath().c_str()));
+    arguments[0].l = path.get();
+    LocalRef<jobject> file(
+        env, path ? construct(env, "java/io/File", "(Ljava/lang/String;)V", arguments) : nullptr);
+    LocalRef<jobject> uri(env, callObject(env, file.get(), "toURI", "()Ljava/net/URI;"));
+    LocalRef<jobject> url(env, callObject(env, uri.get(), "toURL", "()Ljava/net/URL;"));
+    arguments[0].l = url.get();
     LocalRef<jobject> source(
         env, url ? construct(env, "java/security/CodeSource",
-                             "(Ljava/net/URL;[Ljava/security/cert/Certificate;)V", url.get(),
-                             static_cast<jobject>(nullptr))
+                             "(Ljava/net/URL;[Ljava/security/cert/Certificate;)V", arguments)
                  : nullptr);
+    arguments[0].l = source.get();
     LocalRef<jobject> domain(
         env, source ? construct(env, "java/security/ProtectionDomain",
                                 "(Ljava/security/CodeSource;Ljava/security/PermissionCollection;"
                                 "Ljava/lang/ClassLoader;[Ljava/security/Principal;)V",
-                                source.get(), static_cast<jobject>(nullptr),
-                                static_cast<jobject>(nullptr), static_cast<jobject>(nullptr))
+                                arguments)
                     : nullptr);
     jobject location = domain ? env->NewGlobalRef(url.get()) : nullptr;
     jobject shared = location ? env->NewGlobalRef(domain.get()) : nullptr;
@@ -68,29 +62,27 @@ void makeDomain(JNIEnv* env) {
 
 // The package of class `name`: its Java name (a local reference, null for none) and the
 // manifest section that belongs to it ("a/b/").
-jstring packageOf(JNIEnv* env, jstring name, std::string& section) {
+jstring packageOf(JNIEnv* env, jstring name, NarrowString& section) {
     const jsize length = env->GetStringLength(name);
     const jchar* chars = env->GetStringChars(name, nullptr);
     if (!chars) return nullptr;
     jsize dot = length;
     while (dot > 0 && chars[dot - 1] != '.') --dot;
-    NarrowString utf8;
-    if (dot > 1) appendUtf8(utf8, reinterpret_cast<const char16_t*>(chars), dot - 1);
+    if (dot > 1) appendUtf8(section, reinterpret_cast<const char16_t*>(chars), dot - 1);
     jstring package = dot > 1 ? env->NewString(chars, dot - 1) : nullptr;
     env->ReleaseStringChars(name, chars);
-    section.assign(utf8.c_str(), static_cast<size_t>(utf8.length()));
-    for (char& c : section)
-        if (c == '.') c = '/';
+    for (int i = 0; i < section.length(); ++i)
+        if (section.byteAt(i) == '.') section.data()[i] = '/';
     section += '/';
     return package;
 }
 
 // The manifest of the jar that holds `composedName` (up to its last "!"); empty when it
 // has none, or the class lies in the outer archive.
-std::string manifestOf(const NarrowString& composedName) {
+NarrowString manifestOf(const NarrowString& composedName) {
     int bang = composedName.length();
     while (bang > 0 && composedName.byteAt(bang - 1) != '!') --bang;
-    if (bang == 0) return std::string();
+    if (bang == 0) return NarrowString();
     TextSink sink;
     rootArchive().readEntry(sink, composedName.left(bang) + "META-INF\\MANIFEST.MF");
     return sink.text;
@@ -107,7 +99,7 @@ jobject archiveProtectionDomain(JNIEnv* env) {
 }
 
 void definePackageFor(JNIEnv* env, jobject loader, jstring name, const NarrowString& composedName) {
-    std::string section;
+    NarrowString section;
     LocalRef<jstring> package(env, packageOf(env, name, section));
     LocalRef<jclass> loaderClass(env, package ? env->GetObjectClass(loader) : nullptr);
     if (!loaderClass) return;
@@ -121,7 +113,7 @@ void definePackageFor(JNIEnv* env, jobject loader, jstring name, const NarrowStr
     }
     LocalRef<jobject> existing(env, defined ? env->CallObjectMethod(loader, defined, package.get())
                                             : nullptr);
-    const std::string manifest = existing ? std::string() : manifestOf(composedName);
+    const NarrowString manifest = existing ? NarrowString() : manifestOf(composedName);
     jmethodID definePackage =
         manifest.empty() ? nullptr
                          : env->GetMethodID(loaderClass.get(), "definePackage",
@@ -138,7 +130,7 @@ void definePackageFor(JNIEnv* env, jobject loader, jstring name, const NarrowStr
                                          "Implementation-Version", "Implementation-Vendor",
                                          "Sealed"};
     jstring values[6] = {};
-    std::string value;
+    NarrowString value;
     for (int i = 0; i < 6; ++i) {
         if (manifestAttribute(manifest, section.c_str(), kNames[i], value) ||
             manifestAttribute(manifest, nullptr, kNames[i], value))
@@ -147,7 +139,7 @@ void definePackageFor(JNIEnv* env, jobject loader, jstring name, const NarrowStr
     value.clear();
     if (!manifestAttribute(manifest, section.c_str(), kNames[6], value))
         manifestAttribute(manifest, nullptr, kNames[6], value);
-    const bool sealed = NarrowString(value.c_str()).compareNoCase(NarrowString("true")) == 0;
+    const bool sealed = value.compareNoCase("true") == 0;
     const jobject sealBase = sealed && archiveProtectionDomain(env)
                                  ? sharedLocation.load(std::memory_order_acquire)
                                  : nullptr;

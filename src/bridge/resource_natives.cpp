@@ -2,7 +2,6 @@
 #include "bridge/resource_natives.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "bridge/bridge_state.h"
 #include "bridge/java_names.h"
@@ -66,7 +65,6 @@ NarrowString foldDotSegments(const NarrowString& name) {
     int start = name.length();
     while (start > 0 && name.byteAt(start - 1) != '!') --start;
     NarrowString out = name.left(start);
-    std::vector<int> starts;  // where each segment kept in `out` begins
     bool folded = false;
     for (int i = start; i <= name.length();) {
         int end = i;
@@ -74,12 +72,11 @@ NarrowString foldDotSegments(const NarrowString& name) {
         const NarrowString segment = name.mid(i, end - i);
         if (segment == "." || segment == "..") {
             folded = true;
-            if (segment == ".." && !starts.empty()) {
-                out.resize(starts.back());
-                starts.pop_back();
-            }
+            // Every folder kept so far ends in "\": ".." drops the last one.
+            int cut = out.length() - 1;
+            while (cut > start && out.byteAt(cut - 1) != '\\') --cut;
+            if (segment == ".." && out.length() > start) out.resize(cut);
         } else {
-            starts.push_back(out.length());
             out += segment;
             if (end < name.length()) out += '\\';
         }
@@ -91,19 +88,20 @@ NarrowString foldDotSegments(const NarrowString& name) {
 namespace {
 
 // Looks the entry that the URL text `resource` names up with `lookup` (a query and its
-// UTF-8 form): as written, then decoded and folded.
-template <typename Lookup>
-auto lookUpResource(JNIEnv* env, jstring resource, Lookup lookup) -> decltype(lookup(
-    NarrowString(), static_cast<const NarrowString*>(nullptr))) {
+// UTF-8 form, `context` passed on): as written, then decoded and folded. Whether the
+// lookup found it.
+using Lookup = bool (*)(void* context, const NarrowString& query, const NarrowString* utf8);
+
+bool lookUpResource(JNIEnv* env, jstring resource, Lookup lookup, void* context) {
     ensureArchiveOpen(env);
     ArchiveQuery text;
-    if (!toArchiveQuery(env, resource, '/', text)) return {};
+    if (!toArchiveQuery(env, resource, '/', text)) return false;
     if (text.ansi.length() < kPrefixLength ||
         text.ansi.left(kPrefixLength).compareNoCase("oru:") != 0)
-        return {};
+        return false;
     const NarrowString utf8 = text.hasUtf8 ? text.utf8.mid(kPrefixLength) : NarrowString();
-    auto found = lookup(text.ansi.mid(kPrefixLength), text.hasUtf8 ? &utf8 : nullptr);
-    if (found) return found;
+    if (lookup(context, text.ansi.mid(kPrefixLength), text.hasUtf8 ? &utf8 : nullptr))
+        return true;
 
     // Escapes stand for the bytes of UTF-8 names, so the UTF-8 form is the one decoded.
     const NarrowString& source = text.hasUtf8 ? text.utf8 : text.ansi;
@@ -114,46 +112,46 @@ auto lookUpResource(JNIEnv* env, jstring resource, Lookup lookup) -> decltype(lo
     const NarrowString literal = source.mid(kPrefixLength);
     if (decoded.length() == literal.length() &&
         std::equal(literal.c_str(), literal.c_str() + literal.length(), decoded.c_str()))
-        return {};
-    return lookup(decoded, nullptr);
+        return false;
+    return lookup(context, decoded, nullptr);
 }
+
+struct ReadLookup {
+    JNIEnv* env;
+    jbyteArray bytes;
+};
+
+struct InfoLookup {
+    uint32_t size;
+    uint32_t dosTime;
+};
 
 }  // namespace
 
 jbyteArray loadResourceBytes(JNIEnv* env, jstring resource) {
-    return lookUpResource(env, resource, [env](const NarrowString& query, const NarrowString* utf8) {
-        jbyteArray bytes = readEntryAsByteArray(rootArchive(), env, query, utf8);
-        if (!bytes) clearPendingException(env, true);  // an array too large to make
-        return bytes;
-    });
+    ReadLookup read{env, nullptr};
+    lookUpResource(env, resource, [](void* context, const NarrowString& query,
+                                     const NarrowString* utf8) {
+        ReadLookup& read = *static_cast<ReadLookup*>(context);
+        read.bytes = readEntryAsByteArray(rootArchive(), read.env, query, utf8);
+        if (!read.bytes) clearPendingException(read.env, true);  // an array too large to make
+        return read.bytes != nullptr;
+    }, &read);
+    return read.bytes;
 }
 
 jlongArray loadResourceInfo(JNIEnv* env, jstring resource) {
-    uint32_t size = 0;
-    uint32_t dosTime = 0;
-    const bool found = lookUpResource(env, resource, [&](const NarrowString& query,
-                                                         const NarrowString* utf8) {
-        return rootArchive().entryInfo(query, utf8, size, dosTime);
-    });
+    InfoLookup entry{0, 0};
+    const bool found = lookUpResource(env, resource, [](void* context, const NarrowString& query,
+                                                        const NarrowString* utf8) {
+        InfoLookup& entry = *static_cast<InfoLookup*>(context);
+        return rootArchive().entryInfo(query, utf8, entry.size, entry.dosTime);
+    }, &entry);
     if (!found) return nullptr;
-    // In local time as java.util.zip reads it, through the virtual machine's own zone.
-    const auto field = [dosTime](int shift, int bits) {
-        return static_cast<jint>((dosTime >> shift) & ((1u << bits) - 1));
-    };
-    LocalRef<jclass> dateClass(env, env->FindClass("java/util/Date"));
-    jmethodID constructor =
-        dateClass ? env->GetMethodID(dateClass.get(), "<init>", "(IIIIII)V") : nullptr;
-    jmethodID getTime = constructor ? env->GetMethodID(dateClass.get(), "getTime", "()J") : nullptr;
-    LocalRef<jobject> date(
-        env, getTime ? env->NewObject(dateClass.get(), constructor, field(25, 7) + 80,
-                                      field(21, 4) - 1, field(16, 5), field(11, 5), field(5, 6),
-                                      field(0, 5) * 2)
-                     : nullptr);
-    const jlong values[2] = {static_cast<jlong>(size),
-                             date ? env->CallLongMethod(date.get(), getTime) : 0};
+    const jlong values[2] = {static_cast<jlong>(entry.size), static_cast<jlong>(entry.dosTime)};
     jlongArray info = env->NewLongArray(2);
     if (info) env->SetLongArrayRegion(info, 0, 2, values);
-    clearPendingException(env, true);
+    clearPendingException(env, true);  // out of memory
     return info;
 }
 

@@ -14,9 +14,10 @@ namespace oru {
 // folded.
 jbyteArray loadResourceBytes(JNIEnv* env, jstring resource);
 
-// The size and last-modified time (milliseconds since 1970, from the entry's local date
-// and time) of the entry loadResourceBytes would read, without reading it: a new long
-// array of two (a local reference), or null with nothing pending.
+// The size and the MS-DOS modification time (date in the high half) of the entry that
+// loadResourceBytes would read, without reading it: a new long array of two (a local
+// reference), or null with nothing pending. The Java side turns the time into local
+// time as java.util.zip does.
 jlongArray loadResourceInfo(JNIEnv* env, jstring resource);
 
 // `name` with "." and ".." segments after its last "!" folded away ("a\..\b" gives "b");

@@ -130,7 +130,6 @@ bool VmHost::installLauncherSystemLoader() {
         env, parent ? env->NewObject(loaderClass.get(), constructor, parent.get()) : nullptr);
     if (!loader) {
         clearPendingException(env, false);
-        trace::event("main", "the system class loader stays the runtime's");
         return false;
     }
     // Java 8 also keeps a flag that the loader has been made.
@@ -138,7 +137,6 @@ bool VmHost::installLauncherSystemLoader() {
         env->SetStaticBooleanField(base.get(), made, JNI_TRUE);
     clearPendingException(env, false);
     env->SetStaticObjectField(base.get(), system, loader.get());
-    trace::event("main", "the launcher's class loader is the system class loader");
     return true;
 }
 

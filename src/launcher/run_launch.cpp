@@ -86,7 +86,6 @@ LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int ar
     // main runs on a thread of its own, as java runs it, so that the configured stack
     // size (which the first thread's stack does not follow) reaches it.
     const size_t stackSize = host.mainThreadStackSize();
-    trace::event("launch", "main thread stack %u KB", static_cast<unsigned>(stackSize >> 10));
     MainThreadWork work{config, host, argc, argv, versions, kVmCreationFailed, false, {}};
     host.detachThread();
     if (!work.done.valid() || !platform::startThread(runMainThread, &work, stackSize)) {
