@@ -113,6 +113,7 @@ void definePackageFor(JNIEnv* env, jobject loader, jstring name, const NarrowStr
     }
     LocalRef<jobject> existing(env, defined ? env->CallObjectMethod(loader, defined, package.get())
                                             : nullptr);
+    if (clearPendingException(env, false)) return;
     const NarrowString manifest = existing ? NarrowString() : manifestOf(composedName);
     jmethodID definePackage =
         manifest.empty() ? nullptr
