@@ -27,7 +27,10 @@ std::string packWorld(const ScratchDirectory& dir, const std::vector<std::string
 }
 
 RunResult runJava(const Environment& environment) {
-    std::vector<std::string> args = testVmOptions();
+    // The virtual machine the packed side names (the 32-bit runtime has only the client one).
+    std::vector<std::string> args;
+    if (jvmBelowHome().find("/client/") != std::string::npos) args.push_back("-client");
+    for (const std::string& option : testVmOptions()) args.push_back(option);
     args.insert(args.end(), {"-Xss64m", std::string("-D") + kHandlers, "-cp",
                              kAppJar + ":" + kMultiReleaseJar, "world.World"});
     return runProgram(jdkHome() + "/bin/java", {args, environment});
