@@ -8,6 +8,7 @@
 //   public class KestrunClassLoader extends ClassLoader {           // version 46.0
 //       static { bindNatives(); }
 //       public KestrunClassLoader() { super(); }
+//       public KestrunClassLoader(ClassLoader parent) { super(parent); }  // the system loader
 //       protected native Class findClass(String name) throws ClassNotFoundException;
 //       protected native URL findResource(String name);
 //       protected native Enumeration findResources(String name);
@@ -20,6 +21,7 @@
 //           return new Handler$1(this, u, u.toString());
 //       }
 //       protected native byte[] loadResourceData(String resource);
+//       protected native long[] loadResourceInfo(String resource);  // {size, MS-DOS time}
 //   }
 //   final class Handler$1 extends URLConnection {                   // version 45.3
 //       final Handler this$0;
@@ -40,7 +42,41 @@
 //       public String getContentType() {
 //           return URLConnection.guessContentTypeFromName(val$resource);
 //       }
+//       public long getContentLengthLong() {
+//           long[] info = INFO;
+//           return info == null ? -1 : info[0];
+//       }
+//       public int getContentLength() {
+//           long length = getContentLengthLong();
+//           return length > Integer.MAX_VALUE ? -1 : (int) length;
+//       }
+//       public long getLastModified() {           // local time, as java.util.zip gives it
+//           long[] info = INFO;
+//           if (info == null) return 0;
+//           int t = (int) info[1];                  // MS-DOS date and time
+//           return new Date((t >>> 25 & 0x7f) + 80, (t >>> 21 & 0x0f) - 1, t >>> 16 & 0x1f,
+//                   t >>> 11 & 0x1f, t >>> 5 & 0x3f, t << 1 & 0x3e).getTime();
+//       }
+//       public String getHeaderField(String name) {
+//           if ("content-length".equalsIgnoreCase(name)) {
+//               long length = getContentLengthLong();
+//               return length < 0 ? null : String.valueOf(length);
+//           }
+//           if ("last-modified".equalsIgnoreCase(name)) {
+//               long time = getLastModified();
+//               if (time == 0) return null;
+//               DateFormat format = new SimpleDateFormat("EEE, dd MMM yyyy HH:mm:ss 'GMT'", Locale.US);
+//               format.setTimeZone(TimeZone.getTimeZone("GMT"));
+//               return format.format(new Date(time));
+//           }
+//           return super.getHeaderField(name);
+//       }
 //   }
+// INFO, written out inline, asks the native and answers as before the native existed
+// when the executable lacks it:
+//
+//   try { info = this$0.loadResourceInfo(val$resource); }
+//   catch (UnsatisfiedLinkError olderLauncher) { info = null; }
 //   public final class SplashScreen {                               // version 45.3
 //       static { bindNatives(); }
 //       public SplashScreen() {}
@@ -64,7 +100,10 @@
 // launcher has bound them with RegisterNatives before any application code runs, and
 // the refusal is expected.
 //
-// usage: java -cp asm.jar:. JavaSideClasses OUTPUT_DIRECTORY
+// usage: java -cp asm.jar:. JavaSideClasses OUTPUT_DIRECTORY [ORIGINAL_DIRECTORY]
+// The second directory receives the classes as archives made before the parent-taking
+// constructor, loadResourceInfo and the connection's metadata existed: the launcher
+// still runs those.
 
 import java.io.IOException;
 import java.nio.file.Files;
@@ -87,16 +126,21 @@ public final class JavaSideClasses {
     private static final int V45_3 = 3 << 16 | 45;
     private static final int V46_0 = 46;
 
+    private static boolean extended;
+
     public static void main(String[] args) throws IOException {
-        if (args.length != 1) {
-            System.err.println("usage: JavaSideClasses OUTPUT_DIRECTORY");
+        if (args.length < 1 || args.length > 2) {
+            System.err.println("usage: JavaSideClasses OUTPUT_DIRECTORY [ORIGINAL_DIRECTORY]");
             System.exit(2);
         }
-        Path out = Paths.get(args[0]);
-        write(out, LOADER, loader());
-        write(out, HANDLER, handler());
-        write(out, CONNECTION, connection());
-        write(out, SPLASH, splash());
+        for (int i = args.length - 1; i >= 0; i--) {
+            extended = i == 0;
+            Path out = Paths.get(args[i]);
+            write(out, LOADER, loader());
+            write(out, HANDLER, handler());
+            write(out, CONNECTION, connection());
+            write(out, SPLASH, splash());
+        }
     }
 
     private static void write(Path root, String name, byte[] bytes) throws IOException {
@@ -116,6 +160,18 @@ public final class JavaSideClasses {
         ClassWriter cw = begin(V46_0, ACC_PUBLIC | ACC_SUPER, LOADER, "java/lang/ClassLoader");
         staticInitialiser(cw, null);
         constructor(cw, ACC_PUBLIC, "java/lang/ClassLoader");
+        if (extended) {
+            MethodVisitor mv = cw.visitMethod(ACC_PUBLIC, "<init>",
+                    "(Ljava/lang/ClassLoader;)V", null, null);
+            mv.visitCode();
+            mv.visitVarInsn(ALOAD, 0);
+            mv.visitVarInsn(ALOAD, 1);
+            mv.visitMethodInsn(INVOKESPECIAL, "java/lang/ClassLoader", "<init>",
+                    "(Ljava/lang/ClassLoader;)V", false);
+            mv.visitInsn(RETURN);
+            mv.visitMaxs(0, 0);
+            mv.visitEnd();
+        }
         cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "findClass",
                 "(Ljava/lang/String;)Ljava/lang/Class;", null,
                 new String[] {"java/lang/ClassNotFoundException"}).visitEnd();
@@ -154,6 +210,10 @@ public final class JavaSideClasses {
 
         cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "loadResourceData", "(Ljava/lang/String;)[B",
                 null, null).visitEnd();
+        if (extended) {
+            cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "loadResourceInfo",
+                    "(Ljava/lang/String;)[J", null, null).visitEnd();
+        }
         cw.visitEnd();
         return cw.toByteArray();
     }
@@ -200,6 +260,12 @@ public final class JavaSideClasses {
         mv.visitMaxs(0, 0);
         mv.visitEnd();
 
+        if (extended) {
+            contentLengthLong(cw);
+            contentLength(cw);
+            lastModified(cw);
+            headerField(cw);
+        }
         cw.visitEnd();
         return cw.toByteArray();
     }
@@ -207,6 +273,190 @@ public final class JavaSideClasses {
     private static void loadResourceText(MethodVisitor mv) {
         mv.visitVarInsn(ALOAD, 0);
         mv.visitFieldInsn(GETFIELD, CONNECTION, "val$resource", "Ljava/lang/String;");
+    }
+
+    // Leaves the entry's {size, last modified} in local 1, or null when the executable
+    // has no such native (an older launcher) or the entry is missing.
+    private static void loadInfo(MethodVisitor mv) {
+        Label tryStart = new Label();
+        Label tryEnd = new Label();
+        Label refused = new Label();
+        Label done = new Label();
+        mv.visitTryCatchBlock(tryStart, tryEnd, refused, "java/lang/UnsatisfiedLinkError");
+        mv.visitLabel(tryStart);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, CONNECTION, "this$0", "L" + HANDLER + ";");
+        loadResourceText(mv);
+        mv.visitMethodInsn(INVOKEVIRTUAL, HANDLER, "loadResourceInfo", "(Ljava/lang/String;)[J",
+                false);
+        mv.visitVarInsn(ASTORE, 1);
+        mv.visitLabel(tryEnd);
+        mv.visitJumpInsn(GOTO, done);
+        mv.visitLabel(refused);
+        mv.visitInsn(POP);
+        mv.visitInsn(ACONST_NULL);
+        mv.visitVarInsn(ASTORE, 1);
+        mv.visitLabel(done);
+    }
+
+    // The content length: the entry's size, -1 without it.
+    private static void contentLengthLong(ClassWriter cw) {
+        final String name = "getContentLengthLong";
+        MethodVisitor mv = cw.visitMethod(ACC_PUBLIC, name, "()J", null, null);
+        mv.visitCode();
+        Label have = new Label();
+        loadInfo(mv);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitJumpInsn(IFNONNULL, have);
+        mv.visitLdcInsn(-1L);
+        mv.visitInsn(LRETURN);
+        mv.visitLabel(have);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitInsn(ICONST_0);
+        mv.visitInsn(LALOAD);
+        mv.visitInsn(LRETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+    }
+
+    // The entry's MS-DOS date and time in local time, as java.util.zip reads them.
+    private static void lastModified(ClassWriter cw) {
+        MethodVisitor mv = cw.visitMethod(ACC_PUBLIC, "getLastModified", "()J", null, null);
+        mv.visitCode();
+        Label have = new Label();
+        loadInfo(mv);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitJumpInsn(IFNONNULL, have);
+        mv.visitInsn(LCONST_0);
+        mv.visitInsn(LRETURN);
+        mv.visitLabel(have);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitInsn(ICONST_1);
+        mv.visitInsn(LALOAD);
+        mv.visitInsn(L2I);
+        mv.visitVarInsn(ISTORE, 2);
+        mv.visitTypeInsn(NEW, "java/util/Date");
+        mv.visitInsn(DUP);
+        // {shift, mask, addend} of year - 1900, month - 1, day, hour, minute; then seconds.
+        int[][] fields = {{25, 0x7f, 80}, {21, 0x0f, -1}, {16, 0x1f, 0}, {11, 0x1f, 0},
+                {5, 0x3f, 0}};
+        for (int[] field : fields) {
+            mv.visitVarInsn(ILOAD, 2);
+            mv.visitLdcInsn(field[0]);
+            mv.visitInsn(IUSHR);
+            mv.visitLdcInsn(field[1]);
+            mv.visitInsn(IAND);
+            if (field[2] != 0) {
+                mv.visitLdcInsn(field[2]);
+                mv.visitInsn(IADD);
+            }
+        }
+        mv.visitVarInsn(ILOAD, 2);
+        mv.visitInsn(ICONST_1);
+        mv.visitInsn(ISHL);
+        mv.visitLdcInsn(0x3e);
+        mv.visitInsn(IAND);
+        mv.visitMethodInsn(INVOKESPECIAL, "java/util/Date", "<init>", "(IIIIII)V", false);
+        mv.visitMethodInsn(INVOKEVIRTUAL, "java/util/Date", "getTime", "()J", false);
+        mv.visitInsn(LRETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+    }
+
+    private static void contentLength(ClassWriter cw) {
+        MethodVisitor mv = cw.visitMethod(ACC_PUBLIC, "getContentLength", "()I", null, null);
+        mv.visitCode();
+        Label fits = new Label();
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitMethodInsn(INVOKEVIRTUAL, CONNECTION, "getContentLengthLong", "()J", false);
+        mv.visitVarInsn(LSTORE, 1);
+        mv.visitVarInsn(LLOAD, 1);
+        mv.visitLdcInsn((long) Integer.MAX_VALUE);
+        mv.visitInsn(LCMP);
+        mv.visitJumpInsn(IFLE, fits);
+        mv.visitInsn(ICONST_M1);
+        mv.visitInsn(IRETURN);
+        mv.visitLabel(fits);
+        mv.visitVarInsn(LLOAD, 1);
+        mv.visitInsn(L2I);
+        mv.visitInsn(IRETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+    }
+
+    // "content-length" and "last-modified" as a file: URL gives them; others as before.
+    private static void headerField(ClassWriter cw) {
+        MethodVisitor mv = cw.visitMethod(ACC_PUBLIC, "getHeaderField",
+                "(Ljava/lang/String;)Ljava/lang/String;", null, null);
+        mv.visitCode();
+        Label notLength = new Label();
+        Label other = new Label();
+        Label absent = new Label();
+        Label haveLength = new Label();
+        mv.visitLdcInsn("content-length");
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitMethodInsn(INVOKEVIRTUAL, "java/lang/String", "equalsIgnoreCase",
+                "(Ljava/lang/String;)Z", false);
+        mv.visitJumpInsn(IFEQ, notLength);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitMethodInsn(INVOKEVIRTUAL, CONNECTION, "getContentLengthLong", "()J", false);
+        mv.visitVarInsn(LSTORE, 2);
+        mv.visitVarInsn(LLOAD, 2);
+        mv.visitInsn(LCONST_0);
+        mv.visitInsn(LCMP);
+        mv.visitJumpInsn(IFLT, absent);
+        mv.visitVarInsn(LLOAD, 2);
+        mv.visitMethodInsn(INVOKESTATIC, "java/lang/String", "valueOf", "(J)Ljava/lang/String;",
+                false);
+        mv.visitInsn(ARETURN);
+
+        mv.visitLabel(notLength);
+        mv.visitLdcInsn("last-modified");
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitMethodInsn(INVOKEVIRTUAL, "java/lang/String", "equalsIgnoreCase",
+                "(Ljava/lang/String;)Z", false);
+        mv.visitJumpInsn(IFEQ, other);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitMethodInsn(INVOKEVIRTUAL, CONNECTION, "getLastModified", "()J", false);
+        mv.visitVarInsn(LSTORE, 2);
+        mv.visitVarInsn(LLOAD, 2);
+        mv.visitInsn(LCONST_0);
+        mv.visitInsn(LCMP);
+        mv.visitJumpInsn(IFEQ, absent);
+        mv.visitTypeInsn(NEW, "java/text/SimpleDateFormat");
+        mv.visitInsn(DUP);
+        mv.visitLdcInsn("EEE, dd MMM yyyy HH:mm:ss 'GMT'");
+        mv.visitFieldInsn(GETSTATIC, "java/util/Locale", "US", "Ljava/util/Locale;");
+        mv.visitMethodInsn(INVOKESPECIAL, "java/text/SimpleDateFormat", "<init>",
+                "(Ljava/lang/String;Ljava/util/Locale;)V", false);
+        mv.visitVarInsn(ASTORE, 4);
+        mv.visitVarInsn(ALOAD, 4);
+        mv.visitLdcInsn("GMT");
+        mv.visitMethodInsn(INVOKESTATIC, "java/util/TimeZone", "getTimeZone",
+                "(Ljava/lang/String;)Ljava/util/TimeZone;", false);
+        mv.visitMethodInsn(INVOKEVIRTUAL, "java/text/DateFormat", "setTimeZone",
+                "(Ljava/util/TimeZone;)V", false);
+        mv.visitVarInsn(ALOAD, 4);
+        mv.visitTypeInsn(NEW, "java/util/Date");
+        mv.visitInsn(DUP);
+        mv.visitVarInsn(LLOAD, 2);
+        mv.visitMethodInsn(INVOKESPECIAL, "java/util/Date", "<init>", "(J)V", false);
+        mv.visitMethodInsn(INVOKEVIRTUAL, "java/text/DateFormat", "format",
+                "(Ljava/util/Date;)Ljava/lang/String;", false);
+        mv.visitInsn(ARETURN);
+
+        mv.visitLabel(absent);
+        mv.visitInsn(ACONST_NULL);
+        mv.visitInsn(ARETURN);
+
+        mv.visitLabel(other);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitMethodInsn(INVOKESPECIAL, "java/net/URLConnection", "getHeaderField",
+                "(Ljava/lang/String;)Ljava/lang/String;", false);
+        mv.visitInsn(ARETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
     }
 
     // Local 1 holds the bytes; local 2 the cached reference.

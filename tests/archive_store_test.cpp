@@ -507,3 +507,59 @@ TEST(ArchiveStoreTest, DirectoriesReadOnFirstLookupAnswerAsBefore) {
 
 }  // namespace
 }  // namespace oru
+
+namespace oru {
+namespace {
+
+// Names marked as UTF-8 match the UTF-8 form of a name, the others the code page form;
+// a multi-release jar serves its newest version up to the running release.
+TEST(ArchiveStoreTest, Utf8NamesAndMultiReleaseVersions) {
+    ZipWriter outer;
+    outer.add("t.jar", jarWith({{"\xE4\xB8\xAD.txt", "marked utf-8"}, {"plain.txt", "plain"}}));
+    ZipWriter unmarked;
+    unmarked.add("\xD6\xD0.txt", "gbk bytes", ZipMethod::kDeflated, {0, {}, false});
+    outer.add("libs/g.jar", unmarked.finish());
+    outer.add("libs/mr.jar",
+              jarWith({{"META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\nmulti-release: TRUE\r\n"},
+                       {"m/W.class", "base"}, {"META-INF/versions/9/m/W.class", "nine"},
+                       {"META-INF/versions/11/m/W.class", "eleven"},
+                       {"META-INF/versions/21/m/W.class", "twenty-one"},
+                       {"META-INF/versions/11/only.txt", "versioned only"}}));
+    outer.add("libs/plain.jar", jarWith({{"META-INF/versions/11/p.txt", "not multi-release"},
+                                         {"p.txt", "p"}}));
+    EmbeddedArchive::setRuntimeRelease(17);
+    auto store = openStore(outer.finish());
+    const NarrowString utf8("\xE4\xB8\xAD.txt"), gbk("\xD6\xD0.txt");
+    const struct {
+        NarrowString query;
+        const NarrowString* utf8;
+        const char* content;
+    } cases[] = {
+        {gbk, &utf8, "marked utf-8"},       // the UTF-8 form finds the marked name
+        {utf8, nullptr, "marked utf-8"},    // bytes alone match any name
+        {gbk, nullptr, "gbk bytes"},
+        {NarrowString("x"), &gbk, "<null>"},  // an unmarked name never matches the UTF-8 form
+        {NarrowString("m/W.class"), nullptr, "eleven"},  // 21 is beyond the running 17
+        {NarrowString("libs/mr.jar!m/W.class"), nullptr, "eleven"},
+        {NarrowString("only.txt"), nullptr, "versioned only"},
+        {NarrowString("META-INF/versions/9/m/W.class"), nullptr, "nine"},
+        {NarrowString("p.txt"), nullptr, "p"},
+    };
+    for (const auto& c : cases) {
+        testing::BufferSink sink;
+        EXPECT_EQ(store->readEntry(sink, c.query, c.utf8) ? sink.text() : "<null>",
+                  std::string(c.content))
+            << c.query.c_str();
+    }
+    NarrowString found;
+    EXPECT_EQ(store->locate(gbk, found, NarrowString(), nullptr, nullptr, &utf8), 1);
+    EXPECT_EQ(found, "t.jar!\xE4\xB8\xAD.txt");
+    uint32_t size = 0, time = 0;
+    EXPECT_TRUE(store->entryInfo(NarrowString("m/W.class"), nullptr, size, time));
+    EXPECT_EQ(size, 6u);
+    EXPECT_FALSE(store->entryInfo(NarrowString("nothing"), nullptr, size, time));
+    EmbeddedArchive::setRuntimeRelease(0);
+}
+
+}  // namespace
+}  // namespace oru

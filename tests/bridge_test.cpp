@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "archive/manifest.h"
+#include "bridge/class_loader_natives.h"
 #include "bridge/resource_natives.h"
 
 namespace oru {
@@ -36,6 +38,54 @@ TEST(BridgeTest, DecodeUrlEscapes) {
         {"oru:t.jar%21a%5Cb.txt", "oru:t.jar!a\\b.txt"},
     };
     for (const auto& c : cases) EXPECT_EQ(decode(c.text), c.decoded) << c.text;
+}
+
+// URL texts that URIs accept and that read back, and the names relative URLs arrive at.
+TEST(BridgeTest, UrlTextAndRelativeNames) {
+    const struct {
+        const char* function;
+        std::string name;
+        std::string result;
+    } cases[] = {
+        {"url", "t.jar!a\\b.txt", "oru:t.jar!a/b.txt"},
+        {"url", "libs\\x.jar!my file#1?.txt", "oru:libs/x.jar!my%20file%231%3F.txt"},
+        {"url", "\xE4\xB8\xAD%\"<>^`{|}\x7F\t.txt", "oru:%E4%B8%AD%25%22%3C%3E%5E%60%7B%7C%7D%7F%09.txt"},
+        {"url", "a-b_c.~$&'()*+,;=:@!x", "oru:a-b_c.~$&'()*+,;=:@!x"},
+        {"fold", "t.jar!a\\..\\z.txt", "t.jar!z.txt"},
+        {"fold", "t.jar!a/./b/../c.txt", "t.jar!a\\c.txt"},
+        {"fold", "..\\x", "x"},
+        {"fold", "a\\\\b", "a\\\\b"},  // nothing to fold: unchanged
+    };
+    for (const auto& c : cases) {
+        const NarrowString result = c.function == std::string("url")
+                                        ? resourceUrlText(NarrowString(c.name.c_str()))
+                                        : foldDotSegments(NarrowString(c.name.c_str()));
+        EXPECT_EQ(std::string(result.c_str()), c.result) << c.name;
+    }
+}
+
+TEST(BridgeTest, ManifestAttributes) {
+    const NarrowString manifest =
+        "Manifest-Version: 1.0\r\nImplementation-Version: 1.\r\n 2\r\nsealed: true\r\n\r\n"
+        "Name: a/b/\r\nImplementation-Version: 3\r\n\r\nName: a/\r\nX: y\n";
+    const struct {
+        const char* section;
+        const char* name;
+        const char* value;
+    } cases[] = {
+        {nullptr, "Implementation-Version", "1.2"},  // a continuation line joins
+        {nullptr, "Sealed", "true"},                 // names in any case
+        {"a/b/", "implementation-version", "3"},
+        {"a/", "X", "y"},
+        {"a/", "Implementation-Version", "<absent>"},
+        {nullptr, "X", "<absent>"},
+        {"c/", "X", "<absent>"},
+    };
+    for (const auto& c : cases) {
+        NarrowString value("<absent>");
+        manifestAttribute(manifest, c.section, c.name, value);
+        EXPECT_EQ(std::string(value.c_str()), c.value) << c.name;
+    }
 }
 
 }  // namespace

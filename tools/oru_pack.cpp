@@ -45,6 +45,8 @@ const char kHelp[] =
     "  --minjre N.N           the lowest Java version that may run the application\n"
     "  --option OPT           a virtual-machine option, such as -Xmx512m (repeatable)\n"
     "  --property NAME=VALUE  a system property (repeatable)\n"
+    "  --no-system-loader     leaves the packed classes out of the system class loader\n"
+    "                         (by default it serves them, as under java -jar)\n"
     "  --config \"KEY VALUE\"   any configuration line, as stored (repeatable): forcecwd,\n"
     "                         jre_order, jvmdll, classpath, libs, ...\n"
     "  --runtime-dir NAME     runs on the Java runtime in the folder NAME beside the\n"
@@ -113,6 +115,10 @@ int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std:
         if (arg == "--version") {
             std::cout << "oru-pack " ORU_VERSION "\n";
             std::exit(0);
+        }
+        if (arg == "--no-system-loader") {
+            request.systemLoader = false;
+            continue;
         }
         const bool takesValue = arg.rfind("-", 0) == 0;
         if (takesValue && i + 1 >= argc) return usageError(arg + " needs a value");

@@ -69,6 +69,10 @@ std::vector<std::string> configurationLines(const PackRequest& request,
         lines.push_back("property " + property);
     lines.insert(lines.end(), request.configuration.begin(), request.configuration.end());
     if (request.console) lines.push_back("console 1");
+    if (request.systemLoader &&
+        std::none_of(request.configuration.begin(), request.configuration.end(),
+                     [](const std::string& line) { return lineHasKey(line, "systemloader"); }))
+        lines.push_back("systemloader true");
     return lines;
 }
 

@@ -22,6 +22,7 @@ struct PackRequest {
     std::vector<std::string> properties; // "property" lines, name=value
     std::vector<std::string> configuration;  // further lines, as given
     std::string runtimeDirectory;        // a runtime shipped in this folder beside the output
+    bool systemLoader = true;            // a "systemloader true" line unless configured
     // Extra entries: (name inside the archive, file on disk), in archive order.
     std::vector<std::pair<std::string, std::string>> files;
     // Resources added to a Windows launcher: splash bitmap, icon, version.

@@ -78,6 +78,9 @@ namespace {
 uint16_t flagsOf(const ZipWriter::Entry& entry) {
     uint16_t flags = entry.options.flags;
     if (entry.options.descriptor != ZipDescriptor::kNone) flags |= 0x0008;
+    // Names are written as given, UTF-8: a name that is not ASCII says so, as jar does.
+    for (unsigned char c : entry.name)
+        if (c >= 0x80 && entry.options.markUtf8) flags |= 0x0800;
     return flags;
 }
 

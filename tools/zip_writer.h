@@ -18,6 +18,9 @@ enum class ZipDescriptor { kNone, kSigned, kUnsigned };
 struct ZipEntryOptions {
     uint16_t flags = 0;  // general-purpose flags in both headers (bit 3 follows descriptor)
     ZipDescriptor descriptor = ZipDescriptor::kNone;
+    // A name that is not ASCII is marked as UTF-8 (flag bit 11), as jar tools write it;
+    // false leaves it unmarked, in whatever encoding its bytes are.
+    bool markUtf8 = true;
 };
 
 // Where finish put each record, so that tests can alter fields in place afterwards.

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "archive/entry_extraction.h"
+#include "archive/multi_release.h"
 
 namespace oru {
 
@@ -17,6 +18,21 @@ NarrowString composeName(const NarrowString& prefix, const NarrowString& name) {
     return prefix.empty() ? name : prefix + "!" + name;
 }
 
+std::atomic<int> runtimeRelease{0};
+// Known versions are bits 0..62 (releases 9 to 71); bit 63 says they have been read.
+constexpr uint64_t kVersionsRead = 1ull << 63;
+
+// The text after the first "!" of `utf8` when the query was restricted to a nested
+// archive (kept in `storage`); `utf8` itself otherwise.
+const NarrowString* utf8Remainder(const NarrowString* utf8, bool restricted,
+                                  NarrowString& storage) {
+    if (!utf8 || !restricted) return utf8;
+    const void* bang = std::memchr(utf8->c_str(), '!', static_cast<size_t>(utf8->length()));
+    storage = bang ? utf8->mid(static_cast<int>(static_cast<const char*>(bang) - utf8->c_str()) + 1)
+                   : *utf8;
+    return &storage;
+}
+
 }  // namespace
 
 EmbeddedArchive::EmbeddedArchive(int depth, uint64_t treeBytes)
@@ -25,7 +41,9 @@ EmbeddedArchive::EmbeddedArchive(int depth, uint64_t treeBytes)
 }
 
 EmbeddedArchive::EmbeddedArchive(int depth, TreeBudget* budget)
-    : depth_(depth), budget_(budget) {}
+    : nested_(true), depth_(depth), budget_(budget) {}
+
+void EmbeddedArchive::setRuntimeRelease(int release) { runtimeRelease.store(release); }
 
 EmbeddedArchive::~EmbeddedArchive() {
     children_.clear();
@@ -200,53 +218,115 @@ bool EmbeddedArchive::nestedMatches(int k, const NarrowString& restriction) cons
            EntryLookup::sameChars(name, restriction.c_str(), restriction.length());
 }
 
+int EmbeddedArchive::findName(const NarrowString& query, const NarrowString* utf8) const {
+    int index = lookup_.find(query.c_str(), query.length());
+    if (!utf8) return index;
+    const auto isUtf8 = [this](int i) {
+        return (reader_.entry(static_cast<uint16_t>(i)).flags & CZipEntry::kUtf8Name) != 0;
+    };
+    if (index >= 0 && !isUtf8(index)) return index;
+    index = lookup_.find(utf8->c_str(), utf8->length());
+    return index >= 0 && isUtf8(index) ? index : -1;
+}
+
+uint64_t EmbeddedArchive::releaseVersions() {
+    uint64_t versions = versions_.load(std::memory_order_acquire);
+    if (versions & kVersionsRead) return versions;
+    versions = kVersionsRead;
+    const int release = runtimeRelease.load();
+    const int manifest = release >= 9 ? lookup_.find("META-INF\\MANIFEST.MF", 20) : -1;
+    TextSink sink;
+    if (manifest >= 0 && readOwnEntry(sink, manifest) == ReadOutcome::delivered)
+        versions |= multiReleaseVersions(reader_, sink.text, release);
+    versions_.store(versions, std::memory_order_release);
+    return versions;
+}
+
+int EmbeddedArchive::findOwn(const NarrowString& query, const NarrowString* utf8) {
+    const uint64_t versions = nested_ ? releaseVersions() & ~kVersionsRead : 0;
+    if (versions && !EntryLookup::sameChars(query.c_str(), "META-INF\\", 9)) {
+        for (int bit = 62; bit >= 0; --bit) {
+            if (!(versions >> bit & 1)) continue;
+            const NarrowString folder = versionFolder(9 + bit);
+            const NarrowString versionedUtf8 = utf8 ? folder + *utf8 : NarrowString();
+            const int index = findName(folder + query, utf8 ? &versionedUtf8 : nullptr);
+            if (index >= 0) return index;
+        }
+    }
+    return findName(query, utf8);
+}
+
 int EmbeddedArchive::locate(const NarrowString& query, NarrowString& found,
-                            const NarrowString& prefix, Visitor visitor, void* context) {
+                            const NarrowString& prefix, Visitor visitor, void* context,
+                            const NarrowString* utf8) {
     if (!hasDirectory()) return 0;
     const int bang = findSeparator(query);
-    if (bang < 0 && lookup_.find(query.c_str(), query.length()) >= 0) {
+    const int index = bang < 0 ? findOwn(query, utf8) : -1;
+    if (index >= 0) {
         // A damaged node has no nested archives either: nothing below can match.
         if (!check_.passed()) return 0;
-        found = composeName(prefix, query);
+        // The name as it matched: a UTF-8 name in UTF-8.
+        const bool asUtf8 = utf8 && (reader_.entry(static_cast<uint16_t>(index)).flags &
+                                     CZipEntry::kUtf8Name);
+        found = composeName(prefix, asUtf8 ? *utf8 : query);
         if (!visitor) return 1;
         visitor(context, found);
     }
     // "!" at position 0 restricts to no archive and keeps the "!", which no entry matches.
     const NarrowString restriction = bang > 0 ? query.left(bang) : NarrowString();
     const NarrowString remainder = bang > 0 ? query.mid(bang + 1) : query;
+    NarrowString storage;
+    const NarrowString* childUtf8 = utf8Remainder(utf8, bang > 0, storage);
     for (int k = 0; k < nestedNames_.count(); ++k) {
         if (!nestedMatches(k, restriction)) continue;
         const NarrowString childPrefix = composeName(prefix, NarrowString(nestedNames_.at(k)));
         if (children_[static_cast<size_t>(k)]->locate(remainder, found, childPrefix, visitor,
-                                                      context) == 1)
+                                                      context, childUtf8) == 1)
             return 1;
     }
     return 0;
 }
 
-bool EmbeddedArchive::readEntry(EntrySink& sink, const NarrowString& query) {
-    return readFrom(sink, query) == ReadOutcome::delivered;
+bool EmbeddedArchive::readEntry(EntrySink& sink, const NarrowString& query,
+                                const NarrowString* utf8) {
+    int index = -1;
+    EmbeddedArchive* node = firstMatch(query, utf8, index);
+    // The first match decides, readable or not, so that readEntry and locate always
+    // agree on which entry a name means.
+    return node && node->readOwnEntry(sink, index) == ReadOutcome::delivered;
 }
 
-EmbeddedArchive::ReadOutcome EmbeddedArchive::readFrom(EntrySink& sink,
-                                                       const NarrowString& query) {
-    if (!hasDirectory()) return ReadOutcome::notFound;
+bool EmbeddedArchive::entryInfo(const NarrowString& query, const NarrowString* utf8,
+                                uint32_t& size, uint32_t& dosTime) {
+    int index = -1;
+    EmbeddedArchive* node = firstMatch(query, utf8, index);
+    if (!node) return false;
+    const CZipEntry& entry = node->reader_.entry(static_cast<uint16_t>(index));
+    size = entry.uncompressedSize;
+    dosTime = entry.dosTime;
+    return true;
+}
+
+EmbeddedArchive* EmbeddedArchive::firstMatch(const NarrowString& query,
+                                             const NarrowString* utf8, int& index) {
+    if (!hasDirectory()) return nullptr;
     const int bang = findSeparator(query);
     if (bang < 0) {
-        const int index = lookup_.find(query.c_str(), query.length());
-        // The first match decides, readable or not, so that readEntry and locate always
-        // agree on which entry a name means; a damaged one is missing, not skipped.
-        if (index >= 0)
-            return check_.passed() ? readOwnEntry(sink, index) : ReadOutcome::notFound;
+        index = findOwn(query, utf8);
+        // A damaged node's match is missing, not skipped.
+        if (index >= 0) return check_.passed() ? this : nullptr;
     }
     const NarrowString restriction = bang > 0 ? query.left(bang) : NarrowString();
     const NarrowString remainder = bang > 0 ? query.mid(bang + 1) : query;
+    NarrowString storage;
+    const NarrowString* childUtf8 = utf8Remainder(utf8, bang > 0, storage);
     for (int k = 0; k < nestedNames_.count(); ++k) {
         if (!nestedMatches(k, restriction)) continue;
-        ReadOutcome outcome = children_[static_cast<size_t>(k)]->readFrom(sink, remainder);
-        if (outcome != ReadOutcome::notFound) return outcome;
+        if (EmbeddedArchive* node =
+                children_[static_cast<size_t>(k)]->firstMatch(remainder, childUtf8, index))
+            return node;
     }
-    return ReadOutcome::notFound;
+    return nullptr;
 }
 
 EmbeddedArchive::ReadOutcome EmbeddedArchive::readOwnEntry(EntrySink& sink, int index) {

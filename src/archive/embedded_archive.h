@@ -55,18 +55,31 @@ public:
     // Takes ownership of `length` bytes at `bytes` and opens them as an archive; as open.
     void openBuffer(std::unique_ptr<unsigned char[]> bytes, uint32_t length);
 
+    // Every lookup below takes `query` as bytes to match with every entry's name. With
+    // `utf8` (the same name in UTF-8, when that differs), entries whose names the
+    // archive marks as UTF-8 match `utf8` instead, and the others still match `query`.
+    //
     // Finds `query`. Without a visitor: 1 at the first match in search order (this
     // node's entries, then each nested archive, shortest name first, depth first), with
     // `found` set to its composed name ("libs\a.jar!com/x/Y.class"); 0 when nothing
     // matches, `found` unchanged. With a visitor: reports every match in that order and
     // returns 0. `prefix` is the composed name of this node (empty from outside).
     int locate(const NarrowString& query, NarrowString& found, const NarrowString& prefix,
-               Visitor visitor, void* context);
+               Visitor visitor, void* context, const NarrowString* utf8 = nullptr);
     // Reads the first entry matching `query` (the one locate reports) into a result made
     // by `sink`. True when the sink holds the entry's complete content; false when no
     // entry matches, when that first match cannot be read (it counts as missing: later
     // copies are not tried) or when the sink could not make a result.
-    bool readEntry(EntrySink& sink, const NarrowString& query);
+    bool readEntry(EntrySink& sink, const NarrowString& query,
+                   const NarrowString* utf8 = nullptr);
+    // The uncompressed size and MS-DOS modification time of the entry readEntry would
+    // read, without reading it; false when no entry matches.
+    bool entryInfo(const NarrowString& query, const NarrowString* utf8, uint32_t& size,
+                   uint32_t& dosTime);
+
+    // The Java release (9 and up) whose versioned entries nested multi-release jars
+    // serve in place of their plain ones; below 9, none. Set before the first lookup.
+    static void setRuntimeRelease(int release);
 
     // Negative when a node searches the nested archive named `a` before the one named
     // `b` (its index order: shorter names first), positive when after. oru-pack tells
@@ -88,9 +101,7 @@ private:
     };
     // A node's index, and so the order of its nested archives, sorts length first.
     static constexpr bool kNestedLengthFirst = true;
-    // notFound lets the search go on; unreadable ends it (the first match was damaged,
-    // or the sink made no result) as delivered does.
-    enum class ReadOutcome { delivered, notFound, unreadable };
+    enum class ReadOutcome { delivered, unreadable };
     // Whether the node has a directory to search: none (it did not open), one that
     // waits for the first lookup, or one read and indexed.
     enum DirectoryState : uint8_t { kNoDirectory, kDeferred, kReady };
@@ -114,7 +125,15 @@ private:
     // A child reading stored entry `index` where it lies in the file, checked on first use.
     std::unique_ptr<EmbeddedArchive> openInPlace(uint16_t index, uint32_t size,
                                                  std::vector<unsigned char>& scratch);
-    ReadOutcome readFrom(EntrySink& sink, const NarrowString& query);
+    // The node and record index of the first match in search order; null when none.
+    EmbeddedArchive* firstMatch(const NarrowString& query, const NarrowString* utf8,
+                                int& index);
+    // The index of this node's own entry named `query` (`utf8` for UTF-8 names), the
+    // versioned one first in a multi-release jar; -1 when none.
+    int findOwn(const NarrowString& query, const NarrowString* utf8);
+    int findName(const NarrowString& query, const NarrowString* utf8) const;
+    // The versions this nested jar serves, bit n for release 9 + n; read on first use.
+    uint64_t releaseVersions();
     ReadOutcome readOwnEntry(EntrySink& sink, int index);
     // Position of the first "!" in `query`, or -1.
     static int findSeparator(const NarrowString& query);
@@ -135,6 +154,7 @@ private:
     mutable DeferredCheck check_;
     StringList nestedNames_;
     std::vector<std::unique_ptr<EmbeddedArchive>> children_;
+    bool nested_ = false;
     int depth_;
     CZipReader reader_;
     CZipMemorySource memorySource_;
@@ -142,6 +162,7 @@ private:
     platform::Lock lock_;
     std::atomic<uint8_t> directory_{kNoDirectory};
     bool attempted_ = false;
+    std::atomic<uint64_t> versions_{0};
     TreeBudget ownBudget_;
     TreeBudget* budget_;
 };

@@ -18,13 +18,14 @@ struct CZipEntry {
     uint32_t compressedSize = 0;
     uint32_t uncompressedSize = 0;
     uint32_t localHeaderOffset = 0;
-    // Filled from the local header each time the entry is opened.
-    uint16_t localNameLength = 0;
-    uint16_t localExtraLength = 0;
+    // Last modification as MS-DOS stores it: date in the high half, time in the low.
+    uint32_t dosTime = 0;
     std::string name;
 
     static constexpr uint16_t kEncrypted = 0x0001;
     static constexpr uint16_t kHasDescriptor = 0x0008;
+    // The name is UTF-8 whatever the code page (as jar tools write names).
+    static constexpr uint16_t kUtf8Name = 0x0800;
 };
 
 // The end record's fields and the records, in the order of their data in the source.

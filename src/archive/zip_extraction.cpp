@@ -26,9 +26,10 @@ bool CZipReader::openEntry(uint16_t index) {
         unsigned char header[kLocalHeaderSize];
         readExactly(headerPosition, header, kLocalHeaderSize);
         checkLocalHeader(header, entry, headerPosition);
-        directory_.localExtra.resize(entry.localExtraLength);
-        readExactly(headerPosition + kLocalHeaderSize + entry.localNameLength,
-                    &directory_.localExtra[0], entry.localExtraLength);
+        const uint16_t localNameLength = readU16(header + 26);
+        directory_.localExtra.resize(readU16(header + 28));
+        readExactly(headerPosition + kLocalHeaderSize + localNameLength,
+                    &directory_.localExtra[0], static_cast<uint32_t>(directory_.localExtra.size()));
         if (entry.method == 8) beginInflate();
         directory_.currentEntry = index;
         compressedLeft_ = entry.compressedSize;
@@ -52,17 +53,18 @@ void CZipReader::checkLocalHeader(const unsigned char* header, CZipEntry& entry,
                                   uint64_t headerPosition) {
     if (readU32(header) != kLocalSignature) throwZip(CZipException::badArchive);
     const uint16_t localFlags = readU16(header + 6);
-    // The local header governs when the low flag bits disagree (encryption, descriptor).
-    if ((localFlags & 0xF) != (entry.flags & 0xF)) entry.flags = localFlags;
+    // The local header governs when the low flag bits disagree (encryption, descriptor);
+    // the name's encoding stays the directory's, which lookups read without a lock.
+    if ((localFlags & 0xF) != (entry.flags & 0xF))
+        entry.flags = static_cast<uint16_t>((localFlags & ~CZipEntry::kUtf8Name) |
+                                            (entry.flags & CZipEntry::kUtf8Name));
     const uint16_t method = readU16(header + 8);
     if (method != entry.method || (method != 0 && method != 8))
         throwZip(CZipException::badArchive);
-    entry.localNameLength = readU16(header + 26);
     if (!(localFlags & CZipEntry::kHasDescriptor) &&
         (readU32(header + 14) != entry.crc32 || readU32(header + 18) != entry.compressedSize ||
          readU32(header + 22) != entry.uncompressedSize))
         throwZip(CZipException::badArchive);
-    entry.localExtraLength = readU16(header + 28);
     // No password is ever supplied, so an encrypted entry cannot be read. Checked before
     // the sizes: encryption adds a 12-byte header, so a stored entry's sizes differ.
     if (entry.flags & CZipEntry::kEncrypted) throwZip(CZipException::badPassword);
@@ -72,7 +74,7 @@ void CZipReader::checkLocalHeader(const unsigned char* header, CZipEntry& entry,
     // Its sizes must also be possible for its method.
     const auto index = static_cast<uint16_t>(&entry - directory_.entries.data());
     const uint64_t dataStart =
-        headerPosition + kLocalHeaderSize + entry.localNameLength + entry.localExtraLength;
+        headerPosition + kLocalHeaderSize + readU16(header + 26) + readU16(header + 28);
     dataEnd_ = dataStart + entry.compressedSize;
     if (dataEnd_ > dataLimit(index) || !entrySizesPlausible(index))
         throwZip(CZipException::badArchive);

@@ -28,6 +28,7 @@ constexpr uint64_t kDeflateSlack = 64;
 void decodeCentralRecord(const unsigned char* p, CZipEntry& e) {
     e.flags = readU16(p + 8);
     e.method = readU16(p + 10);
+    e.dosTime = readU32(p + 12);
     e.crc32 = readU32(p + 16);
     e.compressedSize = readU32(p + 20);
     e.uncompressedSize = readU32(p + 24);

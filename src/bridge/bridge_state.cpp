@@ -4,6 +4,7 @@
 #include <atomic>
 #include <new>
 
+#include "jvm/jni_support.h"
 #include "launcher/launcher_config.h"
 #include "launcher/run_launch.h"
 #include "platform/paths.h"
@@ -16,8 +17,34 @@ namespace {
 // Built before main runs and never destroyed (see rootArchive).
 EmbeddedArchive& rootStore = *new EmbeddedArchive(2);
 platform::Lock& lock = *new platform::Lock;
-// Set, under the lock, once the open has been attempted.
+// Set, under the lock, once the open has been attempted, and once the running Java's
+// release is known.
 std::atomic<bool> opened{false};
+std::atomic<bool> releaseKnown{false};
+
+// The feature release of the running Java: "1.8" gives 8, "17" gives 17; 0 unknown.
+int javaRelease(JNIEnv* env) {
+    LocalRef<jclass> system(env, env->FindClass("java/lang/System"));
+    jmethodID getProperty = system ? env->GetStaticMethodID(system.get(), "getProperty",
+                                                            "(Ljava/lang/String;)Ljava/lang/String;")
+                                   : nullptr;
+    LocalRef<jstring> key(env, getProperty ? env->NewStringUTF("java.specification.version")
+                                           : nullptr);
+    LocalRef<jstring> value(env, key ? static_cast<jstring>(env->CallStaticObjectMethod(
+                                           system.get(), getProperty, key.get()))
+                                     : nullptr);
+    int release = 0;
+    const char* text = value ? env->GetStringUTFChars(value.get(), nullptr) : nullptr;
+    if (text) {
+        for (const char* c = text; *c >= '0' && *c <= '9' && release < 1000; ++c)
+            release = release * 10 + (*c - '0');
+        env->ReleaseStringUTFChars(value.get(), text);
+    }
+    clearPendingException(env, false);
+    return release;
+}
+
+}  // namespace
 
 NarrowString runningExecutablePath() {
     if (activeConfig) return activeConfig->executablePath();
@@ -26,15 +53,19 @@ NarrowString runningExecutablePath() {
     return path;
 }
 
-}  // namespace
-
 EmbeddedArchive& rootArchive() { return rootStore; }
 
 platform::Lock& bridgeLock() { return lock; }
 
-void ensureArchiveOpen() {
-    if (opened.load(std::memory_order_acquire)) return;
+void ensureArchiveOpen(JNIEnv* env) {
+    if (opened.load(std::memory_order_acquire) &&
+        (!env || releaseKnown.load(std::memory_order_acquire)))
+        return;
     platform::LockGuard guard(lock);
+    if (env && !releaseKnown.load(std::memory_order_relaxed)) {
+        EmbeddedArchive::setRuntimeRelease(javaRelease(env));
+        releaseKnown.store(true, std::memory_order_release);
+    }
     if (opened.load(std::memory_order_relaxed)) return;
     try {
         const NarrowString path = runningExecutablePath();

@@ -1,6 +1,8 @@
 // The bridge's process-wide state: the root archive store and its one-time open.
 #pragma once
 
+#include <jni.h>
+
 #include "archive/embedded_archive.h"
 #include "platform/lock.h"
 
@@ -15,9 +17,13 @@ EmbeddedArchive& rootArchive();
 platform::Lock& bridgeLock();
 
 // Opens the root store over the running executable on the first call; later calls
-// return at once. The open is attempted once per process, whatever its outcome. The
+// return at once (`env` may be null before the virtual machine exists). The open is attempted once per process, whatever its outcome. The
 // executable's path comes from activeConfig, or from the platform when the executable
-// runs as a library of some other process.
-void ensureArchiveOpen();
+// runs as a library of some other process. The running Java's release, asked through
+// `env`, decides which versions of multi-release jars the store serves.
+void ensureArchiveOpen(JNIEnv* env);
+
+// The full path of the running executable (ANSI code page).
+NarrowString runningExecutablePath();
 
 }  // namespace oru

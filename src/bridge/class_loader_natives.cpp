@@ -2,8 +2,10 @@
 #include "bridge/class_loader_natives.h"
 
 #include <atomic>
+#include <cstring>
 
 #include "bridge/bridge_state.h"
+#include "bridge/class_definition.h"
 #include "bridge/java_names.h"
 #include "bridge/jni_array_sink.h"
 #include "jvm/jni_support.h"
@@ -36,6 +38,11 @@ jobject urlHandler(JNIEnv* env) {
     return handler;
 }
 
+// Whether a URI must carry byte `c` of a name as an escape, as the JDK's jar: URLs do.
+bool needsEscape(unsigned char c) {
+    return c <= 0x20 || c >= 0x7F || std::strchr("%\"<>\\^`{|}#?", c) != nullptr;
+}
+
 int collectName(void* context, const NarrowString& found) {
     static_cast<StringList*>(context)->add(found.c_str());
     return 0;
@@ -45,15 +52,20 @@ int collectName(void* context, const NarrowString& found) {
 
 jclass findArchivedClass(JNIEnv* env, jobject loader, jstring name) {
     LocalRef<jclass> loaderClass(env, env->GetObjectClass(loader));
-    jmethodID defineClass = env->GetMethodID(loaderClass.get(), "defineClass",
-                                             "(Ljava/lang/String;[BII)Ljava/lang/Class;");
+    jmethodID defineClass = env->GetMethodID(
+        loaderClass.get(), "defineClass",
+        "(Ljava/lang/String;[BIILjava/security/ProtectionDomain;)Ljava/lang/Class;");
     if (!defineClass) return nullptr;  // the lookup's error stays pending
-    ensureArchiveOpen();
-    NarrowString query;
+    ensureArchiveOpen(env);
+    ArchiveQuery query;
+    NarrowString found;
     LocalRef<jbyteArray> bytes(env, nullptr);
     if (toArchiveQuery(env, name, '.', query)) {
-        query += ".class";
-        bytes.reset(readEntryAsByteArray(rootArchive(), env, query));
+        query.append(".class");
+        // Read by the name it was found under, which says which jar holds it.
+        if (rootArchive().locate(query.ansi, found, NarrowString(), nullptr, nullptr,
+                                 query.utf8Form()))
+            bytes.reset(readEntryAsByteArray(rootArchive(), env, found));
     }
     if (!bytes) {
         // The array could not be made (out of memory): say so, then report the class
@@ -62,21 +74,25 @@ jclass findArchivedClass(JNIEnv* env, jobject loader, jstring name) {
         throwClassNotFound(env, name);
         return nullptr;
     }
+    definePackageFor(env, loader, name, found);
     return static_cast<jclass>(env->CallObjectMethod(loader, defineClass, name, bytes.get(), 0,
-                                                     env->GetArrayLength(bytes.get())));
+                                                     env->GetArrayLength(bytes.get()),
+                                                     archiveProtectionDomain(env)));
 }
 
 jobject findArchivedResource(JNIEnv* env, jobject, jstring name) {
-    ensureArchiveOpen();
-    NarrowString query;
+    ensureArchiveOpen(env);
+    ArchiveQuery query;
     if (!toArchiveQuery(env, name, '/', query)) return nullptr;
     NarrowString found;
-    if (!rootArchive().locate(query, found, NarrowString(), nullptr, nullptr)) return nullptr;
+    if (!rootArchive().locate(query.ansi, found, NarrowString(), nullptr, nullptr,
+                              query.utf8Form()))
+        return nullptr;
     return makeResourceUrl(env, found);
 }
 
 jobject findArchivedResources(JNIEnv* env, jobject, jstring name) {
-    ensureArchiveOpen();
+    ensureArchiveOpen(env);
     LocalRef<jclass> vectorClass(env, env->FindClass("java/util/Vector"));
     jmethodID constructor =
         vectorClass ? env->GetMethodID(vectorClass.get(), "<init>", "()V") : nullptr;
@@ -93,10 +109,11 @@ jobject findArchivedResources(JNIEnv* env, jobject, jstring name) {
         return nullptr;
     }
     StringList names;
-    NarrowString query;
+    ArchiveQuery query;
     NarrowString found;
     if (toArchiveQuery(env, name, '/', query))
-        rootArchive().locate(query, found, NarrowString(), collectName, &names);
+        rootArchive().locate(query.ansi, found, NarrowString(), collectName, &names,
+                             query.utf8Form());
     for (int i = 0; i < names.count(); ++i) {
         // A URL that cannot be made is left out: a null element would only move the
         // failure into the application's loop over the enumeration.
@@ -109,6 +126,23 @@ jobject findArchivedResources(JNIEnv* env, jobject, jstring name) {
     return enumeration;
 }
 
+NarrowString resourceUrlText(const NarrowString& composedName) {
+    static const char kHex[] = "0123456789ABCDEF";
+    NarrowString text("oru:");
+    for (int i = 0; i < composedName.length(); ++i) {
+        const auto c = static_cast<unsigned char>(composedName.byteAt(i));
+        if (c == '\\') {
+            text += '/';
+        } else if (needsEscape(c)) {
+            const char escape[3] = {'%', kHex[c >> 4], kHex[c & 15]};
+            text.append(escape, 3);
+        } else {
+            text += static_cast<char>(c);
+        }
+    }
+    return text;
+}
+
 jobject makeResourceUrl(JNIEnv* env, const NarrowString& composedName) {
     jobject handler = urlHandler(env);
     if (!handler) return nullptr;
@@ -117,7 +151,7 @@ jobject makeResourceUrl(JNIEnv* env, const NarrowString& composedName) {
         urlClass ? env->GetMethodID(urlClass.get(), "<init>",
                                     "(Ljava/net/URL;Ljava/lang/String;Ljava/net/URLStreamHandler;)V")
                  : nullptr;
-    LocalRef<jstring> text(env, constructor ? newJavaString(env, ("oru:" + composedName).c_str())
+    LocalRef<jstring> text(env, constructor ? newJavaString(env, resourceUrlText(composedName).c_str())
                                             : nullptr);
     jobject url = text ? env->NewObject(urlClass.get(), constructor, nullptr, text.get(), handler)
                        : nullptr;

@@ -7,11 +7,28 @@
 
 namespace oru {
 
-// Converts the Java string `name` to the ANSI code page and replaces every `separator`
-// with "\"; nothing else changes (no case folding, no trimming). The query ends at the
-// first NUL. False, with nothing pending, when `name` is null or its characters cannot
-// be had.
-bool toArchiveQuery(JNIEnv* env, jstring name, char separator, NarrowString& query);
+// A Java name as the store looks it up: in the ANSI code page, and in UTF-8 for the
+// entries whose names the archive marks as UTF-8 when that form differs (a name with
+// non-ASCII characters, outside a UTF-8 locale).
+struct ArchiveQuery {
+    NarrowString ansi;
+    NarrowString utf8;
+    bool hasUtf8 = false;
+
+    const NarrowString* utf8Form() const { return hasUtf8 ? &utf8 : nullptr; }
+    void append(const char* text) {
+        ansi += text;
+        if (hasUtf8) utf8 += text;
+    }
+};
+
+// Converts the Java string `name` into both forms and replaces every `separator` with
+// "\"; nothing else changes (no case folding, no trimming). Each form ends at its first
+// NUL. False, with nothing pending, when `name` is null or its characters cannot be had.
+bool toArchiveQuery(JNIEnv* env, jstring name, char separator, ArchiveQuery& query);
+
+// Appends the UTF-8 form of `count` UTF-16 units (an unpaired surrogate as "?").
+void appendUtf8(NarrowString& out, const char16_t* units, int count);
 
 // Raises java.lang.ClassNotFoundException naming `name` (the Java string as received).
 void throwClassNotFound(JNIEnv* env, jstring name);

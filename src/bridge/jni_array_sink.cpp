@@ -34,9 +34,10 @@ void JniArraySink::end(bool complete) {
     array_ = nullptr;
 }
 
-jbyteArray readEntryAsByteArray(EmbeddedArchive& archive, JNIEnv* env, const NarrowString& query) {
+jbyteArray readEntryAsByteArray(EmbeddedArchive& archive, JNIEnv* env, const NarrowString& query,
+                                const NarrowString* utf8) {
     JniArraySink sink(env);
-    return archive.readEntry(sink, query) ? sink.result() : nullptr;
+    return archive.readEntry(sink, query, utf8) ? sink.result() : nullptr;
 }
 
 }  // namespace oru

@@ -37,6 +37,7 @@ private:
 // The complete content of the first entry of `archive` matching `query`, as a new Java
 // byte array (a local reference owned by the caller); null when no entry matches or it
 // cannot be read, with the virtual machine's exception pending when it ran out of memory.
-jbyteArray readEntryAsByteArray(EmbeddedArchive& archive, JNIEnv* env, const NarrowString& query);
+jbyteArray readEntryAsByteArray(EmbeddedArchive& archive, JNIEnv* env, const NarrowString& query,
+                                const NarrowString* utf8 = nullptr);
 
 }  // namespace oru

@@ -49,6 +49,11 @@ JNIEXPORT jbyteArray JNICALL Java_com_vostrand_oru_Handler_loadResourceData(JNIE
     return answerSafely([&] { return oru::loadResourceBytes(env, resource); });
 }
 
+JNIEXPORT jlongArray JNICALL Java_com_vostrand_oru_Handler_loadResourceInfo(JNIEnv* env, jobject,
+                                                                           jstring resource) {
+    return answerSafely([&] { return oru::loadResourceInfo(env, resource); });
+}
+
 JNIEXPORT jobject JNICALL Java_com_vostrand_oru_SplashScreen_nativeGetSplashScreen(JNIEnv* env,
                                                                                   jclass type) {
     return answerSafely([&] { return oru::currentSplashScreen(env, type); });
@@ -75,19 +80,24 @@ JNINativeMethod method(const char* name, const char* signature, Function functio
             reinterpret_cast<void*>(function)};
 }
 
-// Binds `count` natives of `className`; false, with nothing pending, when the class is
-// not there or refuses them.
+// Binds `count` natives of `className`, or as many as it declares; false, with nothing
+// pending, when the class is not there or refuses them all.
 bool bindClass(JNIEnv* env, const char* className, const JNINativeMethod* methods, int count) {
     LocalRef<jclass> type(env, env->FindClass(className));
     if (!type) {
         clearPendingException(env, false);
         return false;
     }
-    if (env->RegisterNatives(type.get(), methods, count) != JNI_OK) {
-        clearPendingException(env, true);
-        return false;
+    if (env->RegisterNatives(type.get(), methods, count) == JNI_OK) return true;
+    // A class from an archive made before some of these natives existed lacks them:
+    // it gets those it declares.
+    clearPendingException(env, false);
+    int bound = 0;
+    for (int i = 0; i < count; ++i) {
+        bound += env->RegisterNatives(type.get(), methods + i, 1) == JNI_OK;
+        clearPendingException(env, false);
     }
-    return true;
+    return bound > 0;
 }
 
 }  // namespace
@@ -104,6 +114,8 @@ int registerBridgeNatives(JNIEnv* env) {
     const JNINativeMethod handler[] = {
         method("loadResourceData", "(Ljava/lang/String;)[B",
                Java_com_vostrand_oru_Handler_loadResourceData),
+        method("loadResourceInfo", "(Ljava/lang/String;)[J",
+               Java_com_vostrand_oru_Handler_loadResourceInfo),
     };
     const JNINativeMethod splash[] = {
         method("nativeGetSplashScreen", "()Lcom/vostrand/oru/SplashScreen;",

@@ -37,20 +37,35 @@ void installContextClassLoader(JNIEnv* env, jobject loader) {
     clearPendingException(env, true);
 }
 
-// The main class loaded through a new launcher class loader, which also becomes the
-// thread's context class loader; null (nothing printed) when any step fails. The
-// returned local reference belongs to the caller.
+// The system class loader when it is the launcher's own (started so); else null.
+jobject launcherSystemLoader(JNIEnv* env, jclass loaderClass) {
+    LocalRef<jclass> base(env, env->FindClass("java/lang/ClassLoader"));
+    jmethodID getSystem = base ? env->GetStaticMethodID(base.get(), "getSystemClassLoader",
+                                                        "()Ljava/lang/ClassLoader;")
+                               : nullptr;
+    LocalRef<jobject> system(env, getSystem ? env->CallStaticObjectMethod(base.get(), getSystem)
+                                            : nullptr);
+    clearPendingException(env, false);
+    return system && env->IsInstanceOf(system.get(), loaderClass) ? system.release() : nullptr;
+}
+
+// The main class loaded through the launcher's class loader (the system class loader
+// when it is one, else a new one), which also becomes the thread's context class
+// loader; null (nothing printed) when any step fails. The returned local reference
+// belongs to the caller.
 jclass loadMainClass(JNIEnv* env, const NarrowString& name) {
     LocalRef<jclass> loaderClass(env, env->FindClass("com/vostrand/oru/KestrunClassLoader"));
     jmethodID loadClass = loaderClass ? env->GetMethodID(loaderClass.get(), "loadClass",
                                                          "(Ljava/lang/String;)Ljava/lang/Class;")
                                       : nullptr;
-    LocalRef<jclass> classClass(env, loadClass ? env->GetObjectClass(loaderClass.get()) : nullptr);
+    LocalRef<jobject> loader(env, loadClass ? launcherSystemLoader(env, loaderClass.get())
+                                            : nullptr);
+    LocalRef<jclass> classClass(env, loadClass && !loader ? env->GetObjectClass(loaderClass.get())
+                                                          : nullptr);
     jmethodID newInstance =
         classClass ? env->GetMethodID(classClass.get(), "newInstance", "()Ljava/lang/Object;")
                    : nullptr;
-    LocalRef<jobject> loader(
-        env, newInstance ? env->CallObjectMethod(loaderClass.get(), newInstance) : nullptr);
+    if (newInstance) loader.reset(env->CallObjectMethod(loaderClass.get(), newInstance));
     if (!loader) {
         clearPendingException(env, false);
         return nullptr;
@@ -105,6 +120,35 @@ jobjectArray buildMainArguments(JNIEnv* env, int argc, char** argv) {
 }
 
 }  // namespace
+
+bool VmHost::installLauncherSystemLoader() {
+    JNIEnv* env = env_;
+    if (!env) return false;
+    LocalRef<jclass> loaderClass(env, env->FindClass("com/vostrand/oru/KestrunClassLoader"));
+    jmethodID constructor =
+        loaderClass ? env->GetMethodID(loaderClass.get(), "<init>", "(Ljava/lang/ClassLoader;)V")
+                    : nullptr;
+    LocalRef<jclass> base(env, constructor ? env->FindClass("java/lang/ClassLoader") : nullptr);
+    jmethodID getSystem = base ? env->GetStaticMethodID(base.get(), "getSystemClassLoader",
+                                                        "()Ljava/lang/ClassLoader;")
+                               : nullptr;
+    jfieldID system =
+        getSystem ? env->GetStaticFieldID(base.get(), "scl", "Ljava/lang/ClassLoader;") : nullptr;
+    LocalRef<jobject> parent(env, system ? env->CallStaticObjectMethod(base.get(), getSystem)
+                                         : nullptr);
+    LocalRef<jobject> loader(
+        env, parent ? env->NewObject(loaderClass.get(), constructor, parent.get()) : nullptr);
+    if (!loader) {
+        clearPendingException(env, false);
+        return false;
+    }
+    // Java 8 also keeps a flag that the loader has been made.
+    if (jfieldID made = env->GetStaticFieldID(base.get(), "sclSet", "Z"))
+        env->SetStaticBooleanField(base.get(), made, JNI_TRUE);
+    clearPendingException(env, false);
+    env->SetStaticObjectField(base.get(), system, loader.get());
+    return true;
+}
 
 LaunchResult VmHost::runMain(const NarrowString& mainClass, int argc, char** argv) {
     JNIEnv* env = env_;

@@ -163,6 +163,43 @@ void VmHost::registerHandlerPackage() {
     clearPendingException(env, true);
 }
 
+size_t VmHost::mainThreadStackSize() const {
+    // JNI 1.1's argument block, which the runtime still fills with its thread stack size
+    // (the launchers of the JDK ask it this way).
+    struct Jdk11InitArgs {
+        jint version;
+        char** properties;
+        jint checkSource, nativeStackSize, javaStackSize, minHeapSize, maxHeapSize, verifyMode;
+        char* classpath;
+        void* hooks[3];
+        jint enableClassGC, enableVerboseGC, disableAsyncGC, verbose;
+        jboolean debugging;
+        jint debugPort;
+    } arguments{};
+    using GetDefaultArgs = jint(JNICALL*)(void*);
+    auto getDefaults = runtimeModule_ ? reinterpret_cast<GetDefaultArgs>(platform::librarySymbol(
+                                            runtimeModule_, "JNI_GetDefaultJavaVMInitArgs"))
+                                      : nullptr;
+    arguments.version = JNI_VERSION_1_1;
+    if (!getDefaults) return 0;
+    getDefaults(&arguments);
+    return arguments.javaStackSize > 0 ? static_cast<size_t>(arguments.javaStackSize) : 0;
+}
+
+bool VmHost::attachThread(const char* name) {
+    if (!vm_) return false;
+    JavaVMAttachArgs arguments{JNI_VERSION_1_2, const_cast<char*>(name), nullptr};
+    JNIEnv* env = nullptr;
+    if (vm_->AttachCurrentThread(reinterpret_cast<void**>(&env), &arguments) != JNI_OK) return false;
+    env_ = env;
+    return true;
+}
+
+void VmHost::detachThread() {
+    if (vm_) vm_->DetachCurrentThread();
+    env_ = nullptr;
+}
+
 void VmHost::releaseVm() {
     if (vm_) {
         vm_->DetachCurrentThread();

@@ -1,6 +1,8 @@
 // VmHost: the launch's handle on the Java virtual machine and the options it starts with.
 #pragma once
 
+#include <cstddef>
+
 #include "jvm/launch_result.h"
 #include "support/narrow_string.h"
 #include "support/string_list.h"
@@ -40,6 +42,21 @@ public:
     // text) on this thread; returns when main returns or throws: 0, 7 or 8, or 4 when
     // the argument array could not be made (main is then not called).
     LaunchResult runMain(const NarrowString& mainClass, int argc, char** argv);
+    // Makes a new com.vostrand.oru.KestrunClassLoader, child of the system class loader,
+    // the system class loader itself, so that what Java resolves through it (URL handler
+    // packages, logging configuration, services) sees the archive. Done after creation
+    // rather than with -Djava.system.class.loader, with which the runtime warns on every
+    // start. False, nothing changed, when the archive's loader lacks the constructor
+    // taking its parent or the runtime keeps the loader elsewhere.
+    bool installLauncherSystemLoader();
+    // The stack size that the virtual machine's options (-Xss, -XX:ThreadStackSize) give
+    // its threads, as the runtime reports it once created; 0 for the system's default.
+    size_t mainThreadStackSize() const;
+    // Attaches the calling thread to the running virtual machine as a non-daemon thread
+    // named `name`, which then owns env(); false when it cannot be attached.
+    bool attachThread(const char* name);
+    // Detaches the calling thread, which owns env() until then; env() becomes null.
+    void detachThread();
     // Detaches, destroys the virtual machine (waiting for its non-daemon threads) and
     // unloads the library. Safe in every state, and more than once.
     void releaseVm();

@@ -6,6 +6,7 @@
 #include "launcher/launcher_config.h"
 #include "platform/dialog.h"
 #include "platform/library.h"
+#include "platform/thread.h"
 #include "splash/splash_window.h"
 #include "support/trace.h"
 
@@ -27,6 +28,49 @@ void collectVmOptions(const LauncherConfig& config, VmHost& host) {
 
 namespace {
 
+// What the thread that runs main needs, and what it leaves for the first thread.
+struct MainThreadWork {
+    const LauncherConfig& config;
+    VmHost& host;
+    int argc;
+    char** argv;
+    int* versions;
+    LaunchResult result;
+    bool mainCalled;
+    platform::Event done;
+};
+
+// The launch after the virtual machine exists: "minjre", the handler package and main.
+LaunchResult runApplication(MainThreadWork& work) {
+    const LauncherConfig& config = work.config;
+    VmHost& host = work.host;
+    int* versions = work.versions;
+    NarrowString minimum = config.lookupValue("minjre");
+    if (!minimum.empty()) {
+        NarrowString version;
+        if (!host.queryVmVersion(version)) return kVersionUnreadable;
+        LaunchResult result = checkVersion(version.c_str(), minimum.c_str(), versions);
+        trace::event("launch", "minjre %d.%d, running %d.%d: %s", versions[2], versions[3],
+                     versions[0], versions[1], result == kLaunchSucceeded ? "passes" : "too low");
+        if (result != kLaunchSucceeded) return result;
+    }
+
+    host.registerHandlerPackage();
+    trace::event("phase", "running the application");
+    work.mainCalled = true;
+    return host.runMain(config.lookupValue("mainclass", true), work.argc, work.argv);
+}
+
+void runMainThread(void* argument) {
+    MainThreadWork& work = *static_cast<MainThreadWork*>(argument);
+    work.result = kVmCreationFailed;
+    if (work.host.attachThread("main")) {
+        work.result = runApplication(work);
+        work.host.detachThread();
+    }
+    work.done.set();
+}
+
 LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int argc, char** argv,
                               int versions[4]) {
     trace::event("phase", "finding the runtime");
@@ -34,25 +78,25 @@ LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int ar
     trace::event("phase", "creating the virtual machine");
     LaunchResult result = host.createVm(library);
     if (result != kLaunchSucceeded) return result;
-
-    NarrowString minimum = config.lookupValue("minjre");
-    if (!minimum.empty()) {
-        NarrowString version;
-        if (!host.queryVmVersion(version)) return kVersionUnreadable;
-        result = checkVersion(version.c_str(), minimum.c_str(), versions);
-        trace::event("launch", "minjre %d.%d, running %d.%d: %s", versions[2], versions[3],
-                     versions[0], versions[1], result == kLaunchSucceeded ? "passes" : "too low");
-        if (result != kLaunchSucceeded) return result;
-    }
-
-    host.registerHandlerPackage();
     // Where the Java side cannot load the executable as its library, its natives are
-    // bound here, before any class of the application is looked up.
+    // bound at once, before the launcher's loader can be asked for anything.
     if (!platform::executableLoadsAsJavaLibrary()) registerBridgeNatives(host.env());
-    trace::event("phase", "running the application");
-    result = host.runMain(config.lookupValue("mainclass", true), argc, argv);
-    SplashWindow::autoCloseCurrentUnlessRequested(750);
-    return result;
+    if (config.lookupValue("systemloader").compareNoCase(NarrowString("true")) == 0)
+        host.installLauncherSystemLoader();
+
+    // main runs on a thread of its own, as java runs it, so that the configured stack
+    // size (which the first thread's stack does not follow) reaches it.
+    const size_t stackSize = host.mainThreadStackSize();
+    MainThreadWork work{config, host, argc, argv, versions, kVmCreationFailed, false, {}};
+    host.detachThread();
+    if (!work.done.valid() || !platform::startThread(runMainThread, &work, stackSize)) {
+        runMainThread(&work);
+    } else {
+        while (!work.done.wait(60000)) {
+        }
+    }
+    if (work.mainCalled) SplashWindow::autoCloseCurrentUnlessRequested(750);
+    return work.result;
 }
 
 }  // namespace

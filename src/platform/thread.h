@@ -1,11 +1,14 @@
 // Threads and events: a detached thread of its own, its priority, and a one-shot signal.
 #pragma once
 
+#include <cstddef>
+
 namespace oru::platform {
 
-// Runs body(argument) on a new thread with the default stack size; the thread ends when
-// body returns and nobody waits for it. False when no thread could be started.
-bool startThread(void (*body)(void*), void* argument);
+// Runs body(argument) on a new thread with a stack of `stackSize` bytes (0: the system's
+// default); the thread ends when body returns and nobody waits for it. False when no
+// thread could be started.
+bool startThread(void (*body)(void*), void* argument, size_t stackSize = 0);
 
 // Lowers the calling thread's priority to the lowest that ordinary threads have.
 void lowerThreadPriority();

@@ -86,11 +86,11 @@ std::string variantJar() {
     return jar.finish();
 }
 
-void addJavaSideClasses(tools::ZipWriter& archive) {
+void addJavaSideClasses(tools::ZipWriter& archive, const char* root) {
     for (const char* name : {"KestrunClassLoader", "Handler", "Handler$1", "SplashScreen"}) {
         std::string entry = std::string("com/vostrand/oru/") + name;
         archive.add(entry + ".class",
-                    classBytes(ORU_JAVA_SIDE_CLASSES, std::string("com/vostrand/oru/") + name));
+                    classBytes(root, std::string("com/vostrand/oru/") + name));
     }
 }
 

@@ -18,7 +18,7 @@ std::string libraryJar(const std::string& classPath = "");
 // A second library jar (libs/bb.jar) with another copy of one class.
 std::string variantJar();
 // The Java-side classes the build generated, at the archive root.
-void addJavaSideClasses(tools::ZipWriter& archive);
+void addJavaSideClasses(tools::ZipWriter& archive, const char* root = ORU_JAVA_SIDE_CLASSES);
 // Configuration lines that run the test application on the build's JDK, with the JNI
 // and class-file checkers on.
 std::vector<std::string> bridgeConfiguration();

@@ -12,15 +12,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string packBridgeApp(const std::string& path) {
+std::string packBridgeApp(const std::string& path, const char* classes = ORU_JAVA_SIDE_CLASSES,
+                          std::vector<std::string> more = {}) {
     tools::ZipWriter archive;
-    addJavaSideClasses(archive);
+    addJavaSideClasses(archive, classes);
     archive.add("dup.txt", "dup at the top");
     archive.add("my file.txt", "my file");
     archive.add("t.jar", applicationJar());
     archive.add("libs/a.jar", libraryJar());
     archive.add("libs/bb.jar", variantJar(), tools::ZipMethod::kStored);
-    packLauncher(path, archive, bridgeConfiguration());
+    std::vector<std::string> configuration = bridgeConfiguration();
+    configuration.insert(configuration.end(), more.begin(), more.end());
+    packLauncher(path, archive, configuration);
     return path;
 }
 
@@ -35,10 +38,14 @@ void expectReports(const RunResult& run, const std::vector<Expected>& table) {
 
 const char* const kLoader = "com.vostrand.oru.KestrunClassLoader";
 
+// Also with the Java-side classes of archives made before the launcher's loader could be
+// the system class loader: they run as they always did, whatever the configuration asks.
 TEST(BridgeLaunchTest, RunsAloneFromTheJarsInsideTheExecutable) {
+  for (const char* classes : {ORU_JAVA_SIDE_CLASSES, ORU_JAVA_SIDE_CLASSES_ORIGINAL}) {
+    SCOPED_TRACE(classes);
     ScratchDirectory dir;
     std::string alone = dir.makeDirectory("alone");
-    std::string exe = packBridgeApp(alone + "/app");
+    std::string exe = packBridgeApp(alone + "/app", classes, {"systemloader true"});
     RunResult run = runProgram(exe, {{"classes", "resources"}, cleanEnvironment(), alone});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.err, "");
@@ -59,7 +66,7 @@ TEST(BridgeLaunchTest, RunsAloneFromTheJarsInsideTheExecutable) {
             {"after", {"still running"}},
             {"splash", {"null"}},
             {"splash calls", {"returned"}},
-            {"url", {"oru:t.jar!a\\b.txt"}},
+            {"url", {"oru:t.jar!a/b.txt"}},
             {"content", {bytes}},
             {"text ORU:t.jar!a\\b.txt", {bytes}},
             {"text oru:t.jar!a/b.txt", {bytes}},
@@ -68,7 +75,7 @@ TEST(BridgeLaunchTest, RunsAloneFromTheJarsInsideTheExecutable) {
             {"missing", {"null"}},
             {"missing stream", {"java.io.FileNotFoundException"}},
             {"missing message", {"oru:missing.txt"}},
-            {"own", {"oru:dup.txt", "oru:t.jar!dup.txt", "oru:libs\\a.jar!dup.txt"}},
+            {"own", {"oru:dup.txt", "oru:t.jar!dup.txt", "oru:libs/a.jar!dup.txt"}},
             {"all",
              {"jar dup at the top", "oru dup at the top", "oru dup in t.jar", "oru dup in a.jar"}},
             {"service", {std::string("ServiceImpl by ") + kLoader}},
@@ -77,6 +84,7 @@ TEST(BridgeLaunchTest, RunsAloneFromTheJarsInsideTheExecutable) {
     for (const auto& entry : fs::directory_iterator(alone))
         left.push_back(entry.path().filename().string());
     EXPECT_EQ(left, std::vector<std::string>{"app"}) << "nothing is unpacked to disk";
+  }
 }
 
 TEST(BridgeLaunchTest, TheDiskClassPathComesFirst) {

@@ -1,6 +1,10 @@
 // Launching the Java test programs with the real runtime, and reading what they report.
 #include "java_probe.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
 #include <filesystem>
 #include <sstream>
 
@@ -53,6 +57,32 @@ std::vector<std::string> reportedAll(const std::string& output, const std::strin
 std::string reported(const std::string& output, const std::string& name) {
     std::vector<std::string> values = reportedAll(output, name);
     return values.empty() ? "<absent>" : values.front();
+}
+
+// The locales, generated once into a directory of their own (found through LOCPATH), so
+// that the machine's own locale list is left alone.
+static const std::string& localeDirectory() {
+    static ScratchDirectory directory;
+    static const bool generated = [] {
+        bool ok = true;
+        for (const std::string charmap : {"BIG5", "GBK"}) {
+            const std::string input = charmap == "BIG5" ? "zh_TW" : "zh_CN";
+            const std::string command = "localedef -i " + input + " -f " + charmap + " '" +
+                                        directory.path() + input + "." + charmap +
+                                        "' >/dev/null 2>&1";
+            ok &= std::system(command.c_str()) == 0;
+        }
+        return ok;
+    }();
+    EXPECT_TRUE(generated) << "localedef failed: is Debian's locales package installed?";
+    return directory.path();
+}
+
+Environment inLocale(const char* locale) {
+    return cleanEnvironment({{"LOCPATH", localeDirectory()},
+                             {"LC_CTYPE", std::nullopt},
+                             {"LC_MESSAGES", std::nullopt},
+                             {"LANG", locale}});
 }
 
 }  // namespace oru::testing

@@ -10,25 +10,6 @@
 namespace oru::testing {
 namespace {
 
-// The locales, generated once into a directory of their own (found through LOCPATH), so
-// that the machine's own locale list is left alone.
-const std::string& localeDirectory() {
-    static ScratchDirectory directory;
-    static const bool generated = [] {
-        bool ok = true;
-        for (const std::string charmap : {"BIG5", "GBK"}) {
-            const std::string input = charmap == "BIG5" ? "zh_TW" : "zh_CN";
-            const std::string command = "localedef -i " + input + " -f " + charmap + " '" +
-                                        directory.path() + input + "." + charmap +
-                                        "' >/dev/null 2>&1";
-            ok &= std::system(command.c_str()) == 0;
-        }
-        return ok;
-    }();
-    EXPECT_TRUE(generated) << "localedef failed: is Debian's locales package installed?";
-    return directory.path();
-}
-
 // `utf8` in `codeset`, converted the way the terminal would show it.
 std::string encode(const std::string& utf8, const char* codeset) {
     iconv_t cd = iconv_open(codeset, "UTF-8");
@@ -40,13 +21,6 @@ std::string encode(const std::string& utf8, const char* codeset) {
     iconv_close(cd);
     out.resize(out.size() - room);
     return out;
-}
-
-Environment inLocale(const char* locale) {
-    return cleanEnvironment({{"LOCPATH", localeDirectory()},
-                             {"LC_CTYPE", std::nullopt},
-                             {"LC_MESSAGES", std::nullopt},
-                             {"LANG", locale}});
 }
 
 const struct Locale {

@@ -28,7 +28,8 @@ std::vector<std::string> paddedTo(size_t total, std::vector<std::string> lines) 
 std::vector<std::string> packArguments(const std::string& output,
                                        const std::vector<std::string>& lines,
                                        const std::vector<std::string>& more) {
-    std::vector<std::string> args = {"--launcher", launcherPath(), "--output", output};
+    std::vector<std::string> args = {"--launcher", launcherPath(), "--output", output,
+                                     "--no-system-loader"};
     for (const std::string& line : lines) {
         args.push_back("--config");
         args.push_back(line);
@@ -75,7 +76,7 @@ TEST(PackToolTest, OneCommandFromJarsToARunningExecutable) {
                        "option -Xcheck:jni\nproperty probe.mode=packed\njvmdll " +
                        jdkLibrary() + "\n";
     for (const std::string& option : testVmOptions()) head += "option " + option + "\n";
-    head += "[entries]\n";
+    head += "systemloader true\n[entries]\n";
     EXPECT_EQ(listed.out.substr(0, head.size()), head);
     for (const std::string line :
          {"\tdeflated\t-\tcom/vostrand/oru/Handler$1.class\n", "\tstored\t9\tt.jar\n",
@@ -200,7 +201,7 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
         {{"--jar", jars.app, "--minjre", "11", "--config", " minjre 17"},
          "--minjre and --config \" minjre 17\" both set minjre"},
         {{"--jar", jars.app, "--config", "x " + std::string(2100, 'y')},
-         "the configuration takes 2128 bytes; the launcher reads at most 2048"},
+         "the configuration takes 2147 bytes; the launcher reads at most 2048"},
         {{"--jar", jars.app, "data=" + dir.path() + "nope"}, "cannot read " + dir.path() + "nope"},
         {{"--jar", jars.app, "--splash", text},
          text + " is not a BMP picture: it does not start with a BMP header"},
@@ -301,8 +302,9 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option : {"--launcher", "--jar", "--lib", "--output", "--main-class",
                                "--minjre", "--option", "--property", "--config", "--list",
-                               "--splash", "--icon", "--version-info", "--no-class-path", "--target",
-                               "--runtime-dir", "--version", "--console"})
+                               "--splash", "--icon", "--version-info", "--no-class-path",
+                               "--target", "--runtime-dir", "--version", "--console",
+                               "--no-system-loader"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks a Windows launcher: PE format, GUI subsystem, system-DLL imports only, exactly
-# the seven natives exported under the names the Java side binds, and the message tables
+# the eight natives exported under the names the Java side binds, and the message tables
 # in English, traditional and simplified Chinese. Prints the size; the 32-bit launcher
 # may take at most 256 KiB, since every packed application carries it.
 # usage: check_windows_executable.sh EXE OBJDUMP PE32|PE32+
@@ -23,7 +23,7 @@ while read -r dll; do
 done < <(grep 'DLL Name:' <<<"$headers" | awk '{print $3}')
 
 natives="KestrunClassLoader_findClass@12 KestrunClassLoader_findResource@12
-KestrunClassLoader_findResources@12 Handler_loadResourceData@12
+KestrunClassLoader_findResources@12 Handler_loadResourceData@12 Handler_loadResourceInfo@12
 SplashScreen_nativeGetSplashScreen@8 SplashScreen_nativeAutoClose@12 SplashScreen_nativeClose@8"
 expected=$(for native in $natives; do
   # 32-bit names carry the stdcall decoration; 64-bit names are the plain JNI names.

@@ -3,7 +3,7 @@
 # carries a 400 x 300 bitmap added by oru-pack:
 #  1. while a stand-in runtime holds the start, the window stands at (312, 234), 400 x 300,
 #     titled "Please wait ...", showing the bitmap (a screenshot is kept in ARTIFACTS),
-#     and clicks leave it; the stand-in has found the seven natives in the launcher as a
+#     and clicks leave it; the stand-in has found the eight natives in the launcher as a
 #     Windows runtime looks them up; its failure's message box is owned by the splash,
 #     which its timer closes after the box while the process is still there (the
 #     stand-in holds its own unloading);
@@ -168,7 +168,7 @@ has "held-closed-after-box" "the splash stayed after its message box"
 has "held-alive-after-splash" "the process had ended before the splash went"
 has "key-closed" "a key press did not close the splash"
 has "keyed-exit 0" "the launch closed by a key did not exit with 0"
-[ "$(grep -c '^found ' "$work/report" 2>/dev/null)" = 7 ] \
+[ "$(grep -c '^found ' "$work/report" 2>/dev/null)" = 8 ] \
   || fail "the stand-in runtime's lookups: $(cat "$work/report" 2>/dev/null)"
 grep -q '^loaded ' "$work/report" || fail "the stand-in could not load the launcher"
 grep -qF 'MSGBOX_OnInit L"Java Virtual Machine starts failed."' "$work/held.err" \
@@ -183,4 +183,4 @@ has "plain-exit 0" "the launcher without the bitmap did not exit with 0"
 grep -qF 'MSGBOX_OnInit L"Java Runtime Environment not found."' "$work/plain.err" \
   || fail "the launcher without the bitmap showed no message"
 echo "ok: splash at 312,234 400x300 with its bitmap, clicks kept, key closed, owns the" \
-  "message boxes and closes after them; seven natives bound; none without the bitmap"
+  "message boxes and closes after them; eight natives bound; none without the bitmap"

@@ -7,6 +7,7 @@
 #include <sched.h>
 #include <time.h>
 
+#include <climits>
 #include <cerrno>
 #include <new>
 
@@ -36,11 +37,18 @@ EventState* stateOf(void* handle) { return static_cast<EventState*>(handle); }
 
 }  // namespace
 
-bool startThread(void (*body)(void*), void* argument) {
+bool startThread(void (*body)(void*), void* argument, size_t stackSize) {
     ThreadStart* start = new (std::nothrow) ThreadStart{body, argument};
     if (!start) return false;
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    // A size below the system's least is raised to it, as java does.
+    if (stackSize > 0 && pthread_attr_setstacksize(&attributes, stackSize) != 0)
+        pthread_attr_setstacksize(&attributes, PTHREAD_STACK_MIN);
     pthread_t thread;
-    if (pthread_create(&thread, nullptr, runThread, start) != 0) {
+    const int made = pthread_create(&thread, &attributes, runThread, start);
+    pthread_attr_destroy(&attributes);
+    if (made != 0) {
         delete start;
         return false;
     }

@@ -1,0 +1,5 @@
+// A class whose name is not ASCII.
+package world;
+
+public class Grüße {
+}
