@@ -31,8 +31,8 @@ oru-pack --target windows-x64 --jar app.jar --lib libs -o hello64.exe \
 
 out=$(LC_ALL=C.UTF-8 ./hello "Grüße" 2>&1) || fail "hello failed: $out"
 for expected in "Hello from a Java application packed into $work/hello" \
-  "Class sample.Hello from oru:t.jar!sample\\Hello.class" \
-  "Service sample.plugins.LoudGreeter from oru:libs\\plugins.jar!sample\\plugins\\LoudGreeter.class: HELLO, WORLD!" \
+  "Class sample.Hello from oru:t.jar!sample/Hello.class" \
+  "Service sample.plugins.LoudGreeter from oru:libs/plugins.jar!sample/plugins/LoudGreeter.class: HELLO, WORLD!" \
   "Argument 1: Grüße (U+00FC U+00DF)"; do
   grep -qxF -- "$expected" <<<"$out" || fail "hello did not print: $expected"$'\n'"$out"
 done

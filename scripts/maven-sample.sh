@@ -29,9 +29,9 @@ exe=samples/hello-maven/app/target/hello
 out=$(LC_ALL=C.UTF-8 "$exe" 2>&1) || fail "$exe failed: $out"
 echo "$out"
 for expected in "Loaded by com.vostrand.oru.KestrunClassLoader" \
-  "Class sample.Hello from oru:t.jar!sample\\Hello.class" \
-  "Resource oru:libs\\greeting-0.1.0.jar!sample\\greeting\\greeting.txt: Grüß Gott (U+00FC U+00DF)" \
-  "Service sample.plugins.LoudGreeter from oru:t.jar!sample\\plugins\\LoudGreeter.class: HELLO, WORLD!"; do
+  "Class sample.Hello from oru:t.jar!sample/Hello.class" \
+  "Resource oru:libs/greeting-0.1.0.jar!sample/greeting/greeting.txt: Grüß Gott (U+00FC U+00DF)" \
+  "Service sample.plugins.LoudGreeter from oru:t.jar!sample/plugins/LoudGreeter.class: HELLO, WORLD!"; do
   grep -qxF -- "$expected" <<<"$out" || fail "$exe did not print: $expected"
 done
 

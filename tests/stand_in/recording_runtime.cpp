@@ -82,6 +82,12 @@ JNIInvokeInterface_ invocations;
 JNIEnv_ environment;
 JavaVM_ machine;
 
+// main runs on a thread the launcher attaches.
+jint JNICALL attach(JavaVM*, void** env, void*) {
+    *env = &environment;
+    return JNI_OK;
+}
+
 void fill(void* table, size_t size) {
     auto** slots = static_cast<void**>(table);
     for (size_t i = 0; i < size / sizeof(void*); ++i)
@@ -115,6 +121,7 @@ extern "C" JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void
     functions.NewObjectArray = &newArray;
     functions.NewString = &newString;
     functions.CallStaticVoidMethodV = &callMain;
+    invocations.AttachCurrentThread = &attach;
     environment.functions = &functions;
     machine.functions = &invocations;
     *vm = &machine;
