@@ -15,7 +15,7 @@ jobject archiveProtectionDomain(JNIEnv* env);
 
 // Before the class `name` found under `composedName` is defined: when `loader` has not
 // defined its package yet and the jar that holds it has a manifest, defines the package
-// with the manifest's specification, implementation and sealing values (the package's
+// with the manifest's title, version, vendor and sealing attributes (the package's
 // own section first, then the main section). Otherwise does nothing; nothing is left
 // pending.
 void definePackageFor(JNIEnv* env, jobject loader, jstring name, const NarrowString& composedName);
