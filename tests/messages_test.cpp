@@ -5,6 +5,7 @@
 
 #include "launcher/messages.h"
 #include "platform/resources.h"
+#include "platform/text_codec.h"
 #include "support/wide_string.h"
 
 namespace oru {
@@ -39,7 +40,7 @@ const Expected kMessages[] = {
 
 NarrowString narrow(const char16_t* text) {
     NarrowString s;
-    s.assignFromWide(text, -1);
+    platform::wideToNarrow(text, -1, s);
     return s;
 }
 

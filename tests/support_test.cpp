@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/text_codec.h"
 #include "support/growth.h"
 #include "support/narrow_string.h"
 #include "support/string_list.h"
@@ -130,19 +131,19 @@ TEST(NarrowStringTest, CompareSigns) {
 TEST(NarrowStringTest, WideConversionsRoundTrip) {
     const char16_t withNul[] = {u'a', u'b', 0, u'c'};
     NarrowString s;
-    s.assignFromWide(withNul, 4);
+    platform::wideToNarrow(withNul, 4, s);
     EXPECT_STREQ(s.c_str(), "ab") << "the text ends at the first NUL";
 
     NarrowString ascii;
-    ascii.assignFromWide(u"plain", -1);
+    platform::wideToNarrow(u"plain", -1, ascii);
     EXPECT_STREQ(ascii.c_str(), "plain");
 
     WideString w;
-    w.assignFromNarrow("xyz", -1);
+    platform::narrowToWide("xyz", -1, w);
     EXPECT_EQ(w.length(), 3);
     EXPECT_EQ(w.c_str()[2], u'z');
     NarrowString back;
-    back.assignFromWide(w.c_str(), w.length());
+    platform::wideToNarrow(w.c_str(), w.length(), back);
     EXPECT_STREQ(back.c_str(), "xyz");
 }
 

@@ -5,10 +5,8 @@
 #include <new>
 
 #include "jvm/jni_support.h"
-#include "launcher/launcher_config.h"
-#include "launcher/run_launch.h"
 #include "platform/paths.h"
-#include "support/trace.h"
+#include "platform/trace.h"
 
 namespace oru {
 
@@ -21,6 +19,9 @@ platform::Lock& lock = *new platform::Lock;
 // release is known.
 std::atomic<bool> opened{false};
 std::atomic<bool> releaseKnown{false};
+// The path the launcher found for itself; empty when the executable runs as a library of
+// another process. Written once, before any virtual machine can call a native.
+NarrowString& launcherPath = *new NarrowString;
 
 // The feature release of the running Java: "1.8" gives 8, "17" gives 17; 0 unknown.
 int javaRelease(JNIEnv* env) {
@@ -46,8 +47,10 @@ int javaRelease(JNIEnv* env) {
 
 }  // namespace
 
+void useExecutablePath(const NarrowString& path) { launcherPath = path; }
+
 NarrowString runningExecutablePath() {
-    if (activeConfig) return activeConfig->executablePath();
+    if (!launcherPath.empty()) return launcherPath;
     NarrowString path;
     platform::executablePath(path);
     return path;

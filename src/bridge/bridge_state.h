@@ -17,13 +17,19 @@ EmbeddedArchive& rootArchive();
 platform::Lock& bridgeLock();
 
 // Opens the root store over the running executable on the first call; later calls
-// return at once (`env` may be null before the virtual machine exists). The open is attempted once per process, whatever its outcome. The
-// executable's path comes from activeConfig, or from the platform when the executable
-// runs as a library of some other process. The running Java's release, asked through
-// `env`, decides which versions of multi-release jars the store serves.
+// return at once (`env` may be null before the virtual machine exists). The open is
+// attempted once per process, whatever its outcome. The executable's path is the one the
+// launcher handed over (useExecutablePath), or the platform's when the executable runs
+// as a library of some other process. The running Java's release, asked through `env`,
+// decides which versions of multi-release jars the store serves.
 void ensureArchiveOpen(JNIEnv* env);
 
 // The full path of the running executable (ANSI code page).
 NarrowString runningExecutablePath();
+
+// The executable's path as the launcher found it (which may differ from the platform's
+// answer: a short form where the long one does not fit the code page). Called once,
+// before the virtual machine is created.
+void useExecutablePath(const NarrowString& path);
 
 }  // namespace oru

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "jvm/jni_support.h"
+#include "platform/text_codec.h"
 
 namespace oru {
 
@@ -44,7 +45,7 @@ bool toArchiveQuery(JNIEnv* env, jstring name, char separator, ArchiveQuery& que
     }
     const auto* units = reinterpret_cast<const char16_t*>(chars);
     const int count = env->GetStringLength(name);
-    query.ansi.assignFromWide(units, count);
+    platform::wideToNarrow(units, count, query.ansi);
     query.utf8.clear();
     query.hasUtf8 = false;
     for (int i = 0; i < count && !query.hasUtf8; ++i) query.hasUtf8 = units[i] >= 0x80;

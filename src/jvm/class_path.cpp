@@ -11,7 +11,7 @@
 #include "platform/directory_identity.h"
 #include "platform/environment.h"
 #include "platform/path_style.h"
-#include "support/trace.h"
+#include "platform/trace.h"
 
 namespace oru {
 

@@ -4,12 +4,12 @@
 
 #include <cstring>
 
-#include "launcher/launcher_config.h"
 #include "platform/environment.h"
+#include "platform/environment_expansion.h"
 #include "platform/files.h"
 #include "platform/path_style.h"
 #include "platform/runtime_layout.h"
-#include "support/trace.h"
+#include "platform/trace.h"
 
 namespace oru {
 

@@ -1,6 +1,7 @@
 // Exception clearing and text conversion for the launcher's JNI call sequences.
 #include "jvm/jni_support.h"
 
+#include "platform/text_codec.h"
 #include "support/wide_string.h"
 
 namespace oru {
@@ -16,13 +17,13 @@ bool clearPendingException(JNIEnv* env, bool describe) {
 
 jstring newJavaString(JNIEnv* env, const char* text) {
     WideString wide;
-    wide.assignFromNarrow(text ? text : "", -1);
+    platform::narrowToWide(text ? text : "", -1, wide);
     return env->NewString(reinterpret_cast<const jchar*>(wide.c_str()), wide.length());
 }
 
 NarrowString toModifiedUtf8(const char* text) {
     WideString wide;
-    wide.assignFromNarrow(text ? text : "", -1);
+    platform::narrowToWide(text ? text : "", -1, wide);
     NarrowString out;
     const char16_t* units = wide.c_str();
     for (int i = 0; i < wide.length(); ++i) {

@@ -3,7 +3,7 @@
 #include "jvm/jni_support.h"
 #include "jvm/vm_host.h"
 #include "platform/arguments.h"
-#include "support/trace.h"
+#include "platform/trace.h"
 #include "support/wide_string.h"
 
 namespace oru {

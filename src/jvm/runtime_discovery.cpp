@@ -9,7 +9,7 @@
 #include "platform/environment.h"
 #include "platform/path_style.h"
 #include "platform/runtime_layout.h"
-#include "support/trace.h"
+#include "platform/trace.h"
 
 namespace oru {
 

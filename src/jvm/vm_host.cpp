@@ -6,7 +6,8 @@
 #include "jvm/jni_support.h"
 #include "platform/library.h"
 #include "platform/path_style.h"
-#include "support/trace.h"
+#include "platform/text_codec.h"
+#include "platform/trace.h"
 #include "support/wide_string.h"
 
 namespace oru {
@@ -110,8 +111,8 @@ bool VmHost::queryVmVersion(NarrowString& version) {
     if (value) {
         const jchar* chars = env->GetStringChars(value.get(), nullptr);
         if (chars) {
-            version.assignFromWide(reinterpret_cast<const char16_t*>(chars),
-                                   env->GetStringLength(value.get()));
+            platform::wideToNarrow(reinterpret_cast<const char16_t*>(chars),
+                                   env->GetStringLength(value.get()), version);
             env->ReleaseStringChars(value.get(), chars);
         }
     }

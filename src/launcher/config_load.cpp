@@ -10,7 +10,7 @@
 #include "platform/files.h"
 #include "platform/path_style.h"
 #include "platform/paths.h"
-#include "support/trace.h"
+#include "platform/trace.h"
 
 namespace oru {
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "support/trace.h"
+#include "platform/trace.h"
 
 namespace oru {
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/environment_expansion.h"
 #include "support/narrow_string.h"
 #include "support/string_list.h"
 
@@ -55,10 +56,6 @@ NarrowString executableDirectory();
 NarrowString startupDirectory();
 // Records both directories; done by loading, and by tests that need other ones.
 void recordDirectories(const NarrowString& executablePath, const NarrowString& currentDirectory);
-
-// `text` with %NAME% references replaced by environment values; undefined ones stay.
-// A text whose expansion would pass 1 MiB is returned as written.
-NarrowString expandEnvironment(const char* text);
 
 // The configuration file beside the executable: the first of its ".cfg" and ".config"
 // names that exists and opens as a regular file of at most 1 MiB; "" when neither does.

@@ -1,9 +1,10 @@
 // The launcher's entry: configuration, virtual-machine holder, launch and teardown.
+#include "bridge/bridge_state.h"
 #include "jvm/vm_host.h"
 #include "launcher/launcher_config.h"
 #include "launcher/run_launch.h"
 #include "splash/splash_window.h"
-#include "support/trace.h"
+#include "platform/trace.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ int launch(int argc, char** argv) {
     VmHost host;
     activeVmHost = &host;
     activeConfig = &config;
+    useExecutablePath(config.executablePath());
     const int exitCode = runLaunch(argc > 0 ? argc - 1 : 0, argc > 0 ? argv + 1 : argv);
     trace::event("phase", "releasing the virtual machine");
     host.releaseVm();

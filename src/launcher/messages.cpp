@@ -5,6 +5,7 @@
 
 #include "platform/formatting.h"
 #include "platform/resources.h"
+#include "platform/text_codec.h"
 
 namespace oru {
 
@@ -19,7 +20,7 @@ bool loadMessageText(int id, NarrowString& out, int language) {
     for (int skip = id % 16; skip > 0; --skip) pos += lengthAt(pos) + 1;
     size_t length = lengthAt(pos);
     if (pos + 1 + length > block.count) length = pos + 1 < block.count ? block.count - pos - 1 : 0;
-    if (length > 0) out.assignFromWide(block.units + pos + 1, static_cast<int>(length));
+    if (length > 0) platform::wideToNarrow(block.units + pos + 1, static_cast<int>(length), out);
     return true;
 }
 

@@ -8,7 +8,7 @@
 #include "platform/library.h"
 #include "platform/thread.h"
 #include "splash/splash_window.h"
-#include "support/trace.h"
+#include "platform/trace.h"
 
 namespace oru {
 

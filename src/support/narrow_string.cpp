@@ -7,7 +7,6 @@
 #include <new>
 #include <utility>
 
-#include "platform/text_codec.h"
 #include "support/growth.h"
 
 namespace oru {
@@ -180,18 +179,6 @@ int NarrowString::compareNoCase(const NarrowString& other) const {
     }
     if (length_ == other.length_) return 0;
     return signedByte(mine, shorter, length_) - signedByte(theirs, shorter, other.length_);
-}
-
-void NarrowString::assignFromWide(const char16_t* units, int count) {
-    resize(0);
-    if (!units || count == 0) return;
-    int needed = platform::wideToNarrow(units, count, nullptr, 0);
-    if (needed <= 0) return;
-    resize(needed);
-    int written = platform::wideToNarrow(units, count, data_, needed);
-    if (written < 0) written = 0;
-    data_[written < needed ? written : needed] = '\0';
-    resize(static_cast<int>(std::strlen(data_)));
 }
 
 char* NarrowString::detach() {

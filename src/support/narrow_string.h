@@ -52,9 +52,6 @@ public:
     // stored bytes.
     int compareNoCase(const NarrowString& other) const;
 
-    // Replaces the content with UTF-16 units converted to the ANSI code page; the text
-    // ends at the first NUL of the result. A count of -1 means up to the 0 unit.
-    void assignFromWide(const char16_t* units, int count);
 
     // Hands the buffer (allocated with realloc, to be released with free) to the caller.
     char* detach();

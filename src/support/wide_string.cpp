@@ -6,7 +6,6 @@
 #include <new>
 #include <utility>
 
-#include "platform/text_codec.h"
 #include "support/growth.h"
 
 namespace oru {
@@ -79,18 +78,6 @@ char16_t* WideString::makeRoom(int pos, int count) {
     std::memmove(data_ + pos + count, data_ + pos,
                  static_cast<size_t>(oldLength - pos) * sizeof(char16_t));
     return data_ + pos;
-}
-
-void WideString::assignFromNarrow(const char* bytes, int count) {
-    resize(0);
-    if (!bytes || count == 0) return;
-    int needed = platform::narrowToWide(bytes, count, nullptr, 0);
-    if (needed <= 0) return;
-    resize(needed);
-    int written = platform::narrowToWide(bytes, count, data_, needed);
-    if (written < 0) written = 0;
-    data_[written < needed ? written : needed] = 0;
-    resize(unitLength(data_));
 }
 
 }  // namespace oru

@@ -21,9 +21,6 @@ public:
     void append(const char16_t* units, int count);
     char16_t* makeRoom(int pos, int count);
 
-    // Replaces the content with ANSI code page bytes converted to UTF-16 (precomposed);
-    // the text ends at the first 0 unit of the result. A count of -1 means up to the NUL.
-    void assignFromNarrow(const char* bytes, int count);
 
 private:
     char16_t* data_ = nullptr;

@@ -2,6 +2,7 @@
 // Only Windows code belongs in this file.
 #include "platform/arguments.h"
 
+#include "platform/text_codec.h"
 #include "platform/win32/windows_api.h"
 
 // After windows.h, whose declarations it builds on.
@@ -20,7 +21,7 @@ bool exactArgument(int index, const char* narrow, WideString& out) {
     const bool found = index >= 0 && index + 1 < count && narrow &&
                        !win32::ansiExactly(arguments[index + 1], -1, converted);
     if (found) {
-        converted.assignFromWide(reinterpret_cast<const char16_t*>(arguments[index + 1]), -1);
+        platform::wideToNarrow(reinterpret_cast<const char16_t*>(arguments[index + 1]), -1, converted);
         if (converted == narrow) out = WideString(reinterpret_cast<char16_t*>(arguments[index + 1]));
     }
     LocalFree(arguments);

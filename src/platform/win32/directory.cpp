@@ -2,6 +2,7 @@
 // Only Windows code belongs in this file.
 #include "platform/directory.h"
 
+#include "platform/text_codec.h"
 #include "platform/win32/windows_api.h"
 
 namespace oru::platform {
@@ -26,7 +27,7 @@ void fillEntry(const WIN32_FIND_DATAW& data, DirectoryEntry& entry) {
     if (!win32::ansiExactly(data.cFileName, -1, entry.name) &&
         !(data.cAlternateFileName[0] &&
           win32::ansiExactly(data.cAlternateFileName, -1, entry.name)))
-        entry.name.assignFromWide(reinterpret_cast<const char16_t*>(data.cFileName), -1);
+        platform::wideToNarrow(reinterpret_cast<const char16_t*>(data.cFileName), -1, entry.name);
     entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 

@@ -2,6 +2,7 @@
 // Only Windows code belongs in this file.
 #include "platform/environment.h"
 
+#include "platform/text_codec.h"
 #include "platform/win32/windows_api.h"
 
 namespace oru::platform {
@@ -10,7 +11,7 @@ bool environmentValue(const char* name, NarrowString& out) {
     out = "";
     if (!name || !*name) return false;
     WideString wideName;
-    wideName.assignFromNarrow(name, -1);
+    platform::narrowToWide(name, -1, wideName);
     WideString value;
     value.resize(256);
     SetLastError(ERROR_SUCCESS);

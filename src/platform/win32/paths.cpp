@@ -3,6 +3,7 @@
 #include "platform/path_style.h"
 #include "platform/paths.h"
 
+#include "platform/text_codec.h"
 #include "platform/win32/windows_api.h"
 
 namespace oru::platform {
@@ -32,14 +33,14 @@ NarrowString configurationFilePath(const NarrowString& executablePath, const cha
     // An executable named outside the ANSI code page runs under its short name, but the
     // file beside it is named after its long one: that file's short form, if it exists.
     WideString given, wide;
-    given.assignFromNarrow(executablePath.c_str(), -1);
+    platform::narrowToWide(executablePath.c_str(), -1, given);
     wide.resize(static_cast<int>(kWidePathCapacity));
     const DWORD n = GetLongPathNameW(win32::wide(given), reinterpret_cast<LPWSTR>(wide.data()),
                                      kWidePathCapacity);
     if (n <= 4 || n >= kWidePathCapacity) return path;
     wide.resize(static_cast<int>(n) - 4);
     WideString suffixUnits;
-    suffixUnits.assignFromNarrow(suffix, -1);
+    platform::narrowToWide(suffix, -1, suffixUnits);
     wide.append(suffixUnits.c_str(), suffixUnits.length());
     NarrowString beside;
     if (win32::ansiPath(reinterpret_cast<const WCHAR*>(wide.c_str()), kPathCapacity, beside) !=

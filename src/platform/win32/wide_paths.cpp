@@ -1,5 +1,6 @@
 // Paths between the wide Windows calls and the ANSI code page the launcher works in.
 // Only Windows code belongs in this file.
+#include "platform/text_codec.h"
 #include "platform/win32/windows_api.h"
 
 namespace oru::platform::win32 {
@@ -37,7 +38,7 @@ AnsiForm ansiPath(const wchar_t* wide, int limit, NarrowString& out) {
 WideString widePath(const char* path) {
     WideString text;
     if (!path) return text;
-    text.assignFromNarrow(path, -1);
+    platform::narrowToWide(path, -1, text);
     const char16_t* units = text.c_str();
     const bool drivePath = units[0] && units[1] == u':' && (units[2] == u'\\' || units[2] == u'/');
     if (text.length() < MAX_PATH - 12 || !drivePath) return text;

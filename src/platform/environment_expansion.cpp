@@ -1,5 +1,5 @@
 // Expanding %NAME% references in configuration values.
-#include "launcher/launcher_config.h"
+#include "platform/environment_expansion.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The launch trace: where it goes, its time stamps and its one-line events.
-#include "support/trace.h"
+#include "platform/trace.h"
 
 #include <chrono>
 #include <cstdarg>
