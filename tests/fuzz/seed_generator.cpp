@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "little_endian.h"
+#include "windows_images.h"
 #include "zip_writer.h"
 
 namespace {
@@ -166,27 +167,7 @@ bool saveConfigurations(const std::string& dir) {
     return ok;
 }
 
-// A BMP file as the unit tests make them: 40-byte header, the palette a paletted
-// picture needs.
-std::string bmp(int width, int height, int bits, uint32_t compression = 0) {
-    using oru::tools::set16;
-    using oru::tools::set32;
-    const int palette = bits <= 8 ? 4 << bits : 0;
-    const int stride = (width * bits + 31) / 32 * 4;
-    std::string file(14 + 40 + palette + stride * (height < 0 ? -height : height), '\x5A');
-    file.replace(0, 2, "BM");
-    set32(file, 2, static_cast<uint32_t>(file.size()));
-    set32(file, 10, static_cast<uint32_t>(14 + 40 + palette));
-    set32(file, 14, 40);
-    set32(file, 18, static_cast<uint32_t>(width));
-    set32(file, 22, static_cast<uint32_t>(height));
-    set16(file, 26, 1);
-    set16(file, 28, static_cast<uint32_t>(bits));
-    set32(file, 30, compression);
-    set32(file, 34, 0);
-    set32(file, 46, 0);
-    return file;
-}
+using oru::testing::bmpFile;
 
 // An ICO file of the images given (each a bitmap without its file header, or a PNG).
 std::string ico(const std::vector<std::string>& images) {
@@ -213,15 +194,15 @@ bool saveResources(const std::string& dir) {
     auto seed = [&](char reader, const std::string& bytes) {
         ok &= save(dir, "resource-" + std::to_string(n++) + ".bin", reader + bytes);
     };
-    for (int bits : {1, 4, 8, 24, 32}) seed('\0', bmp(7, 5, bits));
-    seed('\0', bmp(4, -4, 32));
-    seed('\0', bmp(16, 16, 16, 3));
-    std::string runs = bmp(8, 2, 8, 1);
+    for (int bits : {1, 4, 8, 24, 32}) seed('\0', bmpFile(7, 5, bits));
+    seed('\0', bmpFile(4, -4, 32));
+    seed('\0', bmpFile(16, 16, 16, 3));
+    std::string runs = bmpFile(8, 2, 8, 1);
     oru::tools::set32(runs, 34, 16);
     seed('\0', runs);
-    seed('\1', ico({bmp(16, 32, 32).substr(14)}));
+    seed('\1', ico({bmpFile(16, 32, 32).substr(14)}));
     seed('\1', ico({png}));
-    seed('\1', ico({bmp(16, 32, 8).substr(14), png, bmp(32, 64, 1).substr(14)}));
+    seed('\1', ico({bmpFile(16, 32, 8).substr(14), png, bmpFile(32, 64, 1).substr(14)}));
     seed('\2', "FileVersion=1.2.3.4\nProductVersion=5.6\nProductName=X");
     seed('\2', "CompanyName=\xc3\x9cn\xc3\xaf" "code \xe2\x82\xac\nComments=a");
     return ok;

@@ -10,7 +10,9 @@
 #include "bridge_app.h"
 #include "java_probe.h"
 #include "launcher/launcher_config.h"
+#include "little_endian.h"
 #include "manifest_class_path.h"
+#include "windows_images.h"
 
 namespace oru::testing {
 namespace {
@@ -547,6 +549,60 @@ TEST(PackToolTest, Comment2048BytesIsTheLimit) {
     EXPECT_EQ(refused.err,
               "oru-pack: the configuration takes 2049 bytes; the launcher reads at most 2048\n");
     EXPECT_FALSE(fs::exists(tooLong)) << "nothing is written";
+}
+
+// The bytes oru-pack writes, fixed: digests recorded before the code that writes them was
+// reorganised. Inputs are made here byte for byte (stand-in launchers of both formats,
+// jars in a Class-Path chain, a picture, an icon, version strings), so that the digests
+// change only when oru-pack's output does.
+TEST(PackToolTest, OutputBytesStayTheSame) {
+    ScratchDirectory dir;
+    tools::ZipWriter app, lib;
+    app.add("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\nMain-Class: a.Main\r\n"
+                                    "Class-Path: lib/b.jar\r\n");
+    app.add("a/Main.class", std::string(300, 'm'));
+    app.add("a/Grüße.txt", "hello", tools::ZipMethod::kStored);
+    lib.add("b/B.class", std::string(200, 'b'));
+    dir.write("in/app.jar", app.finish());
+    dir.write("in/lib/b.jar", lib.finish());
+    dir.write("in/data.txt", std::string(1000, 'd'));
+    dir.write("in/elf-launcher", fakeLauncher("linux-x64"));
+    std::string pe = smallPeImage(false);
+    std::string parts = fakeLauncher("windows-x64.exe").substr(64);
+    pe.replace(0x410, parts.size(), parts);
+    dir.write("in/pe-launcher", pe);
+    dir.write("in/splash.bmp", bmpFile(8, 4, 24));
+    std::string icon(22, '\0');
+    const std::string picture = bmpFile(16, 32, 32).substr(14);
+    icon.replace(2, 4, std::string("\1\0\1\0", 4));
+    icon.replace(6, 2, "\x10\x10");
+    tools::set32(icon, 14, static_cast<uint32_t>(picture.size()));
+    tools::set32(icon, 18, 22);
+    dir.write("in/app.ico", icon + picture);
+    const std::vector<std::string> common = {
+        "--jar", "in/app.jar", "--option", "-Xmx64m", "--property", "p=1", "--minjre", "11",
+        "conf/data.txt=in/data.txt"};
+    struct Case {
+        const char* launcher;
+        std::vector<std::string> more;
+        const char* digest;
+    } cases[] = {
+        {"in/elf-launcher", {"--console"},
+         "4b336a65d0468ba21f207cf420fed081683a9e596a99d3ee5c7d51840a4f8a92"},
+        {"in/pe-launcher",
+         {"--splash", "in/splash.bmp", "--icon", "in/app.ico", "--version-info",
+          "FileVersion=1.2.3.4", "--version-info", "ProductName=Äpp", "--console"},
+         "0622a84d2656a914c646fb8d3952acf77240da2e391de352b0f2dd8cd4a0acb5"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--launcher", c.launcher, "-o", "out"};
+        args.insert(args.end(), common.begin(), common.end());
+        args.insert(args.end(), c.more.begin(), c.more.end());
+        RunResult packed = runProgram(ORU_PACK_PATH, {args, {}, dir.path()});
+        ASSERT_EQ(packed.exitCode, 0) << packed.err;
+        RunResult digest = runProgram("sha256sum", {{"out"}, {}, dir.path()});
+        EXPECT_EQ(digest.out.substr(0, 64), c.digest) << c.launcher;
+    }
 }
 
 }  // namespace
