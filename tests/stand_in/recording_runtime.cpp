@@ -3,11 +3,11 @@
 // would open them (ANSI code page paths), and every string made with NewString (main's
 // arguments among them) in UTF-8. Its JNI table answers the launcher's calls with dummy
 // classes and methods, so that the launch runs through to main. "main" then looks up a
-// class and resources with non-ASCII names through the executable's natives, as the
-// application's own lookups would, and records what they found and the ANSI form of 中.
-// The report goes to the file named by ORU_STAND_IN_REPORT. x86_64 only: unset table
-// slots are one function that returns 0, which only a caller-cleans calling convention
-// tolerates.
+// class and resources with non-ASCII names (or in a jar named so) through the
+// executable's natives, as the application's own lookups would, and records what they
+// found and the ANSI form of 中. The report goes to the file named by
+// ORU_STAND_IN_REPORT. x86_64 only: unset table slots are one function that returns 0,
+// which only a caller-cleans calling convention tolerates.
 #define _JNI_IMPLEMENTATION_
 #include <jni.h>
 
@@ -203,7 +203,7 @@ void lookUpNames(JNIEnv* env) {
     answerObjects();
     const jobject loader = make();
     findClass(env, loader, static_cast<jstring>(make(u"world.Grüße")));
-    for (const std::u16string name : {u"中文.txt", u"無.txt"}) {
+    for (const std::u16string name : {u"中文.txt", u"world/mr/Which.class", u"無.txt"}) {
         const jobject url = findResource(env, loader, static_cast<jstring>(make(name)));
         const jobject data =
             url ? loadData(env, nullptr, static_cast<jstring>(make(thing(url).text))) : nullptr;
