@@ -65,7 +65,7 @@ bool JarReader::openFile(const std::string& path, std::string& error) {
 
 bool JarReader::openSource(CZipSource& source) {
     try {
-        reader_.open(source, CZipReader::Mode::readOnly);
+        reader_.open(source, CZipReader::Mode::kReadOnly);
     } catch (...) {  // a damaged archive, or one too large to index
         return false;
     }
