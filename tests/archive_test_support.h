@@ -22,7 +22,7 @@ struct MemoryArchive {
     // Opens the reader; the CZipException code, or 0 on success.
     int open() {
         try {
-            reader.open(source, CZipReader::Mode::readOnly);
+            reader.open(source, CZipReader::Mode::kReadOnly);
             return 0;
         } catch (const CZipException& e) {
             return e.code();

@@ -222,7 +222,7 @@ TEST(EntryExtractionTest, EveryShortReadDuringExtractionFails) {
         counting.attach(reinterpret_cast<const unsigned char*>(archive.data()),
                         static_cast<uint32_t>(archive.size()));
         CZipReader reader;
-        reader.open(counting, CZipReader::Mode::readOnly);
+        reader.open(counting, CZipReader::Mode::kReadOnly);
         const int opening = counting.reads;
         ASSERT_EQ(extractCode(reader, index), 0);
         const int extracting = counting.reads - opening;
@@ -233,7 +233,7 @@ TEST(EntryExtractionTest, EveryShortReadDuringExtractionFails) {
                           static_cast<uint32_t>(archive.size()));
             source.failAt = opening + k;
             CZipReader failing;
-            failing.open(source, CZipReader::Mode::readOnly);
+            failing.open(source, CZipReader::Mode::kReadOnly);
             EXPECT_EQ(extractCode(failing, index), CZipException::badArchive) << index << " " << k;
             EXPECT_EQ(extractCode(failing, index), 0) << index << " " << k;
         }
@@ -266,7 +266,7 @@ TEST(EntryExtractionTest, SourceCutShortMidEntryFails) {
         source.attach(reinterpret_cast<const unsigned char*>(archive.data()),
                       static_cast<uint32_t>(archive.size()));
         CZipReader reader;
-        reader.open(source, CZipReader::Mode::readOnly);
+        reader.open(source, CZipReader::Mode::kReadOnly);
         source.cutAt = c.cutAt;
         EXPECT_EQ(extractCode(reader, c.index), CZipException::badArchive) << c.what;
         source.cutAt = -1;

@@ -77,7 +77,7 @@ private:
     bool started_ = false;
 };
 
-enum class Call { autoClose, autoCloseUnlessRequested, close };
+enum class Call { kAutoClose, kAutoCloseUnlessRequested, kClose };
 
 TEST(SplashTest, RequestsReachTheWindowAndMarkAnAutomaticClose) {
     const struct {
@@ -89,25 +89,25 @@ TEST(SplashTest, RequestsReachTheWindowAndMarkAnAutomaticClose) {
     } cases[] = {
         {"none", {}, {}, 0, false},
         {"later request replaces",
-         {{Call::autoClose, 500}, {Call::autoClose, 100}},
+         {{Call::kAutoClose, 500}, {Call::kAutoClose, 100}},
          {500, 100},
          0,
          true},
-        {"negative cancels", {{Call::autoClose, 500}, {Call::autoClose, -1}}, {500, -1}, 0, true},
-        {"launcher's close", {{Call::autoCloseUnlessRequested, 750}}, {750}, 0, true},
+        {"negative cancels", {{Call::kAutoClose, 500}, {Call::kAutoClose, -1}}, {500, -1}, 0, true},
+        {"launcher's close", {{Call::kAutoCloseUnlessRequested, 750}}, {750}, 0, true},
         {"asked for: no launcher's close",
-         {{Call::autoClose, -1}, {Call::autoCloseUnlessRequested, 750}},
+         {{Call::kAutoClose, -1}, {Call::kAutoCloseUnlessRequested, 750}},
          {-1},
          0,
          true},
-        {"close marks nothing", {{Call::close, 0}}, {}, 1, false},
+        {"close marks nothing", {{Call::kClose, 0}}, {}, 1, false},
         {"close, then the launcher's close",
-         {{Call::close, 0}, {Call::autoCloseUnlessRequested, 750}},
+         {{Call::kClose, 0}, {Call::kAutoCloseUnlessRequested, 750}},
          {750},
          1,
          true},
         {"failure message after main",
-         {{Call::autoCloseUnlessRequested, 750}, {Call::autoClose, 100}},
+         {{Call::kAutoCloseUnlessRequested, 750}, {Call::kAutoClose, 100}},
          {750, 100},
          0,
          true},
@@ -117,10 +117,10 @@ TEST(SplashTest, RequestsReachTheWindowAndMarkAnAutomaticClose) {
         ASSERT_TRUE(run.start()) << c.name;
         EXPECT_NE(SplashWindow::currentWindowHandle(), nullptr) << c.name;
         for (const auto& [call, milliseconds] : c.calls) {
-            if (call == Call::autoClose) SplashWindow::autoCloseCurrent(milliseconds);
-            if (call == Call::autoCloseUnlessRequested)
+            if (call == Call::kAutoClose) SplashWindow::autoCloseCurrent(milliseconds);
+            if (call == Call::kAutoCloseUnlessRequested)
                 SplashWindow::autoCloseCurrentUnlessRequested(milliseconds);
-            if (call == Call::close) SplashWindow::closeCurrent();
+            if (call == Call::kClose) SplashWindow::closeCurrent();
         }
         EXPECT_EQ(run.log.autoCloses, c.autoCloses) << c.name;
         EXPECT_EQ(run.log.closes, c.closes) << c.name;

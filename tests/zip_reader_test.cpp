@@ -207,7 +207,7 @@ TEST(ZipReaderTest, OpeningTwiceKeepsTheFirstArchive) {
     CZipMemorySource second;
     second.attach(reinterpret_cast<const unsigned char*>(otherBytes.data()),
                   static_cast<uint32_t>(otherBytes.size()));
-    first.reader.open(second, CZipReader::Mode::readOnly);
+    first.reader.open(second, CZipReader::Mode::kReadOnly);
     EXPECT_EQ(first.reader.entryCount(), 3);
     EXPECT_EQ(first.reader.entry(2).name, "a.txt");
 }
@@ -219,7 +219,7 @@ TEST(ZipReaderTest, EveryShortReadDuringTheOpenFails) {
                     static_cast<uint32_t>(archive.size()));
     {
         CZipReader reader;
-        reader.open(counting, CZipReader::Mode::readOnly);
+        reader.open(counting, CZipReader::Mode::kReadOnly);
     }
     ASSERT_GE(counting.reads, 4);  // tail window(s), end record, comment, directory
     for (int failAt = 0; failAt < counting.reads; ++failAt) {
@@ -229,7 +229,7 @@ TEST(ZipReaderTest, EveryShortReadDuringTheOpenFails) {
         source.failAt = failAt;
         CZipReader reader;
         try {
-            reader.open(source, CZipReader::Mode::readOnly);
+            reader.open(source, CZipReader::Mode::kReadOnly);
             ADD_FAILURE() << "short read " << failAt << " was accepted";
         } catch (const CZipException& e) {
             EXPECT_EQ(e.code(), CZipException::badArchive) << failAt;
@@ -242,7 +242,7 @@ TEST(ZipReaderTest, FileSourceReadsTheAppendedArchive) {
     const std::string prefix = testing::noise(3000, 3);
     std::string path = scratch.write("app.exe", prefix + threeEntries());
     CZipReader reader;
-    reader.open(path.c_str(), CZipReader::Mode::readOnly, 0);
+    reader.open(path.c_str(), CZipReader::Mode::kReadOnly, 0);
     EXPECT_EQ(reader.bytesBeforeArchive(), prefix.size());
     EXPECT_EQ(reader.entryCount(), 3);
 
@@ -255,7 +255,7 @@ TEST(ZipReaderTest, FileSourceReadsTheAppendedArchive) {
     for (const auto& failure : failures) {
         CZipReader other;
         try {
-            other.open(failure.first.c_str(), CZipReader::Mode::readOnly, 0);
+            other.open(failure.first.c_str(), CZipReader::Mode::kReadOnly, 0);
             ADD_FAILURE() << failure.first << " opened";
         } catch (const CZipException& e) {
             EXPECT_EQ(e.code(), failure.second) << failure.first;
@@ -273,7 +273,7 @@ TEST(ZipReaderTest, SliceSourceReadsItsStretchOfTheFile) {
     CZipFileSliceSource slice;
     slice.attach(&file, 5, static_cast<uint32_t>(archive.size()));
     CZipReader reader;
-    reader.open(slice, CZipReader::Mode::readOnly);
+    reader.open(slice, CZipReader::Mode::kReadOnly);
     EXPECT_EQ(reader.bytesBeforeArchive(), 0u);
     EXPECT_EQ(reader.entryCount(), 3);
 
@@ -290,11 +290,11 @@ TEST(ZipReaderTest, SliceSourceReadsItsStretchOfTheFile) {
     };
     for (const auto& r : reads) {
         char buffer[16] = {};
-        EXPECT_EQ(slice.seek(r.position, SeekOrigin::begin), r.position);
+        EXPECT_EQ(slice.seek(r.position, SeekOrigin::kBegin), r.position);
         const uint32_t n = slice.read(buffer, r.wanted);
         EXPECT_EQ(std::string(buffer, n), r.delivered) << r.position;
     }
-    EXPECT_EQ(slice.seek(-1, SeekOrigin::begin), -1);
+    EXPECT_EQ(slice.seek(-1, SeekOrigin::kBegin), -1);
     slice.close();
     char buffer[4];
     EXPECT_EQ(slice.read(buffer, 4), 0u);

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "archive/embedded_archive.h"
-#include "input_file.h"
 #include "jar_reader.h"
 
 namespace oru::tools {
@@ -70,13 +69,10 @@ std::vector<std::string> duplicateClassWarnings(const ZipWriter& archive) {
     std::map<std::pair<size_t, size_t>, int> hidden;
     for (size_t rank = 0; rank < order.size(); ++rank) {
         const ZipWriter::Entry& packed = *order[rank].entry;
-        InputFile input;
         std::string error;
         JarReader jar;
-        const bool opened = packed.path.empty()
-                                ? jar.open(packed.stored)
-                                : input.open(packed.path, kLargestMember, error) &&
-                                      jar.open(input.file(), input.size());
+        const bool opened =
+            packed.path.empty() ? jar.open(packed.stored) : jar.openFile(packed.path, error);
         if (!opened) continue;
         for (const JarEntryInfo& entry : jar.entries()) {
             if (!isSharedClassName(entry.name)) continue;

@@ -10,6 +10,9 @@ namespace oru::tools {
 
 namespace {
 
+// The most a manifest may hold for oru-pack to read it.
+constexpr uint32_t kLargestManifest = 1u << 20;
+
 std::string withSlashes(std::string name) {
     std::replace(name.begin(), name.end(), '\\', '/');
     return name;
@@ -55,9 +58,14 @@ bool JarReader::open(const platform::ReadOnlyFile& file, uint32_t size) {
     return openSource(fileSource_);
 }
 
+bool JarReader::openFile(const std::string& path, std::string& error) {
+    error.clear();
+    return input_.open(path, kLargestMember, error) && open(input_.file(), input_.size());
+}
+
 bool JarReader::openSource(CZipSource& source) {
     try {
-        reader_.open(source, CZipReader::Mode::readOnly);
+        reader_.open(source, CZipReader::Mode::kReadOnly);
     } catch (...) {  // a damaged archive, or one too large to index
         return false;
     }
@@ -85,6 +93,10 @@ bool JarReader::read(const std::string& name, std::string& content, uint32_t lar
                             entry.uncompressedSize);
     }
     return false;
+}
+
+bool JarReader::readManifest(std::string& manifest) {
+    return read("META-INF/MANIFEST.MF", manifest, kLargestManifest);
 }
 
 std::string manifestAttribute(const std::string& manifest, const std::string& name) {

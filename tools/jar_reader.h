@@ -7,6 +7,7 @@
 
 #include "archive/zip_reader.h"
 #include "archive/zip_source.h"
+#include "input_file.h"
 
 namespace oru::tools {
 
@@ -26,15 +27,22 @@ public:
     // The same for the `size` bytes of an open file, read where they lie; the file must
     // outlive the reader.
     bool open(const platform::ReadOnlyFile& file, uint32_t size);
+    // Opens the input file at `path` as InputFile does and reads its archive where it
+    // lies. False with one line in `error` when the file cannot be read; false with
+    // `error` empty when it holds no readable ZIP archive.
+    bool openFile(const std::string& path, std::string& error);
     std::vector<JarEntryInfo> entries() const;
     // The archive comment.
     const std::string& comment() const { return reader_.comment(); }
     // The whole content of the entry `name` ("/" separators); false when there is none,
     // it cannot be read or it holds more than `largest` bytes.
     bool read(const std::string& name, std::string& content, uint32_t largest = UINT32_MAX);
+    // The content of "META-INF/MANIFEST.MF"; false when there is none or it is over 1 MiB.
+    bool readManifest(std::string& manifest);
 
 private:
     bool openSource(CZipSource& source);
+    InputFile input_;  // the file opened by openFile, which the file source reads
     CZipMemorySource source_;
     CZipFileSliceSource fileSource_;
     CZipReader reader_;

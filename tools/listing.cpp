@@ -3,7 +3,6 @@
 
 #include <sstream>
 
-#include "input_file.h"
 #include "jar_reader.h"
 
 namespace oru::tools {
@@ -34,11 +33,9 @@ void printConfiguration(const std::string& comment, std::ostream& out) {
 }  // namespace
 
 bool listExecutable(const std::string& executablePath, std::ostream& out, std::string& error) {
-    InputFile input;
-    if (!input.open(executablePath, kLargestMember, error)) return false;
     JarReader archive;
-    if (!archive.open(input.file(), input.size())) {
-        error = "cannot read an archive in " + executablePath;
+    if (!archive.openFile(executablePath, error)) {
+        if (error.empty()) error = "cannot read an archive in " + executablePath;
         return false;
     }
     printConfiguration(archive.comment(), out);

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <filesystem>
 
-#include "input_file.h"
 #include "jar_reader.h"
 
 namespace oru::tools {
@@ -63,20 +62,13 @@ std::vector<std::string> classPathItems(const std::string& value) {
     return items;
 }
 
-// The most a manifest may hold for oru-pack to read its Class-Path.
-constexpr uint32_t kLargestManifest = 1u << 20;
-
 // Whether the file at `path` is a jar, and its manifest's Class-Path ("" without one).
 bool readClassPath(const std::string& path, std::string& classPath) {
-    InputFile input;
     std::string error;
     JarReader jar;
-    if (!input.open(path, kLargestMember, error) || !jar.open(input.file(), input.size()))
-        return false;
+    if (!jar.openFile(path, error)) return false;
     std::string manifest;
-    classPath = jar.read("META-INF/MANIFEST.MF", manifest, kLargestManifest)
-                    ? manifestAttribute(manifest, "class-path")
-                    : "";
+    classPath = jar.readManifest(manifest) ? manifestAttribute(manifest, "class-path") : "";
     return true;
 }
 

@@ -8,18 +8,15 @@
 #include "bundled_runtime.h"
 #include "duplicate_classes.h"
 #include "embedded_files.h"
+#include "executable_writer.h"
 #include "input_file.h"
 #include "jar_reader.h"
 #include "manifest_class_path.h"
-#include "pack_inputs.h"
-#include "packer.h"
+#include "request_checks.h"
 
 namespace oru::tools {
 
 namespace {
-
-// The most a manifest may hold for oru-pack to read its main class.
-constexpr uint32_t kLargestManifest = 1u << 20;
 
 // Adds the jar at `path` as the stored entry `name`, after checking that it is a ZIP
 // archive; with `mainClass`, also reads the manifest's main class. Stored: a jar's
@@ -28,16 +25,13 @@ constexpr uint32_t kLargestManifest = 1u << 20;
 bool addJar(const std::string& path, const std::string& name, std::string* mainClass,
             ZipWriter& archive, std::string& error) {
     {
-        InputFile input;
-        if (!input.open(path, kLargestMember, error)) return false;
         JarReader jar;
-        if (!jar.open(input.file(), input.size())) {
-            error = path + " is not a jar (no ZIP archive in it)";
+        if (!jar.openFile(path, error)) {
+            if (error.empty()) error = path + " is not a jar (no ZIP archive in it)";
             return false;
         }
         std::string manifest;
-        if (mainClass && jar.read("META-INF/MANIFEST.MF", manifest, kLargestManifest))
-            *mainClass = manifestMainClass(manifest);
+        if (mainClass && jar.readManifest(manifest)) *mainClass = manifestMainClass(manifest);
     }
     return archive.addFile(name, path, ZipMethod::kStored, error);
 }

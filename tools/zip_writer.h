@@ -1,5 +1,5 @@
-// ZipWriter: builds ZIP archives, in memory or streamed from files, for the packer and for
-// tests that craft archives.
+// ZipWriter: builds ZIP archives, in memory or streamed from files, for the executable writer
+// and for tests that craft archives.
 #pragma once
 
 #include <cstdint>

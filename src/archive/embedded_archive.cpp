@@ -81,9 +81,9 @@ bool EmbeddedArchive::openReader(const char* path, CZipSource* source, bool endR
         if (source && endRecordOnly) {
             reader_.openEndRecord(*source);
         } else if (source) {
-            reader_.open(*source, CZipReader::Mode::readOnly);
+            reader_.open(*source, CZipReader::Mode::kReadOnly);
         } else {
-            reader_.open(path, CZipReader::Mode::readOnly, 0);
+            reader_.open(path, CZipReader::Mode::kReadOnly, 0);
         }
     } catch (const CZipException&) {
         opened = false;
@@ -236,7 +236,7 @@ uint64_t EmbeddedArchive::releaseVersions() {
     const int release = runtimeRelease.load();
     const int manifest = release >= 9 ? lookup_.find("META-INF\\MANIFEST.MF", 20) : -1;
     TextSink sink;
-    if (manifest >= 0 && readOwnEntry(sink, manifest) == ReadOutcome::delivered)
+    if (manifest >= 0 && readOwnEntry(sink, manifest) == ReadOutcome::kDelivered)
         versions |= multiReleaseVersions(reader_, sink.text, release);
     versions_.store(versions, std::memory_order_release);
     return versions;
@@ -293,7 +293,7 @@ bool EmbeddedArchive::readEntry(EntrySink& sink, const NarrowString& query,
     EmbeddedArchive* node = firstMatch(query, utf8, index);
     // The first match decides, readable or not, so that readEntry and locate always
     // agree on which entry a name means.
-    return node && node->readOwnEntry(sink, index) == ReadOutcome::delivered;
+    return node && node->readOwnEntry(sink, index) == ReadOutcome::kDelivered;
 }
 
 bool EmbeddedArchive::entryInfo(const NarrowString& query, const NarrowString* utf8,
@@ -334,16 +334,16 @@ EmbeddedArchive::ReadOutcome EmbeddedArchive::readOwnEntry(EntrySink& sink, int 
     const uint32_t size = reader_.entry(entryIndex).uncompressedSize;
     // Refuse lying sizes before the sink allocates anything for them.
     if (size > kMaxEntrySize || !reader_.entrySizesPlausible(entryIndex))
-        return ReadOutcome::unreadable;
+        return ReadOutcome::kUnreadable;
     unsigned char* bytes = nullptr;
-    if (!sink.begin(size, bytes)) return ReadOutcome::unreadable;
+    if (!sink.begin(size, bytes)) return ReadOutcome::kUnreadable;
     bool complete;
     {
         platform::LockGuard guard(lock_);
         complete = extractEntry(reader_, entryIndex, bytes, size);
     }
     sink.end(complete);
-    return complete ? ReadOutcome::delivered : ReadOutcome::unreadable;
+    return complete ? ReadOutcome::kDelivered : ReadOutcome::kUnreadable;
 }
 
 }  // namespace oru

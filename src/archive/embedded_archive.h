@@ -101,7 +101,7 @@ private:
     };
     // A node's index, and so the order of its nested archives, sorts length first.
     static constexpr bool kNestedLengthFirst = true;
-    enum class ReadOutcome { delivered, unreadable };
+    enum class ReadOutcome { kDelivered, kUnreadable };
     // Whether the node has a directory to search: none (it did not open), one that
     // waits for the first lookup, or one read and indexed.
     enum DirectoryState : uint8_t { kNoDirectory, kDeferred, kReady };

@@ -119,7 +119,7 @@ uint32_t CZipReader::readData(void* buffer, uint32_t size) {
     const bool force = space == 0 && compressedLeft_ > 0;
     // The source position is only trusted within one call: seek to where this entry's
     // unread data starts, so reads of other entries in between do no harm.
-    source_->seek(static_cast<int64_t>(dataEnd_ - compressedLeft_), SeekOrigin::begin);
+    source_->seek(static_cast<int64_t>(dataEnd_ - compressedLeft_), SeekOrigin::kBegin);
     while (space > 0 || (force && compressedLeft_ > 0)) {
         if (stream_.avail_in == 0) feedInput();
         uint32_t produced;

@@ -65,7 +65,7 @@ public:
             begin_ = 0;
             const auto more =
                 static_cast<uint32_t>(std::min<uint64_t>(buffer_.size() - filled_, end_ - next_));
-            if (source_.seek(static_cast<int64_t>(next_), SeekOrigin::begin) < 0 ||
+            if (source_.seek(static_cast<int64_t>(next_), SeekOrigin::kBegin) < 0 ||
                 source_.read(buffer_.data() + filled_, more) != more)
                 return nullptr;
             filled_ += more;
@@ -113,14 +113,14 @@ void CZipReader::open(const char* path, Mode, uint32_t) {
 
 void CZipReader::open(CZipSource& source, Mode) {
     if (isOpen()) return;
-    source.seek(0, SeekOrigin::begin);
+    source.seek(0, SeekOrigin::kBegin);
     source_ = &source;
     loadOrClose(&CZipReader::loadDirectory);
 }
 
 void CZipReader::openEndRecord(CZipSource& source) {
     if (isOpen()) return;
-    source.seek(0, SeekOrigin::begin);
+    source.seek(0, SeekOrigin::kBegin);
     source_ = &source;
     loadOrClose(&CZipReader::loadEndRecord);
     recordsPending_ = true;
@@ -220,7 +220,7 @@ void CZipReader::chargeDirectory() {
 }
 
 void CZipReader::readExactly(uint64_t position, void* buffer, uint32_t count) {
-    if (source_->seek(static_cast<int64_t>(position), SeekOrigin::begin) < 0 ||
+    if (source_->seek(static_cast<int64_t>(position), SeekOrigin::kBegin) < 0 ||
         source_->read(buffer, count) != count)
         throwZip(CZipException::badArchive);
 }

@@ -20,7 +20,7 @@ namespace oru {
 // callers serialise use of one reader.
 class CZipReader {
 public:
-    enum class Mode { readOnly };
+    enum class Mode { kReadOnly };
     static constexpr uint32_t kReadBufferSize = 65536;
 
     CZipReader();

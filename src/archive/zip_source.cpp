@@ -10,8 +10,8 @@
 namespace oru {
 
 int64_t CZipSource::resolve(int64_t offset, SeekOrigin origin) const {
-    int64_t base = origin == SeekOrigin::begin ? 0
-                   : origin == SeekOrigin::current ? position_
+    int64_t base = origin == SeekOrigin::kBegin ? 0
+                   : origin == SeekOrigin::kCurrent ? position_
                                                    : static_cast<int64_t>(length());
     int64_t target = base + offset;
     return target < 0 ? -1 : target;

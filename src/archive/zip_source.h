@@ -8,7 +8,7 @@
 
 namespace oru {
 
-enum class SeekOrigin { begin, current, end };
+enum class SeekOrigin { kBegin, kCurrent, kEnd };
 
 // Positions are 64-bit so that an offset taken from a hostile archive cannot wrap
 // around; a position may lie past the end, where reads deliver nothing.

@@ -53,7 +53,7 @@ std::vector<std::string> listNames(const unsigned char* bytes, uint32_t size) {
     source.attach(bytes, size);
     oru::CZipReader reader;
     try {
-        reader.open(source, oru::CZipReader::Mode::readOnly);
+        reader.open(source, oru::CZipReader::Mode::kReadOnly);
     } catch (const oru::CZipException&) {
         return names;
     }
@@ -73,7 +73,7 @@ void listNested(const unsigned char* bytes, uint32_t size, const std::string& ja
     source.attach(bytes, size);
     oru::CZipReader reader;
     try {
-        reader.open(source, oru::CZipReader::Mode::readOnly);
+        reader.open(source, oru::CZipReader::Mode::kReadOnly);
     } catch (const oru::CZipException&) {
         return;
     }

@@ -34,7 +34,7 @@ bool readerEndRecord(const uint8_t* bytes, size_t size, uint64_t& position, bool
     source.attach(bytes, static_cast<uint32_t>(size));
     oru::CZipReader reader;
     try {
-        reader.open(source, oru::CZipReader::Mode::readOnly);
+        reader.open(source, oru::CZipReader::Mode::kReadOnly);
     } catch (const oru::CZipException& e) {
         found = e.code() != oru::CZipException::endRecordNotFound;
         return false;

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "packer.h"
+#include "executable_writer.h"
 
 namespace oru::testing {
 

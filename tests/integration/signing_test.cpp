@@ -11,7 +11,7 @@
 #include "archive/embedded_archive.h"
 #include "java_probe.h"
 #include "launcher/launcher_config.h"
-#include "packer.h"
+#include "executable_writer.h"
 
 namespace oru::testing {
 namespace {

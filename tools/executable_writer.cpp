@@ -1,5 +1,5 @@
 // Writing a packed executable: the launcher, the archive and its configuration comment.
-#include "packer.h"
+#include "executable_writer.h"
 
 #include <filesystem>
 

@@ -1,4 +1,4 @@
-// Packing: a launcher binary followed by a ZIP archive whose comment holds the configuration.
+// The packed executable: a launcher binary followed by a ZIP archive holding the configuration.
 #pragma once
 
 #include <string>

@@ -1,5 +1,5 @@
 // Checks of an oru-pack request made before any input is read.
-#include "pack_inputs.h"
+#include "request_checks.h"
 
 #include <algorithm>
 #include <cstdio>
