@@ -5,11 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "jvm/runtime_discovery.h"
-#include "launcher/launcher_config.h"
 #include "platform/directory.h"
 #include "platform/directory_identity.h"
 #include "platform/environment.h"
+#include "platform/environment_expansion.h"
 #include "platform/path_style.h"
 #include "platform/trace.h"
 
@@ -70,13 +69,9 @@ void traceElements(const NarrowString& path) {
     }
 }
 
-void appendClassPathCallback(void* context, const char* value) {
-    appendClassPathValue(*static_cast<NarrowString*>(context), value);
-}
-
 }  // namespace
 
-void appendClassPathValue(NarrowString& path, const char* value) {
+void appendClassPathValue(NarrowString& path, const char* value, const LaunchFolders& folders) {
     const char separator = platform::pathStyle().listSeparator;
     for (const char* start = value ? value : ""; *start;) {
         const char* end = std::strchr(start, separator);
@@ -85,7 +80,7 @@ void appendClassPathValue(NarrowString& path, const char* value) {
             // Split first, expand second: a separator inside a variable's value stays.
             NarrowString segment(start, length);
             path += separator;
-            path += resolveRelativePath(expandEnvironment(segment.c_str()));
+            path += resolveRelativePath(expandEnvironment(segment.c_str()), folders);
         }
         if (!end) break;
         start = end + 1;
@@ -97,10 +92,10 @@ void collectArchives(const NarrowString& directory, NarrowString& path) {
     collectArchivesIn(directory, path, chain);
 }
 
-NarrowString LauncherConfig::buildClassPath() const {
-    NarrowString configured;
-    forEachValue("classpath", appendClassPathCallback, &configured);
-    NarrowString path = executablePath_ + configured;
+NarrowString buildClassPath(const ClassPathSettings& settings) {
+    NarrowString path = settings.executablePath;
+    for (int i = 0; i < settings.configured.count(); ++i)
+        appendClassPathValue(path, settings.configured.at(i), settings.folders);
 
     const char separator = platform::pathStyle().listSeparator;
     for (const char* variable : {"CLASSPATH", "CLASS_PATH"}) {
@@ -112,10 +107,11 @@ NarrowString LauncherConfig::buildClassPath() const {
         path += value;
     }
 
-    StringList libraries = expandedValues("libs");
+    const StringList& libraries = settings.libraries;
     for (int i = 0; i < libraries.count(); ++i) {
         NarrowString found;
-        collectArchives(resolveRelativePath(NarrowString(libraries.at(i))), found);
+        const NarrowString directory(libraries.at(i));
+        collectArchives(resolveRelativePath(directory, settings.folders), found);
         path += found;
     }
     traceElements(path);

@@ -10,7 +10,7 @@
 
 #include "archive/embedded_archive.h"
 #include "java_probe.h"
-#include "launcher/launcher_config.h"
+#include "launcher/config_load.h"
 #include "packer.h"
 
 namespace oru::testing {
