@@ -51,7 +51,7 @@ protected:
     std::string build(const std::string& configuration) {
         LauncherConfig config(NarrowString(exe.c_str()), NarrowString(""),
                               NarrowString(configuration.c_str()));
-        return buildClassPath(classPathSettings(config)).c_str();
+        return buildConfiguredClassPath(config).c_str();
     }
 
     EnvironmentGuard classPath{"CLASSPATH", nullptr};

@@ -38,7 +38,7 @@ std::string plantLibrary(const ScratchDirectory& dir, const std::string& relativ
 
 std::string find(const std::string& configuration) {
     LauncherConfig config("tool", NarrowString(""), NarrowString(configuration.c_str()));
-    return findRuntimeLibrary(runtimeSettings(config), systemRuntimeSearch()).c_str();
+    return findConfiguredRuntimeLibrary(config).c_str();
 }
 
 // Discovery looks at the environment and PATH; these tests set every source themselves.
@@ -403,7 +403,7 @@ TEST_F(DiscoveryTest, InstalledRuntimeLayouts) {
         if (at != std::string::npos) configuration = native(configuration.replace(at, 2, scratch.path()));
         LauncherConfig config("tool", NarrowString(""), NarrowString(configuration.c_str()));
         std::string found =
-            findRuntimeLibrary(runtimeSettings(config), {registry, layout.launcherBits}).c_str();
+            findConfiguredRuntimeLibrary(config, {registry, layout.launcherBits}).c_str();
         if (*layout.expected == '\0') {
             EXPECT_EQ(found, "") << layout.name;
         } else {

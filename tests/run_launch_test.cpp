@@ -46,7 +46,7 @@ TEST(RunLaunchTest, OptionsReachTheHostInTheirFixedOrder) {
         "-Dapp.mode=test",
         "-Djava.class.path=x",
         "-Dp=%ORU_TEST_UNSET%",
-        "-Djava.class.path=" + std::string(buildClassPath(classPathSettings(config)).c_str()),
+        "-Djava.class.path=" + std::string(buildConfiguredClassPath(config).c_str()),
         "-Doru.app.path=/apps/tool",
         "-Dapplication.home=/apps/",
     };

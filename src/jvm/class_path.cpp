@@ -69,8 +69,8 @@ void traceElements(const NarrowString& path) {
     }
 }
 
-}  // namespace
-
+// Appends the elements of one "classpath" value to `path`: split at the platform's list
+// separator, empty segments dropped, each segment expanded and then resolved.
 void appendClassPathValue(NarrowString& path, const char* value, const LaunchFolders& folders) {
     const char separator = platform::pathStyle().listSeparator;
     for (const char* start = value ? value : ""; *start;) {
@@ -87,10 +87,15 @@ void appendClassPathValue(NarrowString& path, const char* value, const LaunchFol
     }
 }
 
+// Appends every ".jar" and ".zip" file below `directory` to `path`, depth first in
+// listing order, each with the list separator in front. A directory that is already
+// being scanned further up (a link back to a parent) is not entered again.
 void collectArchives(const NarrowString& directory, NarrowString& path) {
     ScanChain chain;
     collectArchivesIn(directory, path, chain);
 }
+
+}  // namespace
 
 NarrowString buildClassPath(const ClassPathSettings& settings) {
     NarrowString path = settings.executablePath;

@@ -1,4 +1,4 @@
-// Class path assembly: what it is made of, and its building blocks.
+// Class path assembly: what it is made of, and the path it makes.
 #pragma once
 
 #include "jvm/runtime_discovery.h"
@@ -20,14 +20,5 @@ struct ClassPathSettings {
 // The class path: the executable, the configured elements, CLASSPATH and CLASS_PATH, then
 // the archives below the library directories.
 NarrowString buildClassPath(const ClassPathSettings& settings);
-
-// Appends the elements of one "classpath" value to `path`: split at the platform's list
-// separator, empty segments dropped, each segment expanded and then resolved.
-void appendClassPathValue(NarrowString& path, const char* value, const LaunchFolders& folders);
-
-// Appends every ".jar" and ".zip" file below `directory` to `path`, depth first in
-// listing order, each with the list separator in front. A directory that is already
-// being scanned further up (a link back to a parent) is not entered again.
-void collectArchives(const NarrowString& directory, NarrowString& path);
 
 }  // namespace oru

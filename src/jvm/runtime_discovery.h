@@ -24,16 +24,16 @@ RuntimeSearch systemRuntimeSearch();
 // The folders that relative paths resolve against, each with a trailing separator: the
 // executable's, and the current directory at start-up ("" when it is unknown).
 struct LaunchFolders {
-    NarrowString executable;
-    NarrowString startup;
+    const NarrowString& executable;
+    const NarrowString& startup;
 };
 
-// What the configuration says about the runtime, as written: "jre_order", "jvmdll" (its
-// %NAME% references still in it) and "minjre", each "" when not set.
+// What the configuration says about the runtime, as written: "jre_order", "minjre" and
+// "jvmdll" (its %NAME% references still in it), each "" when not set.
 struct RuntimeSettings {
     NarrowString order;
-    NarrowString configuredLibrary;
     NarrowString minimumVersion;
+    NarrowString configuredLibrary;
     LaunchFolders folders;
 };
 

@@ -47,8 +47,8 @@ NarrowString readConfigurationFile(const NarrowString& executablePath) {
     return text;
 }
 
-NarrowString executableDirectory() { return executableDirectoryStore(); }
-NarrowString startupDirectory() { return startupDirectoryStore(); }
+const NarrowString& executableDirectory() { return executableDirectoryStore(); }
+const NarrowString& startupDirectory() { return startupDirectoryStore(); }
 
 void recordDirectories(const NarrowString& executablePath, const NarrowString& currentDirectory) {
     // An unknown current directory stays empty rather than turning into the root.

@@ -14,9 +14,9 @@ namespace oru {
 LauncherConfig loadConfiguration();
 
 // The executable's directory with a trailing separator; "" before loading.
-NarrowString executableDirectory();
+const NarrowString& executableDirectory();
 // The current directory at loading, with a trailing separator; "" before loading.
-NarrowString startupDirectory();
+const NarrowString& startupDirectory();
 // Records both directories; done by loading, and by tests that need other ones.
 void recordDirectories(const NarrowString& executablePath, const NarrowString& currentDirectory);
 

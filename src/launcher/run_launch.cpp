@@ -26,7 +26,7 @@ void collectVmOptions(const LauncherConfig& config, VmHost& host) {
     StringList properties = config.expandedValues("property");
     for (int i = 0; i < properties.count(); ++i)
         host.addOption((NarrowString("-D") + properties.at(i)).c_str());
-    host.addOption(("-Djava.class.path=" + buildClassPath(classPathSettings(config))).c_str());
+    host.addOption(("-Djava.class.path=" + buildConfiguredClassPath(config)).c_str());
     host.addOption(("-Doru.app.path=" + config.executablePath()).c_str());
     host.addOption(("-Dapplication.home=" + executableDirectory()).c_str());
 }
@@ -79,8 +79,7 @@ void runMainThread(void* argument) {
 LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int argc, char** argv,
                               int versions[4]) {
     trace::event("phase", "finding the runtime");
-    const NarrowString library =
-        findRuntimeLibrary(runtimeSettings(config), systemRuntimeSearch());
+    const NarrowString library = findConfiguredRuntimeLibrary(config);
     trace::event("phase", "creating the virtual machine");
     LaunchResult result = host.createVm(library);
     if (result != kLaunchSucceeded) return result;
