@@ -22,7 +22,8 @@ struct RuntimeSearch {
 RuntimeSearch systemRuntimeSearch();
 
 // The folders that relative paths resolve against, each with a trailing separator: the
-// executable's, and the current directory at start-up ("" when it is unknown).
+// executable's, and the current directory at start-up ("" when it is unknown). Referred
+// to, not copied: the launcher keeps them for the whole process.
 struct LaunchFolders {
     const NarrowString& executable;
     const NarrowString& startup;
