@@ -5,7 +5,7 @@
 #include "archive/archive_region.h"
 #include "archive/embedded_archive.h"
 #include "archive_test_support.h"
-#include "launcher/launcher_config.h"
+#include "launcher/config_load.h"
 #include "test_support.h"
 #include "zip_writer.h"
 

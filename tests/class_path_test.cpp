@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "launcher/launcher_config.h"
+#include "launcher/config_load.h"
+#include "launcher/launch_settings.h"
 #include "platform/path_style.h"
 #include "test_support.h"
 
@@ -50,7 +51,7 @@ protected:
     std::string build(const std::string& configuration) {
         LauncherConfig config(NarrowString(exe.c_str()), NarrowString(""),
                               NarrowString(configuration.c_str()));
-        return config.buildClassPath().c_str();
+        return buildConfiguredClassPath(config).c_str();
     }
 
     EnvironmentGuard classPath{"CLASSPATH", nullptr};

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/launcher_config.h"
+#include "launcher/config_load.h"
 #include "platform/path_style.h"
 #include "test_support.h"
 

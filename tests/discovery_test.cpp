@@ -11,7 +11,8 @@
 
 #include "jvm/installed_runtimes.h"
 #include "jvm/runtime_discovery.h"
-#include "launcher/launcher_config.h"
+#include "launcher/config_load.h"
+#include "launcher/launch_settings.h"
 #include "test_support.h"
 
 namespace oru {
@@ -37,7 +38,7 @@ std::string plantLibrary(const ScratchDirectory& dir, const std::string& relativ
 
 std::string find(const std::string& configuration) {
     LauncherConfig config("tool", NarrowString(""), NarrowString(configuration.c_str()));
-    return config.findRuntimeLibrary().c_str();
+    return findConfiguredRuntimeLibrary(config).c_str();
 }
 
 // Discovery looks at the environment and PATH; these tests set every source themselves.
@@ -401,7 +402,8 @@ TEST_F(DiscoveryTest, InstalledRuntimeLayouts) {
         std::string::size_type at = configuration.find("%H");
         if (at != std::string::npos) configuration = native(configuration.replace(at, 2, scratch.path()));
         LauncherConfig config("tool", NarrowString(""), NarrowString(configuration.c_str()));
-        std::string found = findRuntimeLibrary(config, {registry, layout.launcherBits}).c_str();
+        std::string found =
+            findConfiguredRuntimeLibrary(config, {registry, layout.launcherBits}).c_str();
         if (*layout.expected == '\0') {
             EXPECT_EQ(found, "") << layout.name;
         } else {

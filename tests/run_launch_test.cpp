@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "jvm/vm_host.h"
-#include "launcher/launcher_config.h"
+#include "launcher/config_load.h"
+#include "launcher/launch_settings.h"
+#include "launcher/version_check.h"
+#include "launcher/working_directory.h"
 #include "platform/dialog.h"
 #include "platform/paths.h"
 #include "test_support.h"
@@ -43,7 +46,7 @@ TEST(RunLaunchTest, OptionsReachTheHostInTheirFixedOrder) {
         "-Dapp.mode=test",
         "-Djava.class.path=x",
         "-Dp=%ORU_TEST_UNSET%",
-        "-Djava.class.path=" + std::string(config.buildClassPath().c_str()),
+        "-Djava.class.path=" + std::string(buildConfiguredClassPath(config).c_str()),
         "-Doru.app.path=/apps/tool",
         "-Dapplication.home=/apps/",
     };

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "archive_test_support.h"
-#include "launcher/launcher_config.h"
+#include "launcher/config_load.h"
 #include "test_support.h"
 #include "zip_writer.h"
 

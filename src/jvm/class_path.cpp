@@ -5,11 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "jvm/runtime_discovery.h"
-#include "launcher/launcher_config.h"
 #include "platform/directory.h"
 #include "platform/directory_identity.h"
 #include "platform/environment.h"
+#include "platform/environment_expansion.h"
 #include "platform/path_style.h"
 #include "platform/trace.h"
 
@@ -70,13 +69,9 @@ void traceElements(const NarrowString& path) {
     }
 }
 
-void appendClassPathCallback(void* context, const char* value) {
-    appendClassPathValue(*static_cast<NarrowString*>(context), value);
-}
-
-}  // namespace
-
-void appendClassPathValue(NarrowString& path, const char* value) {
+// Appends the elements of one "classpath" value to `path`: split at the platform's list
+// separator, empty segments dropped, each segment expanded and then resolved.
+void appendClassPathValue(NarrowString& path, const char* value, const LaunchFolders& folders) {
     const char separator = platform::pathStyle().listSeparator;
     for (const char* start = value ? value : ""; *start;) {
         const char* end = std::strchr(start, separator);
@@ -85,22 +80,27 @@ void appendClassPathValue(NarrowString& path, const char* value) {
             // Split first, expand second: a separator inside a variable's value stays.
             NarrowString segment(start, length);
             path += separator;
-            path += resolveRelativePath(expandEnvironment(segment.c_str()));
+            path += resolveRelativePath(expandEnvironment(segment.c_str()), folders);
         }
         if (!end) break;
         start = end + 1;
     }
 }
 
+// Appends every ".jar" and ".zip" file below `directory` to `path`, depth first in
+// listing order, each with the list separator in front. A directory that is already
+// being scanned further up (a link back to a parent) is not entered again.
 void collectArchives(const NarrowString& directory, NarrowString& path) {
     ScanChain chain;
     collectArchivesIn(directory, path, chain);
 }
 
-NarrowString LauncherConfig::buildClassPath() const {
-    NarrowString configured;
-    forEachValue("classpath", appendClassPathCallback, &configured);
-    NarrowString path = executablePath_ + configured;
+}  // namespace
+
+NarrowString buildClassPath(const ClassPathSettings& settings) {
+    NarrowString path = settings.executablePath;
+    for (int i = 0; i < settings.configured.count(); ++i)
+        appendClassPathValue(path, settings.configured.at(i), settings.folders);
 
     const char separator = platform::pathStyle().listSeparator;
     for (const char* variable : {"CLASSPATH", "CLASS_PATH"}) {
@@ -112,10 +112,11 @@ NarrowString LauncherConfig::buildClassPath() const {
         path += value;
     }
 
-    StringList libraries = expandedValues("libs");
+    const StringList& libraries = settings.libraries;
     for (int i = 0; i < libraries.count(); ++i) {
         NarrowString found;
-        collectArchives(resolveRelativePath(NarrowString(libraries.at(i))), found);
+        const NarrowString directory(libraries.at(i));
+        collectArchives(resolveRelativePath(directory, settings.folders), found);
         path += found;
     }
     traceElements(path);

@@ -3,10 +3,12 @@
 // the runtimes that installers registered or PATH offers.
 #include "jvm/runtime_discovery.h"
 
+#include <initializer_list>
+
 #include "jvm/installed_runtimes.h"
-#include "launcher/launcher_config.h"
 #include "platform/directory.h"
 #include "platform/environment.h"
+#include "platform/environment_expansion.h"
 #include "platform/path_style.h"
 #include "platform/runtime_layout.h"
 #include "platform/trace.h"
@@ -37,8 +39,8 @@ bool isSourceLetter(char c) {
 // The search order: "jre_order" in lower case, or "csieovp" when it names no source. The
 // four original sources come first, so that the installed runtimes are searched only when
 // those found nothing, and a configuration naming only their letters searches as before.
-NarrowString searchOrder(const LauncherConfig& config) {
-    NarrowString order = config.lookupValue("jre_order");
+NarrowString searchOrder(const RuntimeSettings& settings) {
+    NarrowString order = settings.order;
     bool usable = false;
     for (int i = 0; i < order.length(); ++i) {
         char c = order.byteAt(i);
@@ -48,13 +50,13 @@ NarrowString searchOrder(const LauncherConfig& config) {
     return usable ? order : NarrowString("csieovp");
 }
 
-NarrowString findConfiguredRuntime(const LauncherConfig& config, const RuntimeSearch& search) {
-    NarrowString configured = expandEnvironment(config.lookupValue("jvmdll").c_str());
+NarrowString findConfiguredRuntime(const RuntimeSettings& settings, const RuntimeSearch& search) {
+    NarrowString configured = expandEnvironment(settings.configuredLibrary.c_str());
     if (configured.empty()) {
         trace::event("runtime", "c: no jvmdll configured");
         return configured;
     }
-    NarrowString resolved = resolveRelativePath(configured);
+    NarrowString resolved = resolveRelativePath(configured, settings.folders);
     return isUsableRuntime("c: jvmdll", resolved, search) ? resolved : NarrowString();
 }
 
@@ -148,12 +150,12 @@ NarrowString findRuntimeInRegistry(const char* keyPath, const RuntimeSearch& sea
     return isUsableRuntime("registry RuntimeLib", library, search) ? library : NarrowString();
 }
 
-NarrowString resolveRelativePath(const NarrowString& path) {
+NarrowString resolveRelativePath(const NarrowString& path, const LaunchFolders& folders) {
     if (platform::isAbsolutePath(path.c_str())) return path;
-    NarrowString underExecutable = executableDirectory() + path;
+    NarrowString underExecutable = folders.executable + path;
     if (platform::pathExists(underExecutable.c_str())) return underExecutable;
-    if (!startupDirectory().empty()) {
-        NarrowString underStartup = startupDirectory() + path;
+    if (!folders.startup.empty()) {
+        NarrowString underStartup = folders.startup + path;
         if (platform::pathExists(underStartup.c_str())) return underStartup;
     }
     return underExecutable;
@@ -161,17 +163,17 @@ NarrowString resolveRelativePath(const NarrowString& path) {
 
 // The letters of the installed-runtime sources that stand next to each other in the
 // order are searched together: the highest version among all they find wins.
-NarrowString findRuntimeLibrary(const LauncherConfig& config, const RuntimeSearch& search) {
-    NarrowString order = searchOrder(config);
+NarrowString findRuntimeLibrary(const RuntimeSettings& settings, const RuntimeSearch& search) {
+    NarrowString order = searchOrder(settings);
     trace::event("runtime", "search order %s", order.c_str());
-    InstalledRuntimes installed(search, config.lookupValue("minjre").c_str());
+    InstalledRuntimes installed(search, settings.minimumVersion.c_str());
     for (int i = 0; i < order.length(); ++i) {
         const char letter = order.byteAt(i);
         NarrowString found;
         trace::event("runtime", "trying %c", letter);
         switch (letter) {
             case 'c':
-                found = findConfiguredRuntime(config, search);
+                found = findConfiguredRuntime(settings, search);
                 break;
             case 's':
                 found = findSystemRuntime(search);
@@ -195,10 +197,6 @@ NarrowString findRuntimeLibrary(const LauncherConfig& config, const RuntimeSearc
     }
     trace::event("runtime", "no runtime library found");
     return NarrowString();
-}
-
-NarrowString LauncherConfig::findRuntimeLibrary() const {
-    return oru::findRuntimeLibrary(*this, systemRuntimeSearch());
 }
 
 }  // namespace oru

@@ -6,8 +6,6 @@
 
 namespace oru {
 
-class LauncherConfig;
-
 // The registry key of the `s` source and of the `i` source, below HKEY_LOCAL_MACHINE.
 extern const char kJavaSoftRuntimeKey[];
 extern const char kIbmRuntimeKey[];
@@ -23,8 +21,25 @@ struct RuntimeSearch {
 // The running launcher's own: the system's registry and its own pointer width.
 RuntimeSearch systemRuntimeSearch();
 
+// The folders that relative paths resolve against, each with a trailing separator: the
+// executable's, and the current directory at start-up ("" when it is unknown). Referred
+// to, not copied: the launcher keeps them for the whole process.
+struct LaunchFolders {
+    const NarrowString& executable;
+    const NarrowString& startup;
+};
+
+// What the configuration says about the runtime, as written: "jre_order", "minjre" and
+// "jvmdll" (its %NAME% references still in it), each "" when not set.
+struct RuntimeSettings {
+    NarrowString order;
+    NarrowString minimumVersion;
+    NarrowString configuredLibrary;
+    LaunchFolders folders;
+};
+
 // The runtime library the search order finds, or "" when no source has one.
-NarrowString findRuntimeLibrary(const LauncherConfig& config, const RuntimeSearch& search);
+NarrowString findRuntimeLibrary(const RuntimeSettings& settings, const RuntimeSearch& search);
 
 // The `e` source: the first virtual-machine library below JRE_HOME, then below
 // JAVA_HOME; "" when neither has one.
@@ -50,6 +65,6 @@ int libraryPointerBits(const NarrowString& path);
 // `path` itself when absolute; else under the executable's directory if it exists there,
 // else under the start-up directory if it exists there, else under the executable's
 // directory anyway.
-NarrowString resolveRelativePath(const NarrowString& path);
+NarrowString resolveRelativePath(const NarrowString& path, const LaunchFolders& folders);
 
 }  // namespace oru

@@ -1,6 +1,6 @@
 // Loading the configuration: the recorded directories, the file beside the executable
 // and the archive comment.
-#include "launcher/launcher_config.h"
+#include "launcher/config_load.h"
 
 #include <algorithm>
 #include <vector>
@@ -47,8 +47,8 @@ NarrowString readConfigurationFile(const NarrowString& executablePath) {
     return text;
 }
 
-NarrowString executableDirectory() { return executableDirectoryStore(); }
-NarrowString startupDirectory() { return startupDirectoryStore(); }
+const NarrowString& executableDirectory() { return executableDirectoryStore(); }
+const NarrowString& startupDirectory() { return startupDirectoryStore(); }
 
 void recordDirectories(const NarrowString& executablePath, const NarrowString& currentDirectory) {
     // An unknown current directory stays empty rather than turning into the root.
@@ -62,20 +62,22 @@ void recordDirectories(const NarrowString& executablePath, const NarrowString& c
     executableDirectoryStore() = executablePath.left(cut);
 }
 
-LauncherConfig::LauncherConfig() {
+LauncherConfig loadConfiguration() {
     NarrowString current;
     platform::currentDirectory(current);
+    NarrowString path;
     NarrowString lossy;
-    platform::executablePath(executablePath_, &lossy);
-    recordDirectories(executablePath_, current);
-    unrepresentable_ = !lossy.empty();
-    if (unrepresentable_)
+    platform::executablePath(path, &lossy);
+    recordDirectories(path, current);
+    const bool unrepresentable = !lossy.empty();
+    if (unrepresentable)
         trace::event("config", "executable %s: its path has characters the ANSI code page "
                      "lacks and no short form without them", lossy.c_str());
     else
-        trace::event("config", "executable %s", executablePath_.c_str());
+        trace::event("config", "executable %s", path.c_str());
     trace::event("config", "start-up directory %s", startupDirectory().c_str());
-    appendParts(readConfigurationFile(executablePath_), readArchiveComment(executablePath_.c_str()));
+    const NarrowString comment = readArchiveComment(path.c_str());
+    return LauncherConfig(path, readConfigurationFile(path), comment, unrepresentable);
 }
 
 NarrowString findArchiveComment(const unsigned char* bytes, uint64_t size, uint32_t padding) {

@@ -1,5 +1,5 @@
 // Scanning the configuration text: lines, key prefixes and values.
-#include "launcher/launcher_config.h"
+#include "launcher/config_text.h"
 
 #include <cstring>
 
@@ -93,17 +93,12 @@ StringList LauncherConfig::expandedValues(const char* key) const {
     return values;
 }
 
-void LauncherConfig::appendParts(const NarrowString& fileText, const NarrowString& comment) {
-    text_ = fileText;
+LauncherConfig::LauncherConfig(const NarrowString& executablePath, const NarrowString& fileText,
+                               const NarrowString& comment, bool pathUnrepresentable)
+    : text_(fileText), executablePath_(executablePath), unrepresentable_(pathUnrepresentable) {
     if (!text_.empty()) text_.append("\r\n", 2);
     commentStart_ = text_.length();
     text_.append(comment);
-}
-
-LauncherConfig::LauncherConfig(const NarrowString& executablePath, const NarrowString& fileText,
-                               const NarrowString& comment)
-    : executablePath_(executablePath) {
-    appendParts(fileText, comment);
 }
 
 }  // namespace oru

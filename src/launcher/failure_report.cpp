@@ -1,6 +1,7 @@
 // The one message box that reports a failed launch.
+#include "launcher/failure_report.h"
+
 #include "launcher/messages.h"
-#include "launcher/run_launch.h"
 #include "platform/dialog.h"
 #include "splash/splash_window.h"
 

@@ -1,7 +1,8 @@
 // The launcher's entry: configuration, virtual-machine holder, launch and teardown.
 #include "bridge/bridge_state.h"
 #include "jvm/vm_host.h"
-#include "launcher/launcher_config.h"
+#include "launcher/config_load.h"
+#include "launcher/failure_report.h"
 #include "launcher/run_launch.h"
 #include "splash/splash_window.h"
 #include "platform/trace.h"
@@ -11,7 +12,7 @@ namespace {
 int launch(int argc, char** argv) {
     using namespace oru;
     SplashWindow::startIfPresent("Please wait ...");
-    LauncherConfig config;
+    LauncherConfig config = loadConfiguration();
     VmHost host;
     activeVmHost = &host;
     activeConfig = &config;

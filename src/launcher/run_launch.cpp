@@ -3,7 +3,12 @@
 
 #include "bridge/native_methods.h"
 #include "jvm/vm_host.h"
-#include "launcher/launcher_config.h"
+#include "launcher/config_load.h"
+#include "launcher/config_text.h"
+#include "launcher/failure_report.h"
+#include "launcher/launch_settings.h"
+#include "launcher/version_check.h"
+#include "launcher/working_directory.h"
 #include "platform/dialog.h"
 #include "platform/library.h"
 #include "platform/thread.h"
@@ -21,7 +26,7 @@ void collectVmOptions(const LauncherConfig& config, VmHost& host) {
     StringList properties = config.expandedValues("property");
     for (int i = 0; i < properties.count(); ++i)
         host.addOption((NarrowString("-D") + properties.at(i)).c_str());
-    host.addOption(("-Djava.class.path=" + config.buildClassPath()).c_str());
+    host.addOption(("-Djava.class.path=" + buildConfiguredClassPath(config)).c_str());
     host.addOption(("-Doru.app.path=" + config.executablePath()).c_str());
     host.addOption(("-Dapplication.home=" + executableDirectory()).c_str());
 }
@@ -74,7 +79,7 @@ void runMainThread(void* argument) {
 LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int argc, char** argv,
                               int versions[4]) {
     trace::event("phase", "finding the runtime");
-    const NarrowString library = config.findRuntimeLibrary();
+    const NarrowString library = findConfiguredRuntimeLibrary(config);
     trace::event("phase", "creating the virtual machine");
     LaunchResult result = host.createVm(library);
     if (result != kLaunchSucceeded) return result;

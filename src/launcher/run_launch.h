@@ -2,7 +2,6 @@
 #pragma once
 
 #include "jvm/launch_result.h"
-#include "support/narrow_string.h"
 
 namespace oru {
 
@@ -27,21 +26,5 @@ int exitCodeOf(const LauncherConfig* config, LaunchResult result, bool mainThrew
 // Adds the virtual-machine options in their fixed order: configured options, properties,
 // class path, executable path, application home.
 void collectVmOptions(const LauncherConfig& config, VmHost& host);
-
-// The launch result of comparing the machine's version text with "minjre": 0 or 6,
-// with the four numbers written to `numbers` (have major, have minor, need major, need minor).
-LaunchResult checkVersion(const char* haveVersion, const char* needVersion, int numbers[4]);
-
-// Makes `directory`, resolved against the executable's directory, the current one;
-// failures are silent.
-void applyForcedWorkingDirectory(const char* directory);
-
-// Writes the full path of `path` taken relative to `base` into `buffer`; returns the
-// full-path call's length (0 on failure, the size needed when it does not fit).
-int resolveAgainstDirectory(const char* base, const char* path, char* buffer, int capacity);
-
-// Shows the message of `result`, message 6 with the four version numbers filled in.
-void reportLaunchFailure(LaunchResult result, int haveMajor, int haveMinor, int needMajor,
-                         int needMinor);
 
 }  // namespace oru

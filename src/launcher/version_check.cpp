@@ -1,5 +1,5 @@
 // The "minjre" check: major.minor of the machine's version against the requirement.
-#include "launcher/run_launch.h"
+#include "launcher/version_check.h"
 
 #include <cctype>
 #include <climits>

@@ -1,7 +1,7 @@
 // The forced working directory and resolving paths against a base directory.
-#include "launcher/run_launch.h"
+#include "launcher/working_directory.h"
 
-#include "launcher/launcher_config.h"
+#include "launcher/config_load.h"
 #include "platform/path_style.h"
 #include "platform/paths.h"
 

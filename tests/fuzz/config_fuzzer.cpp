@@ -8,7 +8,7 @@
 
 #include "archive/archive_region.h"
 #include "archive/zip_reader.h"
-#include "launcher/launcher_config.h"
+#include "launcher/config_load.h"
 
 namespace {
 

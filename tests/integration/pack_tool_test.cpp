@@ -9,7 +9,7 @@
 
 #include "bridge_app.h"
 #include "java_probe.h"
-#include "launcher/launcher_config.h"
+#include "launcher/config_load.h"
 #include "little_endian.h"
 #include "manifest_class_path.h"
 #include "windows_images.h"

@@ -10,8 +10,8 @@
 
 #include "archive/embedded_archive.h"
 #include "java_probe.h"
-#include "launcher/launcher_config.h"
 #include "executable_writer.h"
+#include "launcher/config_load.h"
 
 namespace oru::testing {
 namespace {
