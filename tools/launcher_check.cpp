@@ -1,7 +1,7 @@
 // Telling an oru launcher from any other file: its executable format and its natives.
 #include "launcher_check.h"
 
-#include "little_endian.h"
+#include "support/little_endian.h"
 
 namespace oru::tools {
 

@@ -2,7 +2,7 @@
 #include "pe_finish.h"
 
 #include "archive/archive_region.h"
-#include "little_endian.h"
+#include "support/little_endian.h"
 
 namespace oru::tools {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "little_endian.h"
+#include "support/little_endian.h"
 namespace oru::tools {
 
 namespace {

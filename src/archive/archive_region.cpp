@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "archive/byte_cursor.h"
+#include "support/little_endian.h"
 
 namespace oru {
 

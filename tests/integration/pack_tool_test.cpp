@@ -10,7 +10,7 @@
 #include "bridge_app.h"
 #include "java_probe.h"
 #include "launcher/launcher_config.h"
-#include "little_endian.h"
+#include "support/little_endian.h"
 #include "manifest_class_path.h"
 #include "windows_images.h"
 
@@ -576,8 +576,8 @@ TEST(PackToolTest, OutputBytesStayTheSame) {
     const std::string picture = bmpFile(16, 32, 32).substr(14);
     icon.replace(2, 4, std::string("\1\0\1\0", 4));
     icon.replace(6, 2, "\x10\x10");
-    tools::set32(icon, 14, static_cast<uint32_t>(picture.size()));
-    tools::set32(icon, 18, 22);
+    set32(icon, 14, static_cast<uint32_t>(picture.size()));
+    set32(icon, 18, 22);
     dir.write("in/app.ico", icon + picture);
     const std::vector<std::string> common = {
         "--jar", "in/app.jar", "--option", "-Xmx64m", "--property", "p=1", "--minjre", "11",
