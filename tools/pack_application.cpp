@@ -13,6 +13,7 @@
 #include "manifest_class_path.h"
 #include "pack_inputs.h"
 #include "packer.h"
+#include "support/config_key.h"
 
 namespace oru::tools {
 
@@ -123,14 +124,6 @@ PackRequest withClassPathLibraries(const PackRequest& given, std::vector<std::st
 }
 
 }  // namespace
-
-bool lineHasKey(const std::string& line, const std::string& key) {
-    const size_t start = line.find_first_not_of(' ');
-    if (start == std::string::npos || line.size() - start < key.size()) return false;
-    for (size_t i = 0; i < key.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(line[start + i])) != key[i]) return false;
-    return true;
-}
 
 bool packApplication(const PackRequest& given, std::string& error,
                      std::vector<std::string>* warnings) {
