@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 
+#include "archive/zip_records.h"
 #include "member_stream.h"
 #include "support/little_endian.h"
 
@@ -96,14 +97,14 @@ void putCommonFields(std::string& out, const ZipWriter::Entry& entry, bool local
 
 void putDescriptor(std::string& out, const ZipWriter::Entry& entry) {
     if (entry.options.descriptor == ZipDescriptor::kNone) return;
-    if (entry.options.descriptor == ZipDescriptor::kSigned) append32(out, 0x08074b50);
+    if (entry.options.descriptor == ZipDescriptor::kSigned) append32(out, kDescriptorSignature);
     append32(out, entry.crc);
     append32(out, static_cast<uint32_t>(storedSizeOf(entry)));
     append32(out, entry.size);
 }
 
 void putCentralRecord(std::string& out, const ZipWriter::Entry& entry, uint32_t offset) {
-    append32(out, 0x02014b50);
+    append32(out, kCentralSignature);
     append16(out, 20);  // version made by
     putCommonFields(out, entry, false);
     append16(out, static_cast<uint32_t>(entry.centralComment.size()));
@@ -177,11 +178,11 @@ bool ZipWriter::fits(const std::string& comment, std::string& error) const {
 }
 
 uint64_t ZipWriter::archiveSize(const std::string& comment) const {
-    uint64_t total = 22 + comment.size();
+    uint64_t total = kEndRecordSize + comment.size();
     for (const Entry& entry : entries_) {
-        total += 30 + entry.name.size() + entry.localExtra.size() + storedSizeOf(entry) +
-                 descriptorSize(entry);
-        total += 46 + entry.name.size() + entry.centralComment.size();
+        total += kLocalHeaderSize + entry.name.size() + entry.localExtra.size() +
+                 storedSizeOf(entry) + descriptorSize(entry);
+        total += kCentralRecordSize + entry.name.size() + entry.centralComment.size();
     }
     return total;
 }
@@ -209,7 +210,7 @@ bool ZipWriter::write(ByteSink& out, const std::string& comment, std::string& er
     };
     for (const Entry& entry : entries_) {
         places.localOffsets.push_back(static_cast<uint32_t>(at));
-        append32(record, 0x04034b50);
+        append32(record, kLocalSignature);
         putCommonFields(record, entry, true);
         record += entry.name;
         record += entry.localExtra;
@@ -235,7 +236,7 @@ bool ZipWriter::write(ByteSink& out, const std::string& comment, std::string& er
     }
     const uint32_t centralSize = static_cast<uint32_t>(at) - places.centralDirectoryOffset;
     places.endRecordOffset = static_cast<uint32_t>(at);
-    append32(record, 0x06054b50);
+    append32(record, kEndSignature);
     append16(record, 0);
     append16(record, 0);
     append16(record, static_cast<uint32_t>(entries_.size()));
