@@ -41,40 +41,20 @@ private:
     const void* context_;
 };
 
-// The PE signature that the MS-DOS header points at; false when either is missing.
-bool readPeSignature(const HeaderReader& in, uint32_t& offset) {
-    uint16_t mz = 0;
-    uint32_t signature = 0;
-    return in.u16(0, mz) && mz == pe::kMzSignature && in.u32(pe::kPeSignatureField, offset) &&
-           in.u32(offset, signature) && signature == pe::kPeSignature;
-}
-
-bool readPeHeaders(const HeaderReader& in, PeHeaders& out) {
-    uint32_t peOffset = 0;
-    if (!readPeSignature(in, peOffset) ||
-        !in.u16(uint64_t{peOffset} + pe::kOptionalSizeField, out.optionalSize))
-        return false;
-    out.signature = peOffset;
-    out.optional = uint64_t{peOffset} + pe::kOptionalHeader;
-    return in.u16(out.optional, out.magic) && pe::directoriesOffset(out.magic) != 0 &&
-           out.optionalSize >= pe::kSubsystemEnd &&
-           in.bytes(out.optional, nullptr, pe::kSubsystemEnd);
-}
-
 // The security directory's file offset and size, and where the headers end; false when
 // the file is no PE executable or has no such entry.
 bool securityDirectory(const HeaderReader& in, uint32_t& offset, uint32_t& size,
                        uint64_t& headersEnd) {
-    PeHeaders pe;
-    if (!readPeHeaders(in, pe)) return false;
-    const uint64_t directories = pe.optional + pe::directoriesOffset(pe.magic);
+    PeHeaders headers;
+    if (!pe::readHeaders(in, headers)) return false;
+    const uint64_t directories = headers.optional + pe::directoriesOffset(headers.magic);
     const uint64_t countAt = directories - pe::kDirectoryCountSize;
     const uint64_t entry = directories + pe::kSecurityDirectory * pe::kDirectoryEntrySize;
     uint32_t count = 0;
-    if (entry + pe::kDirectoryEntrySize > pe.optional + pe.optionalSize ||
+    if (entry + pe::kDirectoryEntrySize > headers.optional + headers.optionalSize ||
         !in.u32(countAt, count) || count <= pe::kSecurityDirectory)
         return false;
-    headersEnd = pe.optional + pe.optionalSize;
+    headersEnd = headers.optional + headers.optionalSize;
     return in.u32(entry, offset) && in.u32(entry + 4, size);
 }
 
@@ -120,7 +100,7 @@ ArchiveRegion findArchiveRegion(uint64_t fileSize, ReadAt read, const void* cont
 }
 
 bool findPeHeaders(uint64_t fileSize, ReadAt read, const void* context, PeHeaders& out) {
-    return readPeHeaders(HeaderReader(fileSize, read, context), out);
+    return pe::readHeaders(HeaderReader(fileSize, read, context), out);
 }
 
 bool findPeHeaders(const unsigned char* bytes, uint64_t size, PeHeaders& out) {
@@ -129,7 +109,7 @@ bool findPeHeaders(const unsigned char* bytes, uint64_t size, PeHeaders& out) {
 
 bool hasPeSignature(const unsigned char* bytes, uint64_t size) {
     uint32_t offset = 0;
-    return bytes && readPeSignature(HeaderReader(size, readMemory, bytes), offset);
+    return bytes && pe::readSignature(HeaderReader(size, readMemory, bytes), offset);
 }
 
 bool readFileExactly(const platform::ReadOnlyFile& file, uint64_t offset, void* buffer,

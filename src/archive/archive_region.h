@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "archive/pe_layout.h"
 #include "platform/files.h"
 
 namespace oru {
@@ -28,15 +29,6 @@ ArchiveRegion findArchiveRegion(const unsigned char* bytes, uint64_t size);
 
 // The same over an open file of `size` bytes.
 ArchiveRegion findArchiveRegion(const platform::ReadOnlyFile& file, uint64_t size);
-
-// Where a PE executable's headers lie: the PE signature, the optional header's offset,
-// size and magic (pe::kPe32 or pe::kPe32Plus); archive/pe_layout.h places their fields.
-struct PeHeaders {
-    uint64_t signature = 0;
-    uint64_t optional = 0;
-    uint16_t optionalSize = 0;
-    uint16_t magic = 0;
-};
 
 // Reads the PE headers of a file of `fileSize` bytes; false when it is no PE32 or PE32+
 // executable or its optional header does not reach the subsystem field.

@@ -1,10 +1,22 @@
-// Where the fields of a PE executable's headers lie: the one description that the
-// launcher's archive-region reader and oru-pack's resource and checksum writers share.
+// Where the fields of a PE executable's headers lie, and the walk that finds them: the
+// one description that the launcher's archive-region reader and oru-pack's resource and
+// checksum writers share.
 #pragma once
 
 #include <cstdint>
 
-namespace oru::pe {
+namespace oru {
+
+// Where a PE executable's headers lie: the PE signature, the optional header's offset,
+// size and magic (pe::kPe32 or pe::kPe32Plus).
+struct PeHeaders {
+    uint64_t signature = 0;
+    uint64_t optional = 0;
+    uint16_t optionalSize = 0;
+    uint16_t magic = 0;
+};
+
+namespace pe {
 
 // The MS-DOS header: its signature and the field that points at the PE signature.
 constexpr uint16_t kMzSignature = 0x5A4D;  // "MZ"
@@ -48,4 +60,32 @@ constexpr uint32_t kSectionAddressField = 12;
 constexpr uint32_t kSectionRawSizeField = 16;
 constexpr uint32_t kSectionRawPointerField = 20;
 
-}  // namespace oru::pe
+// The walks read through `in`, whose u16(offset, value), u32(offset, value) and
+// bytes(offset, nullptr, count) answer false where the file holds too few bytes.
+
+// The PE signature that the MS-DOS header points at; false when either is missing.
+template <typename Reader>
+bool readSignature(const Reader& in, uint32_t& offset) {
+    uint16_t mz = 0;
+    uint32_t signature = 0;
+    return in.u16(0, mz) && mz == kMzSignature && in.u32(kPeSignatureField, offset) &&
+           in.u32(offset, signature) && signature == kPeSignature;
+}
+
+// The headers of a PE32 or PE32+ executable whose optional header reaches the subsystem
+// field; false for any other file.
+template <typename Reader>
+bool readHeaders(const Reader& in, PeHeaders& out) {
+    uint32_t signature = 0;
+    if (!readSignature(in, signature) ||
+        !in.u16(uint64_t{signature} + kOptionalSizeField, out.optionalSize))
+        return false;
+    out.signature = signature;
+    out.optional = uint64_t{signature} + kOptionalHeader;
+    return in.u16(out.optional, out.magic) && directoriesOffset(out.magic) != 0 &&
+           out.optionalSize >= kSubsystemEnd && in.bytes(out.optional, nullptr, kSubsystemEnd);
+}
+
+}  // namespace pe
+
+}  // namespace oru
