@@ -42,7 +42,8 @@ void collectArchivesIn(NarrowString directory, NarrowString& path, ScanChain& ch
             if (entry.isDirectory) {
                 if (entry.name != "." && entry.name != "..")
                     collectArchivesIn(directory + entry.name, path, chain);
-            } else if (hasArchiveExtension(entry.name.c_str(), static_cast<size_t>(entry.name.length()))) {
+            } else if (hasArchiveExtension(entry.name.c_str(),
+                                           static_cast<size_t>(entry.name.length()))) {
                 path += separator;
                 path += directory + entry.name;
             }
