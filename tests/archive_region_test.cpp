@@ -6,14 +6,13 @@
 #include "archive/embedded_archive.h"
 #include "archive_test_support.h"
 #include "launcher/config_load.h"
+#include "support/little_endian.h"
 #include "test_support.h"
 #include "zip_writer.h"
 
 namespace oru {
 namespace {
 
-using tools::patchU16;
-using tools::patchU32;
 
 constexpr uint32_t kPeOffset = 0x40;
 constexpr uint32_t kOptional = kPeOffset + 24;
@@ -23,23 +22,23 @@ std::string peHeaders(bool plus, uint32_t tableOffset, uint32_t tableSize, size_
     std::string headers(size, '\0');
     headers[0] = 'M';
     headers[1] = 'Z';
-    patchU32(headers, 0x3C, kPeOffset);
+    set32(headers, 0x3C, kPeOffset);
     headers.replace(kPeOffset, 4, std::string("PE\0\0", 4));
     const uint32_t directories = plus ? 112 : 96;
-    patchU16(headers, kPeOffset + 20, directories + 16 * 8);  // size of the optional header
-    patchU16(headers, kOptional, plus ? 0x20B : 0x10B);
-    patchU32(headers, kOptional + directories - 4, 16);  // number of directories
-    patchU32(headers, kOptional + directories + 4 * 8, tableOffset);
-    patchU32(headers, kOptional + directories + 4 * 8 + 4, tableSize);
+    set16(headers, kPeOffset + 20, directories + 16 * 8);  // size of the optional header
+    set16(headers, kOptional, plus ? 0x20B : 0x10B);
+    set32(headers, kOptional + directories - 4, 16);  // number of directories
+    set32(headers, kOptional + directories + 4 * 8, tableOffset);
+    set32(headers, kOptional + directories + 4 * 8 + 4, tableSize);
     return headers;
 }
 
 // A certificate table of `size` bytes (a multiple of 8) with a well-formed header.
 std::string certificateTable(uint32_t size) {
     std::string table(size, '\x5A');
-    patchU32(table, 0, size);
-    patchU16(table, 4, 0x0200);
-    patchU16(table, 6, 2);
+    set32(table, 0, size);
+    set16(table, 4, 0x0200);
+    set16(table, 6, 2);
     return table;
 }
 
@@ -62,8 +61,8 @@ SignedFile signedFile(bool plus, uint32_t padding, size_t commentSize = 40) {
     SignedFile file;
     file.tableOffset = static_cast<uint32_t>(body.size() + padding);
     file.bytes = body + std::string(padding, '\0') + certificateTable(4896);
-    patchU32(file.bytes, kOptional + (plus ? 112 : 96) + 32, file.tableOffset);
-    patchU32(file.bytes, kOptional + (plus ? 112 : 96) + 36, 4896);
+    set32(file.bytes, kOptional + (plus ? 112 : 96) + 32, file.tableOffset);
+    set32(file.bytes, kOptional + (plus ? 112 : 96) + 36, 4896);
     return file;
 }
 
@@ -109,12 +108,12 @@ TEST(ArchiveRegionTest, DirectoriesThatDoNotAddUpReadAsUnsigned) {
     };
     for (const auto& c : cases) {
         std::string bytes = good.bytes;
-        patchU32(bytes, entry, c.offset);
-        patchU32(bytes, entry + 4, c.size);
+        set32(bytes, entry, c.offset);
+        set32(bytes, entry + 4, c.size);
         EXPECT_EQ(regionOf(bytes), bytes.size()) << c.label;
     }
     std::string badHeader = good.bytes;
-    patchU16(badHeader, good.tableOffset + 4, 0x0300);  // no such revision
+    set16(badHeader, good.tableOffset + 4, 0x0300);  // no such revision
     EXPECT_EQ(regionOf(badHeader), badHeader.size());
     std::string notPe = good.bytes;
     notPe[0] = 'X';

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "archive_test_support.h"
+#include "support/little_endian.h"
 #include "test_support.h"
 #include "zip_writer.h"
 
@@ -192,7 +193,7 @@ TEST(ArchiveStoreTest, DamagedEntriesAreMissingAndContained) {
     outer.add("later.jar", jarWith({{"bad.txt", "intact later copy"}}));
     std::string bytes = outer.finish(std::string(), &at);
     bytes[at.dataOffsets[0]] ^= 1;
-    tools::patchU16(bytes, at.localOffsets[2] + 6, 1);  // local encryption bit
+    set16(bytes, at.localOffsets[2] + 6, 1);  // local encryption bit
     auto store = openStore(bytes);
     struct Case {
         const char* query;
@@ -245,8 +246,8 @@ TEST(ArchiveStoreTest, NestedArchivesStayWithinTheCaps) {
     std::string bytes = outer.finish(std::string(), &at);
     const uint32_t claim = EmbeddedArchive::kMaxNestedBytes + 1;
     ASSERT_GT(uint64_t(at.dataOffsets[1] - at.dataOffsets[0]) * 1032, claim);
-    tools::patchU32(bytes, at.localOffsets[0] + 22, claim);
-    tools::patchU32(bytes, at.centralOffsets[0] + 24, claim);
+    set32(bytes, at.localOffsets[0] + 22, claim);
+    set32(bytes, at.centralOffsets[0] + 24, claim);
     auto store = openStore(bytes);
     EXPECT_EQ(store->nestedCount(), 2);
     EXPECT_EQ(readText(*store, "fine.jar!in.txt"), "fine");
@@ -462,7 +463,7 @@ TEST(ArchiveStoreTest, DirectoriesReadOnFirstLookupAnswerAsBefore) {
     dupWriter.add("dup.txt", "one");
     dupWriter.add("dup2.txt", "two");
     std::string dup = dupWriter.finish(std::string(), &dupAt);
-    tools::patchU32(dup, dupAt.centralOffsets[1] + 42, dupAt.localOffsets[0]);
+    set32(dup, dupAt.centralOffsets[1] + 42, dupAt.localOffsets[0]);
     ZipLayout outerAt;
     ZipWriter outer;
     outer.add("long.jar", longWriter.finish(), ZipMethod::kStored);

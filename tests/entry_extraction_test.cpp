@@ -8,6 +8,7 @@
 
 #include "archive/entry_extraction.h"
 #include "archive_test_support.h"
+#include "support/little_endian.h"
 #include "test_support.h"
 #include "zip_writer.h"
 
@@ -16,8 +17,6 @@ namespace {
 
 using testing::MemoryArchive;
 using testing::ShortReadSource;
-using tools::patchU16;
-using tools::patchU32;
 using tools::ZipDescriptor;
 using tools::ZipLayout;
 using tools::ZipMethod;
@@ -316,31 +315,31 @@ TEST(EntryExtractionTest, DamageGivesItsCode) {
         {"local signature", ZipMethod::kDeflated, none,
          [](std::string& a, Layout at) { a[at.localOffsets[0]] = 'Q'; }, CZipException::badArchive},
         {"local method differs", ZipMethod::kDeflated, none,
-         [](std::string& a, Layout at) { patchU16(a, at.localOffsets[0] + 8, 0); },
+         [](std::string& a, Layout at) { set16(a, at.localOffsets[0] + 8, 0); },
          CZipException::badArchive},
         {"method 12 in both", ZipMethod::kDeflated, none,
          [](std::string& a, Layout at) {
-             patchU16(a, at.localOffsets[0] + 8, 12);
-             patchU16(a, at.centralOffsets[0] + 10, 12);
+             set16(a, at.localOffsets[0] + 8, 12);
+             set16(a, at.centralOffsets[0] + 10, 12);
          },
          CZipException::badArchive},
         {"local crc differs", ZipMethod::kDeflated, none,
-         [](std::string& a, Layout at) { patchU32(a, at.localOffsets[0] + 14, 1); },
+         [](std::string& a, Layout at) { set32(a, at.localOffsets[0] + 14, 1); },
          CZipException::badArchive},
         {"local size differs", ZipMethod::kStored, none,
-         [](std::string& a, Layout at) { patchU32(a, at.localOffsets[0] + 22, 3); },
+         [](std::string& a, Layout at) { set32(a, at.localOffsets[0] + 22, 3); },
          CZipException::badArchive},
         {"local encryption bit governs", ZipMethod::kDeflated, none,
-         [](std::string& a, Layout at) { patchU16(a, at.localOffsets[0] + 6, 1); },
+         [](std::string& a, Layout at) { set16(a, at.localOffsets[0] + 6, 1); },
          CZipException::badPassword},
         {"local descriptor bit governs", ZipMethod::kDeflated, none,
-         [](std::string& a, Layout at) { patchU16(a, at.localOffsets[0] + 6, 8); },
+         [](std::string& a, Layout at) { set16(a, at.localOffsets[0] + 6, 8); },
          CZipException::badArchive},
         {"local name runs past the source", ZipMethod::kDeflated, none,
-         [](std::string& a, Layout at) { patchU16(a, at.localOffsets[0] + 26, 0xFFFF); },
+         [](std::string& a, Layout at) { set16(a, at.localOffsets[0] + 26, 0xFFFF); },
          CZipException::badArchive},
         {"header offset past the source", ZipMethod::kDeflated, none,
-         [](std::string& a, Layout at) { patchU32(a, at.centralOffsets[0] + 42, 0xFFFFFFF0u); },
+         [](std::string& a, Layout at) { set32(a, at.centralOffsets[0] + 42, 0xFFFFFFF0u); },
          CZipException::badArchive},
         {"corrupt deflate block", ZipMethod::kDeflated, none,
          [](std::string& a, Layout at) { a[at.dataOffsets[0]] = 0x07; },
@@ -348,28 +347,28 @@ TEST(EntryExtractionTest, DamageGivesItsCode) {
         {"deflate stream cut short", ZipMethod::kDeflated, none,
          [](std::string& a, Layout at) {
              uint32_t shorter = at.dataOffsets[0] > 0 ? 6 : 0;
-             patchU32(a, at.localOffsets[0] + 18, shorter);
-             patchU32(a, at.centralOffsets[0] + 20, shorter);
+             set32(a, at.localOffsets[0] + 18, shorter);
+             set32(a, at.centralOffsets[0] + 20, shorter);
          },
          CZipException::badArchive},
         {"stored sizes differ", ZipMethod::kStored, none,
          [](std::string& a, Layout at) {
-             patchU32(a, at.localOffsets[0] + 18, 5);
-             patchU32(a, at.centralOffsets[0] + 20, 5);
+             set32(a, at.localOffsets[0] + 18, 5);
+             set32(a, at.centralOffsets[0] + 20, 5);
          },
          CZipException::badArchive},
         {"size beyond any deflate ratio", ZipMethod::kDeflated, ZipDescriptor::kSigned,
-         [](std::string& a, Layout at) { patchU32(a, at.centralOffsets[0] + 24, 0x7FFFFFF0); },
+         [](std::string& a, Layout at) { set32(a, at.centralOffsets[0] + 24, 0x7FFFFFF0); },
          CZipException::badArchive},
         {"descriptor crc differs", ZipMethod::kDeflated, ZipDescriptor::kSigned,
          [](std::string& a, Layout at) {
              uint32_t descriptor = at.centralDirectoryOffset - 16;
-             patchU32(a, descriptor + 4, 0x12345678);
+             set32(a, descriptor + 4, 0x12345678);
          },
          CZipException::badArchive},
         {"unsigned descriptor size differs", ZipMethod::kStored, ZipDescriptor::kUnsigned,
          [](std::string& a, Layout at) {
-             patchU32(a, at.centralDirectoryOffset - 4, 1);
+             set32(a, at.centralDirectoryOffset - 4, 1);
          },
          CZipException::badArchive},
     };
@@ -385,7 +384,7 @@ TEST(EntryExtractionTest, DataOverlappingTheNextEntryIsRefused) {
         return [i, more](std::string& a, Layout at) {
             for (uint32_t field : {at.localOffsets[i] + 18, at.localOffsets[i] + 22,
                                    at.centralOffsets[i] + 20, at.centralOffsets[i] + 24})
-                patchU32(a, field, 4 + more);
+                set32(a, field, 4 + more);
         };
     };
     const int bad = CZipException::badArchive;
@@ -398,7 +397,7 @@ TEST(EntryExtractionTest, DataOverlappingTheNextEntryIsRefused) {
         {"data runs into the next header", grow(0, 10), {bad, 0, 0}},
         {"a local extra field moves the data onto the next entry's",
          [](std::string& a, Layout at) {
-             patchU16(a, at.localOffsets[0] + 28, at.dataOffsets[1] - at.localOffsets[0] - 31);
+             set16(a, at.localOffsets[0] + 28, at.dataOffsets[1] - at.localOffsets[0] - 31);
          },
          {bad, 0, 0}},
         {"last data runs into the central directory", grow(2, 1), {0, 0, bad}},

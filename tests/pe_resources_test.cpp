@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "launcher_resources.h"
-#include "little_endian.h"
+#include "support/little_endian.h"
 #include "windows_images.h"
 
 namespace oru::tools {

@@ -1,12 +1,10 @@
 // Small Windows files that tests build byte by byte.
 #include "windows_images.h"
 
-#include "little_endian.h"
+#include "support/little_endian.h"
 
 namespace oru::testing {
 
-using tools::set16;
-using tools::set32;
 
 std::string bmpFile(int width, int height, int bits, uint32_t compression) {
     const int palette = bits <= 8 ? 4 << bits : 0;

@@ -5,6 +5,7 @@
 
 #include "archive_test_support.h"
 #include "launcher/config_load.h"
+#include "support/little_endian.h"
 #include "test_support.h"
 #include "zip_writer.h"
 
@@ -13,8 +14,6 @@ namespace {
 
 using testing::MemoryArchive;
 using testing::ShortReadSource;
-using tools::patchU16;
-using tools::patchU32;
 using tools::ZipLayout;
 using tools::ZipMethod;
 using tools::ZipWriter;
@@ -53,7 +52,7 @@ TEST(ZipReaderTest, LaterSignatureInTheCommentWins) {
     // The comment holds a complete end record of an empty archive; being nearer the end,
     // it is the one taken, and everything before it counts as prefix.
     std::string fake;
-    tools::putU32(fake, 0x06054b50);
+    append32(fake, 0x06054b50);
     fake.append(18, '\0');
     std::string archive = threeEntries(nullptr, false, "config\n" + fake);
     MemoryArchive withFake(archive);
@@ -123,53 +122,53 @@ TEST(ZipReaderTest, DamagedDirectoriesFailTheOpen) {
         {"empty source", [](std::string& a) { a.clear(); }, CZipException::endRecordNotFound},
         {"no signature", [](std::string& a) { a = testing::noise(5000); },
          CZipException::endRecordNotFound},
-        {"entries but size 0", [&](std::string& a) { patchU32(a, at.endRecordOffset + 12, 0); },
+        {"entries but size 0", [&](std::string& a) { set32(a, at.endRecordOffset + 12, 0); },
          CZipException::badArchive},
         {"size but no entries",
          [&](std::string& a) {
-             patchU16(a, at.endRecordOffset + 8, 0);
-             patchU16(a, at.endRecordOffset + 10, 0);
+             set16(a, at.endRecordOffset + 8, 0);
+             set16(a, at.endRecordOffset + 10, 0);
          },
          CZipException::badArchive},
         {"directory past the end record",
-         [&](std::string& a) { patchU32(a, at.endRecordOffset + 16, at.endRecordOffset); },
+         [&](std::string& a) { set32(a, at.endRecordOffset + 16, at.endRecordOffset); },
          CZipException::badArchive},
         {"directory offset wraps",
-         [&](std::string& a) { patchU32(a, at.endRecordOffset + 16, 0xFFFFFFF0u); },
+         [&](std::string& a) { set32(a, at.endRecordOffset + 16, 0xFFFFFFF0u); },
          CZipException::badArchive},
         {"huge directory size",
-         [&](std::string& a) { patchU32(a, at.endRecordOffset + 12, 0xFFFFFFFFu); },
+         [&](std::string& a) { set32(a, at.endRecordOffset + 12, 0xFFFFFFFFu); },
          CZipException::badArchive},
         {"count beyond the records",
-         [&](std::string& a) { patchU16(a, at.endRecordOffset + 10, 4); },
+         [&](std::string& a) { set16(a, at.endRecordOffset + 10, 4); },
          CZipException::badArchive},
-        {"absurd count", [&](std::string& a) { patchU16(a, at.endRecordOffset + 10, 0xFFFF); },
+        {"absurd count", [&](std::string& a) { set16(a, at.endRecordOffset + 10, 0xFFFF); },
          CZipException::badArchive},
-        {"second volume", [&](std::string& a) { patchU16(a, at.endRecordOffset + 4, 1); },
+        {"second volume", [&](std::string& a) { set16(a, at.endRecordOffset + 4, 1); },
          CZipException::badArchive},
         {"directory on another disk",
-         [&](std::string& a) { patchU16(a, at.endRecordOffset + 6, 1); },
+         [&](std::string& a) { set16(a, at.endRecordOffset + 6, 1); },
          CZipException::badArchive},
         {"entry on another disk",
-         [&](std::string& a) { patchU16(a, at.centralOffsets[1] + 34, 2); },
+         [&](std::string& a) { set16(a, at.centralOffsets[1] + 34, 2); },
          CZipException::badArchive},
         {"wrong central signature",
-         [&](std::string& a) { patchU32(a, at.centralOffsets[1], 0x02014b51); },
+         [&](std::string& a) { set32(a, at.centralOffsets[1], 0x02014b51); },
          CZipException::badArchive},
         {"name past the directory",
-         [&](std::string& a) { patchU16(a, at.centralOffsets[2] + 28, 500); },
+         [&](std::string& a) { set16(a, at.centralOffsets[2] + 28, 500); },
          CZipException::badArchive},
         {"extra past the directory",
-         [&](std::string& a) { patchU16(a, at.centralOffsets[2] + 30, 0xFFFF); },
+         [&](std::string& a) { set16(a, at.centralOffsets[2] + 30, 0xFFFF); },
          CZipException::badArchive},
         {"comment past the directory",
-         [&](std::string& a) { patchU16(a, at.centralOffsets[2] + 32, 40); },
+         [&](std::string& a) { set16(a, at.centralOffsets[2] + 32, 40); },
          CZipException::badArchive},
         {"duplicate local offsets",
-         [&](std::string& a) { patchU32(a, at.centralOffsets[2] + 42, at.localOffsets[0]); },
+         [&](std::string& a) { set32(a, at.centralOffsets[2] + 42, at.localOffsets[0]); },
          CZipException::badArchive},
         {"archive comment past the end",
-         [&](std::string& a) { patchU16(a, at.endRecordOffset + 20, 10); },
+         [&](std::string& a) { set16(a, at.endRecordOffset + 20, 10); },
          CZipException::badArchive},
     };
     for (const Case& c : cases) {

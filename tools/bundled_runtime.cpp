@@ -3,7 +3,7 @@
 
 #include <cctype>
 
-#include "pack_application.h"
+#include "support/config_key.h"
 
 namespace oru::tools {
 

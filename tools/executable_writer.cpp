@@ -7,7 +7,7 @@
 #include "launcher_check.h"
 #include "platform/replacement_file.h"
 
-#include "little_endian.h"
+#include "support/little_endian.h"
 #include "pe_finish.h"
 
 namespace oru::tools {

@@ -5,13 +5,11 @@
 #include <utility>
 #include <vector>
 
+#include "launcher/config_comment.h"
 #include "launcher_resources.h"
 #include "zip_writer.h"
 
 namespace oru::tools {
-
-// The largest archive comment the launcher reads.
-constexpr size_t kMaxConfigurationBytes = 2048;
 
 // The configuration lines as the archive comment: each line followed by CR LF.
 std::string configurationComment(const std::vector<std::string>& lines);

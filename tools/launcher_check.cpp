@@ -1,7 +1,8 @@
 // Telling an oru launcher from any other file: its executable format and its natives.
 #include "launcher_check.h"
 
-#include "little_endian.h"
+#include "archive/archive_region.h"
+#include "support/little_endian.h"
 
 namespace oru::tools {
 
@@ -12,9 +13,7 @@ bool isElf(const std::string& image) {
 }
 
 bool isPe(const std::string& image) {
-    if (image.size() < 64 || image.compare(0, 2, "MZ") != 0) return false;
-    const uint32_t header = get32(image, 0x3C);
-    return header <= image.size() - 4 && image.compare(header, 4, std::string("PE\0\0", 4)) == 0;
+    return hasPeSignature(reinterpret_cast<const unsigned char*>(image.data()), image.size());
 }
 
 // The natives every launcher binds (a Windows launcher exports them under these names, a

@@ -3,7 +3,7 @@
 #include "launcher_resources.h"
 
 #include "input_file.h"
-#include "little_endian.h"
+#include "support/little_endian.h"
 
 namespace oru::tools {
 

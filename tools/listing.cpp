@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "jar_reader.h"
+#include "support/archive_names.h"
 
 namespace oru::tools {
 
@@ -11,13 +12,6 @@ namespace {
 
 // The largest nested jar whose entries are counted; it is read into memory.
 constexpr uint32_t kLargestNestedCounted = 256u << 20;
-
-bool isNestedArchive(const std::string& name) {
-    if (name.size() < 5) return false;
-    std::string suffix = name.substr(name.size() - 4);
-    for (char& c : suffix) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return suffix == ".jar" || suffix == ".zip";
-}
 
 void printConfiguration(const std::string& comment, std::ostream& out) {
     out << "[configuration]\n";
@@ -44,7 +38,7 @@ bool listExecutable(const std::string& executablePath, std::ostream& out, std::s
         std::string nested;
         JarReader jar;
         const bool isJar =
-            isNestedArchive(entry.name) &&
+            isNestedArchiveName(entry.name.data(), entry.name.size()) &&
                              archive.read(entry.name, nested, kLargestNestedCounted) &&
                              jar.open(nested);
         out << entry.size << '\t' << (entry.deflated ? "deflated" : "stored") << '\t'

@@ -12,7 +12,9 @@
 #include "input_file.h"
 #include "jar_reader.h"
 #include "manifest_class_path.h"
+#include "executable_writer.h"
 #include "request_checks.h"
+#include "support/config_key.h"
 
 namespace oru::tools {
 
@@ -117,14 +119,6 @@ PackRequest withClassPathLibraries(const PackRequest& given, std::vector<std::st
 }
 
 }  // namespace
-
-bool lineHasKey(const std::string& line, const std::string& key) {
-    const size_t start = line.find_first_not_of(' ');
-    if (start == std::string::npos || line.size() - start < key.size()) return false;
-    for (size_t i = 0; i < key.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(line[start + i])) != key[i]) return false;
-    return true;
-}
 
 bool packApplication(const PackRequest& given, std::string& error,
                      std::vector<std::string>* warnings) {

@@ -40,8 +40,4 @@ struct PackRequest {
 bool packApplication(const PackRequest& request, std::string& error,
                      std::vector<std::string>* warnings = nullptr);
 
-// True when the configuration line `line` belongs to `key`, as the launcher reads it:
-// leading spaces, then the key in any ASCII case.
-bool lineHasKey(const std::string& line, const std::string& key);
-
 }  // namespace oru::tools

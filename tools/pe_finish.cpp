@@ -2,15 +2,12 @@
 #include "pe_finish.h"
 
 #include "archive/archive_region.h"
-#include "little_endian.h"
+#include "archive/pe_layout.h"
+#include "support/little_endian.h"
 
 namespace oru::tools {
 
 namespace {
-
-constexpr size_t kChecksumField = 64;
-constexpr size_t kSubsystemField = 68;
-constexpr uint32_t kConsoleSubsystem = 3;
 
 bool optionalHeader(const std::string& file, size_t& optional) {
     PeHeaders pe;
@@ -25,14 +22,14 @@ bool optionalHeader(const std::string& file, size_t& optional) {
 bool makeConsoleProgram(std::string& file) {
     size_t optional = 0;
     if (!optionalHeader(file, optional)) return false;
-    set16(file, optional + kSubsystemField, kConsoleSubsystem);
+    set16(file, optional + pe::kSubsystemField, pe::kConsoleSubsystem);
     return true;
 }
 
 bool peChecksumField(const std::string& file, size_t& field) {
     size_t optional = 0;
     if (!optionalHeader(file, optional)) return false;
-    field = optional + kChecksumField;
+    field = optional + pe::kChecksumField;
     return true;
 }
 

@@ -5,15 +5,14 @@
 #include <algorithm>
 #include <utility>
 
-#include "little_endian.h"
+#include "archive/archive_region.h"
+#include "archive/pe_layout.h"
+#include "support/little_endian.h"
+
 namespace oru::tools {
 
 namespace {
 
-constexpr size_t kSectionHeaderSize = 40;
-constexpr int kResourceDirectory = 2;
-constexpr int kSecurityDirectory = 4;
-constexpr int kRelocationDirectory = 5;
 // More than any executable carries; bounds the walk over a damaged directory.
 constexpr size_t kMaxResources = 65536;
 
@@ -35,14 +34,15 @@ struct PeLayout {
     std::vector<Section> sections;
 
     uint32_t directoryRva(const std::string& image, int index) const {
-        return static_cast<uint32_t>(index) < directoryCount ? get32(image, directories + 8 * index)
-                                                             : 0;
+        return static_cast<uint32_t>(index) < directoryCount ? get32(image, entryOf(index)) : 0;
     }
     uint32_t directorySize(const std::string& image, int index) const {
         return static_cast<uint32_t>(index) < directoryCount
-                   ? get32(image, directories + 8 * index + 4)
+                   ? get32(image, entryOf(index) + 4)
                    : 0;
     }
+    // Where directory `index`'s entry lies in the image.
+    size_t entryOf(int index) const { return directories + pe::kDirectoryEntrySize * index; }
     // The section whose file-backed bytes hold `rva`, or -1.
     int sectionOf(uint32_t rva) const {
         for (size_t i = 0; i < sections.size(); ++i) {
@@ -56,46 +56,45 @@ struct PeLayout {
 
 bool powerOfTwo(uint32_t value) { return value != 0 && (value & (value - 1)) == 0; }
 
-bool readSections(const std::string& image, size_t table, uint32_t count, PeLayout& pe) {
-    if (table > image.size() || (image.size() - table) / kSectionHeaderSize < count) return false;
+bool readSections(const std::string& image, size_t table, uint32_t count, PeLayout& layout) {
+    if (table > image.size() || (image.size() - table) / pe::kSectionHeaderSize < count)
+        return false;
     for (uint32_t i = 0; i < count; ++i) {
-        const size_t at = table + i * kSectionHeaderSize;
+        const size_t at = table + i * pe::kSectionHeaderSize;
         Section s{at,
-                  image.substr(at, 8),
-                  get32(image, at + 8),
-                  get32(image, at + 12),
-                  get32(image, at + 16),
-                  get32(image, at + 20)};
-        s.name.resize(s.name.find('\0') == std::string::npos ? 8 : s.name.find('\0'));
+                  image.substr(at, pe::kSectionNameSize),
+                  get32(image, at + pe::kSectionVirtualSizeField),
+                  get32(image, at + pe::kSectionAddressField),
+                  get32(image, at + pe::kSectionRawSizeField),
+                  get32(image, at + pe::kSectionRawPointerField)};
+        s.name.resize(std::min<size_t>(s.name.find('\0'), pe::kSectionNameSize));
         if (s.rawPointer > image.size() || image.size() - s.rawPointer < s.rawSize) return false;
-        if (!pe.sections.empty() && s.virtualAddress < pe.sections.back().virtualAddress)
+        if (!layout.sections.empty() && s.virtualAddress < layout.sections.back().virtualAddress)
             return false;
-        pe.sections.push_back(s);
+        layout.sections.push_back(s);
     }
     return true;
 }
 
-bool parseLayout(const std::string& image, PeLayout& pe, std::string& error) {
+bool parseLayout(const std::string& image, PeLayout& layout, std::string& error) {
     error = "not a Windows executable";
-    if (image.size() < 64 || image.compare(0, 2, "MZ") != 0) return false;
-    const uint32_t peOffset = get32(image, 0x3C);
-    if (peOffset > image.size() - 24 || image.compare(peOffset, 4, std::string("PE\0\0", 4)) != 0)
+    PeHeaders headers;
+    if (!findPeHeaders(reinterpret_cast<const unsigned char*>(image.data()), image.size(),
+                       headers))
         return false;
-    const size_t coff = peOffset + 4;
-    const uint32_t sectionCount = get16(image, coff + 2);
-    const uint32_t optionalSize = get16(image, coff + 16);
-    pe.optional = coff + 20;
-    if (optionalSize < 2 || image.size() - pe.optional < optionalSize) return false;
-    const uint32_t magic = get16(image, pe.optional);
-    const size_t directoriesAt = magic == 0x10B ? 96 : magic == 0x20B ? 112 : 0;
-    if (directoriesAt == 0 || optionalSize < directoriesAt) return false;
-    pe.directories = pe.optional + directoriesAt;
-    pe.directoryCount =
-        std::min<uint32_t>(get32(image, pe.directories - 4), (optionalSize - directoriesAt) / 8);
-    pe.sectionAlignment = get32(image, pe.optional + 32);
-    pe.fileAlignment = get32(image, pe.optional + 36);
-    if (!powerOfTwo(pe.sectionAlignment) || !powerOfTwo(pe.fileAlignment)) return false;
-    if (!readSections(image, pe.optional + optionalSize, sectionCount, pe)) {
+    const uint32_t sectionCount = get16(image, headers.signature + pe::kSectionCountField);
+    const uint32_t optionalSize = headers.optionalSize;
+    layout.optional = headers.optional;
+    const uint32_t directoriesAt = pe::directoriesOffset(headers.magic);
+    if (image.size() - layout.optional < optionalSize || optionalSize < directoriesAt) return false;
+    layout.directories = layout.optional + directoriesAt;
+    layout.directoryCount =
+        std::min<uint32_t>(get32(image, layout.directories - pe::kDirectoryCountSize),
+                           (optionalSize - directoriesAt) / pe::kDirectoryEntrySize);
+    layout.sectionAlignment = get32(image, layout.optional + pe::kSectionAlignmentField);
+    layout.fileAlignment = get32(image, layout.optional + pe::kFileAlignmentField);
+    if (!powerOfTwo(layout.sectionAlignment) || !powerOfTwo(layout.fileAlignment)) return false;
+    if (!readSections(image, layout.optional + optionalSize, sectionCount, layout)) {
         error = "a Windows executable with damaged section headers";
         return false;
     }
@@ -106,8 +105,8 @@ bool parseLayout(const std::string& image, PeLayout& pe, std::string& error) {
 // Walks the three levels of the resource directory (type, name, language).
 class DirectoryReader {
 public:
-    DirectoryReader(const std::string& image, const PeLayout& pe, size_t base, size_t limit)
-        : image_(image), pe_(pe), base_(base), limit_(limit) {}
+    DirectoryReader(const std::string& image, const PeLayout& layout, size_t base, size_t limit)
+        : image_(image), layout_(layout), base_(base), limit_(limit) {}
 
     bool read(uint32_t offset, int level, Resource& path, ResourceTable& table) {
         if (offset > limit_ - base_ || limit_ - base_ - offset < 16) return false;
@@ -152,9 +151,9 @@ private:
         if (table.all().size() >= kMaxResources) return false;
         const size_t at = base_ + offset;
         const uint32_t rva = get32(image_, at), size = get32(image_, at + 4);
-        const int section = pe_.sectionOf(rva);
+        const int section = layout_.sectionOf(rva);
         if (section < 0) return false;
-        const Section& s = pe_.sections[section];
+        const Section& s = layout_.sections[section];
         if (s.rawSize - (rva - s.virtualAddress) < size) return false;
         path.data = image_.substr(s.rawPointer + (rva - s.virtualAddress), size);
         path.codePage = get32(image_, at + 8);
@@ -163,7 +162,7 @@ private:
     }
 
     const std::string& image_;
-    const PeLayout& pe_;
+    const PeLayout& layout_;
     size_t base_, limit_;
 };
 
@@ -315,19 +314,20 @@ private:
 };
 
 // Checks that only base relocations follow the resource section, so that it can grow.
-bool checkMovable(const std::string& image, const PeLayout& pe, int resources, std::string& error) {
-    if (pe.directorySize(image, kSecurityDirectory) != 0) {
+bool checkMovable(const std::string& image, const PeLayout& layout, int resources,
+                  std::string& error) {
+    if (layout.directorySize(image, pe::kSecurityDirectory) != 0) {
         error = "the launcher carries a signature; add resources before signing";
         return false;
     }
-    for (size_t i = resources + 1; i < pe.sections.size(); ++i) {
-        const Section& s = pe.sections[i];
-        for (uint32_t d = 0; d < pe.directoryCount; ++d) {
-            const uint32_t rva = pe.directoryRva(image, static_cast<int>(d));
+    for (size_t i = resources + 1; i < layout.sections.size(); ++i) {
+        const Section& s = layout.sections[i];
+        for (uint32_t d = 0; d < layout.directoryCount; ++d) {
+            const uint32_t rva = layout.directoryRva(image, static_cast<int>(d));
             const bool inside =
                 rva >= s.virtualAddress &&
-                rva - s.virtualAddress < alignUp(s.virtualSize, pe.sectionAlignment);
-            if (inside && d != kRelocationDirectory) {
+                rva - s.virtualAddress < alignUp(s.virtualSize, layout.sectionAlignment);
+            if (inside && d != pe::kRelocationDirectory) {
                 error =
                     "the launcher's section " + s.name + " follows its resources and cannot move";
                 return false;
@@ -358,17 +358,17 @@ void ResourceTable::removeType(uint16_t type) {
 }
 
 bool readResources(const std::string& image, ResourceTable& table, std::string& error) {
-    PeLayout pe;
-    if (!parseLayout(image, pe, error)) return false;
+    PeLayout layout;
+    if (!parseLayout(image, layout, error)) return false;
     table = ResourceTable();
-    const uint32_t rva = pe.directoryRva(image, kResourceDirectory);
-    if (rva == 0 || pe.directorySize(image, kResourceDirectory) == 0) return true;
-    const int section = pe.sectionOf(rva);
+    const uint32_t rva = layout.directoryRva(image, pe::kResourceDirectory);
+    if (rva == 0 || layout.directorySize(image, pe::kResourceDirectory) == 0) return true;
+    const int section = layout.sectionOf(rva);
     if (section >= 0) {
-        const Section& s = pe.sections[section];
+        const Section& s = layout.sections[section];
         const size_t base = s.rawPointer + (rva - s.virtualAddress);
         Resource path;
-        if (DirectoryReader(image, pe, base, s.rawPointer + s.rawSize).read(0, 0, path, table))
+        if (DirectoryReader(image, layout, base, s.rawPointer + s.rawSize).read(0, 0, path, table))
             return true;
     }
     error = "the executable's resource directory is damaged";
@@ -376,44 +376,47 @@ bool readResources(const std::string& image, ResourceTable& table, std::string& 
 }
 
 bool writeResources(std::string& image, const ResourceTable& table, std::string& error) {
-    PeLayout pe;
-    if (!parseLayout(image, pe, error)) return false;
-    const uint32_t rva = pe.directoryRva(image, kResourceDirectory);
-    const int r = rva ? pe.sectionOf(rva) : -1;
-    if (r < 0 || pe.sections[r].virtualAddress != rva) {
+    PeLayout layout;
+    if (!parseLayout(image, layout, error)) return false;
+    const uint32_t rva = layout.directoryRva(image, pe::kResourceDirectory);
+    const int r = rva ? layout.sectionOf(rva) : -1;
+    if (r < 0 || layout.sections[r].virtualAddress != rva) {
         error = "the launcher has no resource section of its own";
         return false;
     }
-    if (!checkMovable(image, pe, r, error)) return false;
+    if (!checkMovable(image, layout, r, error)) return false;
 
-    const Section& resources = pe.sections[r];
+    const Section& resources = layout.sections[r];
     const std::string section = DirectoryWriter(table.all(), rva).write();
-    const uint32_t rawSize = alignUp(static_cast<uint32_t>(section.size()), pe.fileAlignment);
-    const Section& last = pe.sections.back();
+    const uint32_t rawSize = alignUp(static_cast<uint32_t>(section.size()), layout.fileAlignment);
+    const Section& last = layout.sections.back();
     const size_t end = last.rawPointer + last.rawSize;
     std::string out = image.substr(0, resources.rawPointer) + section;
     out.resize(resources.rawPointer + rawSize, '\0');
 
-    uint32_t virtualEnd = alignUp(rva + static_cast<uint32_t>(section.size()), pe.sectionAlignment);
-    const uint32_t oldRelocations = pe.directoryRva(image, kRelocationDirectory);
-    for (size_t i = r + 1; i < pe.sections.size(); ++i) {
-        const Section& s = pe.sections[i];
+    uint32_t virtualEnd =
+        alignUp(rva + static_cast<uint32_t>(section.size()), layout.sectionAlignment);
+    const uint32_t oldRelocations = layout.directoryRva(image, pe::kRelocationDirectory);
+    for (size_t i = r + 1; i < layout.sections.size(); ++i) {
+        const Section& s = layout.sections[i];
         if (oldRelocations >= s.virtualAddress &&
-            oldRelocations - s.virtualAddress < alignUp(s.virtualSize, pe.sectionAlignment))
-            set32(out, pe.directories + 8 * kRelocationDirectory,
+            oldRelocations - s.virtualAddress < alignUp(s.virtualSize, layout.sectionAlignment))
+            set32(out, layout.entryOf(pe::kRelocationDirectory),
                   oldRelocations - s.virtualAddress + virtualEnd);
-        set32(out, s.header + 12, virtualEnd);
-        set32(out, s.header + 20, static_cast<uint32_t>(out.size()));
+        set32(out, s.header + pe::kSectionAddressField, virtualEnd);
+        set32(out, s.header + pe::kSectionRawPointerField, static_cast<uint32_t>(out.size()));
         out += image.substr(s.rawPointer, s.rawSize);
-        virtualEnd = alignUp(virtualEnd + s.virtualSize, pe.sectionAlignment);
+        virtualEnd = alignUp(virtualEnd + s.virtualSize, layout.sectionAlignment);
     }
     out +=
         image.substr(std::max(end, static_cast<size_t>(resources.rawPointer + resources.rawSize)));
-    set32(out, resources.header + 8, static_cast<uint32_t>(section.size()));
-    set32(out, resources.header + 16, rawSize);
-    set32(out, pe.directories + 8 * kResourceDirectory + 4, static_cast<uint32_t>(section.size()));
-    set32(out, pe.optional + 56, virtualEnd);
-    set32(out, pe.optional + 8, get32(out, pe.optional + 8) + rawSize - resources.rawSize);
+    set32(out, resources.header + pe::kSectionVirtualSizeField,
+          static_cast<uint32_t>(section.size()));
+    set32(out, resources.header + pe::kSectionRawSizeField, rawSize);
+    set32(out, layout.entryOf(pe::kResourceDirectory) + 4, static_cast<uint32_t>(section.size()));
+    set32(out, layout.optional + pe::kImageSizeField, virtualEnd);
+    const size_t initializedData = layout.optional + pe::kInitializedDataSizeField;
+    set32(out, initializedData, get32(out, initializedData) + rawSize - resources.rawSize);
     image = std::move(out);
     return true;
 }

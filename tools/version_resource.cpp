@@ -4,7 +4,7 @@
 
 #include "launcher_resources.h"
 
-#include "little_endian.h"
+#include "support/little_endian.h"
 namespace oru::tools {
 
 namespace {

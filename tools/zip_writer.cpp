@@ -5,29 +5,11 @@
 
 #include <stdexcept>
 
+#include "archive/zip_records.h"
 #include "member_stream.h"
+#include "support/little_endian.h"
 
 namespace oru::tools {
-
-void putU16(std::string& out, uint32_t value) {
-    out.push_back(static_cast<char>(value & 0xFF));
-    out.push_back(static_cast<char>((value >> 8) & 0xFF));
-}
-
-void putU32(std::string& out, uint32_t value) {
-    putU16(out, value & 0xFFFF);
-    putU16(out, value >> 16);
-}
-
-void patchU16(std::string& archive, size_t at, uint32_t value) {
-    archive.at(at) = static_cast<char>(value & 0xFF);
-    archive.at(at + 1) = static_cast<char>((value >> 8) & 0xFF);
-}
-
-void patchU32(std::string& archive, size_t at, uint32_t value) {
-    patchU16(archive, at, value & 0xFFFF);
-    patchU16(archive, at + 2, value >> 16);
-}
 
 std::string deflateRaw(const std::string& data) {
     z_stream stream{};
@@ -101,35 +83,35 @@ uint64_t descriptorSize(const ZipWriter::Entry& entry) {
 // length. A local header of an entry with a descriptor carries zeros for CRC and sizes.
 void putCommonFields(std::string& out, const ZipWriter::Entry& entry, bool local) {
     const bool deferred = local && entry.options.descriptor != ZipDescriptor::kNone;
-    putU16(out, 20);  // version needed: 2.0
-    putU16(out, flagsOf(entry));
-    putU16(out, static_cast<uint16_t>(entry.method));
-    putU16(out, 0);       // time
-    putU16(out, 0x21);    // date: 1980-01-01
-    putU32(out, deferred ? 0 : entry.crc);
-    putU32(out, deferred ? 0 : static_cast<uint32_t>(storedSizeOf(entry)));
-    putU32(out, deferred ? 0 : entry.size);
-    putU16(out, static_cast<uint32_t>(entry.name.size()));
-    putU16(out, local ? static_cast<uint32_t>(entry.localExtra.size()) : 0);
+    append16(out, 20);  // version needed: 2.0
+    append16(out, flagsOf(entry));
+    append16(out, static_cast<uint16_t>(entry.method));
+    append16(out, 0);       // time
+    append16(out, 0x21);    // date: 1980-01-01
+    append32(out, deferred ? 0 : entry.crc);
+    append32(out, deferred ? 0 : static_cast<uint32_t>(storedSizeOf(entry)));
+    append32(out, deferred ? 0 : entry.size);
+    append16(out, static_cast<uint32_t>(entry.name.size()));
+    append16(out, local ? static_cast<uint32_t>(entry.localExtra.size()) : 0);
 }
 
 void putDescriptor(std::string& out, const ZipWriter::Entry& entry) {
     if (entry.options.descriptor == ZipDescriptor::kNone) return;
-    if (entry.options.descriptor == ZipDescriptor::kSigned) putU32(out, 0x08074b50);
-    putU32(out, entry.crc);
-    putU32(out, static_cast<uint32_t>(storedSizeOf(entry)));
-    putU32(out, entry.size);
+    if (entry.options.descriptor == ZipDescriptor::kSigned) append32(out, kDescriptorSignature);
+    append32(out, entry.crc);
+    append32(out, static_cast<uint32_t>(storedSizeOf(entry)));
+    append32(out, entry.size);
 }
 
 void putCentralRecord(std::string& out, const ZipWriter::Entry& entry, uint32_t offset) {
-    putU32(out, 0x02014b50);
-    putU16(out, 20);  // version made by
+    append32(out, kCentralSignature);
+    append16(out, 20);  // version made by
     putCommonFields(out, entry, false);
-    putU16(out, static_cast<uint32_t>(entry.centralComment.size()));
-    putU16(out, 0);  // disk
-    putU16(out, 0);  // internal attributes
-    putU32(out, entry.name.empty() || entry.name.back() != '/' ? 0 : 0x10);
-    putU32(out, offset);
+    append16(out, static_cast<uint32_t>(entry.centralComment.size()));
+    append16(out, 0);  // disk
+    append16(out, 0);  // internal attributes
+    append32(out, entry.name.empty() || entry.name.back() != '/' ? 0 : 0x10);
+    append32(out, offset);
     out += entry.name;
     out += entry.centralComment;
 }
@@ -196,11 +178,11 @@ bool ZipWriter::fits(const std::string& comment, std::string& error) const {
 }
 
 uint64_t ZipWriter::archiveSize(const std::string& comment) const {
-    uint64_t total = 22 + comment.size();
+    uint64_t total = kEndRecordSize + comment.size();
     for (const Entry& entry : entries_) {
-        total += 30 + entry.name.size() + entry.localExtra.size() + storedSizeOf(entry) +
-                 descriptorSize(entry);
-        total += 46 + entry.name.size() + entry.centralComment.size();
+        total += kLocalHeaderSize + entry.name.size() + entry.localExtra.size() +
+                 storedSizeOf(entry) + descriptorSize(entry);
+        total += kCentralRecordSize + entry.name.size() + entry.centralComment.size();
     }
     return total;
 }
@@ -228,7 +210,7 @@ bool ZipWriter::write(ByteSink& out, const std::string& comment, std::string& er
     };
     for (const Entry& entry : entries_) {
         places.localOffsets.push_back(static_cast<uint32_t>(at));
-        putU32(record, 0x04034b50);
+        append32(record, kLocalSignature);
         putCommonFields(record, entry, true);
         record += entry.name;
         record += entry.localExtra;
@@ -254,14 +236,14 @@ bool ZipWriter::write(ByteSink& out, const std::string& comment, std::string& er
     }
     const uint32_t centralSize = static_cast<uint32_t>(at) - places.centralDirectoryOffset;
     places.endRecordOffset = static_cast<uint32_t>(at);
-    putU32(record, 0x06054b50);
-    putU16(record, 0);
-    putU16(record, 0);
-    putU16(record, static_cast<uint32_t>(entries_.size()));
-    putU16(record, static_cast<uint32_t>(entries_.size()));
-    putU32(record, centralSize);
-    putU32(record, places.centralDirectoryOffset);
-    putU16(record, static_cast<uint32_t>(comment.size()));
+    append32(record, kEndSignature);
+    append16(record, 0);
+    append16(record, 0);
+    append16(record, static_cast<uint32_t>(entries_.size()));
+    append16(record, static_cast<uint32_t>(entries_.size()));
+    append32(record, centralSize);
+    append32(record, places.centralDirectoryOffset);
+    append16(record, static_cast<uint32_t>(comment.size()));
     record += comment;
     if (!flush()) return false;
     if (layout) *layout = std::move(places);

@@ -105,11 +105,4 @@ private:
 // Raw deflate (no zlib header) of `data` at the best compression.
 std::string deflateRaw(const std::string& data);
 
-// Little-endian field writers shared with code that crafts records by hand.
-void putU16(std::string& out, uint32_t value);
-void putU32(std::string& out, uint32_t value);
-// Overwrite a field of an archive already written.
-void patchU16(std::string& archive, size_t at, uint32_t value);
-void patchU32(std::string& archive, size_t at, uint32_t value);
-
 }  // namespace oru::tools

@@ -3,17 +3,14 @@
 
 #include <cstring>
 
-#include "archive/byte_cursor.h"
+#include "archive/pe_layout.h"
+#include "support/little_endian.h"
 
 namespace oru {
 
 namespace {
 
-constexpr uint16_t kPe32 = 0x10B;
-constexpr uint16_t kPe32Plus = 0x20B;
-constexpr uint32_t kSecurityDirectory = 4;
 constexpr uint32_t kCertificateHeaderSize = 8;
-constexpr uint16_t kSubsystemEnd = 70;  // the subsystem field ends 70 bytes into the header
 
 class HeaderReader {
 public:
@@ -44,34 +41,20 @@ private:
     const void* context_;
 };
 
-bool readPeHeaders(const HeaderReader& in, PeHeaders& out) {
-    uint16_t mz = 0;
-    uint32_t peOffset = 0;
-    uint32_t signature = 0;
-    if (!in.u16(0, mz) || mz != 0x5A4D || !in.u32(0x3C, peOffset) ||
-        !in.u32(peOffset, signature) || signature != 0x00004550 ||
-        !in.u16(uint64_t{peOffset} + 20, out.optionalSize))
-        return false;
-    out.optional = uint64_t{peOffset} + 24;
-    return in.u16(out.optional, out.magic) && (out.magic == kPe32 || out.magic == kPe32Plus) &&
-           out.optionalSize >= kSubsystemEnd &&
-           in.bytes(out.optional, nullptr, kSubsystemEnd);
-}
-
 // The security directory's file offset and size, and where the headers end; false when
 // the file is no PE executable or has no such entry.
 bool securityDirectory(const HeaderReader& in, uint32_t& offset, uint32_t& size,
                        uint64_t& headersEnd) {
-    PeHeaders pe;
-    if (!readPeHeaders(in, pe)) return false;
-    const uint64_t countAt = pe.optional + (pe.magic == kPe32 ? 92 : 108);
-    const uint64_t directories = countAt + 4;
-    const uint64_t entry = directories + kSecurityDirectory * 8;
+    PeHeaders headers;
+    if (!pe::readHeaders(in, headers)) return false;
+    const uint64_t directories = headers.optional + pe::directoriesOffset(headers.magic);
+    const uint64_t countAt = directories - pe::kDirectoryCountSize;
+    const uint64_t entry = directories + pe::kSecurityDirectory * pe::kDirectoryEntrySize;
     uint32_t count = 0;
-    if (entry + 8 > pe.optional + pe.optionalSize || !in.u32(countAt, count) ||
-        count <= kSecurityDirectory)
+    if (entry + pe::kDirectoryEntrySize > headers.optional + headers.optionalSize ||
+        !in.u32(countAt, count) || count <= pe::kSecurityDirectory)
         return false;
-    headersEnd = pe.optional + pe.optionalSize;
+    headersEnd = headers.optional + headers.optionalSize;
     return in.u32(entry, offset) && in.u32(entry + 4, size);
 }
 
@@ -117,11 +100,16 @@ ArchiveRegion findArchiveRegion(uint64_t fileSize, ReadAt read, const void* cont
 }
 
 bool findPeHeaders(uint64_t fileSize, ReadAt read, const void* context, PeHeaders& out) {
-    return readPeHeaders(HeaderReader(fileSize, read, context), out);
+    return pe::readHeaders(HeaderReader(fileSize, read, context), out);
 }
 
 bool findPeHeaders(const unsigned char* bytes, uint64_t size, PeHeaders& out) {
     return bytes && findPeHeaders(size, readMemory, bytes, out);
+}
+
+bool hasPeSignature(const unsigned char* bytes, uint64_t size) {
+    uint32_t offset = 0;
+    return bytes && pe::readSignature(HeaderReader(size, readMemory, bytes), offset);
 }
 
 bool readFileExactly(const platform::ReadOnlyFile& file, uint64_t offset, void* buffer,

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "archive/pe_layout.h"
 #include "platform/files.h"
 
 namespace oru {
@@ -29,19 +30,14 @@ ArchiveRegion findArchiveRegion(const unsigned char* bytes, uint64_t size);
 // The same over an open file of `size` bytes.
 ArchiveRegion findArchiveRegion(const platform::ReadOnlyFile& file, uint64_t size);
 
-// Where a PE executable's optional header lies: its offset, size and magic (0x10B for
-// PE32, 0x20B for PE32+). The checksum field is at `optional` + 64 and the subsystem at
-// `optional` + 68 in both forms.
-struct PeHeaders {
-    uint64_t optional = 0;
-    uint16_t optionalSize = 0;
-    uint16_t magic = 0;
-};
-
 // Reads the PE headers of a file of `fileSize` bytes; false when it is no PE32 or PE32+
 // executable or its optional header does not reach the subsystem field.
 bool findPeHeaders(uint64_t fileSize, ReadAt read, const void* context, PeHeaders& out);
 bool findPeHeaders(const unsigned char* bytes, uint64_t size, PeHeaders& out);
+
+// Whether the `size` bytes at `bytes` start with an MS-DOS header that points at a PE
+// signature, whatever follows it.
+bool hasPeSignature(const unsigned char* bytes, uint64_t size);
 
 // Reads exactly `count` bytes at `offset` of `file`; false when they are not all there.
 bool readFileExactly(const platform::ReadOnlyFile& file, uint64_t offset, void* buffer,

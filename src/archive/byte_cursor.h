@@ -1,18 +1,12 @@
-// Little-endian decoding of archive records, bounded by the buffer that holds them.
+// Slices of the buffer that holds archive records, which never pass its end.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "support/little_endian.h"
+
 namespace oru {
-
-inline uint16_t readU16(const unsigned char* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-inline uint32_t readU32(const unsigned char* p) {
-    return static_cast<uint32_t>(readU16(p)) | (static_cast<uint32_t>(readU16(p + 2)) << 16);
-}
 
 // Hands out consecutive slices of a buffer and refuses any that would pass its end.
 class ByteCursor {

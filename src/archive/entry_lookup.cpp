@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "archive/zip_reader.h"
+#include "support/archive_names.h"
 
 namespace oru {
 
@@ -23,15 +24,6 @@ int compareChars(const char* a, const char* b, int length) {
         if (int d = charDifference(a[i], b[i])) return d;
     }
     return 0;
-}
-
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool endsWithNoCase(const char* name, int length, const char* suffix) {
-    for (int i = 0; i < 4; ++i) {
-        if (lowerAscii(name[length - 4 + i]) != suffix[i]) return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -83,11 +75,7 @@ int EntryLookup::find(const char* name, int length) const {
 }
 
 bool EntryLookup::isNestedName(const char* name, int length) {
-    if (length < 5) return false;
-    // Nested names are kept and matched as NUL-terminated text: one with a NUL inside
-    // would be found under the part before it, so such an archive is not opened.
-    if (std::memchr(name, '\0', static_cast<size_t>(length))) return false;
-    return endsWithNoCase(name, length, ".jar") || endsWithNoCase(name, length, ".zip");
+    return length > 0 && isNestedArchiveName(name, static_cast<size_t>(length));
 }
 
 int EntryLookup::collectNested(const NarrowString& prefix) {

@@ -4,17 +4,10 @@
 #include <new>
 
 #include "archive/byte_cursor.h"
+#include "archive/zip_records.h"
 #include "archive/zip_reader.h"
 
 namespace oru {
-
-namespace {
-
-constexpr uint32_t kLocalSignature = 0x04034b50;
-constexpr uint32_t kDescriptorSignature = 0x08074b50;
-constexpr uint32_t kLocalHeaderSize = 30;
-
-}  // namespace
 
 bool CZipReader::openEntry(uint16_t index) {
     if (!isOpen() || index >= entryCount() || extracting_) return false;

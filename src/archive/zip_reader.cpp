@@ -6,16 +6,12 @@
 #include <vector>
 
 #include "archive/byte_cursor.h"
+#include "archive/zip_records.h"
 
 namespace oru {
 
 namespace {
 
-constexpr uint32_t kEndSignature = 0x06054b50;
-constexpr uint32_t kCentralSignature = 0x02014b50;
-constexpr uint32_t kEndRecordSize = 22;
-constexpr uint32_t kCentralRecordSize = 46;
-constexpr uint32_t kLocalHeaderSize = 30;
 constexpr uint32_t kLargestTail = kEndRecordSize + 65535;
 constexpr uint32_t kFirstSearchWindow = 1024;
 // Room for a central record's fixed part and the longest name, and a little more.

@@ -11,18 +11,11 @@
 #include "platform/environment_expansion.h"
 #include "platform/path_style.h"
 #include "platform/trace.h"
+#include "support/archive_names.h"
 
 namespace oru {
 
 namespace {
-
-bool isArchiveName(const NarrowString& name) {
-    const char* dot = std::strrchr(name.c_str(), '.');
-    if (!dot) return false;
-    NarrowString extension(dot);
-    return extension.compareNoCase(NarrowString(".jar")) == 0 ||
-           extension.compareNoCase(NarrowString(".zip")) == 0;
-}
 
 // The identities of the directories being scanned, outermost first.
 using ScanChain = std::vector<platform::DirectoryIdentity>;
@@ -48,7 +41,8 @@ void collectArchivesIn(NarrowString directory, NarrowString& path, ScanChain& ch
             if (entry.isDirectory) {
                 if (entry.name != "." && entry.name != "..")
                     collectArchivesIn(directory + entry.name, path, chain);
-            } else if (isArchiveName(entry.name)) {
+            } else if (hasArchiveExtension(entry.name.c_str(),
+                                           static_cast<size_t>(entry.name.length()))) {
                 path += separator;
                 path += directory + entry.name;
             }

@@ -6,11 +6,14 @@
 #include <vector>
 
 #include "archive/archive_region.h"
+#include "archive/zip_records.h"
+#include "launcher/config_comment.h"
 #include "platform/directory.h"
 #include "platform/files.h"
 #include "platform/path_style.h"
 #include "platform/paths.h"
 #include "platform/trace.h"
+#include "support/little_endian.h"
 
 namespace oru {
 
@@ -81,16 +84,15 @@ LauncherConfig loadConfiguration() {
 }
 
 NarrowString findArchiveComment(const unsigned char* bytes, uint64_t size, uint32_t padding) {
-    // The comment is at most 2,048 bytes, so its 22-byte end record lies in the last 2,070
-    // (before any alignment padding); only a signature with a whole record after it counts.
-    constexpr uint64_t kRecordSize = 22;
-    const uint64_t kSearchSpan = 2070 + uint64_t{padding};
-    if (!bytes || size < kRecordSize) return NarrowString("", 0);
+    // The end record lies within the search span before any alignment padding; only a
+    // signature with a whole record after it counts.
+    const uint64_t kSearchSpan = kConfigurationSearchSpan + uint64_t{padding};
+    if (!bytes || size < kEndRecordSize) return NarrowString("", 0);
     uint64_t lowest = size > kSearchSpan ? size - kSearchSpan : 0;
-    for (uint64_t at = size - kRecordSize + 1; at-- > lowest;) {
-        if (bytes[at] == 0x50 && bytes[at + 1] == 0x4B && bytes[at + 2] == 0x05 && bytes[at + 3] == 0x06) {
-            const char* comment = reinterpret_cast<const char*>(bytes + at + kRecordSize);
-            const int length = static_cast<int>(size - at - kRecordSize);
+    for (uint64_t at = size - kEndRecordSize + 1; at-- > lowest;) {
+        if (readU32(bytes + at) == kEndSignature) {
+            const char* comment = reinterpret_cast<const char*>(bytes + at + kEndRecordSize);
+            const int length = static_cast<int>(size - at - kEndRecordSize);
             trace::event("config", "archive comment: %d bytes", length);
             return NarrowString(comment, length);
         }
@@ -113,7 +115,7 @@ NarrowString readArchiveComment(const char* path) {
         trace::event("config", "signed: the archive ends at %ld, before the certificate table",
                      static_cast<long>(region.length));
     const uint32_t span = static_cast<uint32_t>(
-        std::min<uint64_t>(region.length, 2070 + uint64_t{region.padding}));
+        std::min<uint64_t>(region.length, kConfigurationSearchSpan + uint64_t{region.padding}));
     std::vector<unsigned char> tail(span);
     if (span > 0 && !readFileExactly(file, region.length - span, tail.data(), span))
         return NarrowString("", 0);

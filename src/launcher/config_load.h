@@ -24,9 +24,9 @@ void recordDirectories(const NarrowString& executablePath, const NarrowString& c
 // names that exists and opens as a regular file of at most 1 MiB; "" when neither does.
 NarrowString readConfigurationFile(const NarrowString& executablePath);
 
-// The bytes after the last end-of-central-directory signature within the last 2,070 of
-// the `size` bytes at `bytes` (plus `padding`, zero bytes a signing tool put at their end)
-// that has a whole 22-byte record after it; "" when none has.
+// The bytes after the last end-of-central-directory signature within the last
+// kConfigurationSearchSpan of the `size` bytes at `bytes` (plus `padding`, zero bytes a
+// signing tool put at their end) that has a whole 22-byte record after it; "" when none has.
 NarrowString findArchiveComment(const unsigned char* bytes, uint64_t size, uint32_t padding = 0);
 // findArchiveComment over the archive region of the file at `path` (a signed
 // executable's certificate table left out); "" when it cannot be read.

@@ -4,12 +4,11 @@
 #include <cstring>
 
 #include "platform/trace.h"
+#include "support/config_key.h"
 
 namespace oru {
 
 namespace {
-
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
 
@@ -28,12 +27,10 @@ int skipSpaces(const char* text, int pos, int end) {
 
 // The value of a line that starts with `key` (ASCII case ignored), or false.
 bool matchLine(const char* line, int length, const char* key, NarrowString& value) {
-    int pos = skipSpaces(line, 0, length);
-    int keyLength = static_cast<int>(std::strlen(key));
-    if (length - pos < keyLength) return false;
-    for (int i = 0; i < keyLength; ++i)
-        if (lowerAscii(line[pos + i]) != lowerAscii(key[i])) return false;
-    pos = skipSpaces(line, pos + keyLength, length);
+    size_t keyEnd = 0;
+    if (!lineHasKey(line, static_cast<size_t>(length), key, std::strlen(key), keyEnd))
+        return false;
+    int pos = skipSpaces(line, static_cast<int>(keyEnd), length);
     if (pos < length && line[pos] == '=') pos = skipSpaces(line, pos + 1, length);
     value = NarrowString(line + pos, length - pos);
     return true;

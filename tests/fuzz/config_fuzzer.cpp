@@ -8,6 +8,7 @@
 
 #include "archive/archive_region.h"
 #include "archive/zip_reader.h"
+#include "launcher/config_comment.h"
 #include "launcher/config_load.h"
 
 namespace {
@@ -15,8 +16,8 @@ namespace {
 using oru::NarrowString;
 
 constexpr size_t kLargestInput = 1 << 20;
-constexpr uint64_t kRecordSize = 22;
-constexpr uint64_t kSearchSpan = 2070;
+constexpr uint64_t kRecordSize = oru::kEndRecordSize;
+constexpr uint64_t kSearchSpan = oru::kConfigurationSearchSpan;
 constexpr int kLargestExpansion = 1 << 20;
 constexpr int kExpandedValues = 8;
 

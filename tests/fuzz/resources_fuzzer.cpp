@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "launcher_resources.h"
-#include "little_endian.h"
+#include "support/little_endian.h"
 
 namespace {
 
 using namespace oru::tools;
+using oru::get16;
+using oru::get32;
 
 void check(bool condition) {
     if (!condition) std::abort();

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "little_endian.h"
+#include "support/little_endian.h"
 #include "windows_images.h"
 #include "zip_writer.h"
 
 namespace {
 
-using oru::tools::patchU16;
-using oru::tools::patchU32;
+using oru::set16;
+using oru::set32;
 using oru::tools::ZipDescriptor;
 using oru::tools::ZipLayout;
 using oru::tools::ZipMethod;
@@ -102,7 +102,7 @@ bool saveBroken(const std::string& dir) {
     };
     for (const Field& f : fields) {
         broken.push_back(good);
-        (f.wide ? patchU32 : patchU16)(broken.back(), f.at, f.value);
+        (f.wide ? set32 : set16)(broken.back(), f.at, f.value);
     }
     bool ok = true;
     for (size_t i = 0; i < broken.size(); ++i)
@@ -116,18 +116,18 @@ bool saveSigned(const std::string& dir, const std::string& archive) {
     std::string exe(512, '\0');
     exe[0] = 'M';
     exe[1] = 'Z';
-    patchU32(exe, 0x3C, 0x40);
+    set32(exe, 0x3C, 0x40);
     exe.replace(0x40, 4, std::string("PE\0\0", 4));
-    patchU16(exe, 0x40 + 20, 96 + 16 * 8);
-    patchU16(exe, 0x58, 0x10B);
-    patchU32(exe, 0x58 + 92, 16);
+    set16(exe, 0x40 + 20, 96 + 16 * 8);
+    set16(exe, 0x58, 0x10B);
+    set32(exe, 0x58 + 92, 16);
     exe += archive;
     exe += std::string((8 - exe.size() % 8) % 8, '\0');
     const uint32_t table = static_cast<uint32_t>(exe.size());
     std::string certificate(64, 'z');
-    patchU32(certificate, 0, 64);
-    patchU16(certificate, 4, 0x0200);
-    patchU16(certificate, 6, 2);
+    set32(certificate, 0, 64);
+    set16(certificate, 4, 0x0200);
+    set16(certificate, 6, 2);
     exe += certificate;
     const uint32_t entry = 0x58 + 96 + 32;
     const uint32_t end = static_cast<uint32_t>(exe.size());
@@ -136,8 +136,8 @@ bool saveSigned(const std::string& dir, const std::string& archive) {
     bool ok = true;
     for (size_t i = 0; i < sizeof hostile / sizeof hostile[0]; ++i) {
         std::string copy = exe;
-        patchU32(copy, entry, hostile[i][0]);
-        patchU32(copy, entry + 4, hostile[i][1]);
+        set32(copy, entry, hostile[i][0]);
+        set32(copy, entry + 4, hostile[i][1]);
         ok &= save(dir, "signed-" + std::to_string(i) + ".exe", copy);
     }
     return ok;
@@ -171,8 +171,6 @@ using oru::testing::bmpFile;
 
 // An ICO file of the images given (each a bitmap without its file header, or a PNG).
 std::string ico(const std::vector<std::string>& images) {
-    using oru::tools::set16;
-    using oru::tools::set32;
     std::string file(6 + 16 * images.size(), '\0');
     set16(file, 2, 1);
     set16(file, 4, static_cast<uint32_t>(images.size()));
@@ -198,7 +196,7 @@ bool saveResources(const std::string& dir) {
     seed('\0', bmpFile(4, -4, 32));
     seed('\0', bmpFile(16, 16, 16, 3));
     std::string runs = bmpFile(8, 2, 8, 1);
-    oru::tools::set32(runs, 34, 16);
+    set32(runs, 34, 16);
     seed('\0', runs);
     seed('\1', ico({bmpFile(16, 32, 32).substr(14)}));
     seed('\1', ico({png}));

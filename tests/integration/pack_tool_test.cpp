@@ -10,7 +10,7 @@
 #include "bridge_app.h"
 #include "java_probe.h"
 #include "launcher/config_load.h"
-#include "little_endian.h"
+#include "support/little_endian.h"
 #include "manifest_class_path.h"
 #include "windows_images.h"
 
@@ -90,6 +90,15 @@ TEST(PackToolTest, OneCommandFromJarsToARunningExecutable) {
          {"\tdeflated\t-\tcom/vostrand/oru/Handler$1.class\n", "\tstored\t9\tt.jar\n",
           "\tstored\t7\tlibs/a.jar\n", "\tstored\t1\tlibs/bb.jar\n"})
         EXPECT_NE(listed.out.find(line), std::string::npos) << line << listed.out;
+
+    // A name with a NUL inside is no nested archive, to the listing as to the launcher.
+    tools::ZipWriter inner, crafted;
+    inner.add("in.txt", "x");
+    crafted.add(std::string("a\0b.jar", 7), inner.finish(), tools::ZipMethod::kStored);
+    crafted.add("c.jar", inner.finish(), tools::ZipMethod::kStored);
+    listed = runProgram(ORU_PACK_PATH, {{"--list", dir.write("nul.zip", crafted.finish())}});
+    EXPECT_NE(listed.out.find(std::string("\t-\ta\0b.jar\n", 11)), std::string::npos);
+    EXPECT_NE(listed.out.find("\t1\tc.jar\n"), std::string::npos) << listed.out;
 }
 
 // The application jar's Class-Path: a chain of two jars (app.jar names lib/a.jar, which
@@ -576,8 +585,8 @@ TEST(PackToolTest, OutputBytesStayTheSame) {
     const std::string picture = bmpFile(16, 32, 32).substr(14);
     icon.replace(2, 4, std::string("\1\0\1\0", 4));
     icon.replace(6, 2, "\x10\x10");
-    tools::set32(icon, 14, static_cast<uint32_t>(picture.size()));
-    tools::set32(icon, 18, 22);
+    set32(icon, 14, static_cast<uint32_t>(picture.size()));
+    set32(icon, 18, 22);
     dir.write("in/app.ico", icon + picture);
     const std::vector<std::string> common = {
         "--jar", "in/app.jar", "--option", "-Xmx64m", "--property", "p=1", "--minjre", "11",
