@@ -24,6 +24,20 @@ std::string bmpFile(int width, int height, int bits, uint32_t compression) {
     return file;
 }
 
+std::string icoFile(const std::vector<std::string>& images) {
+    std::string file(6 + 16 * images.size(), '\0');
+    set16(file, 2, 1);
+    set16(file, 4, static_cast<uint32_t>(images.size()));
+    for (size_t i = 0; i < images.size(); ++i) {
+        file[6 + 16 * i] = 16;
+        file[7 + 16 * i] = 16;
+        set32(file, 14 + 16 * i, static_cast<uint32_t>(images[i].size()));
+        set32(file, 18 + 16 * i, static_cast<uint32_t>(file.size()));
+        file += images[i];
+    }
+    return file;
+}
+
 std::string smallPeImage(bool imports) {
     std::string pe(0x600, '\0');
     pe.replace(0, 2, "MZ");

@@ -169,20 +169,7 @@ bool saveConfigurations(const std::string& dir) {
 
 using oru::testing::bmpFile;
 
-// An ICO file of the images given (each a bitmap without its file header, or a PNG).
-std::string ico(const std::vector<std::string>& images) {
-    std::string file(6 + 16 * images.size(), '\0');
-    set16(file, 2, 1);
-    set16(file, 4, static_cast<uint32_t>(images.size()));
-    for (size_t i = 0; i < images.size(); ++i) {
-        file[6 + 16 * i] = 16;
-        file[7 + 16 * i] = 16;
-        set32(file, 14 + 16 * i, static_cast<uint32_t>(images[i].size()));
-        set32(file, 18 + 16 * i, static_cast<uint32_t>(file.size()));
-        file += images[i];
-    }
-    return file;
-}
+using oru::testing::icoFile;
 
 bool saveResources(const std::string& dir) {
     const std::string png = std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 29) +
@@ -198,9 +185,9 @@ bool saveResources(const std::string& dir) {
     std::string runs = bmpFile(8, 2, 8, 1);
     set32(runs, 34, 16);
     seed('\0', runs);
-    seed('\1', ico({bmpFile(16, 32, 32).substr(14)}));
-    seed('\1', ico({png}));
-    seed('\1', ico({bmpFile(16, 32, 8).substr(14), png, bmpFile(32, 64, 1).substr(14)}));
+    seed('\1', icoFile({bmpFile(16, 32, 32).substr(14)}));
+    seed('\1', icoFile({png}));
+    seed('\1', icoFile({bmpFile(16, 32, 8).substr(14), png, bmpFile(32, 64, 1).substr(14)}));
     seed('\2', "FileVersion=1.2.3.4\nProductVersion=5.6\nProductName=X");
     seed('\2', "CompanyName=\xc3\x9cn\xc3\xaf" "code \xe2\x82\xac\nComments=a");
     return ok;

@@ -581,13 +581,7 @@ TEST(PackToolTest, OutputBytesStayTheSame) {
     pe.replace(0x410, parts.size(), parts);
     dir.write("in/pe-launcher", pe);
     dir.write("in/splash.bmp", bmpFile(8, 4, 24));
-    std::string icon(22, '\0');
-    const std::string picture = bmpFile(16, 32, 32).substr(14);
-    icon.replace(2, 4, std::string("\1\0\1\0", 4));
-    icon.replace(6, 2, "\x10\x10");
-    set32(icon, 14, static_cast<uint32_t>(picture.size()));
-    set32(icon, 18, 22);
-    dir.write("in/app.ico", icon + picture);
+    dir.write("in/app.ico", icoFile({bmpFile(16, 32, 32).substr(14)}));
     const std::vector<std::string> common = {
         "--jar", "in/app.jar", "--option", "-Xmx64m", "--property", "p=1", "--minjre", "11",
         "conf/data.txt=in/data.txt"};
