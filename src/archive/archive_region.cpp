@@ -1,9 +1,8 @@
 // Finding where a signed executable's certificate table begins, from its PE headers.
 #include "archive/archive_region.h"
 
-#include <cstring>
-
 #include "archive/byte_cursor.h"
+#include "archive/zip_source.h"
 
 namespace oru {
 
@@ -17,8 +16,7 @@ constexpr uint16_t kSubsystemEnd = 70;  // the subsystem field ends 70 bytes int
 
 class HeaderReader {
 public:
-    HeaderReader(uint64_t size, ReadAt read, const void* context)
-        : size_(size), read_(read), context_(context) {}
+    explicit HeaderReader(const CZipSource& source) : source_(source), size_(source.length()) {}
 
     bool u16(uint64_t offset, uint16_t& value) const {
         unsigned char b[2];
@@ -35,13 +33,12 @@ public:
     // A null `out` only checks that the bytes are there.
     bool bytes(uint64_t offset, void* out, uint32_t count) const {
         return offset <= size_ && count <= size_ - offset &&
-               (!out || read_(context_, offset, out, count));
+               (!out || source_.readAt(offset, out, count));
     }
 
 private:
+    const CZipSource& source_;
     uint64_t size_;
-    ReadAt read_;
-    const void* context_;
 };
 
 bool readPeHeaders(const HeaderReader& in, PeHeaders& out) {
@@ -91,17 +88,20 @@ bool certificateTableEndsFile(const HeaderReader& in, uint64_t fileSize, uint32_
            type <= 4;
 }
 
-bool readMemory(const void* context, uint64_t offset, void* buffer, uint32_t count) {
-    std::memcpy(buffer, static_cast<const unsigned char*>(context) + offset, count);
-    return true;
+// A source over `size` bytes at `bytes`; empty for more than a source can hold.
+CZipMemorySource memorySource(const unsigned char* bytes, uint64_t size) {
+    CZipMemorySource source;
+    if (size <= UINT32_MAX) source.attach(bytes, static_cast<uint32_t>(size));
+    return source;
 }
 
 }  // namespace
 
-ArchiveRegion findArchiveRegion(uint64_t fileSize, ReadAt read, const void* context) {
+ArchiveRegion findArchiveRegion(const CZipSource& source) {
+    const uint64_t fileSize = source.length();
     ArchiveRegion region;
     region.length = fileSize;
-    HeaderReader in(fileSize, read, context);
+    HeaderReader in(source);
     uint32_t offset = 0;
     uint32_t size = 0;
     uint64_t headersEnd = 0;
@@ -116,37 +116,24 @@ ArchiveRegion findArchiveRegion(uint64_t fileSize, ReadAt read, const void* cont
     return region;
 }
 
-bool findPeHeaders(uint64_t fileSize, ReadAt read, const void* context, PeHeaders& out) {
-    return readPeHeaders(HeaderReader(fileSize, read, context), out);
+bool findPeHeaders(const CZipSource& source, PeHeaders& out) {
+    return readPeHeaders(HeaderReader(source), out);
 }
 
 bool findPeHeaders(const unsigned char* bytes, uint64_t size, PeHeaders& out) {
-    return bytes && findPeHeaders(size, readMemory, bytes, out);
-}
-
-bool readFileExactly(const platform::ReadOnlyFile& file, uint64_t offset, void* buffer,
-                     uint32_t count) {
-    auto* bytes = static_cast<unsigned char*>(buffer);
-    for (uint32_t done = 0; done < count;) {
-        if (offset + done > UINT32_MAX) return false;
-        const int n = file.readAt(static_cast<uint32_t>(offset + done), bytes + done,
-                                  static_cast<int>(count - done));
-        if (n <= 0) return false;
-        done += static_cast<uint32_t>(n);
-    }
-    return true;
+    return bytes && findPeHeaders(memorySource(bytes, size), out);
 }
 
 ArchiveRegion findArchiveRegion(const platform::ReadOnlyFile& file, uint64_t size) {
-    auto read = [](const void* context, uint64_t offset, void* buffer, uint32_t count) {
-        return readFileExactly(*static_cast<const platform::ReadOnlyFile*>(context), offset,
-                               buffer, count);
-    };
-    return findArchiveRegion(size, read, &file);
+    CZipFileSliceSource whole;
+    whole.attach(&file, 0, static_cast<uint32_t>(size));
+    return findArchiveRegion(whole);
 }
 
 ArchiveRegion findArchiveRegion(const unsigned char* bytes, uint64_t size) {
-    return bytes ? findArchiveRegion(size, readMemory, bytes) : ArchiveRegion{};
+    if (!bytes) return ArchiveRegion{};
+    if (size > UINT32_MAX) return ArchiveRegion{size, 0};
+    return findArchiveRegion(memorySource(bytes, size));
 }
 
 }  // namespace oru

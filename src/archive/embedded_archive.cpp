@@ -48,43 +48,39 @@ void EmbeddedArchive::setRuntimeRelease(int release) { runtimeRelease.store(rele
 EmbeddedArchive::~EmbeddedArchive() {
     children_.clear();
     reader_.close();
-    ownBytes_.reset();
+    source_.reset();
 }
 
 void EmbeddedArchive::open(const char* path) {
     if (attempted_) return;
     attempted_ = true;
-    if (!openReader(path, nullptr)) return;
-    // A handle of the tree's own for the stored nested archives, which read at offsets
-    // and so never disturb the reader's position; without one they are extracted.
-    if (fileHandle_.open(path, platform::FileSharing::kReaders) && fileHandle_.size(fileLength_))
-        file_ = &fileHandle_;
-    buildIndex();
+    // Every read of the file names its offset, so the stored nested archives share the
+    // handle with this node's reader without disturbing it.
+    std::unique_ptr<CZipFileSource> file(new (std::nothrow) CZipFileSource);
+    if (!file || !file->open(path)) return;
+    source_ = std::move(file);
+    if (openReader()) buildIndex();
 }
 
 void EmbeddedArchive::openBuffer(std::unique_ptr<unsigned char[]> bytes, uint32_t length) {
     // A second open would free bytes the reader still reads: a node opens only once.
     if (attempted_) return;
     attempted_ = true;
-    ownBytes_ = std::move(bytes);
-    ownLength_ = ownBytes_ ? length : 0;
-    memorySource_.attach(ownBytes_.get(), ownLength_);
-    if (openReader(nullptr, &memorySource_)) buildIndex();
+    const uint32_t held = bytes ? length : 0;
+    source_.reset(new (std::nothrow) CZipBufferSource(std::move(bytes), held));
+    if (source_ && openReader()) buildIndex();
 }
 
-bool EmbeddedArchive::openReader(const char* path, CZipSource* source, bool endRecordOnly) {
+bool EmbeddedArchive::openReader(bool endRecordOnly) {
     // Records cost memory as nested bytes do: a small archive of minimal records would
     // otherwise build directories many times its own size.
     reader_.setDirectoryAllowance(&budget_->bytesLeft, EntryLookup::kBytesPerEntry);
     bool opened = true;
     try {
-        if (source && endRecordOnly) {
-            reader_.openEndRecord(*source);
-        } else if (source) {
-            reader_.open(*source, CZipReader::Mode::readOnly);
-        } else {
-            reader_.open(path, CZipReader::Mode::readOnly, 0);
-        }
+        if (endRecordOnly)
+            reader_.openEndRecord(*source_);
+        else
+            reader_.open(*source_, CZipReader::Mode::readOnly);
     } catch (const CZipException&) {
         opened = false;
     } catch (const std::bad_alloc&) {
@@ -148,7 +144,8 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index,
     if (size == 0 || size > kMaxNestedBytes || budget.nodesLeft == 0 ||
         !reader_.entrySizesPlausible(index))
         return nullptr;
-    if (file_ && reader_.entry(index).method == 0) return openInPlace(index, size, scratch);
+    if (reader_.entry(index).method == 0 && source_->inFile())
+        return inPlaceChild(index, size, scratch);
     if (size > budget.bytesLeft) return nullptr;
     // Charged before the work and kept when it fails: an extraction that fails at its
     // last byte has cost as much as one that succeeds.
@@ -164,32 +161,34 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index,
     return child;
 }
 
-std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openInPlace(uint16_t index, uint32_t size,
-                                                              std::vector<unsigned char>& scratch) {
+std::unique_ptr<EmbeddedArchive> EmbeddedArchive::inPlaceChild(
+    uint16_t index, uint32_t size, std::vector<unsigned char>& scratch) {
     // No memory holds the bytes, so only the node is charged (before the work, as above).
     budget_->nodesLeft -= 1;
     uint64_t position = 0;
-    if (!findStoredBytes(reader_, index, position) || position > fileLength_ ||
-        size > fileLength_ - position)
-        return nullptr;
+    if (!findStoredBytes(reader_, index, position)) return nullptr;
+    std::unique_ptr<CZipSource> stretch = source_->stretch(position, size);
+    if (!stretch) return nullptr;
     std::unique_ptr<EmbeddedArchive> child(new (std::nothrow) EmbeddedArchive(depth_ - 1, budget_));
-    if (!child) return nullptr;
-    child->attempted_ = true;
-    child->check_.arm(reader_, lock_, index);
-    child->file_ = file_;
-    child->fileOffset_ = fileOffset_ + static_cast<uint32_t>(position);
-    child->fileLength_ = size;
-    child->sliceSource_.attach(file_, child->fileOffset_, size);
-    if (!child->openReader(nullptr, &child->sliceSource_, true)) return child;
+    if (child) child->openInPlace(std::move(stretch), reader_, lock_, index, scratch);
+    return child;
+}
+
+void EmbeddedArchive::openInPlace(std::unique_ptr<CZipSource> stretch, CZipReader& holder,
+                                  platform::Lock& holderLock, uint16_t index,
+                                  std::vector<unsigned char>& scratch) {
+    attempted_ = true;
+    check_.arm(holder, holderLock, index);
+    source_ = std::move(stretch);
+    if (!openReader(true)) return;
     // Nested archives inside it are opened now, in archive order, like every other; an
     // archive without any (most) waits for its first lookup. A directory that cannot be
     // walked is read now as well, and fails now.
-    if (child->depth_ > 0 && child->reader_.countNames(&EntryLookup::isNestedName, scratch) != 0) {
-        if (child->loadRecords()) child->buildIndex();
+    if (depth_ > 0 && reader_.countNames(&EntryLookup::isNestedName, scratch) != 0) {
+        if (loadRecords()) buildIndex();
     } else {
-        child->directory_.store(kDeferred, std::memory_order_release);
+        directory_.store(kDeferred, std::memory_order_release);
     }
-    return child;
 }
 
 bool EmbeddedArchive::hasDirectory() {
@@ -256,35 +255,50 @@ int EmbeddedArchive::findOwn(const NarrowString& query, const NarrowString* utf8
     return findName(query, utf8);
 }
 
-int EmbeddedArchive::locate(const NarrowString& query, NarrowString& found,
-                            const NarrowString& prefix, Visitor visitor, void* context,
-                            const NarrowString* utf8) {
-    if (!hasDirectory()) return 0;
+template <typename Report>
+bool EmbeddedArchive::walk(const NarrowString& query, const NarrowString* utf8,
+                           const NarrowString* prefix, Report& report) {
+    if (!hasDirectory()) return false;
     const int bang = findSeparator(query);
-    const int index = bang < 0 ? findOwn(query, utf8) : -1;
-    if (index >= 0) {
-        // A damaged node has no nested archives either: nothing below can match.
-        if (!check_.passed()) return 0;
-        // The name as it matched: a UTF-8 name in UTF-8.
-        const bool asUtf8 = utf8 && (reader_.entry(static_cast<uint16_t>(index)).flags &
-                                     CZipEntry::kUtf8Name);
-        found = composeName(prefix, asUtf8 ? *utf8 : query);
-        if (!visitor) return 1;
-        visitor(context, found);
+    if (bang < 0) {
+        const int index = findOwn(query, utf8);
+        if (index >= 0) {
+            // A damaged node's match is missing, not skipped, and a damaged node has no
+            // nested archives either: nothing below can match.
+            if (!check_.passed()) return false;
+            if (report(*this, index, query, utf8, prefix)) return true;
+        }
     }
     // "!" at position 0 restricts to no archive and keeps the "!", which no entry matches.
     const NarrowString restriction = bang > 0 ? query.left(bang) : NarrowString();
     const NarrowString remainder = bang > 0 ? query.mid(bang + 1) : query;
     NarrowString storage;
     const NarrowString* childUtf8 = utf8Remainder(utf8, bang > 0, storage);
+    NarrowString childPrefix;
     for (int k = 0; k < nestedNames_.count(); ++k) {
         if (!nestedMatches(k, restriction)) continue;
-        const NarrowString childPrefix = composeName(prefix, NarrowString(nestedNames_.at(k)));
-        if (children_[static_cast<size_t>(k)]->locate(remainder, found, childPrefix, visitor,
-                                                      context, childUtf8) == 1)
-            return 1;
+        if (prefix) childPrefix = composeName(*prefix, NarrowString(nestedNames_.at(k)));
+        if (children_[static_cast<size_t>(k)]->walk(remainder, childUtf8,
+                                                    prefix ? &childPrefix : nullptr, report))
+            return true;
     }
-    return 0;
+    return false;
+}
+
+int EmbeddedArchive::locate(const NarrowString& query, NarrowString& found,
+                            const NarrowString& prefix, Visitor visitor, void* context,
+                            const NarrowString* utf8) {
+    auto report = [&](EmbeddedArchive& node, int index, const NarrowString& name,
+                      const NarrowString* nameUtf8, const NarrowString* at) {
+        // The name as it matched: a UTF-8 name in UTF-8.
+        const bool asUtf8 = nameUtf8 && (node.reader_.entry(static_cast<uint16_t>(index)).flags &
+                                         CZipEntry::kUtf8Name);
+        found = composeName(*at, asUtf8 ? *nameUtf8 : name);
+        if (!visitor) return true;
+        visitor(context, found);
+        return false;
+    };
+    return walk(query, utf8, &prefix, report) ? 1 : 0;
 }
 
 bool EmbeddedArchive::readEntry(EntrySink& sink, const NarrowString& query,
@@ -309,24 +323,15 @@ bool EmbeddedArchive::entryInfo(const NarrowString& query, const NarrowString* u
 
 EmbeddedArchive* EmbeddedArchive::firstMatch(const NarrowString& query,
                                              const NarrowString* utf8, int& index) {
-    if (!hasDirectory()) return nullptr;
-    const int bang = findSeparator(query);
-    if (bang < 0) {
-        index = findOwn(query, utf8);
-        // A damaged node's match is missing, not skipped.
-        if (index >= 0) return check_.passed() ? this : nullptr;
-    }
-    const NarrowString restriction = bang > 0 ? query.left(bang) : NarrowString();
-    const NarrowString remainder = bang > 0 ? query.mid(bang + 1) : query;
-    NarrowString storage;
-    const NarrowString* childUtf8 = utf8Remainder(utf8, bang > 0, storage);
-    for (int k = 0; k < nestedNames_.count(); ++k) {
-        if (!nestedMatches(k, restriction)) continue;
-        if (EmbeddedArchive* node =
-                children_[static_cast<size_t>(k)]->firstMatch(remainder, childUtf8, index))
-            return node;
-    }
-    return nullptr;
+    EmbeddedArchive* first = nullptr;
+    auto report = [&](EmbeddedArchive& node, int at, const NarrowString&, const NarrowString*,
+                      const NarrowString*) {
+        first = &node;
+        index = at;
+        return true;
+    };
+    walk(query, utf8, nullptr, report);
+    return first;
 }
 
 EmbeddedArchive::ReadOutcome EmbeddedArchive::readOwnEntry(EntrySink& sink, int index) {

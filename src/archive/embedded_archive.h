@@ -11,7 +11,6 @@
 #include "archive/entry_sink.h"
 #include "archive/zip_reader.h"
 #include "archive/zip_source.h"
-#include "platform/files.h"
 #include "platform/lock.h"
 #include "support/narrow_string.h"
 #include "support/string_list.h"
@@ -107,10 +106,11 @@ private:
     enum DirectoryState : uint8_t { kNoDirectory, kDeferred, kReady };
 
     EmbeddedArchive(int depth, TreeBudget* budget);
-    // Opens the reader on `source` (the file at `path` when null), charging its directory
-    // to the tree; false, with the node left empty, when it does not open.
-    // With `endRecordOnly`, the records wait for the first lookup (hasDirectory).
-    bool openReader(const char* path, CZipSource* source, bool endRecordOnly = false);
+    // Opens the reader on source_ (the archive's whole directory, or with
+    // `endRecordOnly` only its end record: the records then wait for the first lookup, in
+    // hasDirectory), charging its directory to the tree; false, with the node left
+    // empty, when it does not open.
+    bool openReader(bool endRecordOnly = false);
     void buildIndex();
     // True when the node has its directory, reading a deferred one first (once, under
     // lock_; other threads wait for the outcome).
@@ -122,9 +122,23 @@ private:
     void openChildren();
     // `scratch` is a buffer for the directories scanned while the children open.
     std::unique_ptr<EmbeddedArchive> openNested(uint16_t index, std::vector<unsigned char>& scratch);
-    // A child reading stored entry `index` where it lies in the file, checked on first use.
-    std::unique_ptr<EmbeddedArchive> openInPlace(uint16_t index, uint32_t size,
-                                                 std::vector<unsigned char>& scratch);
+    // The child that reads stored entry `index` where it lies in the file, checked on
+    // first use; null when the entry's bytes cannot be found.
+    std::unique_ptr<EmbeddedArchive> inPlaceChild(uint16_t index, uint32_t size,
+                                                  std::vector<unsigned char>& scratch);
+    // Opens this child over `stretch`, the bytes of entry `index` of `holder` where they
+    // lie, which holder's first check (under `holderLock`) must pass before it answers.
+    void openInPlace(std::unique_ptr<CZipSource> stretch, CZipReader& holder,
+                     platform::Lock& holderLock, uint16_t index,
+                     std::vector<unsigned char>& scratch);
+    // Walks the matches of `query` (`utf8` for UTF-8 names) in search order, calling
+    // `report(node, index, name, nameUtf8, prefix)` for each with the node's record
+    // index, the query as that node sees it and the node's composed name (null when
+    // `prefix` is null: the names are then not composed); stops, true, at the first
+    // match the report returns true for. A damaged node's match ends the walk below it.
+    template <typename Report>
+    bool walk(const NarrowString& query, const NarrowString* utf8, const NarrowString* prefix,
+              Report& report);
     // The node and record index of the first match in search order; null when none.
     EmbeddedArchive* firstMatch(const NarrowString& query, const NarrowString* utf8,
                                 int& index);
@@ -140,15 +154,10 @@ private:
     // Whether nested archive k may hold a query restricted to `restriction` (empty: any).
     bool nestedMatches(int k, const NarrowString& restriction) const;
 
-    std::unique_ptr<unsigned char[]> ownBytes_;
-    uint32_t ownLength_ = 0;
-    // Where this node's archive lies in the file, when it is read there (a root opened
-    // from a path, and the stored archives below it); file_ is the root's fileHandle_.
-    platform::ReadOnlyFile fileHandle_;
-    const platform::ReadOnlyFile* file_ = nullptr;
-    uint32_t fileOffset_ = 0;
-    uint32_t fileLength_ = 0;
-    CZipFileSliceSource sliceSource_;
+    // What the archive is read from: the executable's file (the root opened from a
+    // path), a stretch of it (a stored nested archive under such a root), or a buffer
+    // of the node's own (an extracted nested archive, or bytes handed to openBuffer).
+    std::unique_ptr<CZipSource> source_;
     // Armed for an archive read in place: until it passes, the node answers nothing, as
     // one that failed to extract had no node.
     mutable DeferredCheck check_;
@@ -157,7 +166,6 @@ private:
     bool nested_ = false;
     int depth_;
     CZipReader reader_;
-    CZipMemorySource memorySource_;
     EntryLookup lookup_;
     platform::Lock lock_;
     std::atomic<uint8_t> directory_{kNoDirectory};

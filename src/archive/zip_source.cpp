@@ -23,6 +23,8 @@ int64_t CZipSource::seek(int64_t offset, SeekOrigin origin) {
     return target;
 }
 
+std::unique_ptr<CZipSource> CZipSource::stretch(uint64_t, uint32_t) const { return nullptr; }
+
 void CZipMemorySource::attach(const unsigned char* bytes, uint32_t length) {
     bytes_ = bytes;
     length_ = bytes ? length : 0;
@@ -35,6 +37,17 @@ uint32_t CZipMemorySource::read(void* buffer, uint32_t count) {
     std::memcpy(buffer, bytes_ + position_, n);
     position_ += n;
     return n;
+}
+
+bool CZipMemorySource::readAt(uint64_t offset, void* buffer, uint32_t count) const {
+    if (!buffer || !contains(offset, count)) return false;
+    if (count > 0) std::memcpy(buffer, bytes_ + offset, count);
+    return true;
+}
+
+CZipBufferSource::CZipBufferSource(std::unique_ptr<unsigned char[]> bytes, uint32_t length)
+    : bytes_(std::move(bytes)) {
+    attach(bytes_.get(), length);
 }
 
 void CZipFileSliceSource::attach(const platform::ReadOnlyFile* file, uint32_t offset,
@@ -55,10 +68,9 @@ void CZipFileSliceSource::readAhead(uint32_t at) {
     aheadLength_ = 0;
     if (!ahead_) ahead_.reset(new (std::nothrow) unsigned char[kReadAhead]);
     if (!ahead_) return;
-    const int n = file_->readAt(offset_ + at, ahead_.get(),
-                                static_cast<int>(std::min(kReadAhead, length_ - at)));
     aheadStart_ = at;
-    aheadLength_ = n > 0 ? static_cast<uint32_t>(n) : 0;
+    aheadLength_ = platform::readFileAt(*file_, uint64_t{offset_} + at, ahead_.get(),
+                                        std::min(kReadAhead, length_ - at));
 }
 
 uint32_t CZipFileSliceSource::read(void* buffer, uint32_t count) {
@@ -66,22 +78,25 @@ uint32_t CZipFileSliceSource::read(void* buffer, uint32_t count) {
     const uint32_t wanted = static_cast<uint32_t>(std::min<int64_t>(count, length_ - position_));
     const auto from = static_cast<uint32_t>(position_);
     if (wanted < kReadAhead && wanted < length_ - from && !holds(from, wanted)) readAhead(from);
-    if (holds(from, wanted)) {
+    uint32_t done = wanted;
+    if (holds(from, wanted))
         std::memcpy(buffer, ahead_.get() + (from - aheadStart_), wanted);
-        position_ += wanted;
-        return wanted;
-    }
-    auto* out = static_cast<unsigned char*>(buffer);
-    uint32_t done = 0;
-    while (done < wanted) {
-        const uint32_t at = offset_ + static_cast<uint32_t>(position_) + done;
-        const int chunk = static_cast<int>(std::min(wanted - done, 1u << 30));
-        const int n = file_->readAt(at, out + done, chunk);
-        if (n <= 0) break;
-        done += static_cast<uint32_t>(n);
-    }
+    else
+        done = platform::readFileAt(*file_, uint64_t{offset_} + from, buffer, wanted);
     position_ += done;
     return done;
+}
+
+bool CZipFileSliceSource::readAt(uint64_t offset, void* buffer, uint32_t count) const {
+    return file_ && buffer && contains(offset, count) &&
+           platform::readFileAt(*file_, offset_ + offset, buffer, count) == count;
+}
+
+std::unique_ptr<CZipSource> CZipFileSliceSource::stretch(uint64_t offset, uint32_t length) const {
+    if (!file_ || !contains(offset, length)) return nullptr;
+    std::unique_ptr<CZipFileSliceSource> slice(new (std::nothrow) CZipFileSliceSource);
+    if (slice) slice->attach(file_, offset_ + static_cast<uint32_t>(offset), length);
+    return slice;
 }
 
 bool CZipFileSource::open(const char* path) {
@@ -91,10 +106,9 @@ bool CZipFileSource::open(const char* path) {
         close();
         return false;
     }
-    filePosition_ = -1;
     // A signed executable's certificate table follows the archive: the source ends
     // before it, so the archive reads as it did before signing.
-    length_ = static_cast<uint32_t>(findArchiveRegion(file_, length_).length);
+    length_ = static_cast<uint32_t>(findArchiveRegion(*this).length);
     return true;
 }
 
@@ -102,31 +116,27 @@ void CZipFileSource::close() {
     file_.close();
     length_ = 0;
     position_ = 0;
-    filePosition_ = -1;
 }
 
 uint32_t CZipFileSource::read(void* buffer, uint32_t count) {
     if (!buffer || position_ >= length_) return 0;
     // Never ask for bytes past the length measured at open, even if the file grew.
     uint32_t wanted = static_cast<uint32_t>(std::min<int64_t>(count, length_ - position_));
-    if (filePosition_ != position_) {
-        if (!file_.seek(static_cast<uint32_t>(position_))) return 0;
-        filePosition_ = position_;
-    }
-    uint32_t done = 0;
-    auto* out = static_cast<unsigned char*>(buffer);
-    while (done < wanted) {
-        uint32_t chunk = std::min<uint32_t>(wanted - done, 1u << 30);
-        int n = file_.read(out + done, static_cast<int>(chunk));
-        if (n <= 0) {
-            filePosition_ = -1;
-            break;
-        }
-        done += static_cast<uint32_t>(n);
-    }
+    const uint32_t done = platform::readFileAt(file_, static_cast<uint64_t>(position_), buffer, wanted);
     position_ += done;
-    if (filePosition_ >= 0) filePosition_ = position_;
     return done;
+}
+
+bool CZipFileSource::readAt(uint64_t offset, void* buffer, uint32_t count) const {
+    return buffer && contains(offset, count) &&
+           platform::readFileAt(file_, offset, buffer, count) == count;
+}
+
+std::unique_ptr<CZipSource> CZipFileSource::stretch(uint64_t offset, uint32_t length) const {
+    if (!inFile() || !contains(offset, length)) return nullptr;
+    std::unique_ptr<CZipFileSliceSource> slice(new (std::nothrow) CZipFileSliceSource);
+    if (slice) slice->attach(&file_, static_cast<uint32_t>(offset), length);
+    return slice;
 }
 
 }  // namespace oru
