@@ -291,10 +291,19 @@ TEST(ZipReaderTest, SliceSourceReadsItsStretchOfTheFile) {
     for (const auto& r : reads) {
         char buffer[16] = {};
         EXPECT_EQ(slice.seek(r.position, SeekOrigin::begin), r.position);
+        // A read at an offset delivers all it asks for or fails, and moves no position.
+        const bool whole = r.delivered.size() == r.wanted;
+        EXPECT_EQ(slice.readAt(static_cast<uint64_t>(r.position), buffer, r.wanted), whole);
         const uint32_t n = slice.read(buffer, r.wanted);
         EXPECT_EQ(std::string(buffer, n), r.delivered) << r.position;
     }
     EXPECT_EQ(slice.seek(-1, SeekOrigin::begin), -1);
+    // A stretch of the stretch reads its own part of the file; one past the end is refused.
+    const std::unique_ptr<CZipSource> inner = slice.stretch(2, 3);
+    char part[3] = {};
+    ASSERT_TRUE(inner && inner->readAt(0, part, 3));
+    EXPECT_EQ(std::string(part, 3), archive.substr(2, 3));
+    EXPECT_FALSE(slice.stretch(archive.size() - 2, 3));
     slice.close();
     char buffer[4];
     EXPECT_EQ(slice.read(buffer, 4), 0u);
