@@ -88,13 +88,6 @@ bool certificateTableEndsFile(const HeaderReader& in, uint64_t fileSize, uint32_
            type <= 4;
 }
 
-// A source over `size` bytes at `bytes`; empty for more than a source can hold.
-CZipMemorySource memorySource(const unsigned char* bytes, uint64_t size) {
-    CZipMemorySource source;
-    if (size <= UINT32_MAX) source.attach(bytes, static_cast<uint32_t>(size));
-    return source;
-}
-
 }  // namespace
 
 ArchiveRegion findArchiveRegion(const CZipSource& source) {
@@ -121,7 +114,10 @@ bool findPeHeaders(const CZipSource& source, PeHeaders& out) {
 }
 
 bool findPeHeaders(const unsigned char* bytes, uint64_t size, PeHeaders& out) {
-    return bytes && findPeHeaders(memorySource(bytes, size), out);
+    if (!bytes || size > UINT32_MAX) return false;
+    CZipMemorySource source;
+    source.attach(bytes, static_cast<uint32_t>(size));
+    return findPeHeaders(source, out);
 }
 
 ArchiveRegion findArchiveRegion(const platform::ReadOnlyFile& file, uint64_t size) {
@@ -133,7 +129,9 @@ ArchiveRegion findArchiveRegion(const platform::ReadOnlyFile& file, uint64_t siz
 ArchiveRegion findArchiveRegion(const unsigned char* bytes, uint64_t size) {
     if (!bytes) return ArchiveRegion{};
     if (size > UINT32_MAX) return ArchiveRegion{size, 0};
-    return findArchiveRegion(memorySource(bytes, size));
+    CZipMemorySource source;
+    source.attach(bytes, static_cast<uint32_t>(size));
+    return findArchiveRegion(source);
 }
 
 }  // namespace oru

@@ -41,6 +41,7 @@ struct PeHeaders {
 // Reads the PE headers of the file that `source` holds; false when it is no PE32 or
 // PE32+ executable or its optional header does not reach the subsystem field.
 bool findPeHeaders(const CZipSource& source, PeHeaders& out);
+// The same over bytes in memory; 4 GiB or more of them are no PE executable.
 bool findPeHeaders(const unsigned char* bytes, uint64_t size, PeHeaders& out);
 
 }  // namespace oru

@@ -48,7 +48,6 @@ void EmbeddedArchive::setRuntimeRelease(int release) { runtimeRelease.store(rele
 EmbeddedArchive::~EmbeddedArchive() {
     children_.clear();
     reader_.close();
-    source_.reset();
 }
 
 void EmbeddedArchive::open(const char* path) {
@@ -56,19 +55,15 @@ void EmbeddedArchive::open(const char* path) {
     attempted_ = true;
     // Every read of the file names its offset, so the stored nested archives share the
     // handle with this node's reader without disturbing it.
-    std::unique_ptr<CZipFileSource> file(new (std::nothrow) CZipFileSource);
-    if (!file || !file->open(path)) return;
-    source_ = std::move(file);
-    if (openReader()) buildIndex();
+    if (source_.make<CZipFileSource>().open(path) && openReader()) buildIndex();
 }
 
 void EmbeddedArchive::openBuffer(std::unique_ptr<unsigned char[]> bytes, uint32_t length) {
     // A second open would free bytes the reader still reads: a node opens only once.
     if (attempted_) return;
     attempted_ = true;
-    const uint32_t held = bytes ? length : 0;
-    source_.reset(new (std::nothrow) CZipBufferSource(std::move(bytes), held));
-    if (source_ && openReader()) buildIndex();
+    source_.makeBuffer(std::move(bytes), length);
+    if (openReader()) buildIndex();
 }
 
 bool EmbeddedArchive::openReader(bool endRecordOnly) {
@@ -144,8 +139,9 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index,
     if (size == 0 || size > kMaxNestedBytes || budget.nodesLeft == 0 ||
         !reader_.entrySizesPlausible(index))
         return nullptr;
-    if (reader_.entry(index).method == 0 && source_->inFile())
-        return inPlaceChild(index, size, scratch);
+    const CZipFileSliceSource* stretch =
+        reader_.entry(index).method == 0 ? source_.fileStretch() : nullptr;
+    if (stretch) return inPlaceChild(index, size, *stretch, scratch);
     if (size > budget.bytesLeft) return nullptr;
     // Charged before the work and kept when it fails: an extraction that fails at its
     // last byte has cost as much as one that succeeds.
@@ -162,24 +158,28 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index,
 }
 
 std::unique_ptr<EmbeddedArchive> EmbeddedArchive::inPlaceChild(
-    uint16_t index, uint32_t size, std::vector<unsigned char>& scratch) {
+    uint16_t index, uint32_t size, const CZipFileSliceSource& stretch,
+    std::vector<unsigned char>& scratch) {
     // No memory holds the bytes, so only the node is charged (before the work, as above).
     budget_->nodesLeft -= 1;
     uint64_t position = 0;
-    if (!findStoredBytes(reader_, index, position)) return nullptr;
-    std::unique_ptr<CZipSource> stretch = source_->stretch(position, size);
-    if (!stretch) return nullptr;
+    if (!findStoredBytes(reader_, index, position) || position > stretch.length() ||
+        size > stretch.length() - position)
+        return nullptr;
     std::unique_ptr<EmbeddedArchive> child(new (std::nothrow) EmbeddedArchive(depth_ - 1, budget_));
-    if (child) child->openInPlace(std::move(stretch), reader_, lock_, index, scratch);
+    if (child)
+        child->openInPlace(*stretch.file(), stretch.offset() + static_cast<uint32_t>(position),
+                           size, reader_, lock_, index, scratch);
     return child;
 }
 
-void EmbeddedArchive::openInPlace(std::unique_ptr<CZipSource> stretch, CZipReader& holder,
+void EmbeddedArchive::openInPlace(const platform::ReadOnlyFile& file, uint32_t offset,
+                                  uint32_t length, CZipReader& holder,
                                   platform::Lock& holderLock, uint16_t index,
                                   std::vector<unsigned char>& scratch) {
     attempted_ = true;
     check_.arm(holder, holderLock, index);
-    source_ = std::move(stretch);
+    source_.make<CZipFileSliceSource>().attach(&file, offset, length);
     if (!openReader(true)) return;
     // Nested archives inside it are opened now, in archive order, like every other; an
     // archive without any (most) waits for its first lookup. A directory that cannot be
@@ -255,18 +255,23 @@ int EmbeddedArchive::findOwn(const NarrowString& query, const NarrowString* utf8
     return findName(query, utf8);
 }
 
-template <typename Report>
-bool EmbeddedArchive::walk(const NarrowString& query, const NarrowString* utf8,
-                           const NarrowString* prefix, Report& report) {
-    if (!hasDirectory()) return false;
+EmbeddedArchive* EmbeddedArchive::walk(const NarrowString& query, const NarrowString* utf8,
+                                       int& index, const NarrowString* prefix, Naming* naming) {
+    if (!hasDirectory()) return nullptr;
     const int bang = findSeparator(query);
     if (bang < 0) {
-        const int index = findOwn(query, utf8);
+        index = findOwn(query, utf8);
         if (index >= 0) {
             // A damaged node's match is missing, not skipped, and a damaged node has no
             // nested archives either: nothing below can match.
-            if (!check_.passed()) return false;
-            if (report(*this, index, query, utf8, prefix)) return true;
+            if (!check_.passed()) return nullptr;
+            if (!naming) return this;
+            // The name as it matched: a UTF-8 name in UTF-8.
+            const bool asUtf8 = utf8 && (reader_.entry(static_cast<uint16_t>(index)).flags &
+                                         CZipEntry::kUtf8Name);
+            naming->found = composeName(*prefix, asUtf8 ? *utf8 : query);
+            if (!naming->visitor) return this;
+            naming->visitor(naming->context, naming->found);
         }
     }
     // "!" at position 0 restricts to no archive and keeps the "!", which no entry matches.
@@ -277,28 +282,21 @@ bool EmbeddedArchive::walk(const NarrowString& query, const NarrowString* utf8,
     NarrowString childPrefix;
     for (int k = 0; k < nestedNames_.count(); ++k) {
         if (!nestedMatches(k, restriction)) continue;
-        if (prefix) childPrefix = composeName(*prefix, NarrowString(nestedNames_.at(k)));
-        if (children_[static_cast<size_t>(k)]->walk(remainder, childUtf8,
-                                                    prefix ? &childPrefix : nullptr, report))
-            return true;
+        // Names are composed only for locate: reads need the entry, not its name.
+        if (naming) childPrefix = composeName(*prefix, NarrowString(nestedNames_.at(k)));
+        if (EmbeddedArchive* node = children_[static_cast<size_t>(k)]->walk(
+                remainder, childUtf8, index, &childPrefix, naming))
+            return node;
     }
-    return false;
+    return nullptr;
 }
 
 int EmbeddedArchive::locate(const NarrowString& query, NarrowString& found,
                             const NarrowString& prefix, Visitor visitor, void* context,
                             const NarrowString* utf8) {
-    auto report = [&](EmbeddedArchive& node, int index, const NarrowString& name,
-                      const NarrowString* nameUtf8, const NarrowString* at) {
-        // The name as it matched: a UTF-8 name in UTF-8.
-        const bool asUtf8 = nameUtf8 && (node.reader_.entry(static_cast<uint16_t>(index)).flags &
-                                         CZipEntry::kUtf8Name);
-        found = composeName(*at, asUtf8 ? *nameUtf8 : name);
-        if (!visitor) return true;
-        visitor(context, found);
-        return false;
-    };
-    return walk(query, utf8, &prefix, report) ? 1 : 0;
+    Naming naming{found, visitor, context};
+    int index = -1;
+    return walk(query, utf8, index, &prefix, &naming) ? 1 : 0;
 }
 
 bool EmbeddedArchive::readEntry(EntrySink& sink, const NarrowString& query,
@@ -319,19 +317,6 @@ bool EmbeddedArchive::entryInfo(const NarrowString& query, const NarrowString* u
     size = entry.uncompressedSize;
     dosTime = entry.dosTime;
     return true;
-}
-
-EmbeddedArchive* EmbeddedArchive::firstMatch(const NarrowString& query,
-                                             const NarrowString* utf8, int& index) {
-    EmbeddedArchive* first = nullptr;
-    auto report = [&](EmbeddedArchive& node, int at, const NarrowString&, const NarrowString*,
-                      const NarrowString*) {
-        first = &node;
-        index = at;
-        return true;
-    };
-    walk(query, utf8, nullptr, report);
-    return first;
 }
 
 EmbeddedArchive::ReadOutcome EmbeddedArchive::readOwnEntry(EntrySink& sink, int index) {

@@ -9,6 +9,7 @@
 #include "archive/deferred_check.h"
 #include "archive/entry_lookup.h"
 #include "archive/entry_sink.h"
+#include "archive/source_holder.h"
 #include "archive/zip_reader.h"
 #include "archive/zip_source.h"
 #include "platform/lock.h"
@@ -122,26 +123,35 @@ private:
     void openChildren();
     // `scratch` is a buffer for the directories scanned while the children open.
     std::unique_ptr<EmbeddedArchive> openNested(uint16_t index, std::vector<unsigned char>& scratch);
-    // The child that reads stored entry `index` where it lies in the file, checked on
-    // first use; null when the entry's bytes cannot be found.
+    // The child that reads stored entry `index` where it lies in the file this node's
+    // archive is `stretch` of; checked on first use. Null when the entry's bytes cannot
+    // be found.
     std::unique_ptr<EmbeddedArchive> inPlaceChild(uint16_t index, uint32_t size,
+                                                  const CZipFileSliceSource& stretch,
                                                   std::vector<unsigned char>& scratch);
-    // Opens this child over `stretch`, the bytes of entry `index` of `holder` where they
-    // lie, which holder's first check (under `holderLock`) must pass before it answers.
-    void openInPlace(std::unique_ptr<CZipSource> stretch, CZipReader& holder,
-                     platform::Lock& holderLock, uint16_t index,
+    // Opens this child over the `length` bytes at `offset` of `file` that entry `index`
+    // of `holder` stores; that entry's first check (under `holderLock`) must pass
+    // before the child answers.
+    void openInPlace(const platform::ReadOnlyFile& file, uint32_t offset, uint32_t length,
+                     CZipReader& holder, platform::Lock& holderLock, uint16_t index,
                      std::vector<unsigned char>& scratch);
-    // Walks the matches of `query` (`utf8` for UTF-8 names) in search order, calling
-    // `report(node, index, name, nameUtf8, prefix)` for each with the node's record
-    // index, the query as that node sees it and the node's composed name (null when
-    // `prefix` is null: the names are then not composed); stops, true, at the first
-    // match the report returns true for. A damaged node's match ends the walk below it.
-    template <typename Report>
-    bool walk(const NarrowString& query, const NarrowString* utf8, const NarrowString* prefix,
-              Report& report);
-    // The node and record index of the first match in search order; null when none.
+    // Where locate wants its matches: their composed names in `found`, and, with a
+    // visitor, each of them reported.
+    struct Naming {
+        NarrowString& found;
+        Visitor visitor;
+        void* context;
+    };
+    // The one search behind every lookup: the first match of `query` (`utf8` for UTF-8
+    // names) in search order, with `index` set to its record index; null when none.
+    // With `naming`, the match's composed name (`prefix` is this node's) goes to
+    // naming->found, and with a visitor every match is reported in turn, none returned.
+    EmbeddedArchive* walk(const NarrowString& query, const NarrowString* utf8, int& index,
+                          const NarrowString* prefix, Naming* naming);
     EmbeddedArchive* firstMatch(const NarrowString& query, const NarrowString* utf8,
-                                int& index);
+                                int& index) {
+        return walk(query, utf8, index, nullptr, nullptr);
+    }
     // The index of this node's own entry named `query` (`utf8` for UTF-8 names), the
     // versioned one first in a multi-release jar; -1 when none.
     int findOwn(const NarrowString& query, const NarrowString* utf8);
@@ -157,7 +167,7 @@ private:
     // What the archive is read from: the executable's file (the root opened from a
     // path), a stretch of it (a stored nested archive under such a root), or a buffer
     // of the node's own (an extracted nested archive, or bytes handed to openBuffer).
-    std::unique_ptr<CZipSource> source_;
+    SourceHolder source_;
     // Armed for an archive read in place: until it passes, the node answers nothing, as
     // one that failed to extract had no node.
     mutable DeferredCheck check_;

@@ -23,8 +23,6 @@ int64_t CZipSource::seek(int64_t offset, SeekOrigin origin) {
     return target;
 }
 
-std::unique_ptr<CZipSource> CZipSource::stretch(uint64_t, uint32_t) const { return nullptr; }
-
 void CZipMemorySource::attach(const unsigned char* bytes, uint32_t length) {
     bytes_ = bytes;
     length_ = bytes ? length : 0;
@@ -40,14 +38,9 @@ uint32_t CZipMemorySource::read(void* buffer, uint32_t count) {
 }
 
 bool CZipMemorySource::readAt(uint64_t offset, void* buffer, uint32_t count) const {
-    if (!buffer || !contains(offset, count)) return false;
+    if (!buffer || !contains(length_, offset, count)) return false;
     if (count > 0) std::memcpy(buffer, bytes_ + offset, count);
     return true;
-}
-
-CZipBufferSource::CZipBufferSource(std::unique_ptr<unsigned char[]> bytes, uint32_t length)
-    : bytes_(std::move(bytes)) {
-    attach(bytes_.get(), length);
 }
 
 void CZipFileSliceSource::attach(const platform::ReadOnlyFile* file, uint32_t offset,
@@ -88,55 +81,31 @@ uint32_t CZipFileSliceSource::read(void* buffer, uint32_t count) {
 }
 
 bool CZipFileSliceSource::readAt(uint64_t offset, void* buffer, uint32_t count) const {
-    return file_ && buffer && contains(offset, count) &&
+    return file_ && buffer && contains(length_, offset, count) &&
            platform::readFileAt(*file_, offset_ + offset, buffer, count) == count;
-}
-
-std::unique_ptr<CZipSource> CZipFileSliceSource::stretch(uint64_t offset, uint32_t length) const {
-    if (!file_ || !contains(offset, length)) return nullptr;
-    std::unique_ptr<CZipFileSliceSource> slice(new (std::nothrow) CZipFileSliceSource);
-    if (slice) slice->attach(file_, offset_ + static_cast<uint32_t>(offset), length);
-    return slice;
 }
 
 bool CZipFileSource::open(const char* path) {
     close();
-    if (!file_.open(path, platform::FileSharing::kReaders)) return false;
-    if (!file_.size(length_)) {
+    uint32_t size = 0;
+    if (!handle_.open(path, platform::FileSharing::kReaders) || !handle_.size(size)) {
         close();
         return false;
     }
+    attach(&handle_, 0, size);
     // A signed executable's certificate table follows the archive: the source ends
     // before it, so the archive reads as it did before signing.
-    length_ = static_cast<uint32_t>(findArchiveRegion(*this).length);
+    attach(&handle_, 0, static_cast<uint32_t>(findArchiveRegion(*this).length));
     return true;
 }
 
+// Defined here once: the readers that hold a file source would otherwise each keep a
+// copy of their own.
+CZipFileSource::~CZipFileSource() = default;
+
 void CZipFileSource::close() {
-    file_.close();
-    length_ = 0;
-    position_ = 0;
-}
-
-uint32_t CZipFileSource::read(void* buffer, uint32_t count) {
-    if (!buffer || position_ >= length_) return 0;
-    // Never ask for bytes past the length measured at open, even if the file grew.
-    uint32_t wanted = static_cast<uint32_t>(std::min<int64_t>(count, length_ - position_));
-    const uint32_t done = platform::readFileAt(file_, static_cast<uint64_t>(position_), buffer, wanted);
-    position_ += done;
-    return done;
-}
-
-bool CZipFileSource::readAt(uint64_t offset, void* buffer, uint32_t count) const {
-    return buffer && contains(offset, count) &&
-           platform::readFileAt(file_, offset, buffer, count) == count;
-}
-
-std::unique_ptr<CZipSource> CZipFileSource::stretch(uint64_t offset, uint32_t length) const {
-    if (!inFile() || !contains(offset, length)) return nullptr;
-    std::unique_ptr<CZipFileSliceSource> slice(new (std::nothrow) CZipFileSliceSource);
-    if (slice) slice->attach(&file_, static_cast<uint32_t>(offset), length);
-    return slice;
+    CZipFileSliceSource::close();
+    handle_.close();
 }
 
 }  // namespace oru

@@ -11,7 +11,9 @@ namespace oru {
 enum class SeekOrigin { begin, current, end };
 
 // Positions are 64-bit so that an offset taken from a hostile archive cannot wrap
-// around; a position may lie past the end, where reads deliver nothing.
+// around; a position may lie past the end, where reads deliver nothing. A source over a
+// file reads it at offsets only, so that sources over stretches of one file (and the
+// file's own) may read it from different threads at once.
 class CZipSource {
 public:
     virtual ~CZipSource() = default;
@@ -28,19 +30,13 @@ public:
     virtual uint32_t length() const = 0;
     // Frees what the source holds (a file handle); the source can then be attached again.
     virtual void close() {}
-    // Whether the bytes lie in a file, so that stretch can read parts of them in place.
-    virtual bool inFile() const { return false; }
-    // A source over `length` bytes from `offset` of this one that reads them where they
-    // lie in the file; null for bytes in memory, for a stretch that does not fit and when
-    // memory runs out. The new source shares the file, which must outlive it.
-    virtual std::unique_ptr<CZipSource> stretch(uint64_t offset, uint32_t length) const;
 
 protected:
     // The position `offset` from `origin`, or -1 when negative.
     int64_t resolve(int64_t offset, SeekOrigin origin) const;
-    // Whether `count` bytes at `offset` lie inside the source.
-    bool contains(uint64_t offset, uint32_t count) const {
-        return offset <= length() && count <= length() - offset;
+    // Whether `count` bytes at `offset` lie inside `length` bytes.
+    static bool contains(uint32_t length, uint64_t offset, uint32_t count) {
+        return offset <= length && count <= length - offset;
     }
 
     int64_t position_ = 0;
@@ -61,16 +57,6 @@ private:
     uint32_t length_ = 0;
 };
 
-// A buffer of the source's own, freed with it.
-class CZipBufferSource : public CZipMemorySource {
-public:
-    // Takes `bytes` (`length` of them) and attaches to them.
-    CZipBufferSource(std::unique_ptr<unsigned char[]> bytes, uint32_t length);
-
-private:
-    std::unique_ptr<unsigned char[]> bytes_;
-};
-
 // A stretch of a file that someone else keeps open, read at offsets: sources over
 // different stretches of one file may be used from different threads at once. A small
 // read with more of the stretch after it reads ahead, so that a local header and a
@@ -86,8 +72,9 @@ public:
     bool readAt(uint64_t offset, void* buffer, uint32_t count) const override;
     uint32_t length() const override { return length_; }
     void close() override { attach(nullptr, 0, 0); }
-    bool inFile() const override { return file_ != nullptr; }
-    std::unique_ptr<CZipSource> stretch(uint64_t offset, uint32_t length) const override;
+    // The file and where the stretch starts in it; null when detached.
+    const platform::ReadOnlyFile* file() const { return file_; }
+    uint32_t offset() const { return offset_; }
 
 private:
     // Whether `count` bytes at `at` are held in ahead_.
@@ -103,22 +90,17 @@ private:
     uint32_t aheadLength_ = 0;
 };
 
-// A file opened read-only through the platform layer. Every read names its offset, so
-// the handle has no position of its own that stretches of the file could disturb.
-class CZipFileSource : public CZipSource {
+// A file opened read-only through the platform layer: a stretch of a file of its own,
+// its archive region.
+class CZipFileSource : public CZipFileSliceSource {
 public:
+    ~CZipFileSource() override;
     // False when the file cannot be opened or measured; the source then reads as empty.
     bool open(const char* path);
-    uint32_t read(void* buffer, uint32_t count) override;
-    bool readAt(uint64_t offset, void* buffer, uint32_t count) const override;
-    uint32_t length() const override { return length_; }
     void close() override;
-    bool inFile() const override { return file_.isOpen(); }
-    std::unique_ptr<CZipSource> stretch(uint64_t offset, uint32_t length) const override;
 
 private:
-    platform::ReadOnlyFile file_;
-    uint32_t length_ = 0;
+    platform::ReadOnlyFile handle_;
 };
 
 }  // namespace oru
