@@ -12,6 +12,7 @@
 #include "archive/source_holder.h"
 #include "archive/zip_reader.h"
 #include "archive/zip_source.h"
+#include "platform/files.h"
 #include "platform/lock.h"
 #include "support/narrow_string.h"
 #include "support/string_list.h"

@@ -21,11 +21,12 @@ public:
         if (source_) source_->~CZipSource();
     }
 
-    // Makes a source of kind T and returns it; a holder makes one source only.
+    // Makes a source of kind T in place of the one held, if any, and returns it.
     template <typename T>
     T& make() {
         static_assert(sizeof(T) <= sizeof(storage_) && alignof(T) <= alignof(CZipFileSource),
                       "every source kind fits the holder");
+        if (source_) source_->~CZipSource();
         T* made = new (storage_) T;
         source_ = made;
         if constexpr (std::is_base_of<CZipFileSliceSource, T>::value)
@@ -36,16 +37,15 @@ public:
     }
     // Makes a memory source over `length` bytes at `bytes`, which the holder then owns.
     CZipMemorySource& makeBuffer(std::unique_ptr<unsigned char[]> bytes, uint32_t length) {
-        bytes_ = std::move(bytes);
         CZipMemorySource& buffer = make<CZipMemorySource>();
+        bytes_ = std::move(bytes);
         buffer.attach(bytes_.get(), length);
         return buffer;
     }
-    // The source held; null before make.
-    CZipSource* get() const { return source_; }
     // The source held when it reads a stretch of a file (the whole of a file of its own
     // included), so that parts of it can be read where they lie; null otherwise.
     const CZipFileSliceSource* fileStretch() const { return stretch_; }
+    // The source held; make it first.
     CZipSource* operator->() const { return source_; }
     CZipSource& operator*() const { return *source_; }
 
