@@ -290,6 +290,9 @@ TEST(ZipReaderTest, SliceSourceReadsItsStretchOfTheFile) {
     for (const auto& r : reads) {
         char buffer[16] = {};
         EXPECT_EQ(slice.seek(r.position, SeekOrigin::kBegin), r.position);
+        // A read at an offset delivers all it asks for or fails, and moves no position.
+        const bool whole = r.delivered.size() == r.wanted;
+        EXPECT_EQ(slice.readAt(static_cast<uint64_t>(r.position), buffer, r.wanted), whole);
         const uint32_t n = slice.read(buffer, r.wanted);
         EXPECT_EQ(std::string(buffer, n), r.delivered) << r.position;
     }

@@ -1,9 +1,8 @@
 // Finding where a signed executable's certificate table begins, from its PE headers.
 #include "archive/archive_region.h"
 
-#include <cstring>
-
 #include "archive/pe_layout.h"
+#include "archive/zip_source.h"
 #include "support/little_endian.h"
 
 namespace oru {
@@ -14,8 +13,7 @@ constexpr uint32_t kCertificateHeaderSize = 8;
 
 class HeaderReader {
 public:
-    HeaderReader(uint64_t size, ReadAt read, const void* context)
-        : size_(size), read_(read), context_(context) {}
+    explicit HeaderReader(const CZipSource& source) : source_(source), size_(source.length()) {}
 
     bool u16(uint64_t offset, uint16_t& value) const {
         unsigned char b[2];
@@ -32,13 +30,12 @@ public:
     // A null `out` only checks that the bytes are there.
     bool bytes(uint64_t offset, void* out, uint32_t count) const {
         return offset <= size_ && count <= size_ - offset &&
-               (!out || read_(context_, offset, out, count));
+               (!out || source_.readAt(offset, out, count));
     }
 
 private:
+    const CZipSource& source_;
     uint64_t size_;
-    ReadAt read_;
-    const void* context_;
 };
 
 // The security directory's file offset and size, and where the headers end; false when
@@ -74,17 +71,20 @@ bool certificateTableEndsFile(const HeaderReader& in, uint64_t fileSize, uint32_
            type <= 4;
 }
 
-bool readMemory(const void* context, uint64_t offset, void* buffer, uint32_t count) {
-    std::memcpy(buffer, static_cast<const unsigned char*>(context) + offset, count);
+// Bytes in memory as a source; false when 4 GiB or more of them cannot be one.
+bool attachMemory(CZipMemorySource& source, const unsigned char* bytes, uint64_t size) {
+    if (!bytes || size > UINT32_MAX) return false;
+    source.attach(bytes, static_cast<uint32_t>(size));
     return true;
 }
 
 }  // namespace
 
-ArchiveRegion findArchiveRegion(uint64_t fileSize, ReadAt read, const void* context) {
+ArchiveRegion findArchiveRegion(const CZipSource& source) {
+    const uint64_t fileSize = source.length();
     ArchiveRegion region;
     region.length = fileSize;
-    HeaderReader in(fileSize, read, context);
+    HeaderReader in(source);
     uint32_t offset = 0;
     uint32_t size = 0;
     uint64_t headersEnd = 0;
@@ -99,42 +99,34 @@ ArchiveRegion findArchiveRegion(uint64_t fileSize, ReadAt read, const void* cont
     return region;
 }
 
-bool findPeHeaders(uint64_t fileSize, ReadAt read, const void* context, PeHeaders& out) {
-    return pe::readHeaders(HeaderReader(fileSize, read, context), out);
+bool findPeHeaders(const CZipSource& source, PeHeaders& out) {
+    return pe::readHeaders(HeaderReader(source), out);
 }
 
 bool findPeHeaders(const unsigned char* bytes, uint64_t size, PeHeaders& out) {
-    return bytes && findPeHeaders(size, readMemory, bytes, out);
+    CZipMemorySource source;
+    return attachMemory(source, bytes, size) && findPeHeaders(source, out);
 }
 
 bool hasPeSignature(const unsigned char* bytes, uint64_t size) {
+    CZipMemorySource source;
     uint32_t offset = 0;
-    return bytes && pe::readSignature(HeaderReader(size, readMemory, bytes), offset);
-}
-
-bool readFileExactly(const platform::ReadOnlyFile& file, uint64_t offset, void* buffer,
-                     uint32_t count) {
-    auto* bytes = static_cast<unsigned char*>(buffer);
-    for (uint32_t done = 0; done < count;) {
-        if (offset + done > UINT32_MAX) return false;
-        const int n = file.readAt(static_cast<uint32_t>(offset + done), bytes + done,
-                                  static_cast<int>(count - done));
-        if (n <= 0) return false;
-        done += static_cast<uint32_t>(n);
-    }
-    return true;
+    return attachMemory(source, bytes, size) &&
+           pe::readSignature(HeaderReader(source), offset);
 }
 
 ArchiveRegion findArchiveRegion(const platform::ReadOnlyFile& file, uint64_t size) {
-    auto read = [](const void* context, uint64_t offset, void* buffer, uint32_t count) {
-        return readFileExactly(*static_cast<const platform::ReadOnlyFile*>(context), offset,
-                               buffer, count);
-    };
-    return findArchiveRegion(size, read, &file);
+    if (size > UINT32_MAX) return ArchiveRegion{size, 0};
+    CZipFileSliceSource whole;
+    whole.attach(&file, 0, static_cast<uint32_t>(size));
+    return findArchiveRegion(whole);
 }
 
 ArchiveRegion findArchiveRegion(const unsigned char* bytes, uint64_t size) {
-    return bytes ? findArchiveRegion(size, readMemory, bytes) : ArchiveRegion{};
+    if (!bytes) return ArchiveRegion{};
+    CZipMemorySource source;
+    if (!attachMemory(source, bytes, size)) return ArchiveRegion{size, 0};
+    return findArchiveRegion(source);
 }
 
 }  // namespace oru

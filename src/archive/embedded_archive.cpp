@@ -48,43 +48,34 @@ void EmbeddedArchive::setRuntimeRelease(int release) { runtimeRelease.store(rele
 EmbeddedArchive::~EmbeddedArchive() {
     children_.clear();
     reader_.close();
-    ownBytes_.reset();
 }
 
 void EmbeddedArchive::open(const char* path) {
     if (attempted_) return;
     attempted_ = true;
-    if (!openReader(path, nullptr)) return;
-    // A handle of the tree's own for the stored nested archives, which read at offsets
-    // and so never disturb the reader's position; without one they are extracted.
-    if (fileHandle_.open(path, platform::FileSharing::kReaders) && fileHandle_.size(fileLength_))
-        file_ = &fileHandle_;
-    buildIndex();
+    // Every read of the file names its offset, so the stored nested archives share the
+    // handle with this node's reader without disturbing it.
+    if (source_.make<CZipFileSource>().open(path) && openReader()) buildIndex();
 }
 
 void EmbeddedArchive::openBuffer(std::unique_ptr<unsigned char[]> bytes, uint32_t length) {
     // A second open would free bytes the reader still reads: a node opens only once.
     if (attempted_) return;
     attempted_ = true;
-    ownBytes_ = std::move(bytes);
-    ownLength_ = ownBytes_ ? length : 0;
-    memorySource_.attach(ownBytes_.get(), ownLength_);
-    if (openReader(nullptr, &memorySource_)) buildIndex();
+    source_.makeBuffer(std::move(bytes), length);
+    if (openReader()) buildIndex();
 }
 
-bool EmbeddedArchive::openReader(const char* path, CZipSource* source, bool endRecordOnly) {
+bool EmbeddedArchive::openReader(bool endRecordOnly) {
     // Records cost memory as nested bytes do: a small archive of minimal records would
     // otherwise build directories many times its own size.
     reader_.setDirectoryAllowance(&budget_->bytesLeft, EntryLookup::kBytesPerEntry);
     bool opened = true;
     try {
-        if (source && endRecordOnly) {
-            reader_.openEndRecord(*source);
-        } else if (source) {
-            reader_.open(*source, CZipReader::Mode::kReadOnly);
-        } else {
-            reader_.open(path, CZipReader::Mode::kReadOnly, 0);
-        }
+        if (endRecordOnly)
+            reader_.openEndRecord(*source_);
+        else
+            reader_.open(*source_, CZipReader::Mode::kReadOnly);
     } catch (const CZipException&) {
         opened = false;
     } catch (const std::bad_alloc&) {
@@ -148,7 +139,9 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index,
     if (size == 0 || size > kMaxNestedBytes || budget.nodesLeft == 0 ||
         !reader_.entrySizesPlausible(index))
         return nullptr;
-    if (file_ && reader_.entry(index).method == 0) return openInPlace(index, size, scratch);
+    const CZipFileSliceSource* stretch =
+        reader_.entry(index).method == 0 ? source_.fileStretch() : nullptr;
+    if (stretch) return inPlaceChild(index, size, *stretch, scratch);
     if (size > budget.bytesLeft) return nullptr;
     // Charged before the work and kept when it fails: an extraction that fails at its
     // last byte has cost as much as one that succeeds.
@@ -164,32 +157,38 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index,
     return child;
 }
 
-std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openInPlace(uint16_t index, uint32_t size,
-                                                              std::vector<unsigned char>& scratch) {
+std::unique_ptr<EmbeddedArchive> EmbeddedArchive::inPlaceChild(
+    uint16_t index, uint32_t size, const CZipFileSliceSource& stretch,
+    std::vector<unsigned char>& scratch) {
     // No memory holds the bytes, so only the node is charged (before the work, as above).
     budget_->nodesLeft -= 1;
     uint64_t position = 0;
-    if (!findStoredBytes(reader_, index, position) || position > fileLength_ ||
-        size > fileLength_ - position)
+    if (!findStoredBytes(reader_, index, position) || position > stretch.length() ||
+        size > stretch.length() - position)
         return nullptr;
     std::unique_ptr<EmbeddedArchive> child(new (std::nothrow) EmbeddedArchive(depth_ - 1, budget_));
-    if (!child) return nullptr;
-    child->attempted_ = true;
-    child->check_.arm(reader_, lock_, index);
-    child->file_ = file_;
-    child->fileOffset_ = fileOffset_ + static_cast<uint32_t>(position);
-    child->fileLength_ = size;
-    child->sliceSource_.attach(file_, child->fileOffset_, size);
-    if (!child->openReader(nullptr, &child->sliceSource_, true)) return child;
+    if (child)
+        child->openInPlace(*stretch.file(), stretch.offset() + static_cast<uint32_t>(position),
+                           size, reader_, lock_, index, scratch);
+    return child;
+}
+
+void EmbeddedArchive::openInPlace(const platform::ReadOnlyFile& file, uint32_t offset,
+                                  uint32_t length, CZipReader& holder,
+                                  platform::Lock& holderLock, uint16_t index,
+                                  std::vector<unsigned char>& scratch) {
+    attempted_ = true;
+    check_.arm(holder, holderLock, index);
+    source_.make<CZipFileSliceSource>().attach(&file, offset, length);
+    if (!openReader(true)) return;
     // Nested archives inside it are opened now, in archive order, like every other; an
     // archive without any (most) waits for its first lookup. A directory that cannot be
     // walked is read now as well, and fails now.
-    if (child->depth_ > 0 && child->reader_.countNames(&EntryLookup::isNestedName, scratch) != 0) {
-        if (child->loadRecords()) child->buildIndex();
+    if (depth_ > 0 && reader_.countNames(&EntryLookup::isNestedName, scratch) != 0) {
+        if (loadRecords()) buildIndex();
     } else {
-        child->directory_.store(kDeferred, std::memory_order_release);
+        directory_.store(kDeferred, std::memory_order_release);
     }
-    return child;
 }
 
 bool EmbeddedArchive::hasDirectory() {
@@ -256,35 +255,48 @@ int EmbeddedArchive::findOwn(const NarrowString& query, const NarrowString* utf8
     return findName(query, utf8);
 }
 
-int EmbeddedArchive::locate(const NarrowString& query, NarrowString& found,
-                            const NarrowString& prefix, Visitor visitor, void* context,
-                            const NarrowString* utf8) {
-    if (!hasDirectory()) return 0;
+EmbeddedArchive* EmbeddedArchive::walk(const NarrowString& query, const NarrowString* utf8,
+                                       int& index, const NarrowString* prefix, Naming* naming) {
+    if (!hasDirectory()) return nullptr;
     const int bang = findSeparator(query);
-    const int index = bang < 0 ? findOwn(query, utf8) : -1;
-    if (index >= 0) {
-        // A damaged node has no nested archives either: nothing below can match.
-        if (!check_.passed()) return 0;
-        // The name as it matched: a UTF-8 name in UTF-8.
-        const bool asUtf8 = utf8 && (reader_.entry(static_cast<uint16_t>(index)).flags &
-                                     CZipEntry::kUtf8Name);
-        found = composeName(prefix, asUtf8 ? *utf8 : query);
-        if (!visitor) return 1;
-        visitor(context, found);
+    if (bang < 0) {
+        index = findOwn(query, utf8);
+        if (index >= 0) {
+            // A damaged node's match is missing, not skipped, and a damaged node has no
+            // nested archives either: nothing below can match.
+            if (!check_.passed()) return nullptr;
+            if (!naming) return this;
+            // The name as it matched: a UTF-8 name in UTF-8.
+            const bool asUtf8 = utf8 && (reader_.entry(static_cast<uint16_t>(index)).flags &
+                                         CZipEntry::kUtf8Name);
+            naming->found = composeName(*prefix, asUtf8 ? *utf8 : query);
+            if (!naming->visitor) return this;
+            naming->visitor(naming->context, naming->found);
+        }
     }
     // "!" at position 0 restricts to no archive and keeps the "!", which no entry matches.
     const NarrowString restriction = bang > 0 ? query.left(bang) : NarrowString();
     const NarrowString remainder = bang > 0 ? query.mid(bang + 1) : query;
     NarrowString storage;
     const NarrowString* childUtf8 = utf8Remainder(utf8, bang > 0, storage);
+    NarrowString childPrefix;
     for (int k = 0; k < nestedNames_.count(); ++k) {
         if (!nestedMatches(k, restriction)) continue;
-        const NarrowString childPrefix = composeName(prefix, NarrowString(nestedNames_.at(k)));
-        if (children_[static_cast<size_t>(k)]->locate(remainder, found, childPrefix, visitor,
-                                                      context, childUtf8) == 1)
-            return 1;
+        // Names are composed only for locate: reads need the entry, not its name.
+        if (naming) childPrefix = composeName(*prefix, NarrowString(nestedNames_.at(k)));
+        if (EmbeddedArchive* node = children_[static_cast<size_t>(k)]->walk(
+                remainder, childUtf8, index, &childPrefix, naming))
+            return node;
     }
-    return 0;
+    return nullptr;
+}
+
+int EmbeddedArchive::locate(const NarrowString& query, NarrowString& found,
+                            const NarrowString& prefix, Visitor visitor, void* context,
+                            const NarrowString* utf8) {
+    Naming naming{found, visitor, context};
+    int index = -1;
+    return walk(query, utf8, index, &prefix, &naming) ? 1 : 0;
 }
 
 bool EmbeddedArchive::readEntry(EntrySink& sink, const NarrowString& query,
@@ -305,28 +317,6 @@ bool EmbeddedArchive::entryInfo(const NarrowString& query, const NarrowString* u
     size = entry.uncompressedSize;
     dosTime = entry.dosTime;
     return true;
-}
-
-EmbeddedArchive* EmbeddedArchive::firstMatch(const NarrowString& query,
-                                             const NarrowString* utf8, int& index) {
-    if (!hasDirectory()) return nullptr;
-    const int bang = findSeparator(query);
-    if (bang < 0) {
-        index = findOwn(query, utf8);
-        // A damaged node's match is missing, not skipped.
-        if (index >= 0) return check_.passed() ? this : nullptr;
-    }
-    const NarrowString restriction = bang > 0 ? query.left(bang) : NarrowString();
-    const NarrowString remainder = bang > 0 ? query.mid(bang + 1) : query;
-    NarrowString storage;
-    const NarrowString* childUtf8 = utf8Remainder(utf8, bang > 0, storage);
-    for (int k = 0; k < nestedNames_.count(); ++k) {
-        if (!nestedMatches(k, restriction)) continue;
-        if (EmbeddedArchive* node =
-                children_[static_cast<size_t>(k)]->firstMatch(remainder, childUtf8, index))
-            return node;
-    }
-    return nullptr;
 }
 
 EmbeddedArchive::ReadOutcome EmbeddedArchive::readOwnEntry(EntrySink& sink, int index) {

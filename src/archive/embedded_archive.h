@@ -9,6 +9,7 @@
 #include "archive/deferred_check.h"
 #include "archive/entry_lookup.h"
 #include "archive/entry_sink.h"
+#include "archive/source_holder.h"
 #include "archive/zip_reader.h"
 #include "archive/zip_source.h"
 #include "platform/files.h"
@@ -107,10 +108,11 @@ private:
     enum DirectoryState : uint8_t { kNoDirectory, kDeferred, kReady };
 
     EmbeddedArchive(int depth, TreeBudget* budget);
-    // Opens the reader on `source` (the file at `path` when null), charging its directory
-    // to the tree; false, with the node left empty, when it does not open.
-    // With `endRecordOnly`, the records wait for the first lookup (hasDirectory).
-    bool openReader(const char* path, CZipSource* source, bool endRecordOnly = false);
+    // Opens the reader on source_ (the archive's whole directory, or with
+    // `endRecordOnly` only its end record: the records then wait for the first lookup, in
+    // hasDirectory), charging its directory to the tree; false, with the node left
+    // empty, when it does not open.
+    bool openReader(bool endRecordOnly = false);
     void buildIndex();
     // True when the node has its directory, reading a deferred one first (once, under
     // lock_; other threads wait for the outcome).
@@ -122,12 +124,35 @@ private:
     void openChildren();
     // `scratch` is a buffer for the directories scanned while the children open.
     std::unique_ptr<EmbeddedArchive> openNested(uint16_t index, std::vector<unsigned char>& scratch);
-    // A child reading stored entry `index` where it lies in the file, checked on first use.
-    std::unique_ptr<EmbeddedArchive> openInPlace(uint16_t index, uint32_t size,
-                                                 std::vector<unsigned char>& scratch);
-    // The node and record index of the first match in search order; null when none.
+    // The child that reads stored entry `index` where it lies in the file this node's
+    // archive is `stretch` of; checked on first use. Null when the entry's bytes cannot
+    // be found.
+    std::unique_ptr<EmbeddedArchive> inPlaceChild(uint16_t index, uint32_t size,
+                                                  const CZipFileSliceSource& stretch,
+                                                  std::vector<unsigned char>& scratch);
+    // Opens this child over the `length` bytes at `offset` of `file` that entry `index`
+    // of `holder` stores; that entry's first check (under `holderLock`) must pass
+    // before the child answers.
+    void openInPlace(const platform::ReadOnlyFile& file, uint32_t offset, uint32_t length,
+                     CZipReader& holder, platform::Lock& holderLock, uint16_t index,
+                     std::vector<unsigned char>& scratch);
+    // Where locate wants its matches: their composed names in `found`, and, with a
+    // visitor, each of them reported.
+    struct Naming {
+        NarrowString& found;
+        Visitor visitor;
+        void* context;
+    };
+    // The one search behind every lookup: the first match of `query` (`utf8` for UTF-8
+    // names) in search order, with `index` set to its record index; null when none.
+    // With `naming`, the match's composed name (`prefix` is this node's) goes to
+    // naming->found, and with a visitor every match is reported in turn, none returned.
+    EmbeddedArchive* walk(const NarrowString& query, const NarrowString* utf8, int& index,
+                          const NarrowString* prefix, Naming* naming);
     EmbeddedArchive* firstMatch(const NarrowString& query, const NarrowString* utf8,
-                                int& index);
+                                int& index) {
+        return walk(query, utf8, index, nullptr, nullptr);
+    }
     // The index of this node's own entry named `query` (`utf8` for UTF-8 names), the
     // versioned one first in a multi-release jar; -1 when none.
     int findOwn(const NarrowString& query, const NarrowString* utf8);
@@ -140,15 +165,10 @@ private:
     // Whether nested archive k may hold a query restricted to `restriction` (empty: any).
     bool nestedMatches(int k, const NarrowString& restriction) const;
 
-    std::unique_ptr<unsigned char[]> ownBytes_;
-    uint32_t ownLength_ = 0;
-    // Where this node's archive lies in the file, when it is read there (a root opened
-    // from a path, and the stored archives below it); file_ is the root's fileHandle_.
-    platform::ReadOnlyFile fileHandle_;
-    const platform::ReadOnlyFile* file_ = nullptr;
-    uint32_t fileOffset_ = 0;
-    uint32_t fileLength_ = 0;
-    CZipFileSliceSource sliceSource_;
+    // What the archive is read from: the executable's file (the root opened from a
+    // path), a stretch of it (a stored nested archive under such a root), or a buffer
+    // of the node's own (an extracted nested archive, or bytes handed to openBuffer).
+    SourceHolder source_;
     // Armed for an archive read in place: until it passes, the node answers nothing, as
     // one that failed to extract had no node.
     mutable DeferredCheck check_;
@@ -157,7 +177,6 @@ private:
     bool nested_ = false;
     int depth_;
     CZipReader reader_;
-    CZipMemorySource memorySource_;
     EntryLookup lookup_;
     platform::Lock lock_;
     std::atomic<uint8_t> directory_{kNoDirectory};

@@ -37,6 +37,12 @@ uint32_t CZipMemorySource::read(void* buffer, uint32_t count) {
     return n;
 }
 
+bool CZipMemorySource::readAt(uint64_t offset, void* buffer, uint32_t count) const {
+    if (!buffer || !contains(length_, offset, count)) return false;
+    if (count > 0) std::memcpy(buffer, bytes_ + offset, count);
+    return true;
+}
+
 void CZipFileSliceSource::attach(const platform::ReadOnlyFile* file, uint32_t offset,
                                  uint32_t length) {
     file_ = file;
@@ -55,10 +61,9 @@ void CZipFileSliceSource::readAhead(uint32_t at) {
     aheadLength_ = 0;
     if (!ahead_) ahead_.reset(new (std::nothrow) unsigned char[kReadAhead]);
     if (!ahead_) return;
-    const int n = file_->readAt(offset_ + at, ahead_.get(),
-                                static_cast<int>(std::min(kReadAhead, length_ - at)));
     aheadStart_ = at;
-    aheadLength_ = n > 0 ? static_cast<uint32_t>(n) : 0;
+    aheadLength_ = platform::readFileAt(*file_, uint64_t{offset_} + at, ahead_.get(),
+                                        std::min(kReadAhead, length_ - at));
 }
 
 uint32_t CZipFileSliceSource::read(void* buffer, uint32_t count) {
@@ -66,67 +71,41 @@ uint32_t CZipFileSliceSource::read(void* buffer, uint32_t count) {
     const uint32_t wanted = static_cast<uint32_t>(std::min<int64_t>(count, length_ - position_));
     const auto from = static_cast<uint32_t>(position_);
     if (wanted < kReadAhead && wanted < length_ - from && !holds(from, wanted)) readAhead(from);
-    if (holds(from, wanted)) {
+    uint32_t done = wanted;
+    if (holds(from, wanted))
         std::memcpy(buffer, ahead_.get() + (from - aheadStart_), wanted);
-        position_ += wanted;
-        return wanted;
-    }
-    auto* out = static_cast<unsigned char*>(buffer);
-    uint32_t done = 0;
-    while (done < wanted) {
-        const uint32_t at = offset_ + static_cast<uint32_t>(position_) + done;
-        const int chunk = static_cast<int>(std::min(wanted - done, 1u << 30));
-        const int n = file_->readAt(at, out + done, chunk);
-        if (n <= 0) break;
-        done += static_cast<uint32_t>(n);
-    }
+    else
+        done = platform::readFileAt(*file_, uint64_t{offset_} + from, buffer, wanted);
     position_ += done;
     return done;
+}
+
+bool CZipFileSliceSource::readAt(uint64_t offset, void* buffer, uint32_t count) const {
+    return file_ && buffer && contains(length_, offset, count) &&
+           platform::readFileAt(*file_, offset_ + offset, buffer, count) == count;
 }
 
 bool CZipFileSource::open(const char* path) {
     close();
-    if (!file_.open(path, platform::FileSharing::kReaders)) return false;
-    if (!file_.size(length_)) {
+    uint32_t size = 0;
+    if (!handle_.open(path, platform::FileSharing::kReaders) || !handle_.size(size)) {
         close();
         return false;
     }
-    filePosition_ = -1;
+    attach(&handle_, 0, size);
     // A signed executable's certificate table follows the archive: the source ends
     // before it, so the archive reads as it did before signing.
-    length_ = static_cast<uint32_t>(findArchiveRegion(file_, length_).length);
+    attach(&handle_, 0, static_cast<uint32_t>(findArchiveRegion(*this).length));
     return true;
 }
 
-void CZipFileSource::close() {
-    file_.close();
-    length_ = 0;
-    position_ = 0;
-    filePosition_ = -1;
-}
+// Defined here once: the readers that hold a file source would otherwise each keep a
+// copy of their own.
+CZipFileSource::~CZipFileSource() = default;
 
-uint32_t CZipFileSource::read(void* buffer, uint32_t count) {
-    if (!buffer || position_ >= length_) return 0;
-    // Never ask for bytes past the length measured at open, even if the file grew.
-    uint32_t wanted = static_cast<uint32_t>(std::min<int64_t>(count, length_ - position_));
-    if (filePosition_ != position_) {
-        if (!file_.seek(static_cast<uint32_t>(position_))) return 0;
-        filePosition_ = position_;
-    }
-    uint32_t done = 0;
-    auto* out = static_cast<unsigned char*>(buffer);
-    while (done < wanted) {
-        uint32_t chunk = std::min<uint32_t>(wanted - done, 1u << 30);
-        int n = file_.read(out + done, static_cast<int>(chunk));
-        if (n <= 0) {
-            filePosition_ = -1;
-            break;
-        }
-        done += static_cast<uint32_t>(n);
-    }
-    position_ += done;
-    if (filePosition_ >= 0) filePosition_ = position_;
-    return done;
+void CZipFileSource::close() {
+    CZipFileSliceSource::close();
+    handle_.close();
 }
 
 }  // namespace oru

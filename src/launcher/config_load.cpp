@@ -117,7 +117,7 @@ NarrowString readArchiveComment(const char* path) {
     const uint32_t span = static_cast<uint32_t>(
         std::min<uint64_t>(region.length, kConfigurationSearchSpan + uint64_t{region.padding}));
     std::vector<unsigned char> tail(span);
-    if (span > 0 && !readFileExactly(file, region.length - span, tail.data(), span))
+    if (span > 0 && platform::readFileAt(file, region.length - span, tail.data(), span) != span)
         return NarrowString("", 0);
     return findArchiveComment(tail.data(), span, region.padding);
 }

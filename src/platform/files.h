@@ -1,4 +1,4 @@
-// Reading files: whole, through a handle with seeking, or mapped.
+// Reading files: whole, through a handle with seeking or at offsets, or mapped.
 #pragma once
 
 #include <cstdint>
@@ -57,6 +57,11 @@ private:
     void* file_ = nullptr;
     void* mapping_ = nullptr;
 };
+
+// Reads `count` bytes at `offset` of `file`, in as many reads as it takes; returns how
+// many arrived, fewer only at the end of the file or when a read fails. As readAt, it
+// moves no position, so threads may share the file.
+uint32_t readFileAt(const ReadOnlyFile& file, uint64_t offset, void* buffer, uint32_t count);
 
 // Appends the whole file to `out`; false, with `out` unchanged, when it does not open as
 // a regular file or holds more than `largest` bytes. Read errors in the middle end the
