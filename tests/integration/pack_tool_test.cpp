@@ -603,7 +603,7 @@ TEST(PackToolTest, OutputBytesStayTheSame) {
         args.insert(args.end(), c.more.begin(), c.more.end());
         RunResult packed = runProgram(ORU_PACK_PATH, {args, {}, dir.path()});
         ASSERT_EQ(packed.exitCode, 0) << packed.err;
-        RunResult digest = runProgram("sha256sum", {{"out"}, {}, dir.path()});
+        RunResult digest = runProgram("/usr/bin/sha256sum", {{"out"}, {}, dir.path()});
         EXPECT_EQ(digest.out.substr(0, 64), c.digest) << c.launcher;
     }
 }
