@@ -63,7 +63,8 @@ const PackedExecutable& packedExecutable() {
         }
         made.path = (std::filesystem::temp_directory_path() / "oru_bench_app.exe").string();
         std::ofstream file(made.path, std::ios::binary);
-        std::string image = std::string(300000, '\x90') + outer.finish("mainclass=com.example.app.C0\n");
+        std::string image =
+            std::string(300000, '\x90') + outer.finish("mainclass=com.example.app.C0\n");
         file.write(image.data(), static_cast<std::streamsize>(image.size()));
         return made;
     }();
@@ -120,7 +121,8 @@ void locateEveryClass(benchmark::State& state) {
     oru::NarrowString found;
     for (auto _ : state) {
         for (const oru::NarrowString& query : queries)
-            benchmark::DoNotOptimize(store.locate(query, found, oru::NarrowString(), nullptr, nullptr));
+            benchmark::DoNotOptimize(
+                store.locate(query, found, oru::NarrowString(), nullptr, nullptr));
     }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(queries.size()));
 }

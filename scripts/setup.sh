@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake ninja-build pkg-config zlib1g-dev libgtest-dev googletest
   libbenchmark-dev openjdk-17-jdk-headless libasm-java
-  ant junit4 libhamcrest-java clang libclang-rt-14-dev
+  ant junit4 libhamcrest-java clang clang-format libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   g++-multilib lib32z1-dev qemu-user-static
   wine wine64 xvfb xauth xdotool icoutils locales valgrind osslsigncode openssl

@@ -13,6 +13,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
 status=0
 run() { echo "== $*"; "$@" || status=1; }
+run scripts/check_format.sh
 run scripts/check_layers.sh
 run scripts/check_demo.sh
 run ctest --test-dir build/linux --output-on-failure

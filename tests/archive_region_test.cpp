@@ -13,7 +13,6 @@
 namespace oru {
 namespace {
 
-
 constexpr uint32_t kPeOffset = 0x40;
 constexpr uint32_t kOptional = kPeOffset + 24;
 

@@ -31,10 +31,12 @@ std::string packedExecutable() {
     outer.add("META-INF/", "", ZipMethod::kStored);
     outer.add("com/vostrand/oru/Loader.class", "top loader");
     outer.add("shared.txt", "top shared");
-    outer.add("libs/aa.jar", jarWith({{"com/x/Y.class", "from aa"}, {"only/aa.txt", "aa"},
+    outer.add("libs/aa.jar", jarWith({{"com/x/Y.class", "from aa"},
+                                      {"only/aa.txt", "aa"},
                                       {"shared.txt", "aa shared"}}));
     outer.add("libs/b.jar", jarWith({{"com/x/Y.class", "from b"}, {"shared.txt", "b shared"}}));
-    outer.add("t.jar", jarWith({{"com/x/Y.class", "from t"}, {"shared.txt", "t shared"},
+    outer.add("t.jar", jarWith({{"com/x/Y.class", "from t"},
+                                {"shared.txt", "t shared"},
                                 {"app/Main.class", "main"}}));
     outer.add(".jar", jarWith({{"dot.txt", "hidden"}}), ZipMethod::kStored);
     outer.add("x.JAR", jarWith({{"upper.txt", "upper jar"}}));
@@ -53,9 +55,9 @@ TEST(ArchiveStoreTest, SearchOrderAndNames) {
         {"com/vostrand/oru/Loader.class", "top loader"},
         {"com\\vostrand\\oru\\Loader.class", "top loader"},
         {"Com/vostrand/oru/Loader.class", "<null>"},
-        {"shared.txt", "top shared"},                    // top level beats nested
-        {"com/x/Y.class", "from t"},                     // t.jar beats libs/...
-        {"libs/b.jar!com/x/Y.class", "from b"},          // b.jar sorts before aa.jar
+        {"shared.txt", "top shared"},            // top level beats nested
+        {"com/x/Y.class", "from t"},             // t.jar beats libs/...
+        {"libs/b.jar!com/x/Y.class", "from b"},  // b.jar sorts before aa.jar
         {"libs\\aa.jar!com\\x\\Y.class", "from aa"},
         {"t.jar!com/x/Y.class", "from t"},
         {"T.jar!com/x/Y.class", "<null>"},
@@ -63,24 +65,26 @@ TEST(ArchiveStoreTest, SearchOrderAndNames) {
         {"!com/x/Y.class", "<null>"},
         {"t.jar!", "<null>"},
         {"only/aa.txt", "aa"},
-        {"dot.txt", "<null>"},                            // ".jar" is not an archive name
+        {"dot.txt", "<null>"},  // ".jar" is not an archive name
         {"upper.txt", "upper jar"},
         {"zip.txt", "mixed zip"},
-        {"META-INF/", ""},                                // a directory reads as empty
+        {"META-INF/", ""},  // a directory reads as empty
         {"missing.class", "<null>"},
         {"", "<null>"},
     };
     for (const Case& c : cases) EXPECT_EQ(readText(*store, c.query), c.content) << c.query;
 
     NarrowString found("unchanged");
-    EXPECT_EQ(store->locate(NarrowString("com/x/Y.class"), found, NarrowString(), nullptr, nullptr), 1);
+    EXPECT_EQ(store->locate(NarrowString("com/x/Y.class"), found, NarrowString(), nullptr, nullptr),
+              1);
     EXPECT_EQ(found, "t.jar!com/x/Y.class");
     found = "unchanged";
     EXPECT_EQ(store->locate(NarrowString("nothing"), found, NarrowString(), nullptr, nullptr), 0);
     EXPECT_EQ(found, "unchanged");
     // The composed name a lookup reports is accepted back.
     EXPECT_EQ(store->locate(NarrowString("libs/b.jar!com/x/Y.class"), found, NarrowString(),
-                            nullptr, nullptr), 1);
+                            nullptr, nullptr),
+              1);
     EXPECT_EQ(found, "libs\\b.jar!com/x/Y.class");
     EXPECT_EQ(readText(*store, found.c_str()), "from b");
 }
@@ -101,10 +105,20 @@ TEST(ArchiveStoreTest, SlashSpellingKeepsTheSearchOrdered) {
         }
     }
     // Two generations of one library side by side: "lang/" against "lang3".
-    const char* classes[] = {"StringUtils", "ArrayUtils", "ObjectUtils", "Validate", "CharSet",
-                             "CharRange", "BooleanUtils", "text/StrBuilder", "text/StrTokenizer",
-                             "builder/ToStringBuilder", "builder/EqualsBuilder",
-                             "math/NumberUtils", "time/DateUtils", "exception/ExceptionUtils"};
+    const char* classes[] = {"StringUtils",
+                             "ArrayUtils",
+                             "ObjectUtils",
+                             "Validate",
+                             "CharSet",
+                             "CharRange",
+                             "BooleanUtils",
+                             "text/StrBuilder",
+                             "text/StrTokenizer",
+                             "builder/ToStringBuilder",
+                             "builder/EqualsBuilder",
+                             "math/NumberUtils",
+                             "time/DateUtils",
+                             "exception/ExceptionUtils"};
     std::vector<std::string> names;
     for (const char* package : {"lang", "lang3"})
         for (const char* cls : classes)
@@ -252,8 +266,8 @@ TEST(ArchiveStoreTest, NestedArchivesStayWithinTheCaps) {
     EXPECT_EQ(store->nestedCount(), 2);
     EXPECT_EQ(readText(*store, "fine.jar!in.txt"), "fine");
     NarrowString found;
-    EXPECT_EQ(store->locate(NarrowString("huge.jar!in.txt"), found, NarrowString(), nullptr,
-                            nullptr), 0);
+    EXPECT_EQ(
+        store->locate(NarrowString("huge.jar!in.txt"), found, NarrowString(), nullptr, nullptr), 0);
 
     // One tree opens at most kMaxTreeNodes nested archives; the rest stay closed.
     const std::string jar = jarWith({{"in.txt", "inside"}});
@@ -349,8 +363,8 @@ TEST(ArchiveStoreTest, StoredJarsReadInPlaceAnswerAsExtractedOnes) {
     ZipWriter outer;
     outer.add("a.jar", jarWith({{"x.txt", "from a"}}), ZipMethod::kStored);
     const uint32_t badPad = addDamagedStoredJar(outer, "bad.jar", "bad.txt");
-    const uint32_t hurtPad = addDamagedStoredJar(outer, "hurt.jar", "hurt.txt",
-                                                 jarWith({{"deep.txt", "under hurt"}}));
+    const uint32_t hurtPad =
+        addDamagedStoredJar(outer, "hurt.jar", "hurt.txt", jarWith({{"deep.txt", "under hurt"}}));
     ZipWriter deep;
     deep.add("inner.jar", jarWith({{"deep.txt", "under deep"}}), ZipMethod::kStored);
     outer.add("deep.jar", deep.finish(), ZipMethod::kStored);
@@ -381,8 +395,8 @@ TEST(ArchiveStoreTest, StoredJarsReadInPlaceAnswerAsExtractedOnes) {
         for (const Case& c : cases) {
             EXPECT_EQ(readText(*store, c.query), c.content) << c.query;
             NarrowString found;
-            const int hit = store->locate(NarrowString(c.query), found, NarrowString(), nullptr,
-                                          nullptr);
+            const int hit =
+                store->locate(NarrowString(c.query), found, NarrowString(), nullptr, nullptr);
             EXPECT_EQ(hit ? std::string(found.c_str()) : std::string(), c.located) << c.query;
         }
     }
@@ -426,8 +440,10 @@ TEST(ArchiveStoreTest, ParallelReadsGiveCorrectBytes) {
     for (int i = 0; i < 24; ++i) {
         std::string content = testing::noise(1000 + i * 3000, i + 1);
         std::string name = "c/K" + std::to_string(i) + ".class";
-        if (i % 3 == 0) outer.add(name, content);
-        else (i % 3 == 1 ? jar1 : jar2).add(name, content);
+        if (i % 3 == 0)
+            outer.add(name, content);
+        else
+            (i % 3 == 1 ? jar1 : jar2).add(name, content);
         expected.emplace_back(name, content);
     }
     outer.add("libs/one.jar", jar1.finish());
@@ -522,12 +538,13 @@ TEST(ArchiveStoreTest, Utf8NamesAndMultiReleaseVersions) {
     outer.add("libs/g.jar", unmarked.finish());
     outer.add("libs/mr.jar",
               jarWith({{"META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\nmulti-release: TRUE\r\n"},
-                       {"m/W.class", "base"}, {"META-INF/versions/9/m/W.class", "nine"},
+                       {"m/W.class", "base"},
+                       {"META-INF/versions/9/m/W.class", "nine"},
                        {"META-INF/versions/11/m/W.class", "eleven"},
                        {"META-INF/versions/21/m/W.class", "twenty-one"},
                        {"META-INF/versions/11/only.txt", "versioned only"}}));
-    outer.add("libs/plain.jar", jarWith({{"META-INF/versions/11/p.txt", "not multi-release"},
-                                         {"p.txt", "p"}}));
+    outer.add("libs/plain.jar",
+              jarWith({{"META-INF/versions/11/p.txt", "not multi-release"}, {"p.txt", "p"}}));
     EmbeddedArchive::setRuntimeRelease(17);
     auto store = openStore(outer.finish());
     const NarrowString utf8("\xE4\xB8\xAD.txt"), gbk("\xD6\xD0.txt");
@@ -536,8 +553,8 @@ TEST(ArchiveStoreTest, Utf8NamesAndMultiReleaseVersions) {
         const NarrowString* utf8;
         const char* content;
     } cases[] = {
-        {gbk, &utf8, "marked utf-8"},       // the UTF-8 form finds the marked name
-        {utf8, nullptr, "marked utf-8"},    // bytes alone match any name
+        {gbk, &utf8, "marked utf-8"},     // the UTF-8 form finds the marked name
+        {utf8, nullptr, "marked utf-8"},  // bytes alone match any name
         {gbk, nullptr, "gbk bytes"},
         {NarrowString("x"), &gbk, "<null>"},  // an unmarked name never matches the UTF-8 form
         {NarrowString("m/W.class"), nullptr, "eleven"},  // 21 is beyond the running 17

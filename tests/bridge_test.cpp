@@ -30,9 +30,9 @@ TEST(BridgeTest, DecodeUrlEscapes) {
         {"%%20", "%20"},
         {"%zz", "%zz"},
         {"100%", "100%"},
-        {"%4z.txt", "\x04.txt"},  // one digit: the character after it goes too
-        {"a%4", std::string("a\x04")},  // never past the end
-        {"% 41", "A1"},  // white space before the digits is skipped, and counted
+        {"%4z.txt", "\x04.txt"},          // one digit: the character after it goes too
+        {"a%4", std::string("a\x04")},    // never past the end
+        {"% 41", "A1"},                   // white space before the digits is skipped, and counted
         {"%00x", std::string("\0x", 2)},  // a decoded NUL stays part of the name
         {"%C3%BC", "\xC3\xBC"},
         {"oru:t.jar%21a%5Cb.txt", "oru:t.jar!a\\b.txt"},
@@ -49,7 +49,8 @@ TEST(BridgeTest, UrlTextAndRelativeNames) {
     } cases[] = {
         {"url", "t.jar!a\\b.txt", "oru:t.jar!a/b.txt"},
         {"url", "libs\\x.jar!my file#1?.txt", "oru:libs/x.jar!my%20file%231%3F.txt"},
-        {"url", "\xE4\xB8\xAD%\"<>^`{|}\x7F\t.txt", "oru:%E4%B8%AD%25%22%3C%3E%5E%60%7B%7C%7D%7F%09.txt"},
+        {"url", "\xE4\xB8\xAD%\"<>^`{|}\x7F\t.txt",
+         "oru:%E4%B8%AD%25%22%3C%3E%5E%60%7B%7C%7D%7F%09.txt"},
         {"url", "a-b_c.~$&'()*+,;=:@!x", "oru:a-b_c.~$&'()*+,;=:@!x"},
         {"fold", "t.jar!a\\..\\z.txt", "t.jar!z.txt"},
         {"fold", "t.jar!a/./b/../c.txt", "t.jar!a\\c.txt"},

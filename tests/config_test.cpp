@@ -130,9 +130,9 @@ TEST(ExpandEnvironmentTest, ExpansionsPast1MiBStayAsWritten) {
         size_t literal;  // bytes of plain text before the references
         bool expanded;
     } cases[] = {
-        {34, 0, true},                  // 1,020,000 bytes
-        {35, 0, false},                 // 1,050,000 bytes
-        {34, 28576, true},              // exactly 1 MiB
+        {34, 0, true},      // 1,020,000 bytes
+        {35, 0, false},     // 1,050,000 bytes
+        {34, 28576, true},  // exactly 1 MiB
         {34, 28577, false},
         {1, (1 << 20) - 30000, true},
         {1, (1 << 20) - 29999, false},  // the literal text counts as well

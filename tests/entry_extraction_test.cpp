@@ -63,8 +63,8 @@ TEST(EntryExtractionTest, ContentComesBackByteForByte) {
                 for (uint32_t chunk : {uint32_t(7), uint32_t(65536), uint32_t(1) << 20}) {
                     int closed = 0;
                     std::string got = readAll(archive.reader, i, chunk, closed);
-                    EXPECT_EQ(got, contents[i]) << "entry " << i << " method "
-                                                << int(method) << " chunk " << chunk;
+                    EXPECT_EQ(got, contents[i])
+                        << "entry " << i << " method " << int(method) << " chunk " << chunk;
                     EXPECT_EQ(closed, 1);
                 }
             }
@@ -100,7 +100,8 @@ std::string streamEndingAfterTheData(std::string& data) {
         deflate(&s, Z_FINISH);
         out.resize(s.total_out);
         deflateEnd(&s);
-        if (out.size() > CZipReader::kReadBufferSize && out.size() <= CZipReader::kReadBufferSize + 2)
+        if (out.size() > CZipReader::kReadBufferSize &&
+            out.size() <= CZipReader::kReadBufferSize + 2)
             return out;
     }
     return std::string();
@@ -173,8 +174,8 @@ TEST(EntryExtractionTest, EncryptedStoredEntryAsksForAPassword) {
     entry.name = "Secret.class";
     entry.stored = testing::noise(12, 4) + content;
     entry.size = static_cast<uint32_t>(content.size());
-    entry.crc = static_cast<uint32_t>(crc32(
-        0, reinterpret_cast<const Bytef*>(content.data()), static_cast<uInt>(content.size())));
+    entry.crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(content.data()),
+                                            static_cast<uInt>(content.size())));
     entry.options.flags = 1;
     ZipWriter writer;
     writer.addRaw(entry);
@@ -211,9 +212,11 @@ int extractCode(CZipReader& reader, uint16_t index) {
 // reader extracts it cleanly on the next try.
 TEST(EntryExtractionTest, EveryShortReadDuringExtractionFails) {
     ZipWriter writer;
-    writer.add("d.bin", testing::noise(100000, 6), ZipMethod::kDeflated, {0, ZipDescriptor::kSigned});
+    writer.add("d.bin", testing::noise(100000, 6), ZipMethod::kDeflated,
+               {0, ZipDescriptor::kSigned});
     writer.setLocalExtra("extra!");
-    writer.add("s.bin", testing::noise(70000, 7), ZipMethod::kStored, {0, ZipDescriptor::kUnsigned});
+    writer.add("s.bin", testing::noise(70000, 7), ZipMethod::kStored,
+               {0, ZipDescriptor::kUnsigned});
     writer.setLocalExtra("xx");
     const std::string archive = writer.finish();
     for (uint16_t index : {uint16_t(0), uint16_t(1)}) {
@@ -244,7 +247,8 @@ TEST(EntryExtractionTest, EveryShortReadDuringExtractionFails) {
 TEST(EntryExtractionTest, SourceCutShortMidEntryFails) {
     ZipLayout at;
     ZipWriter writer;
-    writer.add("d.bin", testing::noise(100000, 8), ZipMethod::kDeflated, {0, ZipDescriptor::kSigned});
+    writer.add("d.bin", testing::noise(100000, 8), ZipMethod::kDeflated,
+               {0, ZipDescriptor::kSigned});
     writer.add("s.bin", testing::noise(5000, 9), ZipMethod::kStored, {0, ZipDescriptor::kUnsigned});
     const std::string archive = writer.finish(std::string(), &at);
     const struct Case {
@@ -285,7 +289,8 @@ int extractionCode(const std::string& content, ZipMethod method, ZipDescriptor d
     MemoryArchive archive(bytes);
     if (int code = archive.open()) return code;
     // Never trust the damaged record's size for the test's own buffer.
-    std::vector<unsigned char> out(std::min<uint32_t>(archive.reader.entry(0).uncompressedSize, 1 << 20));
+    std::vector<unsigned char> out(
+        std::min<uint32_t>(archive.reader.entry(0).uncompressedSize, 1 << 20));
     int code = 0;
     try {
         if (!archive.reader.openEntry(0)) return -2;
@@ -367,9 +372,7 @@ TEST(EntryExtractionTest, DamageGivesItsCode) {
          },
          CZipException::badArchive},
         {"unsigned descriptor size differs", ZipMethod::kStored, ZipDescriptor::kUnsigned,
-         [](std::string& a, Layout at) {
-             set32(a, at.centralDirectoryOffset - 4, 1);
-         },
+         [](std::string& a, Layout at) { set32(a, at.centralDirectoryOffset - 4, 1); },
          CZipException::badArchive},
     };
     for (const Case& c : cases)

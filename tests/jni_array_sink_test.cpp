@@ -39,15 +39,13 @@ TEST(JniArraySinkTest, EntriesArriveAsJavaArrays) {
     bytes[at.dataOffsets[3]] ^= 1;
     auto store = testing::openStore(bytes);
     const std::pair<const char*, std::string> cases[] = {
-        {"s.bin", stored},
-        {"com/x/D.class", deflated},
-        {"META-INF/", ""},
-        {"missing.class", "<null>"},
-        {"damaged.bin", "<null>"},  // filled, then discarded
+        {"s.bin", stored},           {"com/x/D.class", deflated}, {"META-INF/", ""},
+        {"missing.class", "<null>"}, {"damaged.bin", "<null>"},  // filled, then discarded
     };
     for (const auto& c : cases) {
         EXPECT_EQ(contentOf(env, readEntryAsByteArray(*store, env, NarrowString(c.first))),
-                  c.second) << c.first;
+                  c.second)
+            << c.first;
         EXPECT_FALSE(env->ExceptionCheck()) << c.first;
     }
 }

@@ -42,8 +42,8 @@ private:
         env->DeleteLocalRef(error);
     }
     static jstring JNICALL newString(JNIEnv* env, const jchar* units, jsize length) {
-        if (active_->failingText_ == std::u16string(reinterpret_cast<const char16_t*>(units),
-                                                    static_cast<size_t>(length))) {
+        if (active_->failingText_ ==
+            std::u16string(reinterpret_cast<const char16_t*>(units), static_cast<size_t>(length))) {
             throwOutOfMemory(env);
             return nullptr;
         }

@@ -181,7 +181,11 @@ TEST(PeResourcesTest, VersionInformation) {
         {{"FileVersion=1.70000"}, 0, 0, 0, 0, "65535"},
         {{"Comments=\xff"}, 0, 0, 0, 0, "UTF-8"},
         {{"Comments=" + std::string(32000, 'c'), "ProductName=" + std::string(1000, 'p')},
-         0, 0, 0, 0, "it holds at most 65535"},
+         0,
+         0,
+         0,
+         0,
+         "it holds at most 65535"},
     };
     for (const auto& c : cases) {
         std::string resource, error;

@@ -100,7 +100,8 @@ TEST(RunLaunchTest, ExitCodes) {
         {"console 1\r\n", "", kMainClassNotFound, false, 0},
     };
     for (const auto& c : cases) {
-        LauncherConfig config(NarrowString("/x/app"), NarrowString(c.file), NarrowString(c.comment));
+        LauncherConfig config(NarrowString("/x/app"), NarrowString(c.file),
+                              NarrowString(c.comment));
         const bool failed = c.result != kLaunchSucceeded || c.threw;
         EXPECT_EQ(exitCodeOf(&config, c.result, c.threw), console && failed ? 1 : c.code)
             << c.file << "|" << c.comment << "|" << c.result << "|" << c.threw;

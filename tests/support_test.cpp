@@ -76,9 +76,9 @@ TEST(NarrowStringTest, SubstringsClamp) {
         NarrowString got;
         const char* want;
     } cases[] = {
-        {s.mid(5), ""},      {s.mid(7, 2), ""},    {s.mid(3, 10), "de"}, {s.mid(1, 2), "bc"},
-        {s.left(10), "abcde"}, {s.left(0), ""},    {s.right(2), "de"},   {s.right(9), "abcde"},
-        {s.mid(0), "abcde"},
+        {s.mid(5), ""},      {s.mid(7, 2), ""},     {s.mid(3, 10), "de"},
+        {s.mid(1, 2), "bc"}, {s.left(10), "abcde"}, {s.left(0), ""},
+        {s.right(2), "de"},  {s.right(9), "abcde"}, {s.mid(0), "abcde"},
     };
     for (const Case& c : cases) EXPECT_STREQ(c.got.c_str(), c.want);
 }
@@ -114,9 +114,9 @@ TEST(NarrowStringTest, CompareSigns) {
         int sign;
         int noCaseSign;
     } cases[] = {
-        {"oru:", "oru:", 0, 0},     {"oru:", "ORU:", 1, 0},  {"oru:", "oru", 1, 1},
-        {"oru", "oru:", -1, -1},   {"abc", "abd", -1, -1},  {"", "", 0, 0},
-        {"\xE9", "a", -1, -1},     // bytes compare as signed values
+        {"oru:", "oru:", 0, 0},  {"oru:", "ORU:", 1, 0}, {"oru:", "oru", 1, 1},
+        {"oru", "oru:", -1, -1}, {"abc", "abd", -1, -1}, {"", "", 0, 0},
+        {"\xE9", "a", -1, -1},  // bytes compare as signed values
     };
     for (const Case& c : cases) {
         int got = NarrowString(c.a).compare(c.b);

@@ -5,7 +5,6 @@
 
 namespace oru::testing {
 
-
 std::string bmpFile(int width, int height, int bits, uint32_t compression) {
     const int palette = bits <= 8 ? 4 << bits : 0;
     const int stride = (width * bits + 31) / 32 * 4;

@@ -97,7 +97,11 @@ TEST(ZipReaderTest, SearchCoversTheLargestCommentAndNoMore) {
         {65535, 1, CZipException::endRecordNotFound},
         {0, 70000, CZipException::endRecordNotFound},
         // Signatures across the seam of the first two 32,768-byte windows.
-        {32745, 0, 0}, {32746, 0, 0}, {32747, 0, 0}, {32748, 0, 0}, {32749, 0, 0},
+        {32745, 0, 0},
+        {32746, 0, 0},
+        {32747, 0, 0},
+        {32748, 0, 0},
+        {32749, 0, 0},
     };
     for (const Case& c : cases) {
         std::string archive = threeEntries(nullptr, false, std::string(c.comment, 'c'));
@@ -139,18 +143,15 @@ TEST(ZipReaderTest, DamagedDirectoriesFailTheOpen) {
         {"huge directory size",
          [&](std::string& a) { set32(a, at.endRecordOffset + 12, 0xFFFFFFFFu); },
          CZipException::badArchive},
-        {"count beyond the records",
-         [&](std::string& a) { set16(a, at.endRecordOffset + 10, 4); },
+        {"count beyond the records", [&](std::string& a) { set16(a, at.endRecordOffset + 10, 4); },
          CZipException::badArchive},
         {"absurd count", [&](std::string& a) { set16(a, at.endRecordOffset + 10, 0xFFFF); },
          CZipException::badArchive},
         {"second volume", [&](std::string& a) { set16(a, at.endRecordOffset + 4, 1); },
          CZipException::badArchive},
-        {"directory on another disk",
-         [&](std::string& a) { set16(a, at.endRecordOffset + 6, 1); },
+        {"directory on another disk", [&](std::string& a) { set16(a, at.endRecordOffset + 6, 1); },
          CZipException::badArchive},
-        {"entry on another disk",
-         [&](std::string& a) { set16(a, at.centralOffsets[1] + 34, 2); },
+        {"entry on another disk", [&](std::string& a) { set16(a, at.centralOffsets[1] + 34, 2); },
          CZipException::badArchive},
         {"wrong central signature",
          [&](std::string& a) { set32(a, at.centralOffsets[1], 0x02014b51); },
@@ -168,8 +169,7 @@ TEST(ZipReaderTest, DamagedDirectoriesFailTheOpen) {
          [&](std::string& a) { set32(a, at.centralOffsets[2] + 42, at.localOffsets[0]); },
          CZipException::badArchive},
         {"archive comment past the end",
-         [&](std::string& a) { set16(a, at.endRecordOffset + 20, 10); },
-         CZipException::badArchive},
+         [&](std::string& a) { set16(a, at.endRecordOffset + 20, 10); }, CZipException::badArchive},
     };
     for (const Case& c : cases) {
         std::string archive = good;

@@ -14,8 +14,8 @@ namespace oru::tools {
 namespace {
 
 struct PackedJar {
-    std::string name;                  // its entry in the archive: "t.jar", "libs/a.jar"
-    const ZipWriter::Entry* entry;     // its bytes, or the file they come from; not owned
+    std::string name;               // its entry in the archive: "t.jar", "libs/a.jar"
+    const ZipWriter::Entry* entry;  // its bytes, or the file they come from; not owned
 };
 
 // The jars the launcher will open: the stored entries it takes for nested archives.

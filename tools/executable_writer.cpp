@@ -7,8 +7,8 @@
 #include "launcher_check.h"
 #include "platform/replacement_file.h"
 
-#include "support/little_endian.h"
 #include "pe_finish.h"
+#include "support/little_endian.h"
 
 namespace oru::tools {
 

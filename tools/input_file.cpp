@@ -33,7 +33,8 @@ bool readStart(const std::string& path, uint64_t largest, uint64_t count, std::s
     size_t done = 0;
     while (done < bytes.size()) {
         const size_t left = bytes.size() - done;
-        const int n = input.read(&bytes[done], left > (1u << 30) ? 1 << 30 : static_cast<int>(left));
+        const int n =
+            input.read(&bytes[done], left > (1u << 30) ? 1 << 30 : static_cast<int>(left));
         if (n <= 0) {
             error = "cannot read " + path + (n < 0 ? "" : ": it became shorter while read");
             return false;
@@ -50,8 +51,8 @@ bool readInputFile(const std::string& path, uint64_t largest, std::string& bytes
     return readStart(path, largest, largest, bytes, error);
 }
 
-bool readInputStart(const std::string& path, uint64_t largest, uint32_t count,
-                    std::string& bytes, std::string& error) {
+bool readInputStart(const std::string& path, uint64_t largest, uint32_t count, std::string& bytes,
+                    std::string& error) {
     return readStart(path, largest, count, bytes, error);
 }
 

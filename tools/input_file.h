@@ -37,7 +37,7 @@ bool readInputFile(const std::string& path, uint64_t largest, std::string& bytes
 
 // Reads the first `count` bytes of the input at `path` (all of a shorter one) into
 // `bytes`; false as readInputFile.
-bool readInputStart(const std::string& path, uint64_t largest, uint32_t count,
-                    std::string& bytes, std::string& error);
+bool readInputStart(const std::string& path, uint64_t largest, uint32_t count, std::string& bytes,
+                    std::string& error);
 
 }  // namespace oru::tools

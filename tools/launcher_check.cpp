@@ -9,7 +9,9 @@ namespace oru::tools {
 namespace {
 
 bool isElf(const std::string& image) {
-    return image.size() >= 64 && image.compare(0, 4, "\x7f" "ELF") == 0;
+    return image.size() >= 64 && image.compare(0, 4,
+                                               "\x7f"
+                                               "ELF") == 0;
 }
 
 bool isPe(const std::string& image) {

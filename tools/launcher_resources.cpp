@@ -147,8 +147,8 @@ bool checkIconBitmap(const std::string& image, std::string& error) {
     const int64_t height = static_cast<int32_t>(get32(image, 8));
     const uint32_t planes = get16(image, 12), bits = get16(image, 14);
     const uint32_t compression = get32(image, 16), colors = get32(image, 32);
-    if (planes != 1 || (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 &&
-                        bits != 32)) {
+    if (planes != 1 ||
+        (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)) {
         error = "it has " + std::to_string(bits) + " bits per pixel";
         return false;
     }

@@ -37,13 +37,11 @@ bool listExecutable(const std::string& executablePath, std::ostream& out, std::s
     for (const JarEntryInfo& entry : archive.entries()) {
         std::string nested;
         JarReader jar;
-        const bool isJar =
-            isNestedArchiveName(entry.name.data(), entry.name.size()) &&
-                             archive.read(entry.name, nested, kLargestNestedCounted) &&
-                             jar.open(nested);
+        const bool isJar = isNestedArchiveName(entry.name.data(), entry.name.size()) &&
+                           archive.read(entry.name, nested, kLargestNestedCounted) &&
+                           jar.open(nested);
         out << entry.size << '\t' << (entry.deflated ? "deflated" : "stored") << '\t'
-            << (isJar ? std::to_string(jar.entries().size()) : "-") << '\t' << entry.name
-            << '\n';
+            << (isJar ? std::to_string(jar.entries().size()) : "-") << '\t' << entry.name << '\n';
     }
     return true;
 }

@@ -135,8 +135,7 @@ bool classPathFile(const std::string& jarFolder, const std::string& item, std::s
     return true;
 }
 
-std::vector<std::string> followClassPath(const std::string& jarPath,
-                                         std::set<std::string>& packed,
+std::vector<std::string> followClassPath(const std::string& jarPath, std::set<std::string>& packed,
                                          std::vector<std::string>& warnings) {
     std::set<std::string> visited = {canonicalPath(jarPath)};
     std::vector<std::string> found;

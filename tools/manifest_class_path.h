@@ -19,8 +19,7 @@ bool classPathFile(const std::string& jarFolder, const std::string& item, std::s
 // paths are in `packed` (and adding the returned ones to it). An item that names a file
 // that does not exist, a folder or a file that is not a jar is skipped, with one line in
 // `warnings`.
-std::vector<std::string> followClassPath(const std::string& jarPath,
-                                         std::set<std::string>& packed,
+std::vector<std::string> followClassPath(const std::string& jarPath, std::set<std::string>& packed,
                                          std::vector<std::string>& warnings);
 
 // The canonical form of `path` for telling files apart ("" when it does not exist).

@@ -103,8 +103,7 @@ bool measureMember(const std::string& path, ZipMethod method, MemberDigest& dige
         !streamMember(input, path, method, nullptr, digest, error))
         return false;
     if (digest.storedSize > kLargestMember) {
-        error = path + " does not compress to at most " + std::to_string(kLargestMember) +
-                " bytes";
+        error = path + " does not compress to at most " + std::to_string(kLargestMember) + " bytes";
         return false;
     }
     return true;

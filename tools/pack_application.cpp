@@ -12,7 +12,6 @@
 #include "input_file.h"
 #include "jar_reader.h"
 #include "manifest_class_path.h"
-#include "executable_writer.h"
 #include "request_checks.h"
 #include "support/config_key.h"
 
@@ -61,8 +60,7 @@ std::vector<std::string> configurationLines(const PackRequest& request,
     if (!mainClass.empty()) lines.push_back("mainclass " + mainClass);
     if (!request.minimumJava.empty()) lines.push_back("minjre " + request.minimumJava);
     for (const std::string& option : request.options) lines.push_back("option " + option);
-    for (const std::string& property : request.properties)
-        lines.push_back("property " + property);
+    for (const std::string& property : request.properties) lines.push_back("property " + property);
     lines.insert(lines.end(), request.configuration.begin(), request.configuration.end());
     if (request.console) lines.push_back("console 1");
     if (request.systemLoader &&
@@ -91,8 +89,8 @@ bool checkLines(const std::vector<std::string>& lines, std::string& error) {
         if (control != line.end()) {
             char code[8];
             std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned char>(*control));
-            error = std::string("a configuration line may not hold a control character (") +
-                    code + "): \"" + printable(line) + "\"";
+            error = std::string("a configuration line may not hold a control character (") + code +
+                    "): \"" + printable(line) + "\"";
             return false;
         }
     }
@@ -128,8 +126,7 @@ bool packApplication(const PackRequest& given, std::string& error,
     if (!request.mainClass.empty() &&
         !checkNotConfigured(request, "mainclass", "--main-class", error))
         return false;
-    if (!request.minimumJava.empty() &&
-        !checkNotConfigured(request, "minjre", "--minjre", error))
+    if (!request.minimumJava.empty() && !checkNotConfigured(request, "minjre", "--minjre", error))
         return false;
     if (!checkEntryNames(request, error) || !checkOutputIsNoInput(request, error) ||
         !checkLines(configurationLines(request, request.mainClass), error))
@@ -159,8 +156,7 @@ bool packApplication(const PackRequest& given, std::string& error,
     std::vector<std::string> lines = configurationLines(request, mainClass);
     if (!addRuntimeDirectory(request, lines, error)) return false;
     if (!checkLines(lines, error)) return false;
-    for (std::string& line : duplicateClassWarnings(archive))
-        notes.push_back(std::move(line));
+    for (std::string& line : duplicateClassWarnings(archive)) notes.push_back(std::move(line));
     return writeExecutable(request.launcherPath, archive, lines, request.outputPath, error,
                            request.resources, request.console);
 }

@@ -12,17 +12,17 @@ namespace oru::tools {
 struct PackRequest {
     std::string launcherPath;
     std::string outputPath;
-    std::string applicationJar;          // packed as "t.jar"; may be empty
-    std::vector<std::string> libraries;  // packed as "libs/<file name>"
-    bool followClassPath = true;         // also packs the jars the application jar's
-                                         // manifest "Class-Path" names, as libraries
-    std::string mainClass;               // else from a "mainclass" line, else the manifest
-    std::string minimumJava;             // "minjre"
-    std::vector<std::string> options;    // "option" lines
-    std::vector<std::string> properties; // "property" lines, name=value
+    std::string applicationJar;              // packed as "t.jar"; may be empty
+    std::vector<std::string> libraries;      // packed as "libs/<file name>"
+    bool followClassPath = true;             // also packs the jars the application jar's
+                                             // manifest "Class-Path" names, as libraries
+    std::string mainClass;                   // else from a "mainclass" line, else the manifest
+    std::string minimumJava;                 // "minjre"
+    std::vector<std::string> options;        // "option" lines
+    std::vector<std::string> properties;     // "property" lines, name=value
     std::vector<std::string> configuration;  // further lines, as given
-    std::string runtimeDirectory;        // a runtime shipped in this folder beside the output
-    bool systemLoader = true;            // a "systemloader true" line unless configured
+    std::string runtimeDirectory;            // a runtime shipped in this folder beside the output
+    bool systemLoader = true;                // a "systemloader true" line unless configured
     // Extra entries: (name inside the archive, file on disk), in archive order.
     std::vector<std::pair<std::string, std::string>> files;
     // Resources added to a Windows launcher: splash bitmap, icon, version.

@@ -37,9 +37,7 @@ struct PeLayout {
         return static_cast<uint32_t>(index) < directoryCount ? get32(image, entryOf(index)) : 0;
     }
     uint32_t directorySize(const std::string& image, int index) const {
-        return static_cast<uint32_t>(index) < directoryCount
-                   ? get32(image, entryOf(index) + 4)
-                   : 0;
+        return static_cast<uint32_t>(index) < directoryCount ? get32(image, entryOf(index) + 4) : 0;
     }
     // Where directory `index`'s entry lies in the image.
     size_t entryOf(int index) const { return directories + pe::kDirectoryEntrySize * index; }
@@ -79,8 +77,7 @@ bool readSections(const std::string& image, size_t table, uint32_t count, PeLayo
 bool parseLayout(const std::string& image, PeLayout& layout, std::string& error) {
     error = "not a Windows executable";
     PeHeaders headers;
-    if (!findPeHeaders(reinterpret_cast<const unsigned char*>(image.data()), image.size(),
-                       headers))
+    if (!findPeHeaders(reinterpret_cast<const unsigned char*>(image.data()), image.size(), headers))
         return false;
     const uint32_t sectionCount = get16(image, headers.signature + pe::kSectionCountField);
     const uint32_t optionalSize = headers.optionalSize;

@@ -72,9 +72,12 @@ uint64_t storedSizeOf(const ZipWriter::Entry& entry) {
 
 uint64_t descriptorSize(const ZipWriter::Entry& entry) {
     switch (entry.options.descriptor) {
-        case ZipDescriptor::kNone: return 0;
-        case ZipDescriptor::kSigned: return 16;
-        case ZipDescriptor::kUnsigned: return 12;
+        case ZipDescriptor::kNone:
+            return 0;
+        case ZipDescriptor::kSigned:
+            return 16;
+        case ZipDescriptor::kUnsigned:
+            return 12;
     }
     return 0;
 }
@@ -86,8 +89,8 @@ void putCommonFields(std::string& out, const ZipWriter::Entry& entry, bool local
     append16(out, 20);  // version needed: 2.0
     append16(out, flagsOf(entry));
     append16(out, static_cast<uint16_t>(entry.method));
-    append16(out, 0);       // time
-    append16(out, 0x21);    // date: 1980-01-01
+    append16(out, 0);     // time
+    append16(out, 0x21);  // date: 1980-01-01
     append32(out, deferred ? 0 : entry.crc);
     append32(out, deferred ? 0 : static_cast<uint32_t>(storedSizeOf(entry)));
     append32(out, deferred ? 0 : entry.size);
@@ -138,7 +141,8 @@ bool fitsRecords(const std::vector<ZipWriter::Entry>& entries, const std::string
             return false;
         }
         if (entry.localExtra.size() > 0xFFFF || entry.centralComment.size() > 0xFFFF) {
-            error = "the entry " + shownName(entry.name) + " has an extra field or comment "
+            error = "the entry " + shownName(entry.name) +
+                    " has an extra field or comment "
                     "longer than a ZIP record holds";
             return false;
         }

@@ -67,8 +67,7 @@ bool certificateTableEndsFile(const HeaderReader& in, uint64_t fileSize, uint32_
     uint16_t type = 0;
     return in.u32(offset, length) && in.u16(uint64_t{offset} + 4, revision) &&
            in.u16(uint64_t{offset} + 6, type) && length >= kCertificateHeaderSize &&
-           length <= size && (revision == 0x0100 || revision == 0x0200) && type >= 1 &&
-           type <= 4;
+           length <= size && (revision == 0x0100 || revision == 0x0200) && type >= 1 && type <= 4;
 }
 
 // Bytes in memory as a source; false when 4 GiB or more of them cannot be one.
@@ -111,8 +110,7 @@ bool findPeHeaders(const unsigned char* bytes, uint64_t size, PeHeaders& out) {
 bool hasPeSignature(const unsigned char* bytes, uint64_t size) {
     CZipMemorySource source;
     uint32_t offset = 0;
-    return attachMemory(source, bytes, size) &&
-           pe::readSignature(HeaderReader(source), offset);
+    return attachMemory(source, bytes, size) && pe::readSignature(HeaderReader(source), offset);
 }
 
 ArchiveRegion findArchiveRegion(const platform::ReadOnlyFile& file, uint64_t size) {

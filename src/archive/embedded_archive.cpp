@@ -174,9 +174,8 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::inPlaceChild(
 }
 
 void EmbeddedArchive::openInPlace(const platform::ReadOnlyFile& file, uint32_t offset,
-                                  uint32_t length, CZipReader& holder,
-                                  platform::Lock& holderLock, uint16_t index,
-                                  std::vector<unsigned char>& scratch) {
+                                  uint32_t length, CZipReader& holder, platform::Lock& holderLock,
+                                  uint16_t index, std::vector<unsigned char>& scratch) {
     attempted_ = true;
     check_.arm(holder, holderLock, index);
     source_.make<CZipFileSliceSource>().attach(&file, offset, length);
@@ -267,8 +266,8 @@ EmbeddedArchive* EmbeddedArchive::walk(const NarrowString& query, const NarrowSt
             if (!check_.passed()) return nullptr;
             if (!naming) return this;
             // The name as it matched: a UTF-8 name in UTF-8.
-            const bool asUtf8 = utf8 && (reader_.entry(static_cast<uint16_t>(index)).flags &
-                                         CZipEntry::kUtf8Name);
+            const bool asUtf8 =
+                utf8 && (reader_.entry(static_cast<uint16_t>(index)).flags & CZipEntry::kUtf8Name);
             naming->found = composeName(*prefix, asUtf8 ? *utf8 : query);
             if (!naming->visitor) return this;
             naming->visitor(naming->context, naming->found);
@@ -308,8 +307,8 @@ bool EmbeddedArchive::readEntry(EntrySink& sink, const NarrowString& query,
     return node && node->readOwnEntry(sink, index) == ReadOutcome::kDelivered;
 }
 
-bool EmbeddedArchive::entryInfo(const NarrowString& query, const NarrowString* utf8,
-                                uint32_t& size, uint32_t& dosTime) {
+bool EmbeddedArchive::entryInfo(const NarrowString& query, const NarrowString* utf8, uint32_t& size,
+                                uint32_t& dosTime) {
     int index = -1;
     EmbeddedArchive* node = firstMatch(query, utf8, index);
     if (!node) return false;

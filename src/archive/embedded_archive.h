@@ -71,8 +71,7 @@ public:
     // by `sink`. True when the sink holds the entry's complete content; false when no
     // entry matches, when that first match cannot be read (it counts as missing: later
     // copies are not tried) or when the sink could not make a result.
-    bool readEntry(EntrySink& sink, const NarrowString& query,
-                   const NarrowString* utf8 = nullptr);
+    bool readEntry(EntrySink& sink, const NarrowString& query, const NarrowString* utf8 = nullptr);
     // The uncompressed size and MS-DOS modification time of the entry readEntry would
     // read, without reading it; false when no entry matches.
     bool entryInfo(const NarrowString& query, const NarrowString* utf8, uint32_t& size,
@@ -123,7 +122,8 @@ private:
     bool ready() const { return directory_.load(std::memory_order_acquire) == kReady; }
     void openChildren();
     // `scratch` is a buffer for the directories scanned while the children open.
-    std::unique_ptr<EmbeddedArchive> openNested(uint16_t index, std::vector<unsigned char>& scratch);
+    std::unique_ptr<EmbeddedArchive> openNested(uint16_t index,
+                                                std::vector<unsigned char>& scratch);
     // The child that reads stored entry `index` where it lies in the file this node's
     // archive is `stretch` of; checked on first use. Null when the entry's bytes cannot
     // be found.
@@ -149,8 +149,7 @@ private:
     // naming->found, and with a visitor every match is reported in turn, none returned.
     EmbeddedArchive* walk(const NarrowString& query, const NarrowString* utf8, int& index,
                           const NarrowString* prefix, Naming* naming);
-    EmbeddedArchive* firstMatch(const NarrowString& query, const NarrowString* utf8,
-                                int& index) {
+    EmbeddedArchive* firstMatch(const NarrowString& query, const NarrowString* utf8, int& index) {
         return walk(query, utf8, index, nullptr, nullptr);
     }
     // The index of this node's own entry named `query` (`utf8` for UTF-8 names), the

@@ -30,8 +30,7 @@ int compareChars(const char* a, const char* b, int length) {
 
 const uint32_t EntryLookup::kBytesPerEntry = sizeof(Pair) + sizeof(int);
 
-int EntryLookup::compare(const char* a, int aLength, const char* b, int bLength,
-                         bool lengthFirst) {
+int EntryLookup::compare(const char* a, int aLength, const char* b, int bLength, bool lengthFirst) {
     if (lengthFirst) {
         if (aLength != bLength) return aLength < bLength ? -1 : 1;
         return compareChars(a, b, aLength);

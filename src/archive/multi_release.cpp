@@ -13,8 +13,7 @@ constexpr int kVersionsFolderLength = sizeof kVersionsFolder - 1;
 
 }  // namespace
 
-uint64_t multiReleaseVersions(const CZipReader& reader, const NarrowString& manifest,
-                              int release) {
+uint64_t multiReleaseVersions(const CZipReader& reader, const NarrowString& manifest, int release) {
     NarrowString value;
     if (!manifestAttribute(manifest, nullptr, "Multi-Release", value) ||
         value.compareNoCase("true") != 0)

@@ -7,7 +7,7 @@ namespace {
 
 // zlib results from Z_STREAM_END (1) down to Z_VERSION_ERROR (-6).
 constexpr const char* kZlibTexts[] = {
-    "zlib: stream end", "zlib: dictionary needed", "zlib: file error", "zlib: stream error",
+    "zlib: stream end", "zlib: dictionary needed", "zlib: file error",   "zlib: stream error",
     "zlib: data error", "zlib: out of memory",     "zlib: buffer error", "zlib: version error",
 };
 static_assert(sizeof kZlibTexts / sizeof *kZlibTexts ==
@@ -18,11 +18,16 @@ static_assert(sizeof kZlibTexts / sizeof *kZlibTexts ==
 
 const char* CZipException::what() const {
     switch (code()) {
-        case badArchive: return "damaged archive";
-        case badCrc: return "checksum mismatch";
-        case badPassword: return "encrypted entry";
-        case endRecordNotFound: return "end record not found";
-        default: break;
+        case badArchive:
+            return "damaged archive";
+        case badCrc:
+            return "checksum mismatch";
+        case badPassword:
+            return "encrypted entry";
+        case endRecordNotFound:
+            return "end record not found";
+        default:
+            break;
     }
     if (code() >= zlibStreamEnd && code() <= zlibVersionError)
         return kZlibTexts[code() - zlibStreamEnd];

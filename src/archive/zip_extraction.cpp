@@ -4,8 +4,8 @@
 #include <new>
 
 #include "archive/byte_cursor.h"
-#include "archive/zip_records.h"
 #include "archive/zip_reader.h"
+#include "archive/zip_records.h"
 
 namespace oru {
 
@@ -21,8 +21,8 @@ bool CZipReader::openEntry(uint16_t index) {
         checkLocalHeader(header, entry, headerPosition);
         const uint16_t localNameLength = readU16(header + 26);
         directory_.localExtra.resize(readU16(header + 28));
-        readExactly(headerPosition + kLocalHeaderSize + localNameLength,
-                    &directory_.localExtra[0], static_cast<uint32_t>(directory_.localExtra.size()));
+        readExactly(headerPosition + kLocalHeaderSize + localNameLength, &directory_.localExtra[0],
+                    static_cast<uint32_t>(directory_.localExtra.size()));
         if (entry.method == 8) beginInflate();
         directory_.currentEntry = index;
         compressedLeft_ = entry.compressedSize;
@@ -52,8 +52,7 @@ void CZipReader::checkLocalHeader(const unsigned char* header, CZipEntry& entry,
         entry.flags = static_cast<uint16_t>((localFlags & ~CZipEntry::kUtf8Name) |
                                             (entry.flags & CZipEntry::kUtf8Name));
     const uint16_t method = readU16(header + 8);
-    if (method != entry.method || (method != 0 && method != 8))
-        throwZip(CZipException::badArchive);
+    if (method != entry.method || (method != 0 && method != 8)) throwZip(CZipException::badArchive);
     if (!(localFlags & CZipEntry::kHasDescriptor) &&
         (readU32(header + 14) != entry.crc32 || readU32(header + 18) != entry.compressedSize ||
          readU32(header + 22) != entry.uncompressedSize))
@@ -129,8 +128,7 @@ uint32_t CZipReader::readData(void* buffer, uint32_t size) {
             stream_.avail_out = space;
             int result = inflate(&stream_, Z_SYNC_FLUSH);
             produced = space - stream_.avail_out;
-            if (result != Z_OK && result != Z_STREAM_END)
-                throwZip(CZipException::fromZlib(result));
+            if (result != Z_OK && result != Z_STREAM_END) throwZip(CZipException::fromZlib(result));
             ended = result == Z_STREAM_END;
         }
         crc_ = static_cast<uint32_t>(::crc32(crc_, out, produced));
@@ -152,8 +150,10 @@ int CZipReader::closeEntry(bool afterError) {
     int result = 1;
     if (!afterError) {
         const CZipEntry& entry = directory_.entries[directory_.currentEntry];
-        if (uncompressedLeft_ > 0) result = -1;
-        else if (crc_ != entry.crc32) throwZip(CZipException::badCrc);
+        if (uncompressedLeft_ > 0)
+            result = -1;
+        else if (crc_ != entry.crc32)
+            throwZip(CZipException::badCrc);
         if (entry.flags & CZipEntry::kHasDescriptor) checkDescriptor(entry);
     }
     endExtraction();

@@ -197,7 +197,7 @@ void CZipReader::readRecords() {
 }
 
 uint64_t CZipReader::directoryFootprint(uint32_t entries, uint32_t directorySize,
-                                       uint32_t commentSize, uint32_t extraPerRecord) {
+                                        uint32_t commentSize, uint32_t extraPerRecord) {
     // Per record: the record itself, a heap block for its name (the names' bytes are at
     // most the directory's size), and the caller's own share.
     constexpr uint64_t kHeapBlock = 4 * sizeof(void*);
@@ -208,9 +208,9 @@ uint64_t CZipReader::directoryFootprint(uint32_t entries, uint32_t directorySize
 void CZipReader::chargeDirectory() {
     if (!allowance_) return;
     const CZipDirectory& d = directory_;
-    const uint64_t cost = directoryFootprint(d.totalEntries, d.centralDirectorySize,
-                                             static_cast<uint32_t>(d.comment.size()),
-                                             extraPerRecord_);
+    const uint64_t cost =
+        directoryFootprint(d.totalEntries, d.centralDirectorySize,
+                           static_cast<uint32_t>(d.comment.size()), extraPerRecord_);
     if (cost > *allowance_) throwZip(CZipException::badArchive);
     *allowance_ -= cost;
 }
@@ -272,8 +272,7 @@ void CZipReader::readEndRecord(uint32_t position) {
         readExactly(position + kEndRecordSize, &d.comment[0], commentLength);
     }
     d.bytesBeforeArchive = static_cast<uint32_t>(position - directoryEnd);
-    if ((d.centralDirectorySize == 0) != (d.totalEntries == 0))
-        throwZip(CZipException::badArchive);
+    if ((d.centralDirectorySize == 0) != (d.totalEntries == 0)) throwZip(CZipException::badArchive);
     d.loaded = true;
 }
 
@@ -312,7 +311,9 @@ void CZipReader::sortEntries() {
     std::vector<CZipEntry>& entries = directory_.entries;
     std::sort(entries.begin(), entries.end(), before);
     // Two records sharing one local header would alias each other's data.
-    auto same = [&](const CZipEntry& a, const CZipEntry& b) { return !before(a, b) && !before(b, a); };
+    auto same = [&](const CZipEntry& a, const CZipEntry& b) {
+        return !before(a, b) && !before(b, a);
+    };
     if (std::adjacent_find(entries.begin(), entries.end(), same) != entries.end())
         throwZip(CZipException::badArchive);
 }
@@ -328,7 +329,8 @@ bool CZipReader::entrySizesPlausible(uint16_t index) const {
     if (!isOpen() || index >= entryCount()) return false;
     const CZipEntry& e = directory_.entries[index];
     if (static_cast<uint64_t>(e.localHeaderOffset) + directory_.bytesBeforeArchive +
-            kLocalHeaderSize + e.compressedSize > dataLimit(index))
+            kLocalHeaderSize + e.compressedSize >
+        dataLimit(index))
         return false;
     if (e.method == 0) return e.compressedSize == e.uncompressedSize;
     return e.uncompressedSize <= e.compressedSize * kMaxDeflateRatio + kDeflateSlack;

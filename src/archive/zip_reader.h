@@ -47,8 +47,7 @@ public:
     // For a reader opened by openEndRecord whose records are still unread. The bytes
     // stream through `buffer` (grown to about 100 KB), which a caller scanning many
     // archives reuses.
-    int countNames(bool (*match)(const char* name, int length),
-                   std::vector<unsigned char>& buffer);
+    int countNames(bool (*match)(const char* name, int length), std::vector<unsigned char>& buffer);
     // Ends an open entry (without checks when `afterError`), drops the records and
     // detaches the source, closing a file this reader opened. Never throws.
     void close(bool afterError = false);

@@ -10,9 +10,9 @@
 namespace oru {
 
 int64_t CZipSource::resolve(int64_t offset, SeekOrigin origin) const {
-    int64_t base = origin == SeekOrigin::kBegin ? 0
+    int64_t base = origin == SeekOrigin::kBegin     ? 0
                    : origin == SeekOrigin::kCurrent ? position_
-                                                   : static_cast<int64_t>(length());
+                                                    : static_cast<int64_t>(length());
     int64_t target = base + offset;
     return target < 0 ? -1 : target;
 }

@@ -29,8 +29,10 @@ void ZlibBlockList::release(voidpf opaque, voidpf block) {
     if (!block) return;
     auto* list = static_cast<ZlibBlockList*>(opaque);
     Header* header = static_cast<Header*>(block) - 1;
-    if (header->previous) header->previous->next = header->next;
-    else list->head_ = header->next;
+    if (header->previous)
+        header->previous->next = header->next;
+    else
+        list->head_ = header->next;
     if (header->next) header->next->previous = header->previous;
     std::free(header);
 }

@@ -26,11 +26,12 @@ NarrowString& launcherPath = *new NarrowString;
 // The feature release of the running Java: "1.8" gives 8, "17" gives 17; 0 unknown.
 int javaRelease(JNIEnv* env) {
     LocalRef<jclass> system(env, env->FindClass("java/lang/System"));
-    jmethodID getProperty = system ? env->GetStaticMethodID(system.get(), "getProperty",
-                                                            "(Ljava/lang/String;)Ljava/lang/String;")
-                                   : nullptr;
-    LocalRef<jstring> key(env, getProperty ? env->NewStringUTF("java.specification.version")
-                                           : nullptr);
+    jmethodID getProperty = system
+                                ? env->GetStaticMethodID(system.get(), "getProperty",
+                                                         "(Ljava/lang/String;)Ljava/lang/String;")
+                                : nullptr;
+    LocalRef<jstring> key(env,
+                          getProperty ? env->NewStringUTF("java.specification.version") : nullptr);
     LocalRef<jstring> value(env, key ? static_cast<jstring>(env->CallStaticObjectMethod(
                                            system.get(), getProperty, key.get()))
                                      : nullptr);

@@ -111,8 +111,8 @@ void definePackageFor(JNIEnv* env, jobject loader, jstring name, const NarrowStr
         defined = env->GetMethodID(loaderClass.get(), "getPackage",
                                    "(Ljava/lang/String;)Ljava/lang/Package;");
     }
-    LocalRef<jobject> existing(env, defined ? env->CallObjectMethod(loader, defined, package.get())
-                                            : nullptr);
+    LocalRef<jobject> existing(
+        env, defined ? env->CallObjectMethod(loader, defined, package.get()) : nullptr);
     if (clearPendingException(env, false)) return;
     const NarrowString manifest = existing ? NarrowString() : manifestOf(composedName);
     jmethodID definePackage =
@@ -126,9 +126,12 @@ void definePackageFor(JNIEnv* env, jobject loader, jstring name, const NarrowStr
         clearPendingException(env, false);
         return;
     }
-    static const char* const kNames[] = {"Specification-Title", "Specification-Version",
-                                         "Specification-Vendor", "Implementation-Title",
-                                         "Implementation-Version", "Implementation-Vendor",
+    static const char* const kNames[] = {"Specification-Title",
+                                         "Specification-Version",
+                                         "Specification-Vendor",
+                                         "Implementation-Title",
+                                         "Implementation-Version",
+                                         "Implementation-Vendor",
                                          "Sealed"};
     jstring values[6] = {};
     NarrowString value;
@@ -146,10 +149,9 @@ void definePackageFor(JNIEnv* env, jobject loader, jstring name, const NarrowStr
                                  : nullptr;
     // Another thread may have defined it meanwhile: its IllegalArgumentException is
     // dropped, and the class joins the package as defined.
-    LocalRef<jobject> made(env, env->CallObjectMethod(loader, definePackage, package.get(),
-                                                      values[0], values[1], values[2],
-                                                      values[3], values[4], values[5],
-                                                      sealBase));
+    LocalRef<jobject> made(
+        env, env->CallObjectMethod(loader, definePackage, package.get(), values[0], values[1],
+                                   values[2], values[3], values[4], values[5], sealBase));
     for (jstring text : values)
         if (text) env->DeleteLocalRef(text);
     clearPendingException(env, false);

@@ -28,7 +28,8 @@ jobject urlHandler(JNIEnv* env) {
     if (handler) return handler;
     LocalRef<jclass> type(env, env->FindClass("com/vostrand/oru/Handler"));
     jmethodID constructor = type ? env->GetMethodID(type.get(), "<init>", "()V") : nullptr;
-    LocalRef<jobject> instance(env, constructor ? env->NewObject(type.get(), constructor) : nullptr);
+    LocalRef<jobject> instance(env,
+                               constructor ? env->NewObject(type.get(), constructor) : nullptr);
     handler = instance ? env->NewGlobalRef(instance.get()) : nullptr;
     if (!handler) {
         clearPendingException(env, true);
@@ -96,14 +97,13 @@ jobject findArchivedResources(JNIEnv* env, jobject, jstring name) {
     LocalRef<jclass> vectorClass(env, env->FindClass("java/util/Vector"));
     jmethodID constructor =
         vectorClass ? env->GetMethodID(vectorClass.get(), "<init>", "()V") : nullptr;
-    jmethodID add = constructor ? env->GetMethodID(vectorClass.get(), "add",
-                                                   "(Ljava/lang/Object;)Z")
-                                : nullptr;
-    jmethodID elements = add ? env->GetMethodID(vectorClass.get(), "elements",
-                                                "()Ljava/util/Enumeration;")
-                             : nullptr;
-    LocalRef<jobject> vector(env, elements ? env->NewObject(vectorClass.get(), constructor)
-                                           : nullptr);
+    jmethodID add =
+        constructor ? env->GetMethodID(vectorClass.get(), "add", "(Ljava/lang/Object;)Z") : nullptr;
+    jmethodID elements =
+        add ? env->GetMethodID(vectorClass.get(), "elements", "()Ljava/util/Enumeration;")
+            : nullptr;
+    LocalRef<jobject> vector(env,
+                             elements ? env->NewObject(vectorClass.get(), constructor) : nullptr);
     if (!vector) {
         clearPendingException(env, true);
         return nullptr;
@@ -148,13 +148,14 @@ jobject makeResourceUrl(JNIEnv* env, const NarrowString& composedName) {
     if (!handler) return nullptr;
     LocalRef<jclass> urlClass(env, env->FindClass("java/net/URL"));
     jmethodID constructor =
-        urlClass ? env->GetMethodID(urlClass.get(), "<init>",
-                                    "(Ljava/net/URL;Ljava/lang/String;Ljava/net/URLStreamHandler;)V")
-                 : nullptr;
-    LocalRef<jstring> text(env, constructor ? newJavaString(env, resourceUrlText(composedName).c_str())
-                                            : nullptr);
-    jobject url = text ? env->NewObject(urlClass.get(), constructor, nullptr, text.get(), handler)
-                       : nullptr;
+        urlClass
+            ? env->GetMethodID(urlClass.get(), "<init>",
+                               "(Ljava/net/URL;Ljava/lang/String;Ljava/net/URLStreamHandler;)V")
+            : nullptr;
+    LocalRef<jstring> text(
+        env, constructor ? newJavaString(env, resourceUrlText(composedName).c_str()) : nullptr);
+    jobject url =
+        text ? env->NewObject(urlClass.get(), constructor, nullptr, text.get(), handler) : nullptr;
     if (!url) clearPendingException(env, true);
     return url;
 }

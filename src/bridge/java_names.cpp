@@ -22,8 +22,8 @@ void appendUtf8(NarrowString& out, const char16_t* units, int count) {
     for (int i = 0; i < count; ++i) {
         uint32_t c = units[i];
         if (c >= 0xD800 && c <= 0xDFFF) {
-            const bool paired = c < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 &&
-                                units[i + 1] <= 0xDFFF;
+            const bool paired =
+                c < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
             c = paired ? 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00) : '?';
         }
         if (c < 0x80) {
@@ -32,7 +32,8 @@ void appendUtf8(NarrowString& out, const char16_t* units, int count) {
         }
         const int tail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
         out += static_cast<char>(((0xF0u << (3 - tail)) & 0xFF) | (c >> (6 * tail)));
-        for (int k = tail - 1; k >= 0; --k) out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+        for (int k = tail - 1; k >= 0; --k)
+            out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
     }
 }
 

@@ -33,34 +33,34 @@ JNIEXPORT jclass JNICALL Java_com_vostrand_oru_KestrunClassLoader_findClass(JNIE
 }
 
 JNIEXPORT jobject JNICALL Java_com_vostrand_oru_KestrunClassLoader_findResource(JNIEnv* env,
-                                                                               jobject self,
-                                                                               jstring name) {
+                                                                                jobject self,
+                                                                                jstring name) {
     return answerSafely([&] { return oru::findArchivedResource(env, self, name); });
 }
 
 JNIEXPORT jobject JNICALL Java_com_vostrand_oru_KestrunClassLoader_findResources(JNIEnv* env,
-                                                                                jobject self,
-                                                                                jstring name) {
+                                                                                 jobject self,
+                                                                                 jstring name) {
     return answerSafely([&] { return oru::findArchivedResources(env, self, name); });
 }
 
 JNIEXPORT jbyteArray JNICALL Java_com_vostrand_oru_Handler_loadResourceData(JNIEnv* env, jobject,
-                                                                           jstring resource) {
+                                                                            jstring resource) {
     return answerSafely([&] { return oru::loadResourceBytes(env, resource); });
 }
 
 JNIEXPORT jlongArray JNICALL Java_com_vostrand_oru_Handler_loadResourceInfo(JNIEnv* env, jobject,
-                                                                           jstring resource) {
+                                                                            jstring resource) {
     return answerSafely([&] { return oru::loadResourceInfo(env, resource); });
 }
 
 JNIEXPORT jobject JNICALL Java_com_vostrand_oru_SplashScreen_nativeGetSplashScreen(JNIEnv* env,
-                                                                                  jclass type) {
+                                                                                   jclass type) {
     return answerSafely([&] { return oru::currentSplashScreen(env, type); });
 }
 
 JNIEXPORT void JNICALL Java_com_vostrand_oru_SplashScreen_nativeAutoClose(JNIEnv*, jobject,
-                                                                         jint milliseconds) {
+                                                                          jint milliseconds) {
     answerSafely([&] { oru::autoCloseSplash(milliseconds); });
 }
 
@@ -126,8 +126,8 @@ int registerBridgeNatives(JNIEnv* env) {
     int bound = 0;
     bound += bindClass(env, "com/vostrand/oru/KestrunClassLoader", loader,
                        static_cast<int>(std::size(loader)));
-    bound += bindClass(env, "com/vostrand/oru/Handler", handler,
-                       static_cast<int>(std::size(handler)));
+    bound +=
+        bindClass(env, "com/vostrand/oru/Handler", handler, static_cast<int>(std::size(handler)));
     bound += bindClass(env, "com/vostrand/oru/SplashScreen", splash,
                        static_cast<int>(std::size(splash)));
     return bound;

@@ -100,8 +100,7 @@ bool lookUpResource(JNIEnv* env, jstring resource, Lookup lookup, void* context)
         text.ansi.left(kPrefixLength).compareNoCase("oru:") != 0)
         return false;
     const NarrowString utf8 = text.hasUtf8 ? text.utf8.mid(kPrefixLength) : NarrowString();
-    if (lookup(context, text.ansi.mid(kPrefixLength), text.hasUtf8 ? &utf8 : nullptr))
-        return true;
+    if (lookup(context, text.ansi.mid(kPrefixLength), text.hasUtf8 ? &utf8 : nullptr)) return true;
 
     // Escapes stand for the bytes of UTF-8 names, so the UTF-8 form is the one decoded.
     const NarrowString& source = text.hasUtf8 ? text.utf8 : text.ansi;
@@ -130,23 +129,27 @@ struct InfoLookup {
 
 jbyteArray loadResourceBytes(JNIEnv* env, jstring resource) {
     ReadLookup read{env, nullptr};
-    lookUpResource(env, resource, [](void* context, const NarrowString& query,
-                                     const NarrowString* utf8) {
-        ReadLookup& read = *static_cast<ReadLookup*>(context);
-        read.bytes = readEntryAsByteArray(rootArchive(), read.env, query, utf8);
-        if (!read.bytes) clearPendingException(read.env, true);  // an array too large to make
-        return read.bytes != nullptr;
-    }, &read);
+    lookUpResource(
+        env, resource,
+        [](void* context, const NarrowString& query, const NarrowString* utf8) {
+            ReadLookup& read = *static_cast<ReadLookup*>(context);
+            read.bytes = readEntryAsByteArray(rootArchive(), read.env, query, utf8);
+            if (!read.bytes) clearPendingException(read.env, true);  // an array too large to make
+            return read.bytes != nullptr;
+        },
+        &read);
     return read.bytes;
 }
 
 jlongArray loadResourceInfo(JNIEnv* env, jstring resource) {
     InfoLookup entry{0, 0};
-    const bool found = lookUpResource(env, resource, [](void* context, const NarrowString& query,
-                                                        const NarrowString* utf8) {
-        InfoLookup& entry = *static_cast<InfoLookup*>(context);
-        return rootArchive().entryInfo(query, utf8, entry.size, entry.dosTime);
-    }, &entry);
+    const bool found = lookUpResource(
+        env, resource,
+        [](void* context, const NarrowString& query, const NarrowString* utf8) {
+            InfoLookup& entry = *static_cast<InfoLookup*>(context);
+            return rootArchive().entryInfo(query, utf8, entry.size, entry.dosTime);
+        },
+        &entry);
     if (!found) return nullptr;
     const jlong values[2] = {static_cast<jlong>(entry.size), static_cast<jlong>(entry.dosTime)};
     jlongArray info = env->NewLongArray(2);

@@ -43,8 +43,8 @@ jobject launcherSystemLoader(JNIEnv* env, jclass loaderClass) {
     jmethodID getSystem = base ? env->GetStaticMethodID(base.get(), "getSystemClassLoader",
                                                         "()Ljava/lang/ClassLoader;")
                                : nullptr;
-    LocalRef<jobject> system(env, getSystem ? env->CallStaticObjectMethod(base.get(), getSystem)
-                                            : nullptr);
+    LocalRef<jobject> system(
+        env, getSystem ? env->CallStaticObjectMethod(base.get(), getSystem) : nullptr);
     clearPendingException(env, false);
     return system && env->IsInstanceOf(system.get(), loaderClass) ? system.release() : nullptr;
 }
@@ -58,10 +58,10 @@ jclass loadMainClass(JNIEnv* env, const NarrowString& name) {
     jmethodID loadClass = loaderClass ? env->GetMethodID(loaderClass.get(), "loadClass",
                                                          "(Ljava/lang/String;)Ljava/lang/Class;")
                                       : nullptr;
-    LocalRef<jobject> loader(env, loadClass ? launcherSystemLoader(env, loaderClass.get())
-                                            : nullptr);
-    LocalRef<jclass> classClass(env, loadClass && !loader ? env->GetObjectClass(loaderClass.get())
-                                                          : nullptr);
+    LocalRef<jobject> loader(env,
+                             loadClass ? launcherSystemLoader(env, loaderClass.get()) : nullptr);
+    LocalRef<jclass> classClass(
+        env, loadClass && !loader ? env->GetObjectClass(loaderClass.get()) : nullptr);
     jmethodID newInstance =
         classClass ? env->GetMethodID(classClass.get(), "newInstance", "()Ljava/lang/Object;")
                    : nullptr;
@@ -134,8 +134,8 @@ bool VmHost::installLauncherSystemLoader() {
                                : nullptr;
     jfieldID system =
         getSystem ? env->GetStaticFieldID(base.get(), "scl", "Ljava/lang/ClassLoader;") : nullptr;
-    LocalRef<jobject> parent(env, system ? env->CallStaticObjectMethod(base.get(), getSystem)
-                                         : nullptr);
+    LocalRef<jobject> parent(env,
+                             system ? env->CallStaticObjectMethod(base.get(), getSystem) : nullptr);
     LocalRef<jobject> loader(
         env, parent ? env->NewObject(loaderClass.get(), constructor, parent.get()) : nullptr);
     if (!loader) {

@@ -191,7 +191,8 @@ bool VmHost::attachThread(const char* name) {
     if (!vm_) return false;
     JavaVMAttachArgs arguments{JNI_VERSION_1_2, const_cast<char*>(name), nullptr};
     JNIEnv* env = nullptr;
-    if (vm_->AttachCurrentThread(reinterpret_cast<void**>(&env), &arguments) != JNI_OK) return false;
+    if (vm_->AttachCurrentThread(reinterpret_cast<void**>(&env), &arguments) != JNI_OK)
+        return false;
     env_ = env;
     return true;
 }

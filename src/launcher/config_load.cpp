@@ -74,8 +74,10 @@ LauncherConfig loadConfiguration() {
     recordDirectories(path, current);
     const bool unrepresentable = !lossy.empty();
     if (unrepresentable)
-        trace::event("config", "executable %s: its path has characters the ANSI code page "
-                     "lacks and no short form without them", lossy.c_str());
+        trace::event("config",
+                     "executable %s: its path has characters the ANSI code page "
+                     "lacks and no short form without them",
+                     lossy.c_str());
     else
         trace::event("config", "executable %s", path.c_str());
     trace::event("config", "start-up directory %s", startupDirectory().c_str());

@@ -28,8 +28,7 @@ int skipSpaces(const char* text, int pos, int end) {
 // The value of a line that starts with `key` (ASCII case ignored), or false.
 bool matchLine(const char* line, int length, const char* key, NarrowString& value) {
     size_t keyEnd = 0;
-    if (!lineHasKey(line, static_cast<size_t>(length), key, std::strlen(key), keyEnd))
-        return false;
+    if (!lineHasKey(line, static_cast<size_t>(length), key, std::strlen(key), keyEnd)) return false;
     int pos = skipSpaces(line, static_cast<int>(keyEnd), length);
     if (pos < length && line[pos] == '=') pos = skipSpaces(line, pos + 1, length);
     value = NarrowString(line + pos, length - pos);

@@ -22,7 +22,8 @@ StringList valuesAsWritten(const LauncherConfig& config, const char* key) {
 // The braced lists look the values up in the order they are written.
 NarrowString findConfiguredRuntimeLibrary(const LauncherConfig& config,
                                           const RuntimeSearch& search) {
-    const RuntimeSettings settings{config.lookupValue("jre_order"), config.lookupValue("minjre"),
+    const RuntimeSettings settings{config.lookupValue("jre_order"),
+                                   config.lookupValue("minjre"),
                                    config.lookupValue("jvmdll"),
                                    {executableDirectory(), startupDirectory()}};
     return findRuntimeLibrary(settings, search);

@@ -4,8 +4,8 @@
 #include "launcher/config_load.h"
 #include "launcher/failure_report.h"
 #include "launcher/run_launch.h"
-#include "splash/splash_window.h"
 #include "platform/trace.h"
+#include "splash/splash_window.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "platform/dialog.h"
 #include "platform/library.h"
 #include "platform/thread.h"
-#include "splash/splash_window.h"
 #include "platform/trace.h"
+#include "splash/splash_window.h"
 
 namespace oru {
 

@@ -9,8 +9,8 @@ namespace oru::platform {
 
 // Who else may use a file while it is open for reading.
 enum class FileSharing {
-    kReaders,             // others may read it (the executable's own archive)
-    kReadersAndWriters,   // others may read and write it (configuration files)
+    kReaders,            // others may read it (the executable's own archive)
+    kReadersAndWriters,  // others may read and write it (configuration files)
 };
 
 // An existing regular file opened for reading: directories, pipes and devices do not

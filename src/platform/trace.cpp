@@ -30,8 +30,7 @@ Sink& sink() {
     static Sink& instance = *[] {
         Sink* made = new Sink;
         NarrowString target;
-        if (platform::environmentValue("ORU_TRACE", target) && !target.empty() &&
-            target != "0") {
+        if (platform::environmentValue("ORU_TRACE", target) && !target.empty() && target != "0") {
             made->output = platform::openTraceOutput(target.c_str());
             made->on = made->output != nullptr;
         }

@@ -31,7 +31,9 @@ public:
     void resize(int n);
     // Grows the buffer to hold at least n bytes (NUL included) without changing the text.
     void reserve(int n);
-    void clear() { if (data_) resize(0); }
+    void clear() {
+        if (data_) resize(0);
+    }
     void append(const char* bytes, int count);
     void append(const char* text);
     void append(const NarrowString& other) { append(other.data_, other.length_); }
@@ -52,13 +54,21 @@ public:
     // stored bytes.
     int compareNoCase(const NarrowString& other) const;
 
-
     // Hands the buffer (allocated with realloc, to be released with free) to the caller.
     char* detach();
 
-    NarrowString& operator+=(const char* text) { append(text); return *this; }
-    NarrowString& operator+=(const NarrowString& other) { append(other); return *this; }
-    NarrowString& operator+=(char c) { append(c); return *this; }
+    NarrowString& operator+=(const char* text) {
+        append(text);
+        return *this;
+    }
+    NarrowString& operator+=(const NarrowString& other) {
+        append(other);
+        return *this;
+    }
+    NarrowString& operator+=(char c) {
+        append(c);
+        return *this;
+    }
 
 private:
     void release();

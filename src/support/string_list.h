@@ -14,7 +14,9 @@ public:
     void add(const NarrowString& text) { add(text.c_str()); }
     int count() const { return static_cast<int>(offsets_.size()); }
     // Valid until the next add: adding may move the buffer.
-    const char* at(int index) const { return buffer_.c_str() + offsets_[static_cast<size_t>(index)]; }
+    const char* at(int index) const {
+        return buffer_.c_str() + offsets_[static_cast<size_t>(index)];
+    }
     // Empties the list and frees its storage.
     void clear();
 

@@ -21,7 +21,6 @@ public:
     void append(const char16_t* units, int count);
     char16_t* makeRoom(int pos, int count);
 
-
 private:
     char16_t* data_ = nullptr;
     int length_ = 0;

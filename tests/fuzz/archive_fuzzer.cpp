@@ -85,7 +85,8 @@ void listNested(const unsigned char* bytes, uint32_t size, const std::string& ja
             continue;
         std::vector<unsigned char> buffer(inner);
         if (!oru::extractEntry(reader, static_cast<uint16_t>(i), buffer.data(), inner)) continue;
-        for (const std::string& name : listNames(buffer.data(), inner)) out.push_back(jar + "!" + name);
+        for (const std::string& name : listNames(buffer.data(), inner))
+            out.push_back(jar + "!" + name);
     }
 }
 
@@ -102,7 +103,8 @@ std::string answers(oru::EmbeddedArchive& store, const std::string& name) {
     bool b = store.readEntry(second, q);
     if (a != b || first.buffer != second.buffer) std::abort();  // reads must repeat exactly
     NarrowString found;
-    std::string all = store.locate(q, found, NarrowString(), nullptr, nullptr) ? found.c_str() : "-";
+    std::string all =
+        store.locate(q, found, NarrowString(), nullptr, nullptr) ? found.c_str() : "-";
     all += a ? std::string(first.buffer.begin(), first.buffer.end()) : std::string("<null>");
     store.locate(q, found, NarrowString(), &appendFound, &all);
     return all;

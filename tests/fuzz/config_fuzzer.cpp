@@ -21,8 +21,8 @@ constexpr uint64_t kSearchSpan = oru::kConfigurationSearchSpan;
 constexpr int kLargestExpansion = 1 << 20;
 constexpr int kExpandedValues = 8;
 
-const char* const kKeys[] = {"option", "property", "minjre",    "mainclass", "forcecwd",
-                             "jre_order", "jvmdll", "classpath", "libs"};
+const char* const kKeys[] = {"option",    "property", "minjre",    "mainclass", "forcecwd",
+                             "jre_order", "jvmdll",   "classpath", "libs"};
 
 void check(bool condition) {
     if (!condition) std::abort();

@@ -68,9 +68,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1 || size > (1u << 20)) return 0;
     const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
     switch (data[0] % 3) {
-        case 0: fuzzBitmap(rest); break;
-        case 1: fuzzIcon(rest); break;
-        default: fuzzVersion(rest); break;
+        case 0:
+            fuzzBitmap(rest);
+            break;
+        case 1:
+            fuzzIcon(rest);
+            break;
+        default:
+            fuzzVersion(rest);
+            break;
     }
     return 0;
 }

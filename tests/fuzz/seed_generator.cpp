@@ -95,10 +95,17 @@ bool saveBroken(const std::string& dir) {
         bool wide;
         uint32_t value;
     } fields[] = {
-        {local + 26, false, 0xFFFF}, {local + 28, false, 40},      {central + 20, true, 0xFFFFFFF0u},
-        {central + 24, true, 0x7FFFFFFF}, {central + 28, false, 300}, {central + 30, false, 8},
-        {central + 42, true, at.localOffsets[2]}, {end + 10, false, 9}, {end + 12, true, 0xFFFF},
-        {end + 16, true, 0}, {end + 20, false, 0xFFFF},
+        {local + 26, false, 0xFFFF},
+        {local + 28, false, 40},
+        {central + 20, true, 0xFFFFFFF0u},
+        {central + 24, true, 0x7FFFFFFF},
+        {central + 28, false, 300},
+        {central + 30, false, 8},
+        {central + 42, true, at.localOffsets[2]},
+        {end + 10, false, 9},
+        {end + 12, true, 0xFFFF},
+        {end + 16, true, 0},
+        {end + 20, false, 0xFFFF},
     };
     for (const Field& f : fields) {
         broken.push_back(good);
@@ -131,8 +138,8 @@ bool saveSigned(const std::string& dir, const std::string& archive) {
     exe += certificate;
     const uint32_t entry = 0x58 + 96 + 32;
     const uint32_t end = static_cast<uint32_t>(exe.size());
-    const uint32_t hostile[][2] = {{table, 64},     {end + 8, 8},    {table, 0xFFFFFFF8},
-                                   {table, 56},     {table + 4, 60}, {600, end - 600}};
+    const uint32_t hostile[][2] = {{table, 64}, {end + 8, 8},    {table, 0xFFFFFFF8},
+                                   {table, 56}, {table + 4, 60}, {600, end - 600}};
     bool ok = true;
     for (size_t i = 0; i < sizeof hostile / sizeof hostile[0]; ++i) {
         std::string copy = exe;
@@ -147,9 +154,11 @@ bool saveSigned(const std::string& dir, const std::string& archive) {
 // rest), then the text; and whole executables' tails, whose comment the reader finds.
 bool saveConfigurations(const std::string& dir) {
     const std::string texts[] = {
-        std::string("\x80") + "minjre 1.7\r\nforcecwd sub\r\n" + "minjre 1.6\r\nmainclass app.Main\r\n",
+        std::string("\x80") + "minjre 1.7\r\nforcecwd sub\r\n" +
+            "minjre 1.6\r\nmainclass app.Main\r\n",
         "\x40  OPTION = -Xmx64m\n\roption==v\rproperty p=%ORU_FUZZ_A%\n\toption x\r\n",
-        std::string("\xff") + "option a\r\n" + std::string(1, '\0') + "option hidden\r\nlibs %UNSET%ORU_FUZZ_A%",
+        std::string("\xff") + "option a\r\n" + std::string(1, '\0') +
+            "option hidden\r\nlibs %UNSET%ORU_FUZZ_A%",
         "\x10jvmdll %ORU_FUZZ_LONG%%ORU_FUZZ_LONG%\r\nclasspath %oru_fuzz_long%;x\r\njre_order ec",
     };
     bool ok = true;
@@ -157,7 +166,8 @@ bool saveConfigurations(const std::string& dir) {
         ok &= save(dir, "config-" + std::to_string(i) + ".txt", texts[i]);
     ZipWriter app;
     app.add("com/x/Main.class", "main");
-    const std::string packed = noise(3000, 12) + app.finish("mainclass com.x.Main\r\nminjre 1.8\r\n");
+    const std::string packed =
+        noise(3000, 12) + app.finish("mainclass com.x.Main\r\nminjre 1.8\r\n");
     ok &= save(dir, "packed.bin", packed);
     // A stray signature in the last 21 bytes, and one with a whole record after it.
     ok &= save(dir, "packed-stray-short.bin", packed + "PK\x05\x06" + std::string(10, 'x'));
@@ -172,8 +182,9 @@ using oru::testing::bmpFile;
 using oru::testing::icoFile;
 
 bool saveResources(const std::string& dir) {
-    const std::string png = std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 29) +
-                            "rest";
+    const std::string png =
+        std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 29) +
+        "rest";
     bool ok = true;
     int n = 0;
     auto seed = [&](char reader, const std::string& bytes) {
@@ -189,7 +200,9 @@ bool saveResources(const std::string& dir) {
     seed('\1', icoFile({png}));
     seed('\1', icoFile({bmpFile(16, 32, 8).substr(14), png, bmpFile(32, 64, 1).substr(14)}));
     seed('\2', "FileVersion=1.2.3.4\nProductVersion=5.6\nProductName=X");
-    seed('\2', "CompanyName=\xc3\x9cn\xc3\xaf" "code \xe2\x82\xac\nComments=a");
+    seed('\2',
+         "CompanyName=\xc3\x9cn\xc3\xaf"
+         "code \xe2\x82\xac\nComments=a");
     return ok;
 }
 

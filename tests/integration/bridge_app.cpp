@@ -89,8 +89,7 @@ std::string variantJar() {
 void addJavaSideClasses(tools::ZipWriter& archive, const char* root) {
     for (const char* name : {"KestrunClassLoader", "Handler", "Handler$1", "SplashScreen"}) {
         std::string entry = std::string("com/vostrand/oru/") + name;
-        archive.add(entry + ".class",
-                    classBytes(root, std::string("com/vostrand/oru/") + name));
+        archive.add(entry + ".class", classBytes(root, std::string("com/vostrand/oru/") + name));
     }
 }
 

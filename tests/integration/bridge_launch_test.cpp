@@ -41,50 +41,50 @@ const char* const kLoader = "com.vostrand.oru.KestrunClassLoader";
 // Also with the Java-side classes of archives made before the launcher's loader could be
 // the system class loader: they run as they always did, whatever the configuration asks.
 TEST(BridgeLaunchTest, RunsAloneFromTheJarsInsideTheExecutable) {
-  for (const char* classes : {ORU_JAVA_SIDE_CLASSES, ORU_JAVA_SIDE_CLASSES_ORIGINAL}) {
-    SCOPED_TRACE(classes);
-    ScratchDirectory dir;
-    std::string alone = dir.makeDirectory("alone");
-    std::string exe = packBridgeApp(alone + "/app", classes, {"systemloader true"});
-    RunResult run = runProgram(exe, {{"classes", "resources"}, cleanEnvironment(), alone});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.err, "");
-    const std::string bytes = "b in t.jar";
-    expectReports(
-        run,
-        {
-            {"loader", {kLoader}},
-            {"context", {kLoader}},
-            {"InApp", {std::string("t.jar by ") + kLoader}},
-            {"InLib", {std::string("libs/a.jar by ") + kLoader}},
-            {"Twice", {"libs/a.jar"}},  // the shorter archive name wins
-            {"Shadowed", {std::string("archive by ") + kLoader}},
-            {"NoPackage", {"libs/a.jar"}},
-            {"Missing", {"java.lang.ClassNotFoundException"}},
-            {"Corrupt", {"java.lang.ClassFormatError"}},
-            {"Damaged", {"java.lang.ClassNotFoundException"}},
-            {"after", {"still running"}},
-            {"splash", {"null"}},
-            {"splash calls", {"returned"}},
-            {"url", {"oru:t.jar!a/b.txt"}},
-            {"content", {bytes}},
-            {"text ORU:t.jar!a\\b.txt", {bytes}},
-            {"text oru:t.jar!a/b.txt", {bytes}},
-            {"text oru:my%20file.txt", {"my file"}},
-            {"text oru:my+file.txt", {"my file"}},
-            {"missing", {"null"}},
-            {"missing stream", {"java.io.FileNotFoundException"}},
-            {"missing message", {"oru:missing.txt"}},
-            {"own", {"oru:dup.txt", "oru:t.jar!dup.txt", "oru:libs/a.jar!dup.txt"}},
-            {"all",
-             {"jar dup at the top", "oru dup at the top", "oru dup in t.jar", "oru dup in a.jar"}},
-            {"service", {std::string("ServiceImpl by ") + kLoader}},
-        });
-    std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(alone))
-        left.push_back(entry.path().filename().string());
-    EXPECT_EQ(left, std::vector<std::string>{"app"}) << "nothing is unpacked to disk";
-  }
+    for (const char* classes : {ORU_JAVA_SIDE_CLASSES, ORU_JAVA_SIDE_CLASSES_ORIGINAL}) {
+        SCOPED_TRACE(classes);
+        ScratchDirectory dir;
+        std::string alone = dir.makeDirectory("alone");
+        std::string exe = packBridgeApp(alone + "/app", classes, {"systemloader true"});
+        RunResult run = runProgram(exe, {{"classes", "resources"}, cleanEnvironment(), alone});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.err, "");
+        const std::string bytes = "b in t.jar";
+        expectReports(run,
+                      {
+                          {"loader", {kLoader}},
+                          {"context", {kLoader}},
+                          {"InApp", {std::string("t.jar by ") + kLoader}},
+                          {"InLib", {std::string("libs/a.jar by ") + kLoader}},
+                          {"Twice", {"libs/a.jar"}},  // the shorter archive name wins
+                          {"Shadowed", {std::string("archive by ") + kLoader}},
+                          {"NoPackage", {"libs/a.jar"}},
+                          {"Missing", {"java.lang.ClassNotFoundException"}},
+                          {"Corrupt", {"java.lang.ClassFormatError"}},
+                          {"Damaged", {"java.lang.ClassNotFoundException"}},
+                          {"after", {"still running"}},
+                          {"splash", {"null"}},
+                          {"splash calls", {"returned"}},
+                          {"url", {"oru:t.jar!a/b.txt"}},
+                          {"content", {bytes}},
+                          {"text ORU:t.jar!a\\b.txt", {bytes}},
+                          {"text oru:t.jar!a/b.txt", {bytes}},
+                          {"text oru:my%20file.txt", {"my file"}},
+                          {"text oru:my+file.txt", {"my file"}},
+                          {"missing", {"null"}},
+                          {"missing stream", {"java.io.FileNotFoundException"}},
+                          {"missing message", {"oru:missing.txt"}},
+                          {"own", {"oru:dup.txt", "oru:t.jar!dup.txt", "oru:libs/a.jar!dup.txt"}},
+                          {"all",
+                           {"jar dup at the top", "oru dup at the top", "oru dup in t.jar",
+                            "oru dup in a.jar"}},
+                          {"service", {std::string("ServiceImpl by ") + kLoader}},
+                      });
+        std::vector<std::string> left;
+        for (const auto& entry : fs::directory_iterator(alone))
+            left.push_back(entry.path().filename().string());
+        EXPECT_EQ(left, std::vector<std::string>{"app"}) << "nothing is unpacked to disk";
+    }
 }
 
 TEST(BridgeLaunchTest, TheDiskClassPathComesFirst) {

@@ -127,8 +127,8 @@ TEST(DiscoveryLaunchTest, LibraryOfTheOtherWidthPassedOver) {
     file.close();
     for (const char* order : {"jre_order ce", "jre_order c"}) {
         std::string exe = packApp(dir, "tool", reportWith({order, "jvmdll " + other}));
-        RunResult run = runProgram(
-            exe, {{}, cleanEnvironment({{"JAVA_HOME", jdkHome()}, {"ORU_TRACE", "1"}})});
+        RunResult run =
+            runProgram(exe, {{}, cleanEnvironment({{"JAVA_HOME", jdkHome()}, {"ORU_TRACE", "1"}})});
         const bool alone = std::string(order) == "jre_order c";
         EXPECT_EQ(ran(run), !alone) << order << ": " << run.err;
         EXPECT_NE(run.err.find("-bit library, this launcher loads"), std::string::npos) << run.err;

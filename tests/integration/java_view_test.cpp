@@ -19,10 +19,13 @@ const std::vector<std::string> kProbeArguments =
 
 std::string packWorld(const ScratchDirectory& dir, const std::vector<std::string>& more = {}) {
     const std::string exe = dir.path() + "world";
-    std::vector<std::string> args = {"--launcher", launcherPath(), "-o", exe, "--config",
-                                     "jvmdll " + jdkLibrary(), "--jar", kAppJar, "--lib",
-                                     kMultiReleaseJar, "--option", "-Xss64m", "--property",
-                                     kHandlers};
+    std::vector<std::string> args = {"--launcher", launcherPath(),
+                                     "-o",         exe,
+                                     "--config",   "jvmdll " + jdkLibrary(),
+                                     "--jar",      kAppJar,
+                                     "--lib",      kMultiReleaseJar,
+                                     "--option",   "-Xss64m",
+                                     "--property", kHandlers};
     args.insert(args.end(), more.begin(), more.end());
     for (const std::string& option : testVmOptions()) args.insert(args.end(), {"--option", option});
     RunResult packed = runProgram(ORU_PACK_PATH, {args});
@@ -54,12 +57,12 @@ TEST(JavaViewTest, PackedApplicationSeesWhatJavaCpShows) {
             const char* fact;
             std::string expected;  // empty: as java -cp reports it
         } rows[] = {
-            {"handler", "scheme hello"},       // java.protocol.handler.pkgs
-            {"systemclass", "world.World"},    // the system class loader sees packed classes
+            {"handler", "scheme hello"},     // java.protocol.handler.pkgs
+            {"systemclass", "world.World"},  // the system class loader sees packed classes
             {"systemresource", "x in dir"},
-            {"codesource", "file:" + exe},     // java -cp: the jar's file: URL
-            {"implversion", "4.5.6"},          // the package's own section first
-            {"specversion", "1.2"},            // then the main section
+            {"codesource", "file:" + exe},  // java -cp: the jar's file: URL
+            {"implversion", "4.5.6"},       // the package's own section first
+            {"specversion", "1.2"},         // then the main section
             {"impltitle", "World probe"},
             {"relative", "y beside x"},
             {"parent", "z above"},
@@ -73,7 +76,8 @@ TEST(JavaViewTest, PackedApplicationSeesWhatJavaCpShows) {
             {"multirelease", "11"},
         };
         for (const auto& row : rows) {
-            const std::string& want = row.expected.empty() ? reported(java.out, row.fact) : row.expected;
+            const std::string& want =
+                row.expected.empty() ? reported(java.out, row.fact) : row.expected;
             if (row.fact != std::string("codesource")) {
                 EXPECT_EQ(reported(java.out, row.fact), want) << "java -cp: " << row.fact;
             }

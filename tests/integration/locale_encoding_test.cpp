@@ -51,9 +51,9 @@ TEST(LocaleEncodingTest, ArgumentsReachMainIntact) {
     ScratchDirectory dir;
     std::string exe = packApp(dir, "report", probeConfiguration("probe.Report"));
     for (const Locale& locale : kLocales) {
-        RunResult run = runProgram(exe, {{encode("中文", locale.codeset),
-                                          encode(locale.word, locale.codeset), "plain"},
-                                         inLocale(locale.name)});
+        RunResult run = runProgram(
+            exe, {{encode("中文", locale.codeset), encode(locale.word, locale.codeset), "plain"},
+                  inLocale(locale.name)});
         EXPECT_EQ(run.exitCode, 0) << locale.name;
         EXPECT_EQ(run.err, "") << locale.name;
         EXPECT_EQ(reported(run.out, "arg0"), "\\u4E2D\\u6587") << locale.name;

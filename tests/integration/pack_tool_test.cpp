@@ -10,8 +10,8 @@
 #include "bridge_app.h"
 #include "java_probe.h"
 #include "launcher/config_load.h"
-#include "support/little_endian.h"
 #include "manifest_class_path.h"
+#include "support/little_endian.h"
 #include "windows_images.h"
 
 namespace oru::testing {
@@ -60,17 +60,22 @@ TEST(PackToolTest, OneCommandFromJarsToARunningExecutable) {
     Jars jars(dir);
     std::string alone = dir.makeDirectory("alone");
     std::string exe = alone + "/app";
-    std::vector<std::string> args = {"--launcher", launcherPath(), "--jar", jars.app,
-                                     "--lib", jars.lib, "--lib", jars.variant, "-o", exe,
-                                     "--minjre", "11", "--option", "-Xcheck:jni",
+    std::vector<std::string> args = {"--launcher", launcherPath(),
+                                     "--jar",      jars.app,
+                                     "--lib",      jars.lib,
+                                     "--lib",      jars.variant,
+                                     "-o",         exe,
+                                     "--minjre",   "11",
+                                     "--option",   "-Xcheck:jni",
                                      "--property", "probe.mode=packed",
-                                     "--config", "jvmdll " + jdkLibrary()};
+                                     "--config",   "jvmdll " + jdkLibrary()};
     for (const std::string& option : testVmOptions())
         args.insert(args.end(), {"--config", "option " + option});
     RunResult packed = runProgram(ORU_PACK_PATH, {args});
     ASSERT_EQ(packed.exitCode, 0) << packed.err;
-    EXPECT_EQ(packed.err, "oru-pack: warning: libs/a.jar and libs/bb.jar both hold 1 class; the "
-                          "application gets the copy in libs/a.jar\n");
+    EXPECT_EQ(packed.err,
+              "oru-pack: warning: libs/a.jar and libs/bb.jar both hold 1 class; the "
+              "application gets the copy in libs/a.jar\n");
 
     RunResult run = runProgram(exe, {{"classes"}, cleanEnvironment(), alone});
     EXPECT_EQ(run.err, "");
@@ -80,9 +85,10 @@ TEST(PackToolTest, OneCommandFromJarsToARunningExecutable) {
 
     RunResult listed = runProgram(ORU_PACK_PATH, {{"--list", exe}});
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
-    std::string head = "[configuration]\nmainclass bridge.Probe\nminjre 11\n"
-                       "option -Xcheck:jni\nproperty probe.mode=packed\njvmdll " +
-                       jdkLibrary() + "\n";
+    std::string head =
+        "[configuration]\nmainclass bridge.Probe\nminjre 11\n"
+        "option -Xcheck:jni\nproperty probe.mode=packed\njvmdll " +
+        jdkLibrary() + "\n";
     for (const std::string& option : testVmOptions()) head += "option " + option + "\n";
     head += "systemloader true\n[entries]\n";
     EXPECT_EQ(listed.out.substr(0, head.size()), head);
@@ -112,8 +118,9 @@ TEST(PackToolTest, ClassPathJarsArePackedAsJavaLoadsThem) {
     dir.write("in/app.jar", applicationJar("bridge.Probe", classPath));
     const std::string lib = dir.write("in/lib/a.jar", libraryJar("../more/bb.jar ../app.jar"));
     const std::string variant = dir.write("in/more/bb.jar", variantJar());
-    const std::string bbFirst = "oru-pack: warning: libs/a.jar and libs/bb.jar both hold 1 class; "
-                                "the application gets the copy in libs/a.jar\n";
+    const std::string bbFirst =
+        "oru-pack: warning: libs/a.jar and libs/bb.jar both hold 1 class; "
+        "the application gets the copy in libs/a.jar\n";
     const std::string named = "oru-pack: warning: the Class-Path of " + in + "app.jar names ";
     const struct {
         std::vector<std::string> args;
@@ -131,8 +138,9 @@ TEST(PackToolTest, ClassPathJarsArePackedAsJavaLoadsThem) {
     };
     for (const auto& c : cases) {
         const std::string exe = dir.path() + "app";
-        std::vector<std::string> args = {"--launcher", launcherPath(), "--jar", in + "app.jar",
-                                         "-o", exe, "--config", "jvmdll " + jdkLibrary()};
+        std::vector<std::string> args = {
+            "--launcher", launcherPath(),          "--jar", in + "app.jar", "-o", exe,
+            "--config",   "jvmdll " + jdkLibrary()};
         args.insert(args.end(), c.args.begin(), c.args.end());
         for (const std::string& option : testVmOptions())
             args.insert(args.end(), {"--config", "option " + option});
@@ -154,10 +162,16 @@ TEST(PackToolTest, ClassPathJarsArePackedAsJavaLoadsThem) {
         const char* item;
         const char* file;  // null: not a file URL, ignored as java ignores it
     } urls[] = {
-        {"a.jar", "/j/a.jar"}, {"../x/./b%20c.jar", "/x/b c.jar"}, {"/usr/c.jar", "/usr/c.jar"},
-        {"file:/usr/d.jar", "/usr/d.jar"}, {"file:///usr/e.jar", "/usr/e.jar"},
-        {"FILE://localhost/f.jar", "/f.jar"}, {"lib/g:h.jar", "/j/lib/g:h.jar"},
-        {"http://host/i.jar", nullptr}, {"file://host/j.jar", nullptr}, {"C:/k.jar", nullptr},
+        {"a.jar", "/j/a.jar"},
+        {"../x/./b%20c.jar", "/x/b c.jar"},
+        {"/usr/c.jar", "/usr/c.jar"},
+        {"file:/usr/d.jar", "/usr/d.jar"},
+        {"file:///usr/e.jar", "/usr/e.jar"},
+        {"FILE://localhost/f.jar", "/f.jar"},
+        {"lib/g:h.jar", "/j/lib/g:h.jar"},
+        {"http://host/i.jar", nullptr},
+        {"file://host/j.jar", nullptr},
+        {"C:/k.jar", nullptr},
     };
     for (const auto& u : urls) {
         std::string file;
@@ -172,7 +186,8 @@ TEST(PackToolTest, ConsoleTwinExitsAsJavaDoes) {
     ScratchDirectory dir;
     const std::string exe = dir.path() + "/tool";
     for (const auto& [mainClass, code] : {std::pair<const char*, int>{"probe.Thrower", 1},
-                                          {"probe.Exiter", 7}, {"probe.LateThread", 0}}) {
+                                          {"probe.Exiter", 7},
+                                          {"probe.LateThread", 0}}) {
         RunResult packed = runProgram(
             ORU_PACK_PATH, {packArguments(exe, probeConfiguration(mainClass), {"--console"})});
         ASSERT_EQ(packed.exitCode, 0) << packed.err;
@@ -197,8 +212,9 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     const std::string nul = dir.write("in/nul.jar", applicationJar(std::string("a.B\0c", 5)));
     const std::string launcher = dir.write("in/launcher", "");
     fs::copy_file(launcherPath(), launcher, fs::copy_options::overwrite_existing);
-    const std::string notLauncher = " is not an oru launcher (an executable without the "
-                                    "launcher's natives and message tables)";
+    const std::string notLauncher =
+        " is not an oru launcher (an executable without the "
+        "launcher's natives and message tables)";
     const std::string notRegular = ": not a regular file";
     const struct {
         std::vector<std::string> args;
@@ -229,7 +245,8 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
         {{"--jar", jars.app, "data=" + fifo}, "cannot read " + fifo + notRegular},
         {{"--jar", jars.app, "--splash", fifo}, "cannot read " + fifo + notRegular},
         {{"--jar", jars.app, "--icon", fifo}, "cannot read " + fifo + notRegular},
-        {{"--jar", jars.app}, "the launcher: cannot read " + fifo + notRegular,
+        {{"--jar", jars.app},
+         "the launcher: cannot read " + fifo + notRegular,
          {"--launcher", fifo, "-o", out}},
         {{}, "cannot read " + fifo + notRegular, {"--list", fifo}},
         {{"--jar", "/dev/zero"}, "cannot read /dev/zero" + notRegular},
@@ -257,22 +274,32 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
          "a configuration line may not hold a control character (0x00): \"mainclass a.B\\x00c\""},
         {{"--jar", jars.app, "--option", "-Dx=a\tb"},
          "a configuration line may not hold a control character (0x09): \"option -Dx=a\\x09b\""},
-        {{"--jar", jars.app}, text + " is not an oru launcher (not an ELF or PE executable)",
+        {{"--jar", jars.app},
+         text + " is not an oru launcher (not an ELF or PE executable)",
          {"--launcher", text, "-o", out}},
-        {{"--jar", jars.app}, "/usr/bin/true" + notLauncher, {"--launcher", "/usr/bin/true", "-o", out}},
-        {{"--jar", jars.app}, ORU_PACK_PATH + notLauncher, {"--launcher", ORU_PACK_PATH, "-o", out}},
-        {{"--jar", jars.app}, jars.app + " and " + jars.app + " are the same file",
+        {{"--jar", jars.app},
+         "/usr/bin/true" + notLauncher,
+         {"--launcher", "/usr/bin/true", "-o", out}},
+        {{"--jar", jars.app},
+         ORU_PACK_PATH + notLauncher,
+         {"--launcher", ORU_PACK_PATH, "-o", out}},
+        {{"--jar", jars.app},
+         jars.app + " and " + jars.app + " are the same file",
          {"--launcher", launcher, "-o", jars.app}},
-        {{"--jar", jars.app}, launcher + " and " + launcher + " are the same file",
+        {{"--jar", jars.app},
+         launcher + " and " + launcher + " are the same file",
          {"--launcher", launcher, "-o", launcher}},
-        {{"--jar", jars.app, "--lib", jars.lib}, jars.lib + " and " + jars.lib + " are the same file",
+        {{"--jar", jars.app, "--lib", jars.lib},
+         jars.lib + " and " + jars.lib + " are the same file",
          {"--launcher", launcher, "-o", jars.lib}},
-        {{"--jar", jars.app}, "the output /dev/full is not a regular file",
+        {{"--jar", jars.app},
+         "the output /dev/full is not a regular file",
          {"--launcher", launcher, "-o", "/dev/full"}},
     };
     const auto sizes = [&] {
         std::vector<uintmax_t> all;
-        for (const std::string& input : {jars.app, jars.lib, launcher}) all.push_back(fs::file_size(input));
+        for (const std::string& input : {jars.app, jars.lib, launcher})
+            all.push_back(fs::file_size(input));
         return all;
     };
     const std::vector<uintmax_t> before = sizes();
@@ -291,25 +318,32 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     std::string pack;
     for (const std::string& word : emulated(ORU_PACK_PATH)) pack += "'" + word + "' ";
     RunResult many = runProgram(
-        "/bin/sh", {{"-c", "seq 1 65531 | sed 's|.*|e&=in/notes.txt|' | xargs -x -s 1500000 " +
-                               pack + "--launcher '" + launcherPath() + "' --jar in/app.jar -o out"},
-                    {},
-                    dir.path()});
-    EXPECT_EQ(many.err, "oru-pack: the archive would hold 65536 entries; without ZIP64 records it "
-                        "holds at most 65535\n");
+        "/bin/sh",
+        {{"-c", "seq 1 65531 | sed 's|.*|e&=in/notes.txt|' | xargs -x -s 1500000 " + pack +
+                    "--launcher '" + launcherPath() + "' --jar in/app.jar -o out"},
+         {},
+         dir.path()});
+    EXPECT_EQ(many.err,
+              "oru-pack: the archive would hold 65536 entries; without ZIP64 records it "
+              "holds at most 65535\n");
     EXPECT_FALSE(fs::exists(out));
     for (const auto& file : fs::recursive_directory_iterator(dir.path()))
         EXPECT_EQ(file.path().string().find(".oru-pack-"), std::string::npos) << file.path();
-    RunResult toDirectory = runProgram(
-        ORU_PACK_PATH, {{"--launcher", launcherPath(), "--jar", jars.app, "-o", dir.path() + "in"}});
+    RunResult toDirectory =
+        runProgram(ORU_PACK_PATH,
+                   {{"--launcher", launcherPath(), "--jar", jars.app, "-o", dir.path() + "in"}});
     EXPECT_EQ(toDirectory.err, "oru-pack: the output " + dir.path() + "in is a directory\n");
     for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{
-             {"--jar"}, {"--frobnicate"}, {"--jar", "a", "--jar", "b"},
-             {"-o", "a", "--output", "b"}, {"--launcher", "a", "--launcher", "b"},
-             {"--main-class", "a", "--main-class", "b"}, {"--splash", "a", "--splash", "b"},
-             {"--icon", "a", "--icon", "b"}, {"--target", "a", "--target", "b"},
-             {"--jar", jars.app}}) {
+         std::vector<std::vector<std::string>>{{"--jar"},
+                                               {"--frobnicate"},
+                                               {"--jar", "a", "--jar", "b"},
+                                               {"-o", "a", "--output", "b"},
+                                               {"--launcher", "a", "--launcher", "b"},
+                                               {"--main-class", "a", "--main-class", "b"},
+                                               {"--splash", "a", "--splash", "b"},
+                                               {"--icon", "a", "--icon", "b"},
+                                               {"--target", "a", "--target", "b"},
+                                               {"--jar", jars.app}}) {
         RunResult usage = runProgram(ORU_PACK_PATH, {args});
         EXPECT_EQ(usage.exitCode, 2) << args[0];
         EXPECT_NE(usage.err.find("see oru-pack --help"), std::string::npos) << usage.err;
@@ -317,11 +351,11 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     EXPECT_FALSE(fs::exists(out));
     RunResult help = runProgram(ORU_PACK_PATH, {{"--help"}});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* option : {"--launcher", "--jar", "--lib", "--output", "--main-class",
-                               "--minjre", "--option", "--property", "--config", "--list",
-                               "--splash", "--icon", "--version-info", "--no-class-path",
-                               "--target", "--runtime-dir", "--version", "--console",
-                               "--no-system-loader"})
+    for (const char* option :
+         {"--launcher", "--jar", "--lib", "--output", "--main-class", "--minjre", "--option",
+          "--property", "--config", "--list", "--splash", "--icon", "--version-info",
+          "--no-class-path", "--target", "--runtime-dir", "--version", "--console",
+          "--no-system-loader"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
@@ -393,8 +427,7 @@ TEST(PackToolTest, TheOutputAppearsWholeOrNotAtAll) {
     for (const auto& c : cases) {
         // An emulator reserves the guest's address space, and the address sanitizer its
         // shadow memory: neither starts under ulimit -v.
-        if ((*ORU_TEST_EMULATOR || kSanitized) && std::string(c.label) == "out of memory")
-            continue;
+        if ((*ORU_TEST_EMULATOR || kSanitized) && std::string(c.label) == "out of memory") continue;
         RunResult run = runProgram("/bin/sh", {{"-c", c.script}});
         EXPECT_EQ(run.out, c.status) << c.label;
         if (!c.err.empty()) {
@@ -419,7 +452,10 @@ std::string headOf(const std::string& path, size_t size) {
 // bytes name the target.
 std::string fakeLauncher(const std::string& target) {
     const bool windows = target.rfind("windows", 0) == 0;
-    std::string image = (windows ? "MZ " : "\x7f" "ELF ") + target + " launcher";
+    std::string image = (windows ? "MZ "
+                                 : "\x7f"
+                                   "ELF ") +
+                        target + " launcher";
     image.resize(64, ' ');
     if (windows) image.replace(0x3C, 4, std::string("\x40\0\0\0PE\0\0", 8));
     image += "com/vostrand/oru/KestrunClassLoader";
@@ -450,8 +486,8 @@ TEST(PackToolTest, InstalledLaunchersByTargetOrOutputNameAndLibraryFolders) {
     const std::string installed = installedPack(dir, "usr/bin", "usr/lib/oru");
     const std::string flat = installedPack(dir, "zip", "zip");
     const std::string out = dir.path() + "out";
-    const std::string x86 = fakeLauncher("windows-x86.exe"),
-                      x64 = fakeLauncher("windows-x64.exe"), linux64 = fakeLauncher("linux-x64");
+    const std::string x86 = fakeLauncher("windows-x86.exe"), x64 = fakeLauncher("windows-x64.exe"),
+                      linux64 = fakeLauncher("linux-x64");
     const struct {
         std::vector<std::string> args;
         std::string launcher;  // the launcher chosen, or
@@ -470,7 +506,8 @@ TEST(PackToolTest, InstalledLaunchersByTargetOrOutputNameAndLibraryFolders) {
         // A launcher named outright wins over the target's.
         {{"--target", "windows-x64", "--launcher",
           dir.path() + "usr/lib/oru/oru-launcher-linux-x64", "-o", out},
-         linux64, ""},
+         linux64,
+         ""},
         {{"--target", "win32", "-o", out},
          "",
          "unknown target win32 (known: windows-x86, windows-x64, linux-x64)"},
@@ -567,8 +604,9 @@ TEST(PackToolTest, Comment2048BytesIsTheLimit) {
 TEST(PackToolTest, OutputBytesStayTheSame) {
     ScratchDirectory dir;
     tools::ZipWriter app, lib;
-    app.add("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\nMain-Class: a.Main\r\n"
-                                    "Class-Path: lib/b.jar\r\n");
+    app.add("META-INF/MANIFEST.MF",
+            "Manifest-Version: 1.0\r\nMain-Class: a.Main\r\n"
+            "Class-Path: lib/b.jar\r\n");
     app.add("a/Main.class", std::string(300, 'm'));
     app.add("a/Grüße.txt", "hello", tools::ZipMethod::kStored);
     lib.add("b/B.class", std::string(200, 'b'));
@@ -582,15 +620,16 @@ TEST(PackToolTest, OutputBytesStayTheSame) {
     dir.write("in/pe-launcher", pe);
     dir.write("in/splash.bmp", bmpFile(8, 4, 24));
     dir.write("in/app.ico", icoFile({bmpFile(16, 32, 32).substr(14)}));
-    const std::vector<std::string> common = {
-        "--jar", "in/app.jar", "--option", "-Xmx64m", "--property", "p=1", "--minjre", "11",
-        "conf/data.txt=in/data.txt"};
+    const std::vector<std::string> common = {"--jar",    "in/app.jar", "--option",
+                                             "-Xmx64m",  "--property", "p=1",
+                                             "--minjre", "11",         "conf/data.txt=in/data.txt"};
     struct Case {
         const char* launcher;
         std::vector<std::string> more;
         const char* digest;
     } cases[] = {
-        {"in/elf-launcher", {"--console"},
+        {"in/elf-launcher",
+         {"--console"},
          "4b336a65d0468ba21f207cf420fed081683a9e596a99d3ee5c7d51840a4f8a92"},
         {"in/pe-launcher",
          {"--splash", "in/splash.bmp", "--icon", "in/app.ico", "--version-info",

@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "archive/embedded_archive.h"
-#include "java_probe.h"
 #include "executable_writer.h"
+#include "java_probe.h"
 #include "launcher/config_load.h"
 
 namespace oru::testing {
@@ -52,12 +52,13 @@ TEST(SigningTest, SignedWindowsLaunchersKeepTheirArchive) {
     const std::string key = dir.path() + "key.pem";
     const std::string certificate = dir.path() + "cert.pem";
     ASSERT_EQ(shell("openssl req -x509 -newkey rsa:3072 -nodes -days 2 -subj /CN=oru-test"
-                    " -keyout '" + key + "' -out '" + certificate + "'"),
+                    " -keyout '" +
+                    key + "' -out '" + certificate + "'"),
               0);
     int signedCount = 0;
     for (const char* target : {"win32", "win64"}) {
-        const std::string launcher = ORU_BUILD_ROOT "/" + std::string(target) +
-                                     "/src/oru-launcher.exe";
+        const std::string launcher =
+            ORU_BUILD_ROOT "/" + std::string(target) + "/src/oru-launcher.exe";
         if (!fs::exists(launcher)) continue;
         const std::string packed = dir.path() + target + ".exe";
         const std::string signedExe = dir.path() + target + "-signed.exe";
@@ -67,8 +68,8 @@ TEST(SigningTest, SignedWindowsLaunchersKeepTheirArchive) {
         std::string error;
         ASSERT_TRUE(tools::writeExecutable(launcher, archive, lines, packed, error)) << error;
         EXPECT_EQ(fs::file_size(packed) % 8, 0u) << "room for the table without padding";
-        ASSERT_EQ(shell("osslsigncode sign -certs '" + certificate + "' -key '" + key +
-                        "' -in '" + packed + "' -out '" + signedExe + "'"),
+        ASSERT_EQ(shell("osslsigncode sign -certs '" + certificate + "' -key '" + key + "' -in '" +
+                        packed + "' -out '" + signedExe + "'"),
                   0)
             << target;
         const std::string verify = "osslsigncode verify -CAfile '" + certificate + "' -in '";

@@ -36,11 +36,12 @@ TEST(SurroundingsTest, ConfigurationFilesThatAreNoFilesAreSkipped) {
         const char* what;
         Make make;
     } cases[] = {
-        {"a FIFO", [](const ScratchDirectory&, const std::string& cfg) {
-             ASSERT_EQ(::mkfifo(cfg.c_str(), 0600), 0);
-         }},
+        {"a FIFO", [](const ScratchDirectory&,
+                      const std::string& cfg) { ASSERT_EQ(::mkfifo(cfg.c_str(), 0600), 0); }},
         {"a link to /dev/zero",
-         [](const ScratchDirectory&, const std::string& cfg) { fs::create_symlink("/dev/zero", cfg); }},
+         [](const ScratchDirectory&, const std::string& cfg) {
+             fs::create_symlink("/dev/zero", cfg);
+         }},
         {"a link to a directory",
          [](const ScratchDirectory& dir, const std::string& cfg) {
              fs::create_directory_symlink(dir.makeDirectory("elsewhere"), cfg);
@@ -86,9 +87,9 @@ TEST(SurroundingsTest, RunningOutOfMemoryEndsAsAFailedStart) {
     std::string cfg;
     for (int i = 0; i < 1000; ++i) cfg += "option %ORU_TEST_LONG%\r\n";
     dir.write("tool.cfg", cfg);
-    RunResult run = runProgram(
-        "/bin/sh", {{"-c", "ulimit -v 100000 && exec \"$0\"", exe},
-               withoutRuntime({{"ORU_TEST_LONG", std::string(120000, 'l')}})});
+    RunResult run =
+        runProgram("/bin/sh", {{"-c", "ulimit -v 100000 && exec \"$0\"", exe},
+                               withoutRuntime({{"ORU_TEST_LONG", std::string(120000, 'l')}})});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.err, kStartFailed);
 }

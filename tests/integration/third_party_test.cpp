@@ -55,8 +55,8 @@ TEST(ThirdPartyTest, PackedApplicationsRun) {
     };
     for (const auto& c : cases) {
         std::string exe = dir.path() + c.name;
-        std::vector<std::string> args = {"--launcher", launcherPath(), "-o", exe, "--config",
-                                         "jvmdll " + jdkLibrary()};
+        std::vector<std::string> args = {"--launcher", launcherPath(), "-o",
+                                         exe,          "--config",     "jvmdll " + jdkLibrary()};
         args.insert(args.end(), c.packing.begin(), c.packing.end());
         for (const std::string& option : testVmOptions())
             args.insert(args.end(), {"--option", option});

@@ -49,8 +49,7 @@ TEST(TraceLaunchTest, EachOutcomeTellsItsDecisiveSteps) {
          {"runtime: trying c", "runtime: c: jvmdll " + jdkLibrary() + ": found",
           "vm: loaded " + jdkLibrary(), "vm: JNI_CreateJavaVM returned 0",
           "classpath: 2: " + testProgramsJar(), "main: main class \"probe.Report\"",
-          "main: loaded from the class path directly", "main: main returned",
-          "launch: result 0"}},
+          "main: loaded from the class path directly", "main: main returned", "launch: result 0"}},
         {"runtime not found",
          {"jre_order c", "mainclass probe.Report"},
          {"runtime: search order c", "runtime: c: no jvmdll configured",
@@ -106,7 +105,8 @@ TEST(TraceLaunchTest, AReaderThatLeavesEarlyStopsNothing) {
     for (const char* reader : {"head -1", "grep -m1 runtime:", "true"}) {
         const std::string script = "{ " + command + "x 2>&1 >'" + dir.path() + "out'; echo $? >'" +
                                    dir.path() + "status'; } | " + reader;
-        RunResult run = runProgram("/bin/sh", {{"-c", script}, cleanEnvironment({{"ORU_TRACE", "1"}})});
+        RunResult run =
+            runProgram("/bin/sh", {{"-c", script}, cleanEnvironment({{"ORU_TRACE", "1"}})});
         EXPECT_EQ(readFile(dir.path() + "status"), "0\n") << reader;
         EXPECT_EQ(reported(readFile(dir.path() + "out"), "arg0"), "x") << reader;
         if (std::string(reader) != "true") {

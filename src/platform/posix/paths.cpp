@@ -1,7 +1,7 @@
 // Executable path, current directory, full paths and path style on Linux.
 // Only Linux code belongs in this file.
-#include "platform/path_style.h"
 #include "platform/paths.h"
+#include "platform/path_style.h"
 
 #include <unistd.h>
 

@@ -10,8 +10,8 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace oru::platform {
@@ -54,7 +54,8 @@ void disarm() {
     pendingArmed = 0;
     for (int signal : kInterruptions) {
         struct sigaction current;
-        if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == removePendingAndRaise)
+        if (sigaction(signal, nullptr, &current) == 0 &&
+            current.sa_handler == removePendingAndRaise)
             ::signal(signal, SIG_DFL);
     }
 }

@@ -22,14 +22,24 @@ namespace {
 int putUtf8(uint32_t cp, char* out, int pos, int capacity) {
     unsigned char bytes[4];
     int n;
-    if (cp < 0x80) { bytes[0] = static_cast<unsigned char>(cp); n = 1; }
-    else if (cp < 0x800) { bytes[0] = 0xC0 | (cp >> 6); bytes[1] = 0x80 | (cp & 0x3F); n = 2; }
-    else if (cp < 0x10000) {
-        bytes[0] = 0xE0 | (cp >> 12); bytes[1] = 0x80 | ((cp >> 6) & 0x3F);
-        bytes[2] = 0x80 | (cp & 0x3F); n = 3;
+    if (cp < 0x80) {
+        bytes[0] = static_cast<unsigned char>(cp);
+        n = 1;
+    } else if (cp < 0x800) {
+        bytes[0] = 0xC0 | (cp >> 6);
+        bytes[1] = 0x80 | (cp & 0x3F);
+        n = 2;
+    } else if (cp < 0x10000) {
+        bytes[0] = 0xE0 | (cp >> 12);
+        bytes[1] = 0x80 | ((cp >> 6) & 0x3F);
+        bytes[2] = 0x80 | (cp & 0x3F);
+        n = 3;
     } else {
-        bytes[0] = 0xF0 | (cp >> 18); bytes[1] = 0x80 | ((cp >> 12) & 0x3F);
-        bytes[2] = 0x80 | ((cp >> 6) & 0x3F); bytes[3] = 0x80 | (cp & 0x3F); n = 4;
+        bytes[0] = 0xF0 | (cp >> 18);
+        bytes[1] = 0x80 | ((cp >> 12) & 0x3F);
+        bytes[2] = 0x80 | ((cp >> 6) & 0x3F);
+        bytes[3] = 0x80 | (cp & 0x3F);
+        n = 4;
     }
     if (out && pos + n <= capacity) std::memcpy(out + pos, bytes, static_cast<size_t>(n));
     return n;

@@ -7,8 +7,8 @@
 #include <sched.h>
 #include <time.h>
 
-#include <climits>
 #include <cerrno>
+#include <climits>
 #include <new>
 
 namespace oru::platform {

@@ -48,8 +48,8 @@ void* openTraceOutput(const char* target) {
     if (!target || !*target) return nullptr;
     if (std::strcmp(target, "1") == 0) return toHandle(STDERR_FILENO);
     // O_NONBLOCK: the open of a FIFO without a reader fails at once instead of waiting.
-    const int fd = ::open(target, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
-                          0666);
+    const int fd =
+        ::open(target, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
     if (!acceptedDestination(fd)) {
         ::close(fd);

@@ -21,8 +21,10 @@ bool exactArgument(int index, const char* narrow, WideString& out) {
     const bool found = index >= 0 && index + 1 < count && narrow &&
                        !win32::ansiExactly(arguments[index + 1], -1, converted);
     if (found) {
-        platform::wideToNarrow(reinterpret_cast<const char16_t*>(arguments[index + 1]), -1, converted);
-        if (converted == narrow) out = WideString(reinterpret_cast<char16_t*>(arguments[index + 1]));
+        platform::wideToNarrow(reinterpret_cast<const char16_t*>(arguments[index + 1]), -1,
+                               converted);
+        if (converted == narrow)
+            out = WideString(reinterpret_cast<char16_t*>(arguments[index + 1]));
     }
     LocalFree(arguments);
     return found && converted == narrow;

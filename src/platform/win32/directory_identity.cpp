@@ -9,9 +9,10 @@ namespace oru::platform {
 bool directoryIdentity(const char* path, DirectoryIdentity& out) {
     if (!path) return false;
     // Backup semantics opens directories; junctions are followed to their target.
-    win32::ScopedHandle handle(
-        CreateFileW(win32::wide(win32::widePath(path)), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    win32::ScopedHandle handle(CreateFileW(win32::wide(win32::widePath(path)), 0,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                           nullptr));
     if (!handle.valid()) return false;
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(handle.get(), &info)) return false;

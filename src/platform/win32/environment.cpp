@@ -23,7 +23,8 @@ bool environmentValue(const char* name, NarrowString& out) {
     }
     if (n > static_cast<DWORD>(value.length())) {
         value.resize(static_cast<int>(n));
-        n = GetEnvironmentVariableW(win32::wide(wideName), reinterpret_cast<LPWSTR>(value.data()), n);
+        n = GetEnvironmentVariableW(win32::wide(wideName), reinterpret_cast<LPWSTR>(value.data()),
+                                    n);
         if (n == 0 || n > static_cast<DWORD>(value.length())) return false;
     }
     value.resize(static_cast<int>(n));

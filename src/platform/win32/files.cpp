@@ -6,8 +6,8 @@
 
 namespace oru::platform {
 
-using win32::ScopedHandle;
 using win32::openSharedForReading;
+using win32::ScopedHandle;
 
 namespace {
 
@@ -25,11 +25,11 @@ HANDLE keepDiskFile(HANDLE file) {
 
 bool ReadOnlyFile::open(const char* path, FileSharing sharing) {
     close();
-    HANDLE file = keepDiskFile(
-        sharing == FileSharing::kReaders
-            ? CreateFileW(win32::wide(win32::widePath(path)), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                          OPEN_EXISTING, 0, nullptr)
-            : openSharedForReading(path));
+    HANDLE file =
+        keepDiskFile(sharing == FileSharing::kReaders
+                         ? CreateFileW(win32::wide(win32::widePath(path)), GENERIC_READ,
+                                       FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
+                         : openSharedForReading(path));
     if (file == INVALID_HANDLE_VALUE) return false;
     handle_ = file;
     return true;
@@ -53,8 +53,8 @@ bool ReadOnlyFile::size(uint32_t& out) const {
 bool ReadOnlyFile::seek(uint32_t offset) {
     if (!handle_) return false;
     LONG high = 0;
-    DWORD result = SetFilePointer(static_cast<HANDLE>(handle_), static_cast<LONG>(offset), &high,
-                                  FILE_BEGIN);
+    DWORD result =
+        SetFilePointer(static_cast<HANDLE>(handle_), static_cast<LONG>(offset), &high, FILE_BEGIN);
     return !(result == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
 }
 

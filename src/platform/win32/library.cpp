@@ -2,7 +2,6 @@
 // Only Windows code belongs in this file.
 #include "platform/library.h"
 
-
 #include "platform/environment.h"
 #include "platform/win32/windows_api.h"
 
@@ -27,7 +26,7 @@ NarrowString lastLoadError() {
     NarrowString message(text ? text : "", static_cast<int>(length));
     if (text) LocalFree(text);
     while (message.length() > 0 && (message.byteAt(message.length() - 1) == '\n' ||
-                                     message.byteAt(message.length() - 1) == '\r'))
+                                    message.byteAt(message.length() - 1) == '\r'))
         message.resize(message.length() - 1);
     // The code in decimal, without the C++ runtime's formatter.
     char number[16];

@@ -1,7 +1,7 @@
 // Executable path, current directory, full paths and path style on Windows.
 // Only Windows code belongs in this file.
-#include "platform/path_style.h"
 #include "platform/paths.h"
+#include "platform/path_style.h"
 
 #include "platform/text_codec.h"
 #include "platform/win32/windows_api.h"

@@ -11,10 +11,9 @@ bool findStringBlock(int blockNumber, StringBlock& out, int language) {
     HMODULE module = GetModuleHandleA(nullptr);
     LPCSTR name = MAKEINTRESOURCEA(blockNumber);
     // Naming no language lets the resource loader pick the user's.
-    HRSRC found = language == 0
-                      ? FindResourceA(module, name, MAKEINTRESOURCEA(6))
-                      : FindResourceExA(module, MAKEINTRESOURCEA(6), name,
-                                        static_cast<WORD>(language));
+    HRSRC found = language == 0 ? FindResourceA(module, name, MAKEINTRESOURCEA(6))
+                                : FindResourceExA(module, MAKEINTRESOURCEA(6), name,
+                                                  static_cast<WORD>(language));
     if (!found) return false;
     HGLOBAL loaded = LoadResource(module, found);
     const void* bytes = loaded ? LockResource(loaded) : nullptr;

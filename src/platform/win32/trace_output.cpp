@@ -16,8 +16,8 @@ void* openTraceOutput(const char* target) {
     }
     // Opening a named pipe without a free instance fails at once rather than waiting;
     // pipes and devices other than a console (NUL, serial ports) are refused.
-    HANDLE file = CreateFileA(target, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(target, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     const DWORD type = GetFileType(file);
     DWORD consoleMode = 0;

@@ -11,7 +11,8 @@ bool ansiExactly(const wchar_t* units, int count, NarrowString& out) {
     const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL lost = FALSE;
     BOOL* lossFlag = utf8 ? nullptr : &lost;
-    const int size = WideCharToMultiByte(CP_ACP, flags, units, count, nullptr, 0, nullptr, lossFlag);
+    const int size =
+        WideCharToMultiByte(CP_ACP, flags, units, count, nullptr, 0, nullptr, lossFlag);
     out.resize(size);
     if (size > 0)
         WideCharToMultiByte(CP_ACP, flags, units, count, out.data(), size, nullptr, lossFlag);
@@ -25,10 +26,11 @@ AnsiForm ansiPath(const wchar_t* wide, int limit, NarrowString& out) {
     const DWORD size = GetShortPathNameW(wide, nullptr, 0);
     WideString shortForm;
     shortForm.resize(static_cast<int>(size));
-    const DWORD n = size ? GetShortPathNameW(wide, reinterpret_cast<LPWSTR>(shortForm.data()), size)
-                         : 0;
+    const DWORD n =
+        size ? GetShortPathNameW(wide, reinterpret_cast<LPWSTR>(shortForm.data()), size) : 0;
     if (n > 0 && n < size &&
-        ansiExactly(reinterpret_cast<const wchar_t*>(shortForm.c_str()), static_cast<int>(n), out) &&
+        ansiExactly(reinterpret_cast<const wchar_t*>(shortForm.c_str()), static_cast<int>(n),
+                    out) &&
         out.length() < limit)
         return AnsiForm::kShort;
     out = lossy;

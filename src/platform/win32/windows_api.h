@@ -57,8 +57,8 @@ private:
 
 // Opens an existing file for reading, sharing reading and writing with others.
 inline HANDLE openSharedForReading(const char* path) {
-    return CreateFileW(wide(widePath(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(wide(widePath(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace oru::platform::win32
