@@ -160,6 +160,8 @@ measure_group() {  # measure_group LABEL...
   done
 }
 
+# The first pair must not run while the files just written go to disk.
+sync
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "== measuring: $runs runs of each command after two warm-ups (load average $load_before)"
 measure_group hello hello-baseline hello-java
