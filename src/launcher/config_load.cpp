@@ -7,6 +7,7 @@
 
 #include "archive/archive_region.h"
 #include "archive/zip_records.h"
+#include "archive/zip_source.h"
 #include "launcher/config_comment.h"
 #include "platform/directory.h"
 #include "platform/files.h"
@@ -111,15 +112,17 @@ NarrowString readArchiveComment(const char* path) {
     uint32_t size = 0;
     if (!file.open(path, platform::FileSharing::kReaders) || !file.size(size))
         return NarrowString("", 0);
+    CZipFileSliceSource whole;
+    whole.attach(&file, 0, size);
     // A signed executable's certificate table is not part of the archive.
-    const ArchiveRegion region = findArchiveRegion(file, size);
+    const ArchiveRegion region = findArchiveRegion(whole);
     if (region.length != size)
         trace::event("config", "signed: the archive ends at %ld, before the certificate table",
                      static_cast<long>(region.length));
     const uint32_t span = static_cast<uint32_t>(
         std::min<uint64_t>(region.length, kConfigurationSearchSpan + uint64_t{region.padding}));
     std::vector<unsigned char> tail(span);
-    if (span > 0 && platform::readFileAt(file, region.length - span, tail.data(), span) != span)
+    if (span > 0 && !whole.readAt(region.length - span, tail.data(), span))
         return NarrowString("", 0);
     return findArchiveComment(tail.data(), span, region.padding);
 }
