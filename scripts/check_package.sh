@@ -12,7 +12,7 @@ deb=$(ls "$root"/build/package/oru_*_amd64.deb 2>/dev/null | head -1)
 [ -n "$deb" ] || fail "no package in build/package (scripts/package.sh)"
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --reinstall "$deb" >/dev/null ||
+"$root"/scripts/apt-retry.sh $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall "$deb" >/dev/null ||
   fail "apt-get install $deb"
 pack=$(command -v oru-pack) || fail "oru-pack is not on PATH after the install"
 echo "== installed: $pack ($(oru-pack --version))"

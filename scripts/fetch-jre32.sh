@@ -14,13 +14,13 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
 if ! apt-cache show openjdk-17-jre-headless:i386 >/dev/null 2>&1; then
-  $sudo apt-get update -qq
+  scripts/apt-retry.sh $sudo apt-get update -qq
 fi
 download=$(mktemp -d)
 trap 'rm -rf "$download"' EXIT
 # Its libraries need only the C and C++ runtimes and zlib at 32 bits, which the
 # multilib packages (g++-multilib, lib32z1-dev) provide.
-(cd "$download" && apt-get download -qq -o APT::Sandbox::User=root openjdk-17-jre-headless:i386)
+(cd "$download" && "$OLDPWD"/scripts/apt-retry.sh apt-get download -qq -o APT::Sandbox::User=root openjdk-17-jre-headless:i386)
 rm -rf "$root"
 mkdir -p "$root"
 dpkg -x "$download"/openjdk-17-jre-headless_*_i386.deb "$root"

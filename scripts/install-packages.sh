@@ -10,6 +10,7 @@ for p in "$@"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+retry="$(dirname "$0")/apt-retry.sh"
+"$retry" $sudo apt-get update -qq
+"$retry" $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
   "${missing[@]}" >/dev/null

@@ -15,7 +15,7 @@ if ! command -v oru-pack >/dev/null; then
   scripts/package.sh
   sudo=""
   [ "$(id -u)" -ne 0 ] && sudo=sudo
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$root"/build/package/oru_*_amd64.deb >/dev/null
+  "$root"/scripts/apt-retry.sh $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$root"/build/package/oru_*_amd64.deb >/dev/null
 fi
 fail() { echo "FAIL: $*"; exit 1; }
 # Each build's .mvn/maven.config names maven/settings.xml, so a plain `mvn -o` works there.

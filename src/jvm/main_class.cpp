@@ -181,9 +181,11 @@ LaunchResult VmHost::runMain(const NarrowString& mainClass, int argc, char** arg
     }
     trace::event("main", "calling main with %d arguments", argc);
     env->CallStaticVoidMethod(found.get(), main, arguments.get());
-    const bool threw = clearPendingException(env, true);
-    mainThrew_ = threw;
-    trace::event("main", "main %s", threw ? "threw an exception" : "returned");
+    // An exception out of main stays pending: detaching the thread hands it to the
+    // thread's uncaught-exception handler, which prints it as java does ("Exception in
+    // thread "main" ...", or the application's own handler).
+    mainThrew_ = env->ExceptionCheck() == JNI_TRUE;
+    trace::event("main", "main %s", mainThrew_ ? "threw an exception" : "returned");
     return kLaunchSucceeded;
 }
 

@@ -8,8 +8,8 @@ namespace oru::platform {
 // In a console program the text goes to standard error instead, as "caption: text".
 void showMessageBox(void* owner, const char* text, const char* caption);
 
-// Whether the executable is a console program by its own make (Windows: the console
-// subsystem); false where programs carry no such mark.
+// Whether the executable is a console program, whose exit code tells a failed start:
+// on Windows by its own make (the console subsystem); on Linux always.
 bool isConsoleProgram();
 
 }  // namespace oru::platform

@@ -87,7 +87,7 @@ TEST(DiscoveryLaunchTest, EnvironmentAndSystemSources) {
                                                    : " " + c.env.front().first + "=" +
                                                          c.env.front().second.value_or(""));
         EXPECT_EQ(ran(run), c.runs) << label << ": " << run.err;
-        EXPECT_EQ(run.exitCode, 0) << label;
+        EXPECT_EQ(run.exitCode, c.runs ? 0 : 1) << label;
         if (!c.runs) {
             EXPECT_EQ(run.err, kNotFound) << label;
         }
@@ -107,7 +107,7 @@ TEST(DiscoveryLaunchTest, LibrariesThatAreNoRuntime) {
     for (const Case& c : cases) {
         std::string exe = packApp(dir, "tool", reportWith({"jre_order c", "jvmdll " + c.library}));
         RunResult run = runProgram(exe, {{}, cleanEnvironment()});
-        EXPECT_EQ(run.exitCode, 0) << c.library;
+        EXPECT_EQ(run.exitCode, 1) << c.library;
         EXPECT_EQ(run.out, "") << c.library;
         EXPECT_EQ(run.err, c.message) << c.library;
     }

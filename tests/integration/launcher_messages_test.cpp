@@ -34,7 +34,7 @@ TEST(LauncherMessagesTest, NoRuntimeReportsMessageOneInTheUsersLanguage) {
     for (const Case& c : cases) {
         RunResult run = runProgram(
             exe, {{}, {{"LC_ALL", std::nullopt}, {"LC_MESSAGES", std::nullopt}, {"LANG", c.lang}}});
-        EXPECT_EQ(run.exitCode, 0) << c.lang;
+        EXPECT_EQ(run.exitCode, 1) << c.lang;
         EXPECT_EQ(run.err, c.line) << c.lang;
         EXPECT_EQ(run.out, "") << c.lang;
     }
@@ -47,10 +47,10 @@ TEST(LauncherMessagesTest, ArgumentsAndDamagedArchivesStillEndCleanly) {
     ScratchDirectory dir;
     std::string exe = packedWithoutRuntime(dir);
     RunResult withArguments = runProgram(exe, {{"a b", "--help", "ü"}, {{"LANG", "C"}}});
-    EXPECT_EQ(withArguments.exitCode, 0);
+    EXPECT_EQ(withArguments.exitCode, 1);
     EXPECT_EQ(withArguments.err, "Error: Java Runtime Environment not found.\n");
 
-    // An empty archive, or none at all: no configuration, still one report and exit code 0.
+    // An empty archive, or none at all: no configuration, still one report and exit code 1.
     std::string bare = dir.path() + "bare";
     tools::ZipWriter empty;
     packLauncher(bare, empty, {});
@@ -60,7 +60,7 @@ TEST(LauncherMessagesTest, ArgumentsAndDamagedArchivesStillEndCleanly) {
                           {"PATH", "/nonexistent"}};
     for (const std::string& program : {bare, launcherPath()}) {
         RunResult plain = runProgram(program, {{}, noJava});
-        EXPECT_EQ(plain.exitCode, 0) << program;
+        EXPECT_EQ(plain.exitCode, 1) << program;
         EXPECT_EQ(plain.err, "Error: Java Runtime Environment not found.\n") << program;
     }
 }
@@ -77,7 +77,7 @@ TEST(LauncherMessagesTest, DeepAndBracketedDirectoriesStillFindTheConfiguration)
     packLauncher(exe, archive, {"mainclass app.Main"});
     dir.write(deep + "/tool.cfg", "jre_order c\r\n");
     RunResult run = runProgram(exe, {{}, {{"LANG", "C"}}});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "Error: Java Runtime Environment not found.\n");
 }
 

@@ -1,6 +1,6 @@
 // The launcher in surroundings it does not control: configuration files that are not
 // files, values that expand without end, too little memory. Each ends with one message
-// and exit code 0, never a hang or an abort.
+// and exit code 1, never a hang or an abort.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -59,7 +59,7 @@ TEST(SurroundingsTest, ConfigurationFilesThatAreNoFilesAreSkipped) {
         // tells that it was read.
         dir.write("tool.config", std::string("jre_order c\r\njvmdll ") + ORU_STAND_IN_FAILING);
         RunResult run = runBounded(exe, withoutRuntime());
-        EXPECT_EQ(run.exitCode, 0) << c.what;
+        EXPECT_EQ(run.exitCode, 1) << c.what;
         EXPECT_EQ(run.err, kStartFailed) << c.what;
     }
 }
@@ -71,7 +71,7 @@ TEST(SurroundingsTest, ValuesExpandingPast1MiBStayAsWritten) {
     for (int i = 0; i < 60000; ++i) line += "%ORU_TEST_LONG%";  // about 6 GB expanded
     dir.write("tool.cfg", "jre_order c\r\n" + line + "\r\n");
     RunResult run = runBounded(exe, withoutRuntime({{"ORU_TEST_LONG", std::string(100000, 'l')}}));
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, kNotFound);
 }
 
@@ -90,7 +90,7 @@ TEST(SurroundingsTest, RunningOutOfMemoryEndsAsAFailedStart) {
     RunResult run =
         runProgram("/bin/sh", {{"-c", "ulimit -v 100000 && exec \"$0\"", exe},
                                withoutRuntime({{"ORU_TEST_LONG", std::string(120000, 'l')}})});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, kStartFailed);
 }
 

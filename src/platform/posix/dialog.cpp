@@ -17,6 +17,8 @@ void showMessageBox(void*, const char* text, const char* caption) {
         writeTraceOutput(standardError, part, std::strlen(part));
 }
 
-bool isConsoleProgram() { return false; }
+// A Linux program is started from terminals, scripts and service managers, which read
+// its exit code: it exits as a console program does.
+bool isConsoleProgram() { return true; }
 
 }  // namespace oru::platform
