@@ -92,18 +92,22 @@
 //
 //   String path = System.getProperty("oru.app.path");
 //   if (path != null) {
-//       try { System.load(path); } catch (UnsatisfiedLinkError alreadyBound) {}
+//       try { System.load(path); } catch (Throwable alreadyBound) {}
 //   }
 //
-// On Windows the executable loads as the classes' native library and its exports bind
-// the natives. Where the system refuses to load an executable as a library, the
-// launcher has bound them with RegisterNatives before any application code runs, and
-// the refusal is expected.
+// The executable loads as the classes' native library and its exports bind the
+// natives. The launcher has also bound them with RegisterNatives before any application
+// code runs, so a refused load is no loss: a runtime that denies native access throws
+// IllegalCallerException, an older launcher on Linux UnsatisfiedLinkError. (Archives
+// made before that caught only UnsatisfiedLinkError; the second directory below has
+// them so.)
 //
-// usage: java -cp asm.jar:. JavaSideClasses OUTPUT_DIRECTORY [ORIGINAL_DIRECTORY]
+// usage: java -cp asm.jar:. JavaSideClasses OUTPUT_DIRECTORY [ORIGINAL_DIRECTORY
+//                                                              [PLAIN_DIRECTORY]]
 // The second directory receives the classes as archives made before the parent-taking
 // constructor, loadResourceInfo and the connection's metadata existed: the launcher
-// still runs those.
+// still runs those. The third receives them as other tools may write them, with static
+// initialisers that load the library without catching anything.
 
 import java.io.IOException;
 import java.nio.file.Files;
@@ -127,14 +131,17 @@ public final class JavaSideClasses {
     private static final int V46_0 = 46;
 
     private static boolean extended;
+    private static boolean plain;
 
     public static void main(String[] args) throws IOException {
-        if (args.length < 1 || args.length > 2) {
-            System.err.println("usage: JavaSideClasses OUTPUT_DIRECTORY [ORIGINAL_DIRECTORY]");
+        if (args.length < 1 || args.length > 3) {
+            System.err.println("usage: JavaSideClasses OUTPUT_DIRECTORY [ORIGINAL_DIRECTORY"
+                    + " [PLAIN_DIRECTORY]]");
             System.exit(2);
         }
         for (int i = args.length - 1; i >= 0; i--) {
             extended = i == 0;
+            plain = i == 2;
             Path out = Paths.get(args[i]);
             write(out, LOADER, loader());
             write(out, HANDLER, handler());
@@ -588,7 +595,10 @@ public final class JavaSideClasses {
         Label tryEnd = new Label();
         Label refused = new Label();
         Label done = new Label();
-        mv.visitTryCatchBlock(tryStart, tryEnd, refused, "java/lang/UnsatisfiedLinkError");
+        if (!plain) {
+            mv.visitTryCatchBlock(tryStart, tryEnd, refused,
+                    extended ? "java/lang/Throwable" : "java/lang/UnsatisfiedLinkError");
+        }
         mv.visitLdcInsn("oru.app.path");
         mv.visitMethodInsn(INVOKESTATIC, "java/lang/System", "getProperty",
                 "(Ljava/lang/String;)Ljava/lang/String;", false);
@@ -602,9 +612,11 @@ public final class JavaSideClasses {
         mv.visitLabel(tryEnd);
         mv.visitLabel(done);
         mv.visitInsn(RETURN);
-        mv.visitLabel(refused);
-        mv.visitInsn(POP);
-        mv.visitInsn(RETURN);
+        if (!plain) {
+            mv.visitLabel(refused);
+            mv.visitInsn(POP);
+            mv.visitInsn(RETURN);
+        }
         mv.visitMaxs(0, 0);
         mv.visitEnd();
     }

@@ -8,6 +8,7 @@
 #include "bridge/resource_natives.h"
 #include "bridge/splash_natives.h"
 #include "jvm/jni_support.h"
+#include "platform/trace.h"
 
 namespace {
 
@@ -81,11 +82,13 @@ JNINativeMethod method(const char* name, const char* signature, Function functio
 }
 
 // Binds `count` natives of `className`, or as many as it declares; false, with nothing
-// pending, when the class is not there or refuses them all.
+// pending, when the class is not there or refuses them all. What fails is traced with
+// the class and the exception: finding the class runs its static initialiser.
 bool bindClass(JNIEnv* env, const char* className, const JNINativeMethod* methods, int count) {
     LocalRef<jclass> type(env, env->FindClass(className));
     if (!type) {
-        clearPendingException(env, false);
+        const NarrowString why = takePendingException(env);
+        trace::event("bridge", "%s: %s", className, why.empty() ? "not found" : why.c_str());
         return false;
     }
     if (env->RegisterNatives(type.get(), methods, count) == JNI_OK) return true;
@@ -94,8 +97,12 @@ bool bindClass(JNIEnv* env, const char* className, const JNINativeMethod* method
     clearPendingException(env, false);
     int bound = 0;
     for (int i = 0; i < count; ++i) {
-        bound += env->RegisterNatives(type.get(), methods + i, 1) == JNI_OK;
-        clearPendingException(env, false);
+        if (env->RegisterNatives(type.get(), methods + i, 1) == JNI_OK) {
+            ++bound;
+            continue;
+        }
+        trace::event("bridge", "%s.%s not bound: %s", className, methods[i].name,
+                     takePendingException(env).c_str());
     }
     return bound > 0;
 }

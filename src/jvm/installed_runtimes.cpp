@@ -4,9 +4,9 @@
 
 #include <cstring>
 
+#include "jvm/runtime_release.h"
 #include "platform/environment.h"
 #include "platform/environment_expansion.h"
-#include "platform/files.h"
 #include "platform/path_style.h"
 #include "platform/runtime_layout.h"
 #include "platform/trace.h"
@@ -67,14 +67,6 @@ bool isLower(const int a[4], const int b[4]) {
     for (int i = 0; i < 4; ++i)
         if (a[i] != b[i]) return a[i] < b[i];
     return false;
-}
-
-// The version a runtime's "release" file states (JAVA_VERSION="17.0.9"); "" without one.
-NarrowString releaseVersion(const NarrowString& home) {
-    NarrowString text;
-    platform::appendFileContents((home + "release").c_str(), text, 64 * 1024);
-    const char* at = std::strstr(text.c_str(), "JAVA_VERSION=");
-    return NarrowString(at ? at + 13 : "");
 }
 
 }  // namespace
@@ -151,7 +143,7 @@ void InstalledRuntimes::collectFromPath() {
         // An empty element would mean the current directory: no runtime is taken from
         // wherever the launcher happens to be started.
         if (!directory.empty() && platform::runtimeHomeOfCommand(directory, home)) {
-            NarrowString version = releaseVersion(home);
+            NarrowString version = releaseValue(readReleaseFile(home), "JAVA_VERSION");
             trace::event("runtime", "p: %s, release %s", home.c_str(), version.c_str());
             offer(directory.c_str(), home, version.c_str());
         }

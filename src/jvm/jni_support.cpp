@@ -15,6 +15,56 @@ bool clearPendingException(JNIEnv* env, bool describe) {
     return true;
 }
 
+namespace {
+
+// `object`.toString() in modified UTF-8, which the trace shows as it is; "?" when it
+// cannot be had.
+NarrowString textOf(JNIEnv* env, jobject object, jmethodID toString) {
+    LocalRef<jstring> text(env, static_cast<jstring>(env->CallObjectMethod(object, toString)));
+    NarrowString out("?");
+    const char* chars = text ? env->GetStringUTFChars(text.get(), nullptr) : nullptr;
+    if (chars) {
+        out = chars;
+        env->ReleaseStringUTFChars(text.get(), chars);
+    }
+    env->ExceptionClear();
+    return out;
+}
+
+}  // namespace
+
+NarrowString takePendingException(JNIEnv* env) {
+    LocalRef<jthrowable> pending(env, env->ExceptionOccurred());
+    if (!pending) return NarrowString();
+    env->ExceptionClear();
+    LocalRef<jclass> throwable(env, env->FindClass("java/lang/Throwable"));
+    jmethodID toString =
+        throwable ? env->GetMethodID(throwable.get(), "toString", "()Ljava/lang/String;") : nullptr;
+    jmethodID getCause =
+        throwable ? env->GetMethodID(throwable.get(), "getCause", "()Ljava/lang/Throwable;")
+                  : nullptr;
+    env->ExceptionClear();
+    if (!toString || !getCause) return NarrowString("an exception");
+    NarrowString text = textOf(env, pending.get(), toString);
+    // A few causes tell the story; a cycle of causes must not keep the trace going.
+    LocalRef<jthrowable> held(env, nullptr);
+    jthrowable current = pending.get();
+    for (int depth = 0; depth < 4; ++depth) {
+        auto next = static_cast<jthrowable>(env->CallObjectMethod(current, getCause));
+        env->ExceptionClear();
+        if (!next) break;
+        if (env->IsSameObject(next, current)) {
+            env->DeleteLocalRef(next);
+            break;
+        }
+        text += " caused by ";
+        text += textOf(env, next, toString);
+        held.reset(next);
+        current = next;
+    }
+    return text;
+}
+
 jstring newJavaString(JNIEnv* env, const char* text) {
     WideString wide;
     platform::narrowToWide(text ? text : "", -1, wide);

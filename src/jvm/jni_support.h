@@ -12,6 +12,10 @@ namespace oru {
 // whether one was pending.
 bool clearPendingException(JNIEnv* env, bool describe);
 
+// Clears the pending exception and returns it as text for the trace: its toString(),
+// then " caused by " and each cause's; "" when none was pending.
+NarrowString takePendingException(JNIEnv* env);
+
 // Owns one JNI local reference and deletes it when it goes out of scope.
 template <typename T>
 class LocalRef {

@@ -1,7 +1,9 @@
 // runLaunch: turns the configuration into a running application, or one message box.
 #include "launcher/run_launch.h"
 
+#include "bridge/bridge_state.h"
 #include "bridge/native_methods.h"
+#include "jvm/launcher_options.h"
 #include "jvm/vm_host.h"
 #include "launcher/config_load.h"
 #include "launcher/config_text.h"
@@ -10,7 +12,6 @@
 #include "launcher/version_check.h"
 #include "launcher/working_directory.h"
 #include "platform/dialog.h"
-#include "platform/library.h"
 #include "platform/thread.h"
 #include "platform/trace.h"
 #include "splash/splash_window.h"
@@ -20,8 +21,13 @@ namespace oru {
 LauncherConfig* activeConfig = nullptr;
 VmHost* activeVmHost = nullptr;
 
-void collectVmOptions(const LauncherConfig& config, VmHost& host) {
+void collectVmOptions(const LauncherConfig& config, VmHost& host, const RuntimeRelease& release) {
     StringList options = config.expandedValues("option");
+    const JarLaunchAttributes jar = release.feature >= kModulesSince
+                                        ? jarLaunchAttributes(applicationManifest(release.feature))
+                                        : JarLaunchAttributes{};
+    const StringList own = launcherVmOptions(release, options, jar);
+    for (int i = 0; i < own.count(); ++i) host.addOption(own.at(i));
     for (int i = 0; i < options.count(); ++i) host.addOption(options.at(i));
     StringList properties = config.expandedValues("property");
     for (int i = 0; i < properties.count(); ++i)
@@ -80,14 +86,18 @@ LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int ar
                               int versions[4]) {
     trace::event("phase", "finding the runtime");
     const NarrowString library = findConfiguredRuntimeLibrary(config);
+    collectVmOptions(config, host,
+                     library.empty() ? RuntimeRelease{} : readRuntimeRelease(library));
     trace::event("phase", "creating the virtual machine");
     LaunchResult result = host.createVm(library);
     if (result != kLaunchSucceeded) return result;
-    // Where the Java side cannot load the executable as its library, its natives are
-    // bound at once, before the launcher's loader can be asked for anything.
-    if (!platform::executableLoadsAsJavaLibrary()) registerBridgeNatives(host.env());
+    // The natives are bound at once, before the launcher's loader can be asked for
+    // anything, whether or not the Java side's own load of the executable succeeds.
+    registerBridgeNatives(host.env());
     if (config.lookupValue("systemloader").compareNoCase(NarrowString("true")) == 0)
         host.installLauncherSystemLoader();
+    else
+        trace::event("main", "system class loader: the runtime's own (no \"systemloader true\")");
 
     // main runs on a thread of its own, as java runs it, so that the configured stack
     // size (which the first thread's stack does not follow) reaches it.
@@ -124,7 +134,6 @@ int runLaunch(int argc, char** argv) {
     int versions[4] = {0, 0, 0, 0};
     LaunchResult result = kPathUnrepresentable;
     if (!config.executablePathUnrepresentable()) {
-        collectVmOptions(config, host);
         result = startApplication(config, host, argc, argv, versions);
     }
     trace::event("launch", "result %d", static_cast<int>(result));

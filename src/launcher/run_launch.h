@@ -2,6 +2,7 @@
 #pragma once
 
 #include "jvm/launch_result.h"
+#include "jvm/runtime_release.h"
 
 namespace oru {
 
@@ -18,13 +19,17 @@ extern VmHost* activeVmHost;
 int runLaunch(int argc, char** argv);
 
 // The exit code of a launch that ended with `result`, the application's main having
-// thrown or not: always 0, except in a console program (a console executable, or a
-// "console" line in the archive comment), whose codes follow java's: 1 when the launch
-// failed or main threw. (System.exit ends the process with its own code before this.)
+// thrown or not: always 0, except in a console program (every Linux launcher, a Windows
+// console executable, or a "console" line in the archive comment), whose codes follow
+// java's: 1 when the launch failed or main threw. (System.exit ends the process with its
+// own code before this.)
 int exitCodeOf(const LauncherConfig* config, LaunchResult result, bool mainThrew);
 
-// Adds the virtual-machine options in their fixed order: configured options, properties,
-// class path, executable path, application home.
-void collectVmOptions(const LauncherConfig& config, VmHost& host);
+// Adds the virtual-machine options in their fixed order: the launcher's own for the
+// runtime of `release` (native access, the application jar's module attributes; none
+// when its version is unknown), configured options, properties, class path, executable
+// path, application home.
+void collectVmOptions(const LauncherConfig& config, VmHost& host,
+                      const RuntimeRelease& release = {});
 
 }  // namespace oru

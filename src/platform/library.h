@@ -33,9 +33,4 @@ void suppressLoadErrorDialogs();
 // such a change after start-up, so loading the same library again is pointless.
 bool widenLibrarySearch(const char* directory);
 
-// Whether the Java side can load the running executable as its native library and bind
-// the launcher's natives through the executable's exports. Where it cannot, the launcher
-// registers them with the virtual machine itself.
-bool executableLoadsAsJavaLibrary();
-
 }  // namespace oru::platform

@@ -14,13 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 // A manifest line of at most 72 bytes is the rule; a long Class-Path goes on in lines
 // that start with a space, as the jar tool writes it.
 std::string classPathLine(const std::string& classPath) {
@@ -34,7 +27,7 @@ std::string classPathLine(const std::string& classPath) {
 }  // namespace
 
 std::string classBytes(const char* root, const std::string& name) {
-    return readFile(fs::path(root) / (name + ".class"));
+    return readFile((fs::path(root) / (name + ".class")).string());
 }
 
 // Classes of the test application that live in the library jar; every other class of

@@ -38,6 +38,39 @@ void expectReports(const RunResult& run, const std::vector<Expected>& table) {
 
 const char* const kLoader = "com.vostrand.oru.KestrunClassLoader";
 
+// What bridge.Probe reports of the classes, resources and URLs of packBridgeApp's archive.
+std::vector<Expected> servedFromTheArchive() {
+    const std::string bytes = "b in t.jar";
+    return {
+        {"loader", {kLoader}},
+        {"context", {kLoader}},
+        {"InApp", {std::string("t.jar by ") + kLoader}},
+        {"InLib", {std::string("libs/a.jar by ") + kLoader}},
+        {"Twice", {"libs/a.jar"}},  // the shorter archive name wins
+        {"Shadowed", {std::string("archive by ") + kLoader}},
+        {"NoPackage", {"libs/a.jar"}},
+        {"Missing", {"java.lang.ClassNotFoundException"}},
+        {"Corrupt", {"java.lang.ClassFormatError"}},
+        {"Damaged", {"java.lang.ClassNotFoundException"}},
+        {"after", {"still running"}},
+        {"splash", {"null"}},
+        {"splash calls", {"returned"}},
+        {"url", {"oru:t.jar!a/b.txt"}},
+        {"content", {bytes}},
+        {"text ORU:t.jar!a\\b.txt", {bytes}},
+        {"text oru:t.jar!a/b.txt", {bytes}},
+        {"text oru:my%20file.txt", {"my file"}},
+        {"text oru:my+file.txt", {"my file"}},
+        {"missing", {"null"}},
+        {"missing stream", {"java.io.FileNotFoundException"}},
+        {"missing message", {"oru:missing.txt"}},
+        {"own", {"oru:dup.txt", "oru:t.jar!dup.txt", "oru:libs/a.jar!dup.txt"}},
+        {"all",
+         {"jar dup at the top", "oru dup at the top", "oru dup in t.jar", "oru dup in a.jar"}},
+        {"service", {std::string("ServiceImpl by ") + kLoader}},
+    };
+}
+
 // Also with the Java-side classes of archives made before the launcher's loader could be
 // the system class loader: they run as they always did, whatever the configuration asks.
 TEST(BridgeLaunchTest, RunsAloneFromTheJarsInsideTheExecutable) {
@@ -49,42 +82,52 @@ TEST(BridgeLaunchTest, RunsAloneFromTheJarsInsideTheExecutable) {
         RunResult run = runProgram(exe, {{"classes", "resources"}, cleanEnvironment(), alone});
         EXPECT_EQ(run.exitCode, 0);
         EXPECT_EQ(run.err, "");
-        const std::string bytes = "b in t.jar";
-        expectReports(run,
-                      {
-                          {"loader", {kLoader}},
-                          {"context", {kLoader}},
-                          {"InApp", {std::string("t.jar by ") + kLoader}},
-                          {"InLib", {std::string("libs/a.jar by ") + kLoader}},
-                          {"Twice", {"libs/a.jar"}},  // the shorter archive name wins
-                          {"Shadowed", {std::string("archive by ") + kLoader}},
-                          {"NoPackage", {"libs/a.jar"}},
-                          {"Missing", {"java.lang.ClassNotFoundException"}},
-                          {"Corrupt", {"java.lang.ClassFormatError"}},
-                          {"Damaged", {"java.lang.ClassNotFoundException"}},
-                          {"after", {"still running"}},
-                          {"splash", {"null"}},
-                          {"splash calls", {"returned"}},
-                          {"url", {"oru:t.jar!a/b.txt"}},
-                          {"content", {bytes}},
-                          {"text ORU:t.jar!a\\b.txt", {bytes}},
-                          {"text oru:t.jar!a/b.txt", {bytes}},
-                          {"text oru:my%20file.txt", {"my file"}},
-                          {"text oru:my+file.txt", {"my file"}},
-                          {"missing", {"null"}},
-                          {"missing stream", {"java.io.FileNotFoundException"}},
-                          {"missing message", {"oru:missing.txt"}},
-                          {"own", {"oru:dup.txt", "oru:t.jar!dup.txt", "oru:libs/a.jar!dup.txt"}},
-                          {"all",
-                           {"jar dup at the top", "oru dup at the top", "oru dup in t.jar",
-                            "oru dup in a.jar"}},
-                          {"service", {std::string("ServiceImpl by ") + kLoader}},
-                      });
+        expectReports(run, servedFromTheArchive());
         std::vector<std::string> left;
         for (const auto& entry : fs::directory_iterator(alone))
             left.push_back(entry.path().filename().string());
         EXPECT_EQ(left, std::vector<std::string>{"app"}) << "nothing is unpacked to disk";
     }
+}
+
+// Another writer's archive, with the Java-side classes as other tools may write them:
+// static initialisers that catch nothing, so the runtime's load of the executable must
+// succeed on Linux too. Python's zipfile deflates every member, the nested jars as well.
+TEST(BridgeLaunchTest, AnotherWritersArchiveWithPlainClasses) {
+    ScratchDirectory dir;
+    std::vector<std::string> arguments = {
+        "-c",
+        "import sys, zipfile\n"
+        "with zipfile.ZipFile(sys.argv[1], 'w', 8) as z:\n"
+        "    z.comment = sys.argv[2].encode()\n"
+        "    for m in sys.argv[3:]:\n"
+        "        z.write(m.split('=', 1)[1], m.split('=', 1)[0])\n",
+        dir.path() + "app.zip", ""};
+    auto add = [&](const std::string& name, const std::string& bytes) {
+        arguments.push_back(name + "=" +
+                            dir.write("in/" + std::to_string(arguments.size()), bytes));
+    };
+    for (const char* name : {"KestrunClassLoader", "Handler", "Handler$1", "SplashScreen"})
+        add(std::string("com/vostrand/oru/") + name + ".class",
+            classBytes(ORU_JAVA_SIDE_CLASSES_PLAIN, std::string("com/vostrand/oru/") + name));
+    add("dup.txt", "dup at the top");
+    add("my file.txt", "my file");
+    add("t.jar", applicationJar());
+    add("libs/a.jar", libraryJar());
+    add("libs/bb.jar", variantJar());
+    std::vector<std::string> configuration = bridgeConfiguration();
+    configuration.push_back("systemloader true");
+    for (const std::string& line : withTestVmOptions(configuration)) arguments[3] += line + "\r\n";
+    RunResult zipped = runProgram("/usr/bin/python3", {arguments});
+    ASSERT_EQ(zipped.exitCode, 0) << zipped.err;
+
+    const std::string exe =
+        dir.write("app", readFile(launcherPath()) + readFile(dir.path() + "app.zip"));
+    fs::permissions(exe, fs::perms::owner_all);
+    RunResult run = runProgram(exe, {{"classes", "resources"}, cleanEnvironment()});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "");
+    expectReports(run, servedFromTheArchive());
 }
 
 TEST(BridgeLaunchTest, TheDiskClassPathComesFirst) {

@@ -20,14 +20,14 @@ std::string shellQuote(const std::string& text) {
     return quoted + "'";
 }
 
-std::string readAll(const std::filesystem::path& path) {
+}  // namespace
+
+std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
 }
-
-}  // namespace
 
 std::string launcherPath() { return ORU_LAUNCHER_PATH; }
 
@@ -58,8 +58,8 @@ RunResult runProgram(const std::string& program, const RunOptions& options) {
     int status = std::system(command.c_str());
     RunResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = readAll(capture.string() + ".out");
-    result.err = readAll(capture.string() + ".err");
+    result.out = readFile(capture.string() + ".out");
+    result.err = readFile(capture.string() + ".err");
     fs::remove(capture.string() + ".out");
     fs::remove(capture.string() + ".err");
     return result;

@@ -32,6 +32,9 @@ struct RunOptions {
 // Runs `program` through the shell with the arguments quoted, and waits for it.
 RunResult runProgram(const std::string& program, const RunOptions& options);
 
+// The whole content of the file at `path` ("" when it cannot be read).
+std::string readFile(const std::string& path);
+
 // The launcher built with the tests.
 std::string launcherPath();
 

@@ -22,13 +22,6 @@ int shell(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str());
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 // The entry's whole content from a store opened over `path`, or "<unreadable>".
 std::string entryOf(const std::string& path, const char* name) {
     struct Sink : EntrySink {

@@ -14,13 +14,6 @@
 namespace oru::testing {
 namespace {
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The trace's lines without their time stamps ("oru-trace 12ms " dropped).
 std::vector<std::string> traceEvents(const std::string& trace) {
     std::vector<std::string> events;

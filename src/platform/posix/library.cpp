@@ -3,6 +3,7 @@
 #include "platform/library.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 namespace oru::platform {
 
@@ -36,8 +37,32 @@ void suppressLoadErrorDialogs() {}
 // since it only matters for the programs the application starts.
 bool widenLibrarySearch(const char*) { return false; }
 
-// glibc refuses to dlopen an executable, so System.load of it fails in the Java side's
-// static initialisers; the launcher binds the natives with RegisterNatives instead.
-bool executableLoadsAsJavaLibrary() { return false; }
-
 }  // namespace oru::platform
+
+namespace {
+
+// Whether `path` names the running executable's own file, through whatever links.
+bool isRunningExecutable(const char* path) {
+    struct stat file, self;
+    return ::stat(path, &file) == 0 && ::stat("/proc/self/exe", &self) == 0 &&
+           file.st_dev == self.st_dev && file.st_ino == self.st_ino;
+}
+
+}  // namespace
+
+// The Java side's static initialisers load the running executable as their native
+// library (System.load of "oru.app.path"), as a Windows executable loads. glibc refuses
+// to dlopen an executable, and the Java-side classes of archives made by other tools
+// do not expect that refusal. The launcher exports this dlopen, which the runtime's
+// libraries bind to ahead of the C library's: a load that the system refuses and that
+// names the running executable gets the executable's own handle, through which the
+// runtime finds the natives among its exported symbols. Everything else goes to the
+// system's dlopen unchanged.
+extern "C" void* dlopen(const char* file, int mode) noexcept {
+    using Open = void* (*)(const char*, int);
+    static const Open systemOpen = reinterpret_cast<Open>(::dlsym(RTLD_NEXT, "dlopen"));
+    if (!systemOpen) return nullptr;
+    void* handle = systemOpen(file, mode);
+    if (handle || !file || !*file || !isRunningExecutable(file)) return handle;
+    return systemOpen(nullptr, mode);
+}

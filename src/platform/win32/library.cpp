@@ -58,8 +58,4 @@ bool widenLibrarySearch(const char* directory) {
     return SetEnvironmentVariableA("PATH", path.c_str()) != 0;
 }
 
-// LoadLibrary of the running executable hands back its own module, whose exports carry
-// the natives under the names the virtual machine looks for.
-bool executableLoadsAsJavaLibrary() { return true; }
-
 }  // namespace oru::platform
