@@ -84,8 +84,9 @@ TEST(LauncherOptionsTest, TheUsersOwnNativeAccessWins) {
             << c.user.front();
     RuntimeRelease java21 = java25;
     java21.feature = 21;
-    EXPECT_TRUE(listed(launcherVmOptions(java21, listOf({"--illegal-native-access=deny"}), granting))
-                    .empty())
+    EXPECT_TRUE(
+        listed(launcherVmOptions(java21, listOf({"--illegal-native-access=deny"}), granting))
+            .empty())
         << "Enable-Native-Access counts from Java 22 on, as under java -jar";
 }
 

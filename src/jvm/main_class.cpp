@@ -121,32 +121,46 @@ jobjectArray buildMainArguments(JNIEnv* env, int argc, char** argv) {
 
 }  // namespace
 
+namespace {
+
+// Why the system class loader stays the runtime's own, traced with the cause.
+bool keepRuntimeSystemLoader(JNIEnv* env, const char* why) {
+    const NarrowString exception = takePendingException(env);
+    trace::event("main", "system class loader: the runtime's own: %s%s%s", why,
+                 exception.empty() ? "" : ": ", exception.c_str());
+    return false;
+}
+
+}  // namespace
+
 bool VmHost::installLauncherSystemLoader() {
     JNIEnv* env = env_;
     if (!env) return false;
     LocalRef<jclass> loaderClass(env, env->FindClass("com/vostrand/oru/KestrunClassLoader"));
+    if (!loaderClass) return keepRuntimeSystemLoader(env, "the launcher's loader is unusable");
     jmethodID constructor =
-        loaderClass ? env->GetMethodID(loaderClass.get(), "<init>", "(Ljava/lang/ClassLoader;)V")
-                    : nullptr;
-    LocalRef<jclass> base(env, constructor ? env->FindClass("java/lang/ClassLoader") : nullptr);
+        env->GetMethodID(loaderClass.get(), "<init>", "(Ljava/lang/ClassLoader;)V");
+    if (!constructor)
+        return keepRuntimeSystemLoader(env,
+                                       "the archive's loader has no constructor taking "
+                                       "its parent (an archive of an older oru-pack)");
+    LocalRef<jclass> base(env, env->FindClass("java/lang/ClassLoader"));
     jmethodID getSystem = base ? env->GetStaticMethodID(base.get(), "getSystemClassLoader",
                                                         "()Ljava/lang/ClassLoader;")
                                : nullptr;
     jfieldID system =
         getSystem ? env->GetStaticFieldID(base.get(), "scl", "Ljava/lang/ClassLoader;") : nullptr;
-    LocalRef<jobject> parent(env,
-                             system ? env->CallStaticObjectMethod(base.get(), getSystem) : nullptr);
+    if (!system) return keepRuntimeSystemLoader(env, "this runtime keeps no field ClassLoader.scl");
+    LocalRef<jobject> parent(env, env->CallStaticObjectMethod(base.get(), getSystem));
     LocalRef<jobject> loader(
         env, parent ? env->NewObject(loaderClass.get(), constructor, parent.get()) : nullptr);
-    if (!loader) {
-        clearPendingException(env, false);
-        return false;
-    }
+    if (!loader) return keepRuntimeSystemLoader(env, "the launcher's loader cannot be made");
     // Java 8 also keeps a flag that the loader has been made.
     if (jfieldID made = env->GetStaticFieldID(base.get(), "sclSet", "Z"))
         env->SetStaticBooleanField(base.get(), made, JNI_TRUE);
     clearPendingException(env, false);
     env->SetStaticObjectField(base.get(), system, loader.get());
+    trace::event("main", "system class loader: the launcher's loader (ClassLoader.scl replaced)");
     return true;
 }
 

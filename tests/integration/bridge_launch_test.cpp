@@ -124,10 +124,16 @@ TEST(BridgeLaunchTest, AnotherWritersArchiveWithPlainClasses) {
     const std::string exe =
         dir.write("app", readFile(launcherPath()) + readFile(dir.path() + "app.zip"));
     fs::permissions(exe, fs::perms::owner_all);
-    RunResult run = runProgram(exe, {{"classes", "resources"}, cleanEnvironment()});
+    const std::string trace = dir.path() + "trace.txt";
+    RunResult run =
+        runProgram(exe, {{"classes", "resources"}, cleanEnvironment({{"ORU_TRACE", trace}})});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.err, "");
     expectReports(run, servedFromTheArchive());
+    EXPECT_NE(readFile(trace).find("main: system class loader: the runtime's own: the archive's "
+                                   "loader has no constructor taking its parent"),
+              std::string::npos)
+        << readFile(trace);
 }
 
 TEST(BridgeLaunchTest, TheDiskClassPathComesFirst) {

@@ -42,6 +42,7 @@ TEST(TraceLaunchTest, EachOutcomeTellsItsDecisiveSteps) {
          {"runtime: trying c", "runtime: c: jvmdll " + jdkLibrary() + ": found",
           "vm: loaded " + jdkLibrary(), "vm: JNI_CreateJavaVM returned 0",
           "classpath: 2: " + testProgramsJar(), "main: main class \"probe.Report\"",
+          "main: system class loader: the runtime's own (no \"systemloader true\")",
           "main: loaded from the class path directly", "main: main returned", "launch: result 0"}},
         {"runtime not found",
          {"jre_order c", "mainclass probe.Report"},
