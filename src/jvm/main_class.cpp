@@ -67,7 +67,9 @@ jclass loadMainClass(JNIEnv* env, const NarrowString& name) {
                    : nullptr;
     if (newInstance) loader.reset(env->CallObjectMethod(loaderClass.get(), newInstance));
     if (!loader) {
-        clearPendingException(env, false);
+        const NarrowString why = takePendingException(env);
+        if (!why.empty())
+            trace::event("main", "the launcher's loader is unusable: %s", why.c_str());
         return nullptr;
     }
     // The VM holds on to the loader as the context loader and as defining loader of

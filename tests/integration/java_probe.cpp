@@ -6,7 +6,10 @@
 #include <cstdlib>
 
 #include <filesystem>
+#include <iostream>
 #include <sstream>
+
+#include "jvm/runtime_release.h"
 
 namespace oru::testing {
 
@@ -17,6 +20,35 @@ std::string jdkHome() { return std::filesystem::weakly_canonical(ORU_TEST_JDK_HO
 std::string jvmBelowHome() { return ORU_TEST_JVM; }
 
 std::string jdkLibrary() { return jdkHome() + "/" + jvmBelowHome(); }
+
+TestRuntime newestRuntime(int minimum) {
+    namespace fs = std::filesystem;
+    TestRuntime newest{"", "", 0};
+    std::error_code error;
+    if (!*ORU_TEST_EMULATOR)
+        for (const fs::directory_entry& entry : fs::directory_iterator("/usr/lib/jvm", error)) {
+            const std::string home = entry.path().string();
+            const std::string library = home + "/lib/server/libjvm.so";
+            const RuntimeRelease release = readRuntimeRelease(NarrowString(library.c_str()));
+            if (release.feature >= minimum && release.feature > newest.feature &&
+                fs::exists(library))
+                newest = {home, library, release.feature};
+        }
+    static bool told = false;
+    if (!newest.feature && !told) {
+        told = true;
+        std::cout << "skipped: no Java " << minimum << "+" << std::endl;
+    }
+    return newest;
+}
+
+std::vector<TestRuntime> testRuntimes() {
+    std::vector<TestRuntime> runtimes = {
+        {jdkHome(), jdkLibrary(), readRuntimeRelease(NarrowString(jdkLibrary().c_str())).feature}};
+    const TestRuntime newest = newestRuntime(24);
+    if (newest.feature) runtimes.push_back(newest);
+    return runtimes;
+}
 
 Environment cleanEnvironment(const Environment& extra) {
     Environment env = {{"LANG", "C"},

@@ -16,6 +16,22 @@ std::string jdkHome();
 std::string jvmBelowHome();
 std::string jdkLibrary();
 
+// A runtime the integration tests run on: its home and its virtual-machine library.
+struct TestRuntime {
+    std::string home;
+    std::string library;
+    int feature;  // the feature version its release file states
+};
+
+// The newest runtime under /usr/lib/jvm of feature version `minimum` or later that this
+// build's programs can load; `feature` is 0 when there is none (or the build runs
+// emulated). The first call that finds none prints "skipped: no Java <minimum>+".
+TestRuntime newestRuntime(int minimum);
+
+// The build's runtime, then the newest of Java 24 or later when there is one: the
+// runtimes that warn about native access, to run a table on both.
+std::vector<TestRuntime> testRuntimes();
+
 // An environment with no runtime or class path variables and the C locale, plus `extra`.
 Environment cleanEnvironment(const Environment& extra = {});
 

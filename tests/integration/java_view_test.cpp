@@ -17,15 +17,13 @@ const bool kEmulated = *ORU_TEST_EMULATOR != '\0';
 const std::vector<std::string> kProbeArguments =
     kEmulated ? std::vector<std::string>{"shallow"} : std::vector<std::string>{};
 
-std::string packWorld(const ScratchDirectory& dir, const std::vector<std::string>& more = {}) {
+// Packs `jar` (and `more` of oru-pack's arguments) to run on `runtime`.
+std::string packFor(const ScratchDirectory& dir, const TestRuntime& runtime, const std::string& jar,
+                    const std::vector<std::string>& more) {
     const std::string exe = dir.path() + "world";
-    std::vector<std::string> args = {"--launcher", launcherPath(),
-                                     "-o",         exe,
-                                     "--config",   "jvmdll " + jdkLibrary(),
-                                     "--jar",      kAppJar,
-                                     "--lib",      kMultiReleaseJar,
-                                     "--option",   "-Xss64m",
-                                     "--property", kHandlers};
+    std::vector<std::string> args = {
+        "--launcher", launcherPath(), "-o",    exe, "--config", "jvmdll " + runtime.library,
+        "--config",   "jre_order c",  "--jar", jar};
     args.insert(args.end(), more.begin(), more.end());
     for (const std::string& option : testVmOptions()) args.insert(args.end(), {"--option", option});
     RunResult packed = runProgram(ORU_PACK_PATH, {args});
@@ -33,22 +31,42 @@ std::string packWorld(const ScratchDirectory& dir, const std::vector<std::string
     return exe;
 }
 
-RunResult runJava(const Environment& environment) {
-    // The virtual machine the packed side names (the 32-bit runtime has only the client one).
-    std::vector<std::string> args;
-    if (jvmBelowHome().find("/client/") != std::string::npos) args.push_back("-client");
-    for (const std::string& option : testVmOptions()) args.push_back(option);
-    args.insert(args.end(), {"-Xss64m", std::string("-D") + kHandlers, "-cp",
-                             kAppJar + ":" + kMultiReleaseJar, "world.World"});
-    args.insert(args.end(), kProbeArguments.begin(), kProbeArguments.end());
-    return runProgram(jdkHome() + "/bin/java", {args, environment});
+std::string packWorld(const ScratchDirectory& dir, const TestRuntime& runtime) {
+    return packFor(dir, runtime, kAppJar,
+                   {"--lib", kMultiReleaseJar, "--option", "-Xss64m", "--property", kHandlers});
 }
 
+// java on `runtime` with the test options and `args`.
+RunResult runJava(const TestRuntime& runtime, std::vector<std::string> args,
+                  const Environment& environment = cleanEnvironment()) {
+    // The virtual machine the packed side names (the 32-bit runtime has only the client one).
+    if (runtime.library.find("/client/") != std::string::npos) args.insert(args.begin(), "-client");
+    const std::vector<std::string> options = testVmOptions();
+    args.insert(args.begin(), options.begin(), options.end());
+    return runProgram(runtime.home + "/bin/java", {args, environment});
+}
+
+RunResult runWorld(const TestRuntime& runtime) {
+    std::vector<std::string> args = {"-Xss64m", std::string("-D") + kHandlers, "-cp",
+                                     kAppJar + ":" + kMultiReleaseJar, "world.World"};
+    args.insert(args.end(), kProbeArguments.begin(), kProbeArguments.end());
+    return runJava(runtime, args);
+}
+
+void expectTheSameView(const std::string& exe, const RunResult& java);
+
+// On the build's Java and on the newest one, which warns where native access is not granted.
 TEST(JavaViewTest, PackedApplicationSeesWhatJavaCpShows) {
-    ScratchDirectory dir;
-    const std::string exe = packWorld(dir);
-    const RunResult java = runJava(cleanEnvironment());
+    for (const TestRuntime& runtime : testRuntimes()) {
+        SCOPED_TRACE(runtime.home);
+        ScratchDirectory dir;
+        expectTheSameView(packWorld(dir, runtime), runWorld(runtime));
+    }
+}
+
+void expectTheSameView(const std::string& exe, const RunResult& java) {
     ASSERT_EQ(java.exitCode, 0) << java.err;
+    EXPECT_EQ(java.err, "");
     for (const char* locale : {"C.UTF-8", "zh_CN.GBK", "zh_TW.BIG5"}) {
         const RunResult run = runProgram(exe, {kProbeArguments, inLocale(locale)});
         EXPECT_EQ(run.exitCode, 0) << locale;
@@ -89,6 +107,31 @@ TEST(JavaViewTest, PackedApplicationSeesWhatJavaCpShows) {
         const double depth = std::atof(reported(run.out, "depth").c_str());
         const double javaDepth = std::atof(reported(java.out, "depth").c_str());
         EXPECT_NEAR(depth / javaDepth, 1.0, 0.1) << locale << ": " << depth << " vs " << javaDepth;
+    }
+}
+
+// Add-Opens and Enable-Native-Access in the application jar's manifest, read as java -jar
+// reads them: java.lang opened to the application, native code loaded without a warning.
+// Without them java.lang stays closed in both.
+TEST(JavaViewTest, TheJarsModuleAttributesAsJavaJarReadsThem) {
+    for (const TestRuntime& runtime : testRuntimes()) {
+        for (const char* name : {"opens.jar", "closed.jar"}) {
+            const std::string jar = std::string(ORU_WORLD_JARS) + "/" + name;
+            SCOPED_TRACE(runtime.home + " " + name);
+            ScratchDirectory dir;
+            const RunResult java = runJava(runtime, {"-jar", jar});
+            const RunResult run =
+                runProgram(packFor(dir, runtime, jar, {}), {{}, cleanEnvironment()});
+            EXPECT_EQ(run.exitCode, 0) << run.err;
+            const bool opens = name == std::string("opens.jar");
+            EXPECT_EQ(reported(run.out, "opens"),
+                      opens ? "opened" : "java.lang.reflect.InaccessibleObjectException");
+            EXPECT_EQ(reported(run.out, "opens"), reported(java.out, "opens"));
+            EXPECT_EQ(reported(run.out, "load"), reported(java.out, "load"));
+            if (opens) {
+                EXPECT_EQ(run.err, java.err);
+            }
+        }
     }
 }
 
