@@ -50,8 +50,11 @@ TEST(JvmLaunchTest, OptionsReachTheMachineInTheirOrder) {
     EXPECT_EQ(reported(run.out, "application.home"), dir.path());
     EXPECT_EQ(reported(run.out, "java.protocol.handler.pkgs"), "com.vostrand|a.b|c.d");
     // The machine lists the options it was given (the class path apart).
-    // Every "option" entry comes before every "property" entry.
-    std::vector<std::string> expected = testVmOptions();
+    // The launcher's own come first (the test runtimes are Java 17), then every "option"
+    // entry, then every "property" entry.
+    std::vector<std::string> expected = {"--enable-native-access=ALL-UNNAMED"};
+    const std::vector<std::string> testOptions = testVmOptions();
+    expected.insert(expected.end(), testOptions.begin(), testOptions.end());
     expected.insert(expected.end(), {"-Dprobe.order=option", "-Xno-such-option",
                                      "-Dprobe.order=option", "-Dprobe.order=property",
                                      "-Doru.app.path=fake", "-Djava.protocol.handler.pkgs=a.b|c.d",

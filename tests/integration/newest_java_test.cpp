@@ -26,8 +26,8 @@ TEST(NewestJavaTest, TheSampleIsSilentAlsoWhenNativeAccessIsDenied) {
     if (!newest.feature) GTEST_SKIP() << "skipped: no Java 24+";
     for (const char* more : {"", "option --illegal-native-access=deny\r\n"}) {
         ScratchDirectory dir;
-        const RunResult run =
-            runProgram(onRuntime(dir, ORU_SAMPLE_EXECUTABLE, newest, more), {{}, cleanEnvironment()});
+        const RunResult run = runProgram(onRuntime(dir, ORU_SAMPLE_EXECUTABLE, newest, more),
+                                         {{}, cleanEnvironment()});
         EXPECT_EQ(run.exitCode, 0) << more;
         EXPECT_EQ(run.err, "") << more;
         EXPECT_NE(run.out.find("Running on Java " + std::to_string(newest.feature)),
@@ -47,10 +47,9 @@ TEST(NewestJavaTest, ARefusedLoadIsNamedInTheTrace) {
     archive.add("t.jar", applicationJar());
     packLauncher(dir.path() + "plain", archive, {"mainclass bridge.Probe"});
     const std::string trace = dir.path() + "trace.txt";
-    const RunResult run =
-        runProgram(onRuntime(dir, dir.path() + "plain", newest,
-                             "option --illegal-native-access=deny\r\n"),
-                   {{}, cleanEnvironment({{"ORU_TRACE", trace}})});
+    const RunResult run = runProgram(
+        onRuntime(dir, dir.path() + "plain", newest, "option --illegal-native-access=deny\r\n"),
+        {{}, cleanEnvironment({{"ORU_TRACE", trace}})});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(readFile(trace).find("bridge: com/vostrand/oru/KestrunClassLoader: "
                                    "java.lang.ExceptionInInitializerError caused by "

@@ -630,11 +630,11 @@ TEST(PackToolTest, OutputBytesStayTheSame) {
     } cases[] = {
         {"in/elf-launcher",
          {"--console"},
-         "4b336a65d0468ba21f207cf420fed081683a9e596a99d3ee5c7d51840a4f8a92"},
+         "b8ad810f968430ba31fda1b9dcafae5e37abf6953ecc2ec9824e8f98d5f12960"},
         {"in/pe-launcher",
          {"--splash", "in/splash.bmp", "--icon", "in/app.ico", "--version-info",
           "FileVersion=1.2.3.4", "--version-info", "ProductName=Äpp", "--console"},
-         "0622a84d2656a914c646fb8d3952acf77240da2e391de352b0f2dd8cd4a0acb5"},
+         "11584f0765c376385ff9d520f02eda8b5f2f02a73d8100785c4901047bbf7e56"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {"--launcher", c.launcher, "-o", "out"};
