@@ -3,7 +3,9 @@
 #include "platform/library.h"
 
 #include <dlfcn.h>
+#include <limits.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace oru::platform {
 
@@ -41,11 +43,17 @@ bool widenLibrarySearch(const char*) { return false; }
 
 namespace {
 
-// Whether `path` names the running executable's own file, through whatever links.
+// Whether `path` names the running executable's own file, through whatever links. The
+// executable is named by the link /proc/self/exe, read rather than followed by stat, as
+// a user-mode emulator answers it for the program it runs.
 bool isRunningExecutable(const char* path) {
-    struct stat file, self;
-    return ::stat(path, &file) == 0 && ::stat("/proc/self/exe", &self) == 0 &&
-           file.st_dev == self.st_dev && file.st_ino == self.st_ino;
+    char self[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) return false;
+    self[length] = '\0';
+    struct stat file, running;
+    return ::stat(path, &file) == 0 && ::stat(self, &running) == 0 &&
+           file.st_dev == running.st_dev && file.st_ino == running.st_ino;
 }
 
 }  // namespace
