@@ -212,6 +212,7 @@ const char* refusal(JNIEnv* env, jclass mainClass, jobject method, bool finalRul
     if (!callIntMethod(env, mainClass, "getModifiers", classModifiers) ||
         !callBooleanMethod(env, mainClass, "isMemberClass", member))
         return "the class cannot be inspected";
+    // Java 25 refuses an abstract class; Java 21 to 24 fail to instantiate it.
     if ((classModifiers & kAbstractBit) != 0) return "the class is abstract";
     if (member && (classModifiers & kStaticBit) == 0)
         return "the class is an inner class, made only with an enclosing instance";
@@ -266,7 +267,8 @@ MainMethod findMainMethod(JNIEnv* env, jclass mainClass) {
     const int feature = runtimeFeature(env);
     jobject chosen = nullptr;
     if (feature < 21 || !askRuntimeFinder(env, mainClass, chosen)) {
-        // java before 21 starts static main(String[]) alone; its lookup tells the rest.
+        // Before Java 21 (and on a runtime without the finder) java starts static
+        // main(String[]) alone; the caller's lookup of it tells whether there is one.
         main.kind = MainMethod::kStatic;
         return main;
     }

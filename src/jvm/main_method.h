@@ -28,9 +28,10 @@ const char* describeMainMethod(const MainMethod& main);
 // Runtimes from Java 21 on are asked through their own finder (which sees instance mains
 // and mains without parameters, from Java 25 on or with preview features enabled), and
 // the choice is held to the rules java checks it against; older ones get static
-// main(String[]) or nothing. A JavaFX application goes to JavaFX's launcher whenever the
-// javafx.graphics module is in the boot layer. Nothing is called yet and no exception is
-// left pending; what made a refusal is printed where it is more than "no main".
+// main(String[]), which the caller's lookup may still not find. A JavaFX application goes
+// to JavaFX's launcher whenever the javafx.graphics module is in the boot layer. Nothing
+// is called yet and no exception is left pending; what made a refusal is printed where it
+// is more than "no main".
 MainMethod findMainMethod(JNIEnv* env, jclass mainClass);
 
 }  // namespace oru
