@@ -11,6 +11,8 @@ packages=(
   g++-multilib lib32z1-dev qemu-user-static
   wine wine64 xvfb xauth xdotool icoutils locales valgrind osslsigncode openssl
   x11-utils imagemagick file
+  # OpenJFX, whose modules the test of a JavaFX application without main starts it with
+  openjfx
   # the Maven plugin and the Maven sample, built offline from Debian's Maven repository
   maven libmaven-plugin-tools-java libmaven3-core-java libmaven-compiler-plugin-java
   libmaven-resources-plugin-java libmaven-jar-plugin-java libmaven-install-plugin-java

@@ -71,6 +71,33 @@ jstring newJavaString(JNIEnv* env, const char* text) {
     return env->NewString(reinterpret_cast<const jchar*>(wide.c_str()), wide.length());
 }
 
+bool readSystemProperty(JNIEnv* env, const char* name, NarrowString& value) {
+    LocalRef<jclass> system(env, env->FindClass("java/lang/System"));
+    jmethodID getProperty = system
+                                ? env->GetStaticMethodID(system.get(), "getProperty",
+                                                         "(Ljava/lang/String;)Ljava/lang/String;")
+                                : nullptr;
+    if (!getProperty) {
+        clearPendingException(env, false);
+        return false;
+    }
+    LocalRef<jstring> key(env, newJavaString(env, name));
+    LocalRef<jstring> text(env,
+                           key ? unlessThrown(env, static_cast<jstring>(env->CallStaticObjectMethod(
+                                                       system.get(), getProperty, key.get())))
+                               : nullptr);
+    if (text) {
+        const jchar* chars = env->GetStringChars(text.get(), nullptr);
+        if (chars) {
+            platform::wideToNarrow(reinterpret_cast<const char16_t*>(chars),
+                                   env->GetStringLength(text.get()), value);
+            env->ReleaseStringChars(text.get(), chars);
+        }
+    }
+    clearPendingException(env, false);
+    return true;
+}
+
 NarrowString toModifiedUtf8(const char* text) {
     WideString wide;
     platform::narrowToWide(text ? text : "", -1, wide);

@@ -16,6 +16,17 @@ bool clearPendingException(JNIEnv* env, bool describe);
 // then " caused by " and each cause's; "" when none was pending.
 NarrowString takePendingException(JNIEnv* env);
 
+// `result`, the local reference a call has just returned; null, the reference deleted and
+// the exception cleared, when that call threw. Checking at once after each call that may
+// throw keeps -Xcheck:jni quiet.
+template <typename T>
+T unlessThrown(JNIEnv* env, T result) {
+    if (!env->ExceptionCheck()) return result;
+    env->ExceptionClear();
+    if (result) env->DeleteLocalRef(result);
+    return nullptr;
+}
+
 // Owns one JNI local reference and deletes it when it goes out of scope.
 template <typename T>
 class LocalRef {
@@ -51,5 +62,9 @@ jstring newJavaString(JNIEnv* env, const char* text);
 
 // The name in the modified UTF-8 that FindClass takes, made from ANSI code page text.
 NarrowString toModifiedUtf8(const char* text);
+
+// Replaces `value` with the system property `name` in the ANSI code page, when it is set;
+// false (no exception left pending) when System.getProperty cannot be called.
+bool readSystemProperty(JNIEnv* env, const char* name, NarrowString& value);
 
 }  // namespace oru

@@ -1,6 +1,7 @@
 // Main class invocation: the launcher's class loader first, the system class path next,
-// then the static main method with the command-line arguments.
+// then the main method that java would start, with the command-line arguments.
 #include "jvm/jni_support.h"
+#include "jvm/main_method.h"
 #include "jvm/vm_host.h"
 #include "platform/arguments.h"
 #include "platform/trace.h"
@@ -77,7 +78,8 @@ jclass loadMainClass(JNIEnv* env, const NarrowString& name) {
     installContextClassLoader(env, loader.get());
     LocalRef<jstring> javaName(env, newJavaString(env, name.c_str()));
     jobject loaded =
-        javaName ? env->CallObjectMethod(loader.get(), loadClass, javaName.get()) : nullptr;
+        javaName ? unlessThrown(env, env->CallObjectMethod(loader.get(), loadClass, javaName.get()))
+                 : nullptr;
     if (!loaded) clearPendingException(env, false);
     return static_cast<jclass>(loaded);
 }
@@ -119,6 +121,67 @@ jobjectArray buildMainArguments(JNIEnv* env, int argc, char** argv) {
         if (env->ExceptionCheck()) return nullptr;
     }
     return array.release();
+}
+
+// Looks up the chosen main by name on the main class, as java does, and calls it: on
+// a new instance made by the no-argument constructor for an instance main. 8, the
+// reason printed, when the lookup fails; otherwise 0, with whatever the constructor or
+// main threw left pending.
+LaunchResult callMain(JNIEnv* env, jclass mainClass, const MainMethod& chosen,
+                      jobjectArray arguments, int argc) {
+    const char* descriptor = chosen.takesArguments ? "([Ljava/lang/String;)V" : "()V";
+    LocalRef<jobject> instance(env, nullptr);
+    if (chosen.kind == MainMethod::kInstance) {
+        jmethodID constructor = env->GetMethodID(mainClass, "<init>", "()V");
+        if (!constructor) {
+            clearPendingException(env, true);
+            trace::event("main", "no constructor without parameters");
+            return kMainMethodMissing;
+        }
+        instance.reset(env->NewObject(mainClass, constructor));
+        // Checked at once, as -Xcheck:jni wants; the exception then stays for the caller.
+        if (env->ExceptionCheck() || !instance) {
+            trace::event("main", "the constructor threw an exception");
+            return kLaunchSucceeded;
+        }
+    }
+    jmethodID main = instance ? env->GetMethodID(mainClass, "main", descriptor)
+                              : env->GetStaticMethodID(mainClass, "main", descriptor);
+    if (!main) {
+        clearPendingException(env, true);
+        trace::event("main", "no %s", describeMainMethod(chosen));
+        return kMainMethodMissing;
+    }
+    if (chosen.takesArguments)
+        trace::event("main", "calling %s with %d arguments", describeMainMethod(chosen), argc);
+    else
+        trace::event("main", "calling %s, %d arguments unused", describeMainMethod(chosen), argc);
+    if (instance && chosen.takesArguments)
+        env->CallVoidMethod(instance.get(), main, arguments);
+    else if (instance)
+        env->CallVoidMethod(instance.get(), main);
+    else if (chosen.takesArguments)
+        env->CallStaticVoidMethod(mainClass, main, arguments);
+    else
+        env->CallStaticVoidMethod(mainClass, main);
+    return kLaunchSucceeded;
+}
+
+// Hands the application to JavaFX's launcher as java's FXHelper does: by the main
+// class's name, in the launch mode of a class named on the command line. The launcher
+// loads the class through this thread's context class loader, the launcher's own.
+LaunchResult launchJavaFx(JNIEnv* env, const MainMethod& chosen, const NarrowString& mainClass,
+                          jobjectArray arguments, int argc) {
+    LocalRef<jstring> name(env, newJavaString(env, mainClass.c_str()));
+    LocalRef<jstring> mode(env, name ? env->NewStringUTF("LM_CLASS") : nullptr);
+    if (!mode) {
+        clearPendingException(env, true);
+        return kVmCreationFailed;
+    }
+    trace::event("main", "calling %s with %d arguments", describeMainMethod(chosen), argc);
+    env->CallStaticVoidMethod(chosen.javaFxLauncher, chosen.javaFxLaunch, name.get(), mode.get(),
+                              arguments);
+    return kLaunchSucceeded;
 }
 
 }  // namespace
@@ -183,20 +246,21 @@ LaunchResult VmHost::runMain(const NarrowString& mainClass, int argc, char** arg
         trace::event("main", "not found");
         return kMainClassNotFound;
     }
-    jmethodID main = env->GetStaticMethodID(found.get(), "main", "([Ljava/lang/String;)V");
-    if (!main) {
-        clearPendingException(env, true);
-        trace::event("main", "no static main(String[])");
-        return kMainMethodMissing;
-    }
+    MainMethod chosen = findMainMethod(env, found.get());
+    LocalRef<jclass> javaFxLauncher(env, chosen.javaFxLauncher);
+    if (chosen.kind == MainMethod::kNone) return kMainMethodMissing;
+    // As java, the arguments are made before main is looked up, and whether or not
+    // main takes them.
     LocalRef<jobjectArray> arguments(env, buildMainArguments(env, argc, argv));
     if (!arguments) {
         // Out of memory before main could run: print why, and report a start that failed.
         clearPendingException(env, true);
         return kVmCreationFailed;
     }
-    trace::event("main", "calling main with %d arguments", argc);
-    env->CallStaticVoidMethod(found.get(), main, arguments.get());
+    const LaunchResult result = chosen.kind == MainMethod::kJavaFx
+                                    ? launchJavaFx(env, chosen, mainClass, arguments.get(), argc)
+                                    : callMain(env, found.get(), chosen, arguments.get(), argc);
+    if (result != kLaunchSucceeded) return result;
     // An exception out of main stays pending: detaching the thread hands it to the
     // thread's uncaught-exception handler, which prints it as java does ("Exception in
     // thread "main" ...", or the application's own handler).

@@ -6,7 +6,6 @@
 #include "jvm/jni_support.h"
 #include "platform/library.h"
 #include "platform/path_style.h"
-#include "platform/text_codec.h"
 #include "platform/trace.h"
 #include "support/wide_string.h"
 
@@ -91,32 +90,7 @@ LaunchResult VmHost::createVm(const NarrowString& libraryPath) {
 }
 
 bool VmHost::queryVmVersion(NarrowString& version) {
-    JNIEnv* env = env_;
-    if (!env) return false;
-    LocalRef<jclass> system(env, env->FindClass("java/lang/System"));
-    if (!system) {
-        clearPendingException(env, false);
-        return false;
-    }
-    jmethodID getProperty = env->GetStaticMethodID(system.get(), "getProperty",
-                                                   "(Ljava/lang/String;)Ljava/lang/String;");
-    if (!getProperty) {
-        clearPendingException(env, false);
-        return false;
-    }
-    LocalRef<jstring> key(env, env->NewStringUTF("java.vm.version"));
-    LocalRef<jstring> value(env, key ? static_cast<jstring>(env->CallStaticObjectMethod(
-                                           system.get(), getProperty, key.get()))
-                                     : nullptr);
-    if (value) {
-        const jchar* chars = env->GetStringChars(value.get(), nullptr);
-        if (chars) {
-            platform::wideToNarrow(reinterpret_cast<const char16_t*>(chars),
-                                   env->GetStringLength(value.get()), version);
-            env->ReleaseStringChars(value.get(), chars);
-        }
-    }
-    clearPendingException(env, false);
+    if (!env_ || !readSystemProperty(env_, "java.vm.version", version)) return false;
     trace::event("vm", "java.vm.version %s", version.c_str());
     return true;
 }
