@@ -32,9 +32,10 @@ int javaRelease(JNIEnv* env) {
                                 : nullptr;
     LocalRef<jstring> key(env,
                           getProperty ? env->NewStringUTF("java.specification.version") : nullptr);
-    LocalRef<jstring> value(env, key ? static_cast<jstring>(env->CallStaticObjectMethod(
-                                           system.get(), getProperty, key.get()))
-                                     : nullptr);
+    LocalRef<jstring> value(
+        env, key ? unlessThrown(env, static_cast<jstring>(env->CallStaticObjectMethod(
+                                         system.get(), getProperty, key.get())))
+                 : nullptr);
     int release = 0;
     const char* text = value ? env->GetStringUTFChars(value.get(), nullptr) : nullptr;
     if (text) {

@@ -20,7 +20,11 @@ jobject callObject(JNIEnv* env, jobject object, const char* name, const char* de
     if (!object) return nullptr;
     LocalRef<jclass> type(env, env->GetObjectClass(object));
     jmethodID method = env->GetMethodID(type.get(), name, descriptor);
-    return method ? env->CallObjectMethod(object, method) : nullptr;
+    if (!method) {
+        env->ExceptionClear();
+        return nullptr;
+    }
+    return unlessThrown(env, env->CallObjectMethod(object, method));
 }
 
 // new `className`(arguments) for a constructor of `descriptor`; a local reference.

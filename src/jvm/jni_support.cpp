@@ -20,7 +20,8 @@ namespace {
 // `object`.toString() in modified UTF-8, which the trace shows as it is; "?" when it
 // cannot be had.
 NarrowString textOf(JNIEnv* env, jobject object, jmethodID toString) {
-    LocalRef<jstring> text(env, static_cast<jstring>(env->CallObjectMethod(object, toString)));
+    LocalRef<jstring> text(
+        env, unlessThrown(env, static_cast<jstring>(env->CallObjectMethod(object, toString))));
     NarrowString out("?");
     const char* chars = text ? env->GetStringUTFChars(text.get(), nullptr) : nullptr;
     if (chars) {
@@ -50,8 +51,8 @@ NarrowString takePendingException(JNIEnv* env) {
     LocalRef<jthrowable> held(env, nullptr);
     jthrowable current = pending.get();
     for (int depth = 0; depth < 4; ++depth) {
-        auto next = static_cast<jthrowable>(env->CallObjectMethod(current, getCause));
-        env->ExceptionClear();
+        auto next =
+            unlessThrown(env, static_cast<jthrowable>(env->CallObjectMethod(current, getCause)));
         if (!next) break;
         if (env->IsSameObject(next, current)) {
             env->DeleteLocalRef(next);

@@ -29,7 +29,8 @@ void installContextClassLoader(JNIEnv* env, jobject loader) {
         clearPendingException(env, true);
         return;
     }
-    LocalRef<jobject> thread(env, env->CallStaticObjectMethod(threadClass.get(), currentThread));
+    LocalRef<jobject> thread(
+        env, unlessThrown(env, env->CallStaticObjectMethod(threadClass.get(), currentThread)));
     if (!thread) {
         clearPendingException(env, true);
         return;
@@ -67,6 +68,7 @@ jclass loadMainClass(JNIEnv* env, const NarrowString& name) {
         classClass ? env->GetMethodID(classClass.get(), "newInstance", "()Ljava/lang/Object;")
                    : nullptr;
     if (newInstance) loader.reset(env->CallObjectMethod(loaderClass.get(), newInstance));
+    if (env->ExceptionCheck()) loader.reset(nullptr);
     if (!loader) {
         const NarrowString why = takePendingException(env);
         if (!why.empty())
@@ -216,7 +218,8 @@ bool VmHost::installLauncherSystemLoader() {
     jfieldID system =
         getSystem ? env->GetStaticFieldID(base.get(), "scl", "Ljava/lang/ClassLoader;") : nullptr;
     if (!system) return keepRuntimeSystemLoader(env, "this runtime keeps no field ClassLoader.scl");
-    LocalRef<jobject> parent(env, env->CallStaticObjectMethod(base.get(), getSystem));
+    LocalRef<jobject> parent(env,
+                             unlessThrown(env, env->CallStaticObjectMethod(base.get(), getSystem)));
     LocalRef<jobject> loader(
         env, parent ? env->NewObject(loaderClass.get(), constructor, parent.get()) : nullptr);
     if (!loader) return keepRuntimeSystemLoader(env, "the launcher's loader cannot be made");

@@ -118,8 +118,8 @@ void VmHost::registerHandlerPackage() {
     }
 
     WideString packages(u"com.vostrand");
-    LocalRef<jstring> old(env, static_cast<jstring>(env->CallStaticObjectMethod(
-                                   system.get(), getProperty, key.get())));
+    LocalRef<jstring> old(env, unlessThrown(env, static_cast<jstring>(env->CallStaticObjectMethod(
+                                                     system.get(), getProperty, key.get()))));
     if (old && env->GetStringLength(old.get()) > 0) {
         const jchar* chars = env->GetStringChars(old.get(), nullptr);
         if (chars) {

@@ -32,8 +32,10 @@ struct Expected {
     std::vector<std::string> values;
 };
 
+// Also that -Xcheck:jni, which the bridge configuration turns on, found nothing to say.
 void expectReports(const RunResult& run, const std::vector<Expected>& table) {
     for (const Expected& e : table) EXPECT_EQ(reportedAll(run.out, e.name), e.values) << e.name;
+    EXPECT_EQ(run.out.find("WARNING"), std::string::npos) << run.out;
 }
 
 const char* const kLoader = "com.vostrand.oru.KestrunClassLoader";
