@@ -15,7 +15,8 @@ namespace {
 // which keeps the name one that the launcher opens as a nested archive.
 std::string numberedName(const std::string& path, unsigned number) {
     const std::string file = fs::path(path).filename().string();
-    const size_t stem = hasArchiveExtension(file.data(), file.size()) ? file.size() - 4 : file.size();
+    const size_t stem =
+        hasArchiveExtension(file.data(), file.size()) ? file.size() - 4 : file.size();
     return "libs/" + file.substr(0, stem) + "-" + std::to_string(number) + file.substr(stem);
 }
 
