@@ -19,8 +19,8 @@ bool searchedBefore(const PackedJar& a, const PackedJar& b) {
 std::vector<PackedJar> packedJarsInSearchOrder(const ZipWriter& archive) {
     std::vector<PackedJar> jars;
     for (const ZipWriter::Entry& entry : archive.entries()) {
-        if (entry.method == ZipMethod::kStored &&
-            EntryLookup::isNestedName(entry.name.data(), static_cast<int>(entry.name.size())))
+        // Deflated ones too: the launcher inflates those into memory and searches them alike.
+        if (EntryLookup::isNestedName(entry.name.data(), static_cast<int>(entry.name.size())))
             jars.push_back({entry.name, &entry});
     }
     std::stable_sort(jars.begin(), jars.end(), searchedBefore);

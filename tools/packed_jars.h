@@ -18,7 +18,8 @@ struct PackedJar {
 // searches them (shorter names first). The pointers live as long as `archive`.
 std::vector<PackedJar> packedJarsInSearchOrder(const ZipWriter& archive);
 
-// Opens the packed jar's bytes, where they are; false when they hold no readable archive.
+// Opens the packed jar where its bytes are: its file, or the stored bytes of an entry
+// added from memory; false when they hold no readable archive (deflated bytes included).
 bool openPackedJar(const PackedJar& jar, JarReader& reader);
 
 }  // namespace oru::tools
