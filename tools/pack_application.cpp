@@ -11,9 +11,11 @@
 #include "executable_writer.h"
 #include "input_file.h"
 #include "jar_reader.h"
+#include "library_names.h"
 #include "manifest_class_path.h"
 #include "request_checks.h"
 #include "support/config_key.h"
+#include "unreachable_entries.h"
 
 namespace oru::tools {
 
@@ -97,15 +99,28 @@ bool checkLines(const std::vector<std::string>& lines, std::string& error) {
     return true;
 }
 
-bool addLibraries(const PackRequest& request, ZipWriter& archive, std::string& error) {
-    for (const std::string& path : request.libraries)
-        if (!addJar(path, libraryEntryName(path), nullptr, archive, error)) return false;
+bool addLibraries(const PackRequest& request, const std::vector<std::string>& names,
+                  ZipWriter& archive, std::string& error) {
+    for (size_t i = 0; i < request.libraries.size(); ++i)
+        if (!addJar(request.libraries[i], names[i], nullptr, archive, error)) return false;
     return true;
+}
+
+// The library jars' entry names: those given keep their file names, and a Class-Path jar
+// whose file name another library or a NAME=FILE entry has is numbered.
+std::vector<std::string> libraryNames(const PackRequest& request, size_t given) {
+    std::set<std::string> files;
+    for (const auto& file : request.files) {
+        std::string name = file.first;
+        std::replace(name.begin(), name.end(), '\\', '/');
+        files.insert(name);
+    }
+    return libraryEntryNames(request.libraries, given, files);
 }
 
 // The request with the jars that the application jar's Class-Path brings along, and
 // that are not packed already, appended to its libraries: from here on they are
-// checked and packed as if given with --lib.
+// checked and packed as if given with --lib, under names of their own (libraryNames).
 PackRequest withClassPathLibraries(const PackRequest& given, std::vector<std::string>& warnings) {
     PackRequest request = given;
     if (request.applicationJar.empty() || !request.followClassPath) return request;
@@ -128,7 +143,8 @@ bool packApplication(const PackRequest& given, std::string& error,
         return false;
     if (!request.minimumJava.empty() && !checkNotConfigured(request, "minjre", "--minjre", error))
         return false;
-    if (!checkEntryNames(request, error) || !checkOutputIsNoInput(request, error) ||
+    const std::vector<std::string> names = libraryNames(request, given.libraries.size());
+    if (!checkEntryNames(request, names, error) || !checkOutputIsNoInput(request, error) ||
         !checkLines(configurationLines(request, request.mainClass), error))
         return false;
 
@@ -142,7 +158,7 @@ bool packApplication(const PackRequest& given, std::string& error,
     if (!request.applicationJar.empty() &&
         !addJar(request.applicationJar, "t.jar", &manifestClass, archive, error))
         return false;
-    if (!addLibraries(request, archive, error)) return false;
+    if (!addLibraries(request, names, archive, error)) return false;
     for (const auto& [name, path] : request.files)
         if (!archive.addFile(name, path, ZipMethod::kDeflated, error)) return false;
     if (mainClass.empty() && !configuredMainClass(request)) mainClass = manifestClass;
@@ -156,6 +172,7 @@ bool packApplication(const PackRequest& given, std::string& error,
     std::vector<std::string> lines = configurationLines(request, mainClass);
     if (!addRuntimeDirectory(request, lines, error)) return false;
     if (!checkLines(lines, error)) return false;
+    for (std::string& line : unreachableEntryWarnings(archive)) notes.push_back(std::move(line));
     for (std::string& line : duplicateClassWarnings(archive)) notes.push_back(std::move(line));
     return writeExecutable(request.launcherPath, archive, lines, request.outputPath, error,
                            request.resources, request.console);

@@ -36,7 +36,7 @@ struct PackRequest {
 // extra files) and its configuration, and writes the executable. Returns false with a
 // one-line message in `error`; nothing is written then. With `warnings`, adds one line
 // for each thing the user should know of that does not stop the packing (a Class-Path
-// jar skipped, classes that more than one jar holds).
+// jar skipped, entries that no lookup reaches, classes that more than one jar holds).
 bool packApplication(const PackRequest& request, std::string& error,
                      std::vector<std::string>* warnings = nullptr);
 

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <set>
 
 #include "embedded_files.h"
@@ -66,17 +65,13 @@ std::string printable(const std::string& text) {
     return out;
 }
 
-std::string libraryEntryName(const std::string& path) {
-    return "libs/" + std::filesystem::path(path).filename().string();
-}
-
-bool checkEntryNames(const PackRequest& request, std::string& error) {
+bool checkEntryNames(const PackRequest& request, const std::vector<std::string>& libraryNames,
+                     std::string& error) {
     std::set<std::string> names;
     for (int i = 0; i < kJavaSideClassCount; ++i) names.insert(kJavaSideClasses[i].name);
     if (!request.applicationJar.empty()) names.insert("t.jar");
     std::set<std::string> libraries;
-    for (const std::string& path : request.libraries) {
-        const std::string name = libraryEntryName(path);
+    for (const std::string& name : libraryNames) {
         if (!checkName(name.substr(5), "the library name", error)) return false;
         if (!libraries.insert(name).second) {
             error = "two library jars are named " + name.substr(5) + "; rename one";

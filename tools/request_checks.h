@@ -2,20 +2,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "pack_application.h"
 
 namespace oru::tools {
 
-// The entry a library jar is packed as: "libs/" and its file name.
-std::string libraryEntryName(const std::string& path);
-
-// Whether the names the archive would hold are usable: no two alike (with "\" read as
-// "/", as the launcher reads them), none under the launcher's own com/vostrand/oru/,
-// none empty or with a "!" (which separates a jar from its entry in oru: URLs) or a
-// control character, and at most as many as a ZIP directory counts. False with one line
-// in `error`.
-bool checkEntryNames(const PackRequest& request, std::string& error);
+// Whether the names the archive would hold (with `libraryNames`, one per library jar of
+// `request`) are usable: no two alike (with "\" read as "/", as the launcher reads
+// them), none under the launcher's own com/vostrand/oru/, none empty or with a "!"
+// (which separates a jar from its entry in oru: URLs) or a control character, and at
+// most as many as a ZIP directory counts. False with one line in `error`.
+bool checkEntryNames(const PackRequest& request, const std::vector<std::string>& libraryNames,
+                     std::string& error);
 
 // Whether the output is none of the inputs (the launcher, the jars, the files, the
 // picture, the icon), links followed, as cp refuses to copy a file onto itself. False

@@ -17,9 +17,10 @@ public:
 
     // Creates an empty file in the directory of `destination` under a name no file had
     // (exclusive creation, which never follows a link), readable and writable by its owner
-    // only. Until commit or discard, an interruption (Ctrl+C, a termination request)
-    // removes it before the process ends, and a write past the file size limit fails
-    // instead of ending the process. False with the system's reason in failure().
+    // only. Until commit or discard, whatever interruption would end the process (Ctrl+C,
+    // a termination request, on Linux every catchable signal whose default action ends
+    // it) removes it first, and a write past the file size limit fails instead of ending
+    // the process. False with the system's reason in failure().
     bool create(const char* destination);
     // Appends `count` bytes; false with the reason in failure().
     bool write(const void* bytes, size_t count);

@@ -1,5 +1,5 @@
 // The replacement file on Linux: mkstemp beside the destination, rename at the end, and
-// the signal handlers that remove it when the process is interrupted.
+// the signal handlers that remove it when a signal ends the process.
 // Only Linux code belongs in this file.
 #include "platform/replacement_file.h"
 
@@ -18,8 +18,6 @@ namespace oru::platform {
 
 namespace {
 
-const int kInterruptions[] = {SIGINT, SIGTERM, SIGHUP};
-
 // The pending file's name, for the signal handler; armed only while it is complete.
 char pendingPath[kPathCapacity + 32];
 volatile sig_atomic_t pendingArmed = 0;
@@ -27,37 +25,69 @@ volatile sig_atomic_t pendingArmed = 0;
 void* toHandle(int fd) { return reinterpret_cast<void*>(static_cast<intptr_t>(fd) + 1); }
 int toDescriptor(void* handle) { return static_cast<int>(reinterpret_cast<intptr_t>(handle) - 1); }
 
+// Whether the default action of `signal` leaves the process running (ignores, stops or
+// continues it); SIGKILL and SIGSTOP cannot be caught anyway.
+bool spares(int signal) {
+    switch (signal) {
+        case SIGKILL:
+        case SIGSTOP:
+        case SIGCHLD:
+        case SIGCONT:
+        case SIGURG:
+        case SIGWINCH:
+        case SIGTSTP:
+        case SIGTTIN:
+        case SIGTTOU:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Whether the process itself raised SIGXFSZ by writing past its file size limit: the
+// system sends it as if the process had (its own id, SI_USER), and fails the write with
+// EFBIG once the handler returns.
+bool passedFileSizeLimit(int signal, const siginfo_t* info) {
+    return signal == SIGXFSZ && info && info->si_code == SI_USER && info->si_pid == getpid();
+}
+
 // Removes the pending file, then lets the signal end the process as it would have.
-extern "C" void removePendingAndRaise(int signal) {
+extern "C" void removePendingAndRaise(int signal, siginfo_t* info, void*) {
+    if (passedFileSizeLimit(signal, info)) return;
     if (pendingArmed) unlink(pendingPath);
     ::signal(signal, SIG_DFL);
     raise(signal);
 }
 
+bool ownsHandler(int signal) {
+    struct sigaction current;
+    return sigaction(signal, nullptr, &current) == 0 && (current.sa_flags & SA_SIGINFO) &&
+           current.sa_sigaction == removePendingAndRaise;
+}
+
+// Catches every signal that would end the process while the file is pending, the real-time
+// ones included. A signal not in its default state keeps its handling: one that the
+// parent ignored (nohup) stays ignored, and a sanitizer's fault handler keeps reporting.
 void arm(const char* path) {
     std::memcpy(pendingPath, path, std::strlen(path) + 1);
     pendingArmed = 1;
     struct sigaction action = {};
-    action.sa_handler = removePendingAndRaise;
+    action.sa_sigaction = removePendingAndRaise;
+    action.sa_flags = SA_SIGINFO;
     sigemptyset(&action.sa_mask);
-    for (int signal : kInterruptions) {
+    for (int signal = 1; signal <= SIGRTMAX; ++signal) {
         struct sigaction previous;
-        // A signal the caller's parent ignored (nohup) stays ignored.
-        if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
+        // The C library refuses the signals it keeps for itself: they stay as they are.
+        if (!spares(signal) && sigaction(signal, nullptr, &previous) == 0 &&
+            !(previous.sa_flags & SA_SIGINFO) && previous.sa_handler == SIG_DFL)
             sigaction(signal, &action, nullptr);
     }
-    // Past the file size limit, write fails with EFBIG instead of the process ending.
-    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 void disarm() {
     pendingArmed = 0;
-    for (int signal : kInterruptions) {
-        struct sigaction current;
-        if (sigaction(signal, nullptr, &current) == 0 &&
-            current.sa_handler == removePendingAndRaise)
-            ::signal(signal, SIG_DFL);
-    }
+    for (int signal = 1; signal <= SIGRTMAX; ++signal)
+        if (ownsHandler(signal)) ::signal(signal, SIG_DFL);
 }
 
 void copyReason(char* out, size_t capacity, int error) {
@@ -75,14 +105,21 @@ bool ReplacementFile::create(const char* destination) {
         return false;
     }
     std::snprintf(destination_, sizeof destination_, "%s", destination);
+    // Signals wait while the file is made and armed: none can end the process between
+    // the two and leave the file behind.
+    sigset_t all, previous;
+    sigfillset(&all);
+    sigprocmask(SIG_BLOCK, &all, &previous);
     // mkstemp creates with O_EXCL: an existing name, a link included, is never opened.
     const int fd = mkostemp(path_, O_CLOEXEC);
+    const int reason = errno;
+    if (fd >= 0) arm(path_);
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
     if (fd < 0) {
-        copyReason(failure_, sizeof failure_, errno);
+        copyReason(failure_, sizeof failure_, reason);
         return false;
     }
     handle_ = toHandle(fd);
-    arm(path_);
     return true;
 }
 
