@@ -427,7 +427,7 @@ TEST(PackToolTest, TheOutputAppearsWholeOrNotAtAll) {
     // A member large enough to be written for a while: the run is stopped once its
     // temporary file exists. The file size limit fails the write at its first blocks.
     const std::string zeros = dir.write("zeros", "");
-    fs::resize_file(zeros, 16u << 20);
+    fs::resize_file(zeros, 64u << 20);
     // A one-bit picture of 8,000 x 8,000 (244 MiB once decoded) in a file of 250 MiB.
     std::string header(62, '\0');
     const uint32_t fields[][2] = {{2, 250u << 20}, {10, 62}, {14, 40}, {18, 8000}, {22, 8000}};
@@ -476,9 +476,10 @@ TEST(PackToolTest, TheOutputAppearsWholeOrNotAtAll) {
         const std::string number = std::to_string(signal);
         cases.push_back({"signal " + number,
                          "ulimit -c 0; env --default-signal nice -n 19 " + packTo(number) +
-                             " 2>/dev/null & while ! ls '" + dir.path() + "stopped-" + number +
-                             "'.oru-pack-* >/dev/null 2>&1; do sleep 0.01; done; kill -" + number +
-                             " $!; wait $!; echo $?",
+                             " 2>/dev/null & i=0; while ! ls '" + dir.path() + "stopped-" + number +
+                             "'.oru-pack-* >/dev/null 2>&1 && [ $i -lt 6000 ]; do sleep 0.01; "
+                             "i=$((i+1)); done; kill -" +
+                             number + " $!; wait $!; echo $?",
                          std::to_string(128 + signal) + "\n", ""});
     }
     for (const auto& c : cases) {
