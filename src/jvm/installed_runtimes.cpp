@@ -4,10 +4,9 @@
 
 #include <cstring>
 
+#include "jvm/path_directories.h"
 #include "jvm/runtime_release.h"
-#include "platform/environment.h"
 #include "platform/environment_expansion.h"
-#include "platform/path_style.h"
 #include "platform/runtime_layout.h"
 #include "platform/trace.h"
 
@@ -61,6 +60,10 @@ const RegistryLayout kLayouts[] = {
     {'v', 0, 2, "BellSoft\\Liberica"},
 };
 
+// Versions count in the tens at most: a number beyond this is no version but a lure, which
+// would otherwise beat every real one.
+constexpr int kLargestVersionNumber = 999999999;
+
 bool isVersionSeparator(char c) { return c == '.' || c == '_' || c == '+' || c == '-'; }
 
 bool isLower(const int a[4], const int b[4]) {
@@ -71,19 +74,23 @@ bool isLower(const int a[4], const int b[4]) {
 
 }  // namespace
 
-void parseRuntimeVersion(const char* text, int out[4]) {
+bool parseRuntimeVersion(const char* text, int out[4]) {
     int numbers[5] = {};
     int count = 0;
+    bool overflow = false;
     while (*text && (*text < '0' || *text > '9')) ++text;
     while (count < 5 && *text >= '0' && *text <= '9') {
-        for (; *text >= '0' && *text <= '9'; ++text)
-            if (numbers[count] < 100000000) numbers[count] = numbers[count] * 10 + (*text - '0');
+        for (; *text >= '0' && *text <= '9'; ++text) {
+            overflow = overflow || numbers[count] > (kLargestVersionNumber - 9) / 10;
+            numbers[count] = overflow ? 0 : numbers[count] * 10 + (*text - '0');
+        }
         ++count;
         if (!isVersionSeparator(*text)) break;
         ++text;
     }
     const int shift = numbers[0] == 1 && count > 1 ? 1 : 0;
-    for (int i = 0; i < 4; ++i) out[i] = numbers[i + shift];
+    for (int i = 0; i < 4; ++i) out[i] = overflow ? 0 : numbers[i + shift];
+    return !overflow;
 }
 
 InstalledRuntimes::InstalledRuntimes(const RuntimeSearch& search, const char* minimum)
@@ -123,37 +130,20 @@ void InstalledRuntimes::collect(char letter) {
 
 // PATH names the directories of commands; a runtime's `java` lies in its home's bin.
 void InstalledRuntimes::collectFromPath() {
-    NarrowString path;
-    platform::environmentValue("PATH", path);
-    const char separator = platform::pathStyle().listSeparator;
-    path += separator;  // so that every element ends with one
-    NarrowString directory;
-    bool quoted = false;
-    for (const char* c = path.c_str(); *c; ++c) {
-        // Windows takes an element in quotes, as it must when it holds the separator.
-        if (*c == '"') {
-            quoted = !quoted;
-            continue;
-        }
-        if (*c != separator || quoted) {
-            directory += *c;
-            continue;
-        }
-        NarrowString home;
-        // An empty element would mean the current directory: no runtime is taken from
-        // wherever the launcher happens to be started.
-        if (!directory.empty() && platform::runtimeHomeOfCommand(directory, home)) {
-            NarrowString version = releaseValue(readReleaseFile(home), "JAVA_VERSION");
-            trace::event("runtime", "p: %s, release %s", home.c_str(), version.c_str());
-            offer(directory.c_str(), home, version.c_str());
-        }
-        directory.clear();
+    PathDirectories path('p');
+    NarrowString directory, home;
+    while (path.next(directory)) {
+        if (!platform::runtimeHomeOfCommand(directory, home)) continue;
+        NarrowString version = releaseValue(readReleaseFile(home), "JAVA_VERSION");
+        trace::event("runtime", "p: %s, release %s", home.c_str(), version.c_str());
+        offer(directory.c_str(), home, version.c_str());
     }
 }
 
 void InstalledRuntimes::offer(const char* source, const NarrowString& home, const char* version) {
     int numbers[4];
-    parseRuntimeVersion(version, numbers);
+    if (!parseRuntimeVersion(version, numbers))
+        trace::event("runtime", "%s: version %s is out of range: taken as none", source, version);
     if (isLower(numbers, minimum_)) {
         trace::event("runtime", "%s: version %d.%d.%d is below minjre: passed over", source,
                      numbers[0], numbers[1], numbers[2]);

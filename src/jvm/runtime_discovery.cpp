@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "jvm/installed_runtimes.h"
+#include "jvm/path_directories.h"
 #include "platform/directory.h"
 #include "platform/environment.h"
 #include "platform/environment_expansion.h"
@@ -56,8 +57,11 @@ NarrowString findConfiguredRuntime(const RuntimeSettings& settings, const Runtim
         trace::event("runtime", "c: no jvmdll configured");
         return configured;
     }
-    NarrowString resolved = resolveRelativePath(configured, settings.folders);
-    return isUsableRuntime("c: jvmdll", resolved, search) ? resolved : NarrowString();
+    // A library runs code the moment it loads: a relative one is taken from beside the
+    // executable only, never from wherever the user happened to start it.
+    if (!platform::isFullyQualifiedPath(configured.c_str()))
+        configured = settings.folders.executable + configured;
+    return isUsableRuntime("c: jvmdll", configured, search) ? configured : NarrowString();
 }
 
 // The library directly in `dir`, else in one of its subdirectories (client, server).
@@ -80,15 +84,17 @@ NarrowString findRuntimeInDirectory(const NarrowString& dir, const RuntimeSearch
     return NarrowString();
 }
 
-// Linux has no registry; there the system's runtime is the `java` on PATH
-// (platform::systemRuntimeHome), searched like a runtime home. Windows offers no such
-// home, so this is the registry alone.
+// Linux has no registry; there the system's runtime is the first `java` on PATH, its
+// home searched like a runtime home. Windows offers no such home: the registry alone.
 NarrowString findSystemRuntime(const RuntimeSearch& search) {
     NarrowString found = findRuntimeInRegistry(kJavaSoftRuntimeKey, search);
-    NarrowString home;
-    if (found.empty() && platform::systemRuntimeHome(home)) {
+    if (!found.empty() || !platform::systemRuntimeIsOnPath()) return found;
+    PathDirectories path('s');
+    NarrowString directory, home;
+    while (path.next(directory)) {
+        if (!platform::runtimeHomeOfCommand(directory, home)) continue;
         trace::event("runtime", "s: the system's runtime home %s", home.c_str());
-        found = findRuntimeBelowHome(home, search);
+        return findRuntimeBelowHome(home, search);
     }
     return found;
 }
@@ -100,16 +106,30 @@ RuntimeSearch systemRuntimeSearch() {
 }
 
 bool isUsableRuntime(const char* what, const NarrowString& path, const RuntimeSearch& search) {
+    if (!platform::isFullyQualifiedPath(path.c_str())) {
+        trace::event("runtime", "%s %s: a relative path: passed over", what, path.c_str());
+        return false;
+    }
     if (!lookedAt(what, path)) return false;
-    const int bits = libraryPointerBits(path);
-    if (bits == 0 || bits == search.launcherBits) return true;
-    trace::event("runtime", "%s: a %d-bit library, this launcher loads %d-bit ones: passed over",
-                 path.c_str(), bits, search.launcherBits);
-    return false;
+    const LibraryImage image = inspectLibrary(path);
+    if (image.bits != 0 && image.bits != search.launcherBits) {
+        trace::event("runtime",
+                     "%s: a %d-bit library, this launcher loads %d-bit ones: passed over",
+                     path.c_str(), image.bits, search.launcherBits);
+        return false;
+    }
+    if (!image.loadable)
+        trace::event("runtime", "%s: not a complete library for this machine: passed over",
+                     path.c_str());
+    return image.loadable;
 }
 
 NarrowString findRuntimeBelowHome(const NarrowString& home, const RuntimeSearch& search) {
     if (home.empty()) return home;
+    if (!platform::isFullyQualifiedPath(home.c_str())) {
+        trace::event("runtime", "home %s: a relative path: skipped", home.c_str());
+        return NarrowString();
+    }
     NarrowString base = home;
     if (!endsWithSeparator(base)) base += platform::pathStyle().directorySeparator;
     for (const char* const* relative = platform::runtimeLibraryDirectories(); *relative;

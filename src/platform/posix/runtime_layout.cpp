@@ -7,9 +7,6 @@
 
 #include <climits>
 #include <cstdlib>
-#include <cstring>
-
-#include "platform/environment.h"
 
 namespace oru::platform {
 
@@ -78,23 +75,7 @@ bool runtimeHomeOfCommand(const NarrowString& directory, NarrowString& out) {
 }
 
 // Linux has no registry of runtimes; the one the system starts by default is the
-// `java` command found on PATH. Its links (/usr/bin/java -> /etc/alternatives/java ->
-// .../bin/java) are resolved, and the directory above its bin directory is the home.
-bool systemRuntimeHome(NarrowString& out) {
-    out = "";
-    NarrowString path;
-    if (!environmentValue("PATH", path)) return false;
-    const char* text = path.c_str();
-    for (const char* start = text; *start;) {
-        const char* colon = std::strchr(start, ':');
-        int length = colon ? static_cast<int>(colon - start) : static_cast<int>(std::strlen(start));
-        // An empty element would mean the current directory; a launcher should not
-        // pick up a runtime from wherever it happens to be started.
-        if (length > 0 && runtimeHomeOfCommand(NarrowString(start, length), out)) return true;
-        if (!colon) break;
-        start = colon + 1;
-    }
-    return false;
-}
+// `java` command found on PATH (/usr/bin/java -> /etc/alternatives/java -> .../bin/java).
+bool systemRuntimeIsOnPath() { return true; }
 
 }  // namespace oru::platform
