@@ -1,14 +1,42 @@
 // Finding where a signed executable's certificate table begins, from its PE headers.
 #include "archive/archive_region.h"
 
-#include "archive/header_reader.h"
 #include "archive/pe_layout.h"
+#include "archive/zip_source.h"
+#include "support/little_endian.h"
 
 namespace oru {
 
 namespace {
 
 constexpr uint32_t kCertificateHeaderSize = 8;
+
+class HeaderReader {
+public:
+    explicit HeaderReader(const CZipSource& source) : source_(source), size_(source.length()) {}
+
+    bool u16(uint64_t offset, uint16_t& value) const {
+        unsigned char b[2];
+        if (!bytes(offset, b, 2)) return false;
+        value = readU16(b);
+        return true;
+    }
+    bool u32(uint64_t offset, uint32_t& value) const {
+        unsigned char b[4];
+        if (!bytes(offset, b, 4)) return false;
+        value = readU32(b);
+        return true;
+    }
+    // A null `out` only checks that the bytes are there.
+    bool bytes(uint64_t offset, void* out, uint32_t count) const {
+        return offset <= size_ && count <= size_ - offset &&
+               (!out || source_.readAt(offset, out, count));
+    }
+
+private:
+    const CZipSource& source_;
+    uint64_t size_;
+};
 
 // The security directory's file offset and size, and where the headers end; false when
 // the file is no PE executable or has no such entry.
