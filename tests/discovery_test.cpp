@@ -645,7 +645,7 @@ TEST(RuntimeVersionTest, VersionTexts) {
 }
 
 // A library file's claimed width, and whether it is whole: every header field the loader
-// needs, and every byte it maps, inside the file.
+// needs, and every byte it maps, inside the file. The PE rows run in the Windows tests.
 TEST(RuntimeVersionTest, LibraryImages) {
     const std::string pe64 = peImage(0x8664);
     const std::string elf64 = elfImage(2);
@@ -679,7 +679,7 @@ TEST(RuntimeVersionTest, LibraryImages) {
         {with(elf64, 0x36, 32), 64, false},              // program headers of the 32-bit size
         {with(elf64, 0x38, 9), 64, false},               // program headers past the end
         {elf64.substr(0, elf64.size() - 1), 64, false},  // the loaded segment cut short
-        {elf64.substr(0, 63), 64, false},
+        {elf64.substr(0, 63), 0, false},                 // shorter than its header
         {"", 0, false},
         {"#!/bin/sh\nexec java \"$@\"\n", 0, false},
     };
@@ -687,10 +687,16 @@ TEST(RuntimeVersionTest, LibraryImages) {
     for (const Image& image : images) {
         const LibraryImage found =
             inspectLibrary(NarrowString(dir.write("lib", image.bytes).c_str()));
-        EXPECT_EQ(found.bits, image.bits) << &image - images;
-        EXPECT_EQ(found.loadable, image.loadable) << &image - images;
+        // Each system's launcher reads its own format: the other's library is nothing to it.
+        const bool own = onWindows() ? image.bytes.compare(0, 2, "MZ") == 0
+                                     : image.bytes.compare(0, 4,
+                                                           "\x7f"
+                                                           "ELF") == 0;
+        EXPECT_TRUE(found.found);
+        EXPECT_EQ(found.bits, own ? image.bits : 0) << &image - images;
+        EXPECT_EQ(found.loadable, own && image.loadable) << &image - images;
     }
-    EXPECT_EQ(inspectLibrary(NarrowString((dir.path() + "missing").c_str())).bits, 0);
+    EXPECT_FALSE(inspectLibrary(NarrowString((dir.path() + "missing").c_str())).found);
 }
 
 }  // namespace

@@ -4,9 +4,10 @@
 
 #include <cstring>
 
-#include "jvm/path_directories.h"
 #include "jvm/runtime_release.h"
+#include "platform/environment.h"
 #include "platform/environment_expansion.h"
+#include "platform/path_style.h"
 #include "platform/runtime_layout.h"
 #include "platform/trace.h"
 
@@ -77,20 +78,20 @@ bool isLower(const int a[4], const int b[4]) {
 bool parseRuntimeVersion(const char* text, int out[4]) {
     int numbers[5] = {};
     int count = 0;
-    bool overflow = false;
+    std::memset(out, 0, 4 * sizeof *out);
     while (*text && (*text < '0' || *text > '9')) ++text;
     while (count < 5 && *text >= '0' && *text <= '9') {
         for (; *text >= '0' && *text <= '9'; ++text) {
-            overflow = overflow || numbers[count] > (kLargestVersionNumber - 9) / 10;
-            numbers[count] = overflow ? 0 : numbers[count] * 10 + (*text - '0');
+            if (numbers[count] > kLargestVersionNumber / 10) return false;
+            numbers[count] = numbers[count] * 10 + (*text - '0');
         }
         ++count;
         if (!isVersionSeparator(*text)) break;
         ++text;
     }
     const int shift = numbers[0] == 1 && count > 1 ? 1 : 0;
-    for (int i = 0; i < 4; ++i) out[i] = overflow ? 0 : numbers[i + shift];
-    return !overflow;
+    for (int i = 0; i < 4; ++i) out[i] = numbers[i + shift];
+    return true;
 }
 
 InstalledRuntimes::InstalledRuntimes(const RuntimeSearch& search, const char* minimum)
@@ -130,20 +131,39 @@ void InstalledRuntimes::collect(char letter) {
 
 // PATH names the directories of commands; a runtime's `java` lies in its home's bin.
 void InstalledRuntimes::collectFromPath() {
-    PathDirectories path('p');
-    NarrowString directory, home;
-    while (path.next(directory)) {
-        if (!platform::runtimeHomeOfCommand(directory, home)) continue;
-        NarrowString version = releaseValue(readReleaseFile(home), "JAVA_VERSION");
-        trace::event("runtime", "p: %s, release %s", home.c_str(), version.c_str());
-        offer(directory.c_str(), home, version.c_str());
+    NarrowString path;
+    platform::environmentValue("PATH", path);
+    const char separator = platform::pathStyle().listSeparator;
+    path += separator;  // so that every element ends with one
+    NarrowString directory;
+    bool quoted = false;
+    for (const char* c = path.c_str(); *c; ++c) {
+        // Windows takes an element in quotes, as it must when it holds the separator.
+        if (*c == '"') {
+            quoted = !quoted;
+            continue;
+        }
+        if (*c != separator || quoted) {
+            directory += *c;
+            continue;
+        }
+        NarrowString home;
+        // An empty or relative element names the current directory or a folder below it:
+        // no runtime is taken from wherever the launcher happens to be started.
+        if (!directory.empty() && !platform::isFullyQualifiedPath(directory.c_str())) {
+            trace::event("runtime", "p: PATH element %s is relative: skipped", directory.c_str());
+        } else if (!directory.empty() && platform::runtimeHomeOfCommand(directory, home)) {
+            NarrowString version = releaseValue(readReleaseFile(home), "JAVA_VERSION");
+            trace::event("runtime", "p: %s, release %s", home.c_str(), version.c_str());
+            offer(directory.c_str(), home, version.c_str());
+        }
+        directory.clear();
     }
 }
 
 void InstalledRuntimes::offer(const char* source, const NarrowString& home, const char* version) {
     int numbers[4];
-    if (!parseRuntimeVersion(version, numbers))
-        trace::event("runtime", "%s: version %s is out of range: taken as none", source, version);
+    parseRuntimeVersion(version, numbers);
     if (isLower(numbers, minimum_)) {
         trace::event("runtime", "%s: version %d.%d.%d is below minjre: passed over", source,
                      numbers[0], numbers[1], numbers[2]);

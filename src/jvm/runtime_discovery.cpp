@@ -6,7 +6,6 @@
 #include <initializer_list>
 
 #include "jvm/installed_runtimes.h"
-#include "jvm/path_directories.h"
 #include "platform/directory.h"
 #include "platform/environment.h"
 #include "platform/environment_expansion.h"
@@ -20,13 +19,6 @@ const char kJavaSoftRuntimeKey[] = "SOFTWARE\\JavaSoft\\Java Runtime Environment
 const char kIbmRuntimeKey[] = "SOFTWARE\\IBM\\Java2 Runtime Environment";
 
 namespace {
-
-// Whether `path` exists, with the answer traced.
-bool lookedAt(const char* what, const NarrowString& path) {
-    const bool exists = platform::pathExists(path.c_str());
-    trace::event("runtime", "%s %s: %s", what, path.c_str(), exists ? "found" : "not there");
-    return exists;
-}
 
 bool endsWithSeparator(const NarrowString& path) {
     char last = path.byteAt(path.length() - 1);
@@ -84,17 +76,15 @@ NarrowString findRuntimeInDirectory(const NarrowString& dir, const RuntimeSearch
     return NarrowString();
 }
 
-// Linux has no registry; there the system's runtime is the first `java` on PATH, its
-// home searched like a runtime home. Windows offers no such home: the registry alone.
+// Linux has no registry; there the system's runtime is the `java` on PATH
+// (platform::systemRuntimeHome), searched like a runtime home. Windows offers no such
+// home, so this is the registry alone.
 NarrowString findSystemRuntime(const RuntimeSearch& search) {
     NarrowString found = findRuntimeInRegistry(kJavaSoftRuntimeKey, search);
-    if (!found.empty() || !platform::systemRuntimeIsOnPath()) return found;
-    PathDirectories path('s');
-    NarrowString directory, home;
-    while (path.next(directory)) {
-        if (!platform::runtimeHomeOfCommand(directory, home)) continue;
+    NarrowString home;
+    if (found.empty() && platform::systemRuntimeHome(home)) {
         trace::event("runtime", "s: the system's runtime home %s", home.c_str());
-        return findRuntimeBelowHome(home, search);
+        found = findRuntimeBelowHome(home, search);
     }
     return found;
 }
@@ -106,19 +96,21 @@ RuntimeSearch systemRuntimeSearch() {
 }
 
 bool isUsableRuntime(const char* what, const NarrowString& path, const RuntimeSearch& search) {
-    if (!platform::isFullyQualifiedPath(path.c_str())) {
-        trace::event("runtime", "%s %s: a relative path: passed over", what, path.c_str());
-        return false;
-    }
-    if (!lookedAt(what, path)) return false;
-    const LibraryImage image = inspectLibrary(path);
+    // Code is loaded only from a place named in full, never from one relative to the
+    // current directory.
+    const bool named = platform::isFullyQualifiedPath(path.c_str());
+    const LibraryImage image = named ? inspectLibrary(path) : LibraryImage();
+    trace::event("runtime", "%s %s: %s", what, path.c_str(),
+                 !named        ? "a relative path: passed over"
+                 : image.found ? "found"
+                               : "not there");
     if (image.bits != 0 && image.bits != search.launcherBits) {
         trace::event("runtime",
                      "%s: a %d-bit library, this launcher loads %d-bit ones: passed over",
                      path.c_str(), image.bits, search.launcherBits);
         return false;
     }
-    if (!image.loadable)
+    if (image.found && !image.loadable)
         trace::event("runtime", "%s: not a complete library for this machine: passed over",
                      path.c_str());
     return image.loadable;
@@ -126,10 +118,6 @@ bool isUsableRuntime(const char* what, const NarrowString& path, const RuntimeSe
 
 NarrowString findRuntimeBelowHome(const NarrowString& home, const RuntimeSearch& search) {
     if (home.empty()) return home;
-    if (!platform::isFullyQualifiedPath(home.c_str())) {
-        trace::event("runtime", "home %s: a relative path: skipped", home.c_str());
-        return NarrowString();
-    }
     NarrowString base = home;
     if (!endsWithSeparator(base)) base += platform::pathStyle().directorySeparator;
     for (const char* const* relative = platform::runtimeLibraryDirectories(); *relative;

@@ -47,7 +47,8 @@ NarrowString findRuntimeInHomes(const RuntimeSearch& search = systemRuntimeSearc
 
 // The first virtual-machine library below `home` that the launcher can load: for each of
 // the platform's library directories, the library directly in it, then in each of its
-// subdirectories in listing order. "" when there is none, or `home` is empty or relative.
+// subdirectories in listing order. "" when there is none or `home` is empty (or relative:
+// no library below it is named in full).
 NarrowString findRuntimeBelowHome(const NarrowString& home, const RuntimeSearch& search);
 
 // The `s` and `i` sources: the "RuntimeLib" value of the subkey of `keyPath` that its
@@ -59,17 +60,21 @@ NarrowString findRuntimeInRegistry(const char* keyPath, const RuntimeSearch& sea
 // file that is no complete library for this machine are passed over with a trace line.
 bool isUsableRuntime(const char* what, const NarrowString& path, const RuntimeSearch& search);
 
-// What a library file is to the loader. `bits` is the pointer width that its PE machine
-// field or ELF class claims (32 or 64; 0 when the file is neither PE nor ELF, names a
-// machine the launcher does not know, or cannot be read). `loadable` is true only when
-// its headers are those of a complete library for that machine: PE: the signature, the
-// optional header's magic for that width, and the section table and every section's
-// data inside the file; ELF: little-endian, a shared object of a machine of that width,
-// and the program headers and every loaded segment inside the file.
+// What a library file is to the loader. `found`: it opened as a regular file. `bits`: the
+// pointer width that its PE machine field or ELF class claims (32 or 64; 0 when the file
+// is not of that format, names a machine the launcher does not know, or cannot be read).
+// `loadable`: its headers are those of a complete library for that machine. PE: the
+// signature, the optional header's magic for that width, and the section table and every
+// section's data inside the file; ELF: little-endian, a shared object of a machine of
+// that width, and the program headers and every loaded segment inside the file. The
+// headers must lie in the first 3 KiB, where linkers put them.
 struct LibraryImage {
+    bool found = false;
     int bits = 0;
     bool loadable = false;
 };
+// The file at `path` as a library of this system's format: a PE image on Windows, an
+// ELF shared object on Linux (a file of the other is neither: bits 0).
 LibraryImage inspectLibrary(const NarrowString& path);
 
 // Class path entries and `libs` folders (not the runtime library, which is code that runs

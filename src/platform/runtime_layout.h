@@ -13,9 +13,9 @@ const char* runtimeLibraryName();
 // the list ends with a null pointer.
 const char* const* runtimeLibraryDirectories();
 
-// Whether the runtime the system starts by default is the first `java` command on PATH
-// (Linux); false where the registry names it (Windows).
-bool systemRuntimeIsOnPath();
+// The home directory of the runtime the system starts by default, with a trailing
+// separator; false when the platform has no such notion beyond its registry.
+bool systemRuntimeHome(NarrowString& out);
 
 // The home of the runtime whose `java` command ("java.exe" on Windows) lies in
 // `directory`, an element of PATH: the directory above the command's own (its links

@@ -7,6 +7,10 @@
 
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+
+#include "platform/environment.h"
+#include "platform/trace.h"
 
 namespace oru::platform {
 
@@ -75,7 +79,27 @@ bool runtimeHomeOfCommand(const NarrowString& directory, NarrowString& out) {
 }
 
 // Linux has no registry of runtimes; the one the system starts by default is the
-// `java` command found on PATH (/usr/bin/java -> /etc/alternatives/java -> .../bin/java).
-bool systemRuntimeIsOnPath() { return true; }
+// `java` command found on PATH. Its links (/usr/bin/java -> /etc/alternatives/java ->
+// .../bin/java) are resolved, and the directory above its bin directory is the home.
+bool systemRuntimeHome(NarrowString& out) {
+    out = "";
+    NarrowString path;
+    if (!environmentValue("PATH", path)) return false;
+    const char* text = path.c_str();
+    for (const char* start = text; *start;) {
+        const char* colon = std::strchr(start, ':');
+        int length = colon ? static_cast<int>(colon - start) : static_cast<int>(std::strlen(start));
+        // An empty or relative element names the current directory or a folder below it:
+        // a launcher takes no runtime from wherever it happens to be started.
+        const NarrowString element(start, length);
+        if (length > 0 && *start != '/')
+            trace::event("runtime", "s: PATH element %s is relative: skipped", element.c_str());
+        else if (length > 0 && runtimeHomeOfCommand(element, out))
+            return true;
+        if (!colon) break;
+        start = colon + 1;
+    }
+    return false;
+}
 
 }  // namespace oru::platform

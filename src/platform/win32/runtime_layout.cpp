@@ -16,7 +16,10 @@ const char* const* runtimeLibraryDirectories() {
 
 // The runtime Windows starts by default is the registered one, which the registry
 // sources find; there is nothing more to offer here.
-bool systemRuntimeIsOnPath() { return false; }
+bool systemRuntimeHome(NarrowString& out) {
+    out = "";
+    return false;
+}
 
 bool runtimeHomeOfCommand(const NarrowString& directory, NarrowString& out) {
     out = "";
