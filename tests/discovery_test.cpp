@@ -13,6 +13,7 @@
 #include "jvm/runtime_discovery.h"
 #include "launcher/config_load.h"
 #include "launcher/launch_settings.h"
+#include "support/little_endian.h"
 #include "test_support.h"
 
 namespace oru {
@@ -31,9 +32,53 @@ std::string native(std::string path) {
 
 const char* library() { return onWindows() ? "jvm.dll" : "libjvm.so"; }
 
-// A fake runtime: the library file at `relative` below `home` in `dir`.
+// A whole library for `machine`: MZ and PE headers, an optional header of the machine's
+// width (or of `magic`), and one section whose data ends the file.
+std::string peImage(int machine, int magic = 0) {
+    if (!magic) magic = machine == 0x14c ? 0x10b : 0x20b;
+    const int optionalSize = magic == 0x10b ? 0xe0 : 0xf0;
+    std::string image(0x400, '\0');
+    set16(image, 0, 0x5a4d);
+    set32(image, 0x3c, 0x40);
+    set32(image, 0x40, 0x4550);
+    set16(image, 0x44, machine);
+    set16(image, 0x46, 1);  // sections
+    set16(image, 0x54, optionalSize);
+    set16(image, 0x58, magic);
+    set32(image, 0x58 + optionalSize + 16, 0x200);  // the section's data: the last 0x200 bytes
+    set32(image, 0x58 + optionalSize + 20, 0x200);
+    return image;
+}
+
+// A whole shared object of `elfClass` (1: 32-bit, 2: 64-bit) for `machine` (x86 of that
+// width unless given), whose one loaded segment ends the file.
+std::string elfImage(int elfClass, int machine = 0) {
+    const bool wide = elfClass == 2;
+    std::string image(0x200, '\0');
+    image.replace(0, 7,
+                  std::string("\x7f"
+                              "ELF") +
+                      char(elfClass) + "\x01\x01");
+    set16(image, 16, 3);  // ET_DYN
+    set16(image, 18, machine ? machine : wide ? 62 : 3);
+    const int table = wide ? 64 : 52;
+    set32(image, wide ? 0x20 : 0x1c, table);
+    set16(image, wide ? 0x36 : 0x2a, wide ? 56 : 32);
+    set16(image, wide ? 0x38 : 0x2c, 1);
+    set32(image, table, 1);  // PT_LOAD from offset 0
+    set32(image, table + (wide ? 32 : 16), static_cast<uint32_t>(image.size()));
+    return image;
+}
+
+// A runtime library of `bits` in the platform's format.
+std::string libraryImage(int bits = sizeof(void*) * 8) {
+    if (onWindows()) return peImage(bits == 32 ? 0x14c : 0x8664);
+    return elfImage(bits / 32);
+}
+
+// A runtime's library, loadable by these tests' launcher, at `relative` in `dir`.
 std::string plantLibrary(const ScratchDirectory& dir, const std::string& relative) {
-    return dir.write(native(relative), "not a real library");
+    return dir.write(native(relative), libraryImage());
 }
 
 std::string find(const std::string& configuration) {
@@ -86,8 +131,9 @@ TEST_F(DiscoveryTest, ConfiguredLibraryResolution) {
     recordDirectories(NarrowString((exeDir + testing::separator() + "tool").c_str()),
                       NarrowString(startDir.c_str()));
     std::string relative = native(std::string("jre/bin/client/") + library());
-    std::string underStart = plantLibrary(dir, "start/" + relative);
-    EXPECT_EQ(find("jvmdll " + relative), underStart) << "only under the start-up directory";
+    plantLibrary(dir, "start/" + relative);
+    EXPECT_EQ(find("jvmdll " + relative + "\r\njre_order c"), "")
+        << "a library is never taken from the start-up directory";
     std::string underExe = plantLibrary(dir, "app/" + relative);
     EXPECT_EQ(find("jvmdll " + relative), underExe) << "the executable's directory comes first";
     EXPECT_EQ(find("jvmdll " + native("missing/") + library() + "\r\njre_order c"), "");
@@ -170,6 +216,11 @@ TEST_F(DiscoveryTest, SystemRuntime) {
         EXPECT_EQ(find("jre_order i"), "") << "the IBM key is not there";
         std::string fromHome = plantLibrary(dir, "home/jvm.dll");
         EnvironmentGuard home("JAVA_HOME", (dir.path() + "home").c_str());
+        ASSERT_EQ(std::system(
+                      ("reg add \"" + key + "\" /v CurrentVersion /t REG_DWORD /d 3681841 /f >NUL")
+                          .c_str()),
+                  0);
+        EXPECT_EQ(find("jre_order s"), "") << "a number whose bytes spell 1.8 is no text";
         std::filesystem::remove(lib);
         EXPECT_EQ(find("jre_order se"), fromHome) << "a registered file that is gone";
         std::system("reg delete \"HKLM\\SOFTWARE\\JavaSoft\" /f >NUL");
@@ -235,30 +286,6 @@ private:
     std::map<std::string, std::string> keys_;  // lower case -> as written, sorted
     std::map<std::string, std::string> values_;
 };
-
-// The first bytes of a PE image for `machine`, and of an ELF image of `elfClass`.
-std::string peImage(int machine) {
-    std::string image(128, '\0');
-    image.replace(0, 2, "MZ");
-    image[0x3c] = 0x40;
-    image.replace(0x40, 4, std::string("PE\0\0", 4));
-    image[0x44] = static_cast<char>(machine & 0xff);
-    image[0x45] = static_cast<char>(machine >> 8);
-    return image;
-}
-
-std::string elfImage(int elfClass) {
-    return std::string(
-               "\x7f"
-               "ELF") +
-           static_cast<char>(elfClass) + std::string(123, '\0');
-}
-
-// A runtime library of `bits` in the platform's format.
-std::string libraryImage(int bits) {
-    if (onWindows()) return peImage(bits == 32 ? 0x14c : 0x8664);
-    return elfImage(bits / 32);
-}
 
 // The library below a runtime home in this platform's JDK 9 layout.
 std::string libraryBelow(const std::string& home) {
@@ -458,6 +485,21 @@ TEST_F(DiscoveryTest, InstalledRuntimeLayouts) {
          64,
          "jre_order csie",
          ""},
+        {"a key whose version overflows loses to a real one",
+         {{"lure", 64, "17.0.9"}, {"jdk-17", 64, "17.0.9"}},
+         {{"HKLM\\SOFTWARE\\JavaSoft\\JDK\\99999999999999999999", "JavaHome", "lure"},
+          {"HKLM\\SOFTWARE\\JavaSoft\\JDK\\17.0.9", "JavaHome", "jdk-17"}},
+         {},
+         64,
+         "",
+         "jdk-17"},
+        {"a release whose version overflows loses to a registered one",
+         {{"lure", 64, "99999999999999999999"}, {"temurin-11", 64, "11.0.21"}},
+         {{"HKLM\\SOFTWARE\\Eclipse Adoptium\\JDK\\11.0.21.9\\hotspot\\MSI", "Path", "temurin-11"}},
+         {"lure"},
+         64,
+         "jre_order vp",
+         "temurin-11"},
         {"jre_order naming the vendors' letter",
          {{"temurin-21", 64, "21.0.1"}, {"jdk-22", 64, "22"}},
          {{temurin21, "Path", "temurin-21"}},
@@ -511,10 +553,77 @@ TEST_F(DiscoveryTest, InstalledRuntimeLayouts) {
     }
 }
 
-TEST(RuntimeVersionTest, VersionTextsAndMachineTypes) {
+// Code is loaded only from places named in full: a relative jvmdll from beside the
+// executable alone; relative PATH elements, homes and registered paths never, though the
+// current (and start-up) directory holds a runtime wherever they point.
+TEST_F(DiscoveryTest, NothingRelativeIsConsulted) {
+    for (const std::string home : {"runtime", ".", "sub"}) {
+        plantLibrary(dir, libraryBelow(home));
+        std::string java =
+            dir.write(native(home + "/bin/") + (onWindows() ? "java.exe" : "java"), "#!/bin/sh\n");
+        std::filesystem::permissions(java, std::filesystem::perms::owner_all);
+    }
+    const std::string app = dir.makeDirectory("app");
+    recordDirectories(NarrowString((app + testing::separator() + "tool").c_str()),
+                      NarrowString(dir.path().c_str()));
+    struct CurrentDirectory {
+        const std::filesystem::path saved = std::filesystem::current_path();
+        ~CurrentDirectory() { std::filesystem::current_path(saved); }
+    } restore;
+    std::filesystem::current_path(dir.path());
+    FakeRegistry registry(sizeof(void*) * 8);
+    const std::string jre = "HKLM\\SOFTWARE\\JavaSoft\\Java Runtime Environment";
+    registry.set(jre, "CurrentVersion", "1.8");
+    registry.set(jre + "\\1.8", "RuntimeLib", libraryBelow("sub"));
+    registry.set("HKLM\\SOFTWARE\\Eclipse Adoptium\\JDK\\21.0.1.12\\hotspot\\MSI", "Path", "sub");
+    struct Case {
+        std::string configuration;
+        const char* variable;
+        std::string value;
+        bool found = false;
+    } cases[] = {
+        {"jvmdll " + libraryBelow("runtime") + "\r\njre_order c", "PATH", "/oru-nowhere"},
+        {"jre_order p", "PATH", "bin"},
+        {"jre_order p", "PATH", native("./bin")},
+        {"jre_order p", "PATH", native("sub/bin")},
+        {"jre_order s", "PATH", native("sub/bin")},
+        {"jre_order e", "JAVA_HOME", "sub"},
+        {"jre_order e", "JRE_HOME", "."},
+        {"jre_order s", "PATH", "/oru-nowhere"},  // the registered relative RuntimeLib
+        {"jre_order v", "PATH", "/oru-nowhere"},  // the registered relative home
+        {"jre_order p", "PATH", dir.path() + native("sub/bin"), true},
+    };
+    for (const Case& c : cases) {
+        EnvironmentGuard variable(c.variable, c.value.c_str());
+        LauncherConfig config("tool", NarrowString(""), NarrowString(c.configuration.c_str()));
+        const std::string found =
+            findConfiguredRuntimeLibrary(config, {registry, sizeof(void*) * 8}).c_str();
+        EXPECT_TRUE(c.found ? !found.empty() && std::filesystem::equivalent(
+                                                    found, dir.path() + libraryBelow("sub"))
+                            : found.empty())
+            << c.configuration << " " << c.variable << "=" << c.value << ": found " << found;
+    }
+}
+
+// A library that is no whole image (an interrupted update: empty, cut short, a script in
+// its place) is passed over wherever it is found, and the search goes on.
+TEST_F(DiscoveryTest, IncompleteLibrariesArePassedOver) {
+    const std::string whole = libraryImage();
+    const std::string valid = plantLibrary(dir, libraryBelow("valid"));
+    EnvironmentGuard javaHome("JAVA_HOME", (dir.path() + "valid").c_str());
+    EnvironmentGuard jreHome("JRE_HOME", (dir.path() + "broken").c_str());
+    for (const std::string& bytes :
+         {std::string(), whole.substr(0, whole.size() / 2), std::string("@echo off\r\n")}) {
+        const std::string broken = dir.write(libraryBelow("broken"), bytes);
+        EXPECT_EQ(find("jvmdll " + broken + "\r\njre_order ce"), valid) << bytes.size();
+    }
+}
+
+TEST(RuntimeVersionTest, VersionTexts) {
     struct Version {
         const char* text;
-        int numbers[4];
+        int numbers[4];  // all 0 for a text that overflows: no version
+        bool fits = true;
     } versions[] = {
         {"1.8.0_392", {8, 0, 392, 0}},
         {"17.0.9+9", {17, 0, 9, 9}},
@@ -523,34 +632,71 @@ TEST(RuntimeVersionTest, VersionTextsAndMachineTypes) {
         {"\"21.0.1\"\nOS", {21, 0, 1, 0}},
         {"1", {1, 0, 0, 0}},
         {"", {0, 0, 0, 0}},
-        {"99999999999.1", {999999999, 1, 0, 0}},
+        {"999999999.1", {999999999, 1, 0, 0}},
+        {"1000000000.1", {0, 0, 0, 0}, false},
+        {"99999999999999999999", {0, 0, 0, 0}, false},
+        {"17.0.99999999999999999999", {0, 0, 0, 0}, false},
     };
     for (const Version& v : versions) {
         int numbers[4];
-        parseRuntimeVersion(v.text, numbers);
+        EXPECT_EQ(parseRuntimeVersion(v.text, numbers), v.fits) << v.text;
         EXPECT_TRUE(std::equal(numbers, numbers + 4, v.numbers)) << v.text;
     }
-    ScratchDirectory dir;
-    std::string badSignature = peImage(0x8664);
-    badSignature[0x41] = 'X';
-    std::string farSignature = peImage(0x8664);
-    farSignature[0x3f] = 0x7f;
-    struct Machine {
+}
+
+// A library file's claimed width, and whether it is whole: every header field the loader
+// needs, and every byte it maps, inside the file. The PE rows run in the Windows tests.
+TEST(RuntimeVersionTest, LibraryImages) {
+    const std::string pe64 = peImage(0x8664);
+    const std::string elf64 = elfImage(2);
+    auto with = [](std::string image, size_t at, int value) {
+        set16(image, at, static_cast<uint32_t>(value));
+        return image;
+    };
+    struct Image {
         std::string bytes;
         int bits;
-    } machines[] = {
-        {peImage(0x14c), 32},  {peImage(0x8664), 64},
-        {peImage(0xaa64), 64}, {peImage(0x1c4), 0},
-        {elfImage(1), 32},     {elfImage(2), 64},
-        {elfImage(3), 0},      {badSignature, 0},
-        {farSignature, 0},     {elfImage(2).substr(0, 63), 0},
-        {"not a library", 0},
+        bool loadable;
+    } images[] = {
+        {peImage(0x14c), 32, true},
+        {pe64, 64, true},
+        {peImage(0xaa64), 64, true},
+        {peImage(0x1c4), 0, false},                    // a machine the launcher does not know
+        {with(pe64, 0x40, 0x4558), 0, false},          // "PX": no PE signature
+        {with(pe64, 0x3e, 0x7f), 0, false},            // the signature far past the end
+        {peImage(0x8664, 0x10b), 64, false},           // a PE32 optional header
+        {with(pe64, 0x46, 0), 64, false},              // no section
+        {with(pe64, 0x46, 30), 64, false},             // the section table runs past the end
+        {pe64.substr(0, pe64.size() - 1), 64, false},  // the section's data cut short
+        {pe64.substr(0, 0x100), 64, false},
+        {elfImage(1), 32, true},
+        {elf64, 64, true},
+        {elfImage(2, 183), 64, true},  // AArch64
+        {elfImage(3), 0, false},
+        {elfImage(1, 62), 32, false},                    // x86_64 code in a 32-bit file
+        {with(elf64, 4, 0x0202), 64, false},             // big-endian
+        {with(elf64, 16, 2), 64, false},                 // an executable, not a shared object
+        {with(elf64, 0x36, 32), 64, false},              // program headers of the 32-bit size
+        {with(elf64, 0x38, 9), 64, false},               // program headers past the end
+        {elf64.substr(0, elf64.size() - 1), 64, false},  // the loaded segment cut short
+        {elf64.substr(0, 63), 0, false},                 // shorter than its header
+        {"", 0, false},
+        {"#!/bin/sh\nexec java \"$@\"\n", 0, false},
     };
-    for (const Machine& m : machines) {
-        std::string file = dir.write("lib", m.bytes);
-        EXPECT_EQ(libraryPointerBits(NarrowString(file.c_str())), m.bits) << &m - machines;
+    ScratchDirectory dir;
+    for (const Image& image : images) {
+        const LibraryImage found =
+            inspectLibrary(NarrowString(dir.write("lib", image.bytes).c_str()));
+        // Each system's launcher reads its own format: the other's library is nothing to it.
+        const bool own = onWindows() ? image.bytes.compare(0, 2, "MZ") == 0
+                                     : image.bytes.compare(0, 4,
+                                                           "\x7f"
+                                                           "ELF") == 0;
+        EXPECT_TRUE(found.found);
+        EXPECT_EQ(found.bits, own ? image.bits : 0) << &image - images;
+        EXPECT_EQ(found.loadable, own && image.loadable) << &image - images;
     }
-    EXPECT_EQ(libraryPointerBits(NarrowString((dir.path() + "missing").c_str())), 0);
+    EXPECT_FALSE(inspectLibrary(NarrowString((dir.path() + "missing").c_str())).found);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ constexpr uint32_t kPeSignatureField = 0x3C;
 
 // From the PE signature ("PE\0\0"): the file header's fields, then the optional header.
 constexpr uint32_t kPeSignature = 0x00004550;
+constexpr uint32_t kMachineField = 4;
 constexpr uint32_t kSectionCountField = 6;
 constexpr uint32_t kOptionalSizeField = 20;
 constexpr uint32_t kOptionalHeader = 24;

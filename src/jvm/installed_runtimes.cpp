@@ -61,6 +61,10 @@ const RegistryLayout kLayouts[] = {
     {'v', 0, 2, "BellSoft\\Liberica"},
 };
 
+// Versions count in the tens at most: a number beyond this is no version but a lure, which
+// would otherwise beat every real one.
+constexpr int kLargestVersionNumber = 999999999;
+
 bool isVersionSeparator(char c) { return c == '.' || c == '_' || c == '+' || c == '-'; }
 
 bool isLower(const int a[4], const int b[4]) {
@@ -71,19 +75,23 @@ bool isLower(const int a[4], const int b[4]) {
 
 }  // namespace
 
-void parseRuntimeVersion(const char* text, int out[4]) {
+bool parseRuntimeVersion(const char* text, int out[4]) {
     int numbers[5] = {};
     int count = 0;
+    std::memset(out, 0, 4 * sizeof *out);
     while (*text && (*text < '0' || *text > '9')) ++text;
     while (count < 5 && *text >= '0' && *text <= '9') {
-        for (; *text >= '0' && *text <= '9'; ++text)
-            if (numbers[count] < 100000000) numbers[count] = numbers[count] * 10 + (*text - '0');
+        for (; *text >= '0' && *text <= '9'; ++text) {
+            if (numbers[count] > kLargestVersionNumber / 10) return false;
+            numbers[count] = numbers[count] * 10 + (*text - '0');
+        }
         ++count;
         if (!isVersionSeparator(*text)) break;
         ++text;
     }
     const int shift = numbers[0] == 1 && count > 1 ? 1 : 0;
     for (int i = 0; i < 4; ++i) out[i] = numbers[i + shift];
+    return true;
 }
 
 InstalledRuntimes::InstalledRuntimes(const RuntimeSearch& search, const char* minimum)
@@ -140,9 +148,11 @@ void InstalledRuntimes::collectFromPath() {
             continue;
         }
         NarrowString home;
-        // An empty element would mean the current directory: no runtime is taken from
-        // wherever the launcher happens to be started.
-        if (!directory.empty() && platform::runtimeHomeOfCommand(directory, home)) {
+        // An empty or relative element names the current directory or a folder below it:
+        // no runtime is taken from wherever the launcher happens to be started.
+        if (!directory.empty() && !platform::isFullyQualifiedPath(directory.c_str())) {
+            trace::event("runtime", "p: PATH element %s is relative: skipped", directory.c_str());
+        } else if (!directory.empty() && platform::runtimeHomeOfCommand(directory, home)) {
             NarrowString version = releaseValue(readReleaseFile(home), "JAVA_VERSION");
             trace::event("runtime", "p: %s, release %s", home.c_str(), version.c_str());
             offer(directory.c_str(), home, version.c_str());

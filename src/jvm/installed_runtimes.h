@@ -32,7 +32,7 @@ private:
 
 // Up to four numbers of a version text, from its first digit on, any other characters
 // separating them; the old "1.x" numbering (1.8.0_392) read as x (8.0.392). Missing
-// numbers are 0.
-void parseRuntimeVersion(const char* text, int out[4]);
+// numbers are 0. A number above 999,999,999 makes it no version: false, all four 0.
+bool parseRuntimeVersion(const char* text, int out[4]);
 
 }  // namespace oru

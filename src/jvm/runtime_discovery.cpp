@@ -20,13 +20,6 @@ const char kIbmRuntimeKey[] = "SOFTWARE\\IBM\\Java2 Runtime Environment";
 
 namespace {
 
-// Whether `path` exists, with the answer traced.
-bool lookedAt(const char* what, const NarrowString& path) {
-    const bool exists = platform::pathExists(path.c_str());
-    trace::event("runtime", "%s %s: %s", what, path.c_str(), exists ? "found" : "not there");
-    return exists;
-}
-
 bool endsWithSeparator(const NarrowString& path) {
     char last = path.byteAt(path.length() - 1);
     return last == '\\' || last == '/';
@@ -56,8 +49,11 @@ NarrowString findConfiguredRuntime(const RuntimeSettings& settings, const Runtim
         trace::event("runtime", "c: no jvmdll configured");
         return configured;
     }
-    NarrowString resolved = resolveRelativePath(configured, settings.folders);
-    return isUsableRuntime("c: jvmdll", resolved, search) ? resolved : NarrowString();
+    // A library runs code the moment it loads: a relative one is taken from beside the
+    // executable only, never from wherever the user happened to start it.
+    if (!platform::isFullyQualifiedPath(configured.c_str()))
+        configured = settings.folders.executable + configured;
+    return isUsableRuntime("c: jvmdll", configured, search) ? configured : NarrowString();
 }
 
 // The library directly in `dir`, else in one of its subdirectories (client, server).
@@ -100,12 +96,24 @@ RuntimeSearch systemRuntimeSearch() {
 }
 
 bool isUsableRuntime(const char* what, const NarrowString& path, const RuntimeSearch& search) {
-    if (!lookedAt(what, path)) return false;
-    const int bits = libraryPointerBits(path);
-    if (bits == 0 || bits == search.launcherBits) return true;
-    trace::event("runtime", "%s: a %d-bit library, this launcher loads %d-bit ones: passed over",
-                 path.c_str(), bits, search.launcherBits);
-    return false;
+    // Code is loaded only from a place named in full, never from one relative to the
+    // current directory.
+    const bool named = platform::isFullyQualifiedPath(path.c_str());
+    const LibraryImage image = named ? inspectLibrary(path) : LibraryImage();
+    trace::event("runtime", "%s %s: %s", what, path.c_str(),
+                 !named        ? "a relative path: passed over"
+                 : image.found ? "found"
+                               : "not there");
+    if (image.bits != 0 && image.bits != search.launcherBits) {
+        trace::event("runtime",
+                     "%s: a %d-bit library, this launcher loads %d-bit ones: passed over",
+                     path.c_str(), image.bits, search.launcherBits);
+        return false;
+    }
+    if (image.found && !image.loadable)
+        trace::event("runtime", "%s: not a complete library for this machine: passed over",
+                     path.c_str());
+    return image.loadable;
 }
 
 NarrowString findRuntimeBelowHome(const NarrowString& home, const RuntimeSearch& search) {

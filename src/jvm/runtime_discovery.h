@@ -47,24 +47,40 @@ NarrowString findRuntimeInHomes(const RuntimeSearch& search = systemRuntimeSearc
 
 // The first virtual-machine library below `home` that the launcher can load: for each of
 // the platform's library directories, the library directly in it, then in each of its
-// subdirectories in listing order. "" when there is none or `home` is empty.
+// subdirectories in listing order. "" when there is none or `home` is empty (or relative:
+// no library below it is named in full).
 NarrowString findRuntimeBelowHome(const NarrowString& home, const RuntimeSearch& search);
 
 // The `s` and `i` sources: the "RuntimeLib" value of the subkey of `keyPath` that its
 // "CurrentVersion" names, when that file exists; "" otherwise.
 NarrowString findRuntimeInRegistry(const char* keyPath, const RuntimeSearch& search);
 
-// Whether `path` exists (traced as `what`) and is a library the launcher can load: one
-// built for another pointer width is passed over with a trace line.
+// Whether `path` is fully qualified, exists (traced as `what`) and is a library the
+// launcher can load: a relative path, a library built for another pointer width and a
+// file that is no complete library for this machine are passed over with a trace line.
 bool isUsableRuntime(const char* what, const NarrowString& path, const RuntimeSearch& search);
 
-// The pointer width a library file was built for, from its PE machine field or its ELF
-// class: 32 or 64, or 0 when the file is neither or cannot be read.
-int libraryPointerBits(const NarrowString& path);
+// What a library file is to the loader. `found`: it opened as a regular file. `bits`: the
+// pointer width that its PE machine field or ELF class claims (32 or 64; 0 when the file
+// is not of that format, names a machine the launcher does not know, or cannot be read).
+// `loadable`: its headers are those of a complete library for that machine. PE: the
+// signature, the optional header's magic for that width, and the section table and every
+// section's data inside the file; ELF: little-endian, a shared object of a machine of
+// that width, and the program headers and every loaded segment inside the file. The
+// headers must lie in the first 3 KiB, where linkers put them.
+struct LibraryImage {
+    bool found = false;
+    int bits = 0;
+    bool loadable = false;
+};
+// The file at `path` as a library of this system's format: a PE image on Windows, an
+// ELF shared object on Linux (a file of the other is neither: bits 0).
+LibraryImage inspectLibrary(const NarrowString& path);
 
-// `path` itself when absolute; else under the executable's directory if it exists there,
-// else under the start-up directory if it exists there, else under the executable's
-// directory anyway.
+// Class path entries and `libs` folders (not the runtime library, which is code that runs
+// as it loads): `path` itself when absolute; else under the executable's directory if it
+// exists there, else under the start-up directory if it exists there, else under the
+// executable's directory anyway.
 NarrowString resolveRelativePath(const NarrowString& path, const LaunchFolders& folders);
 
 }  // namespace oru

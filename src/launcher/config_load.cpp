@@ -20,16 +20,14 @@ namespace oru {
 
 namespace {
 
-// Process-wide and kept until exit; written only while the configuration loads.
-NarrowString& executableDirectoryStore() {
-    static NarrowString directory;
-    return directory;
-}
+// Process-wide and kept until exit; written only while the configuration loads. Built
+// before anything runs (an empty string needs no code), unlike a function-local static,
+// which would guard itself with a lock that pulls a thread library into every launcher.
+NarrowString executableDirectoryValue;
+NarrowString startupDirectoryValue;
 
-NarrowString& startupDirectoryStore() {
-    static NarrowString directory;
-    return directory;
-}
+NarrowString& executableDirectoryStore() { return executableDirectoryValue; }
+NarrowString& startupDirectoryStore() { return startupDirectoryValue; }
 
 }  // namespace
 

@@ -13,8 +13,8 @@ enum class RegistryRoot { kMachine, kUser };
 class Registry {
 public:
     // Reads the value `valueName` of the key `keyPath` below `root` into `out`. Returns
-    // false (and leaves `out` empty) when the key or the value is missing or the value
-    // does not fit kPathCapacity bytes.
+    // false (and leaves `out` empty) when the key or the value is missing, the value is
+    // not a string (REG_SZ or REG_EXPAND_SZ) or does not fit kPathCapacity bytes.
     virtual bool readValue(RegistryRoot root, const char* keyPath, const char* valueName,
                            NarrowString& out) const = 0;
     // The name of the subkey number `index` (from 0) of `keyPath` below `root`; false

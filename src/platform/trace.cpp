@@ -24,20 +24,25 @@ struct Sink {
     platform::Lock lock;
 };
 
+Sink* theSink = nullptr;
+
+// Never destroyed: threads of the virtual machine may still trace while the process exits.
 Sink& sink() {
-    // Never destroyed: threads of the virtual machine may still trace while the
-    // process exits.
-    static Sink& instance = *[] {
-        Sink* made = new Sink;
+    if (!theSink) {
+        theSink = new Sink;
         NarrowString target;
         if (platform::environmentValue("ORU_TRACE", target) && !target.empty() && target != "0") {
-            made->output = platform::openTraceOutput(target.c_str());
-            made->on = made->output != nullptr;
+            theSink->output = platform::openTraceOutput(target.c_str());
+            theSink->on = theSink->output != nullptr;
         }
-        return made;
-    }();
-    return instance;
+    }
+    return *theSink;
 }
+
+// Made while static objects are built, before the launcher or the virtual machine starts
+// a thread, so that no two threads ever make it (a function-local static would guard
+// itself with a lock that pulls a thread library into every launcher).
+[[maybe_unused]] const Sink& sinkAtStart = sink();
 
 }  // namespace
 

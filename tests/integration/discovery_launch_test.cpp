@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "java_probe.h"
 
@@ -27,7 +26,8 @@ TEST(DiscoveryLaunchTest, ConfiguredLibrary) {
     ScratchDirectory dir;
     std::string start = dir.makeDirectory("start");
     dir.makeDirectory("app");
-    // "rt" beside the executable, or only in the start-up directory, leads to the JDK.
+    // "rt" beside the executable leads to the JDK; "rt2", only in the start-up directory,
+    // is no runtime of the application's: a library there is never loaded.
     fs::create_directory_symlink(jdkHome(), dir.path() + "app/rt");
     fs::create_directory_symlink(jdkHome(), dir.path() + "start/rt2");
     struct Case {
@@ -36,7 +36,7 @@ TEST(DiscoveryLaunchTest, ConfiguredLibrary) {
     } cases[] = {
         {jdkLibrary(), true},
         {"rt/" + jvmBelowHome(), true},
-        {"rt2/" + jvmBelowHome(), true},
+        {"rt2/" + jvmBelowHome(), false},
         {"%ORU_TEST_JDK%/" + jvmBelowHome(), true},
         {"missing/libjvm.so", false},
     };
@@ -56,6 +56,8 @@ TEST(DiscoveryLaunchTest, EnvironmentAndSystemSources) {
     ScratchDirectory dir;
     dir.makeDirectory("empty/lib/server");
     fs::create_directory_symlink(jdkHome() + "/bin", dir.path() + "javabin");
+    dir.makeDirectory("sub");
+    fs::create_directory_symlink(jdkHome() + "/bin", dir.path() + "sub/javabin");
     std::string exe = packApp(dir, "tool", reportWith({"jre_order E"}));
     std::string defaultOrder = packApp(dir, "default", reportWith({}));
     std::string systemOnly = packApp(dir, "system", reportWith({"jre_order s"}));
@@ -80,9 +82,14 @@ TEST(DiscoveryLaunchTest, EnvironmentAndSystemSources) {
         {pathOnly, {{"PATH", "/oru-nowhere"}, {"JAVA_HOME", jdkHome()}}, false},
         {defaultOrder, {{"PATH", "/oru-nowhere"}, {"JAVA_HOME", jdkHome()}}, true},
         {defaultOrder, {{"PATH", "/oru-nowhere"}}, false},
+        // Relative elements name folders below wherever the program was started: skipped.
+        {defaultOrder, {{"PATH", "javabin"}}, false},
+        {pathOnly, {{"PATH", "./javabin"}}, false},
+        {systemOnly, {{"PATH", "sub/javabin"}}, false},
+        {exe, {{"JAVA_HOME", "sub/javabin/.."}}, false},
     };
     for (const Case& c : cases) {
-        RunResult run = runProgram(c.exe, {{}, cleanEnvironment(c.env)});
+        RunResult run = runProgram(c.exe, {{}, cleanEnvironment(c.env), dir.path()});
         std::string label = c.exe + (c.env.empty() ? ""
                                                    : " " + c.env.front().first + "=" +
                                                          c.env.front().second.value_or(""));
@@ -113,27 +120,35 @@ TEST(DiscoveryLaunchTest, LibrariesThatAreNoRuntime) {
     }
 }
 
-// A copy of the runtime's library whose ELF class claims the other pointer width is
-// passed over before it is loaded, and the search goes on.
-TEST(DiscoveryLaunchTest, LibraryOfTheOtherWidthPassedOver) {
+// Copies of the runtime's library that cannot load here: one whose ELF class claims the
+// other pointer width, and what an interrupted update leaves (an empty file, the first
+// half, a text). Each is passed over before it is loaded, and the search goes on.
+TEST(DiscoveryLaunchTest, LibrariesThatCannotLoadArePassedOver) {
     ScratchDirectory dir;
-    std::string other = dir.makeDirectory("other") + "/libjvm.so";
-    fs::copy_file(jdkLibrary(), other);
-    std::fstream file(other, std::ios::in | std::ios::out | std::ios::binary);
-    file.seekg(4);
-    const char elfClass = static_cast<char>(file.get() == 1 ? 2 : 1);
-    file.seekp(4);
-    file.put(elfClass);
-    file.close();
-    for (const char* order : {"jre_order ce", "jre_order c"}) {
-        std::string exe = packApp(dir, "tool", reportWith({order, "jvmdll " + other}));
-        RunResult run =
-            runProgram(exe, {{}, cleanEnvironment({{"JAVA_HOME", jdkHome()}, {"ORU_TRACE", "1"}})});
-        const bool alone = std::string(order) == "jre_order c";
-        EXPECT_EQ(ran(run), !alone) << order << ": " << run.err;
-        EXPECT_NE(run.err.find("-bit library, this launcher loads"), std::string::npos) << run.err;
-        if (alone) {
-            EXPECT_NE(run.err.find(kNotFound), std::string::npos) << run.err;
+    const std::string whole = readFile(jdkLibrary());
+    std::string otherWidth = whole;
+    otherWidth[4] = static_cast<char>(otherWidth[4] == 1 ? 2 : 1);
+    const struct {
+        std::string bytes;
+        const char* traced;
+    } copies[] = {
+        {otherWidth, "-bit library, this launcher loads"},
+        {"", "not a complete library for this machine"},
+        {whole.substr(0, whole.size() / 2), "not a complete library for this machine"},
+        {"INPUT(libjvm.so.1)\n", "not a complete library for this machine"},
+    };
+    for (const auto& copy : copies) {
+        const std::string library = dir.write("copy/libjvm.so", copy.bytes);
+        for (const char* order : {"jre_order ce", "jre_order c"}) {
+            std::string exe = packApp(dir, "tool", reportWith({order, "jvmdll " + library}));
+            RunResult run = runProgram(
+                exe, {{}, cleanEnvironment({{"JAVA_HOME", jdkHome()}, {"ORU_TRACE", "1"}})});
+            const bool alone = std::string(order) == "jre_order c";
+            EXPECT_EQ(ran(run), !alone) << order << " " << copy.traced << ": " << run.err;
+            EXPECT_NE(run.err.find(copy.traced), std::string::npos) << run.err;
+            if (alone) {
+                EXPECT_NE(run.err.find(kNotFound), std::string::npos) << run.err;
+            }
         }
     }
 }

@@ -19,6 +19,8 @@ bool isDirectorySeparator(char c) { return c == '/'; }
 
 bool isAbsolutePath(const char* path) { return path && path[0] == '/'; }
 
+bool isFullyQualifiedPath(const char* path) { return isAbsolutePath(path); }
+
 NarrowString configurationFilePath(const NarrowString& executablePath, const char* suffix) {
     // A four-character extension (tool.bin) is replaced; a name without one (tool, or a
     // hidden file such as /x/.bin) gains the suffix.

@@ -8,4 +8,8 @@ namespace oru::platform {
 // longer than the 260 characters of the Windows calls.
 constexpr int kPathCapacity = 4096;
 
+// The format of the libraries that the system's loader maps: PE images on Windows, ELF
+// shared objects on Linux.
+constexpr bool kLibrariesArePe = false;
+
 }  // namespace oru::platform

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/environment.h"
+#include "platform/trace.h"
 
 namespace oru::platform {
 
@@ -88,9 +89,13 @@ bool systemRuntimeHome(NarrowString& out) {
     for (const char* start = text; *start;) {
         const char* colon = std::strchr(start, ':');
         int length = colon ? static_cast<int>(colon - start) : static_cast<int>(std::strlen(start));
-        // An empty element would mean the current directory; a launcher should not
-        // pick up a runtime from wherever it happens to be started.
-        if (length > 0 && runtimeHomeOfCommand(NarrowString(start, length), out)) return true;
+        // An empty or relative element names the current directory or a folder below it:
+        // a launcher takes no runtime from wherever it happens to be started.
+        const NarrowString element(start, length);
+        if (length > 0 && *start != '/')
+            trace::event("runtime", "s: PATH element %s is relative: skipped", element.c_str());
+        else if (length > 0 && runtimeHomeOfCommand(element, out))
+            return true;
         if (!colon) break;
         start = colon + 1;
     }

@@ -27,6 +27,12 @@ bool isAbsolutePath(const char* path) {
     return path[0] == '\\' || path[0] == '/' || path[1] == ':';
 }
 
+bool isFullyQualifiedPath(const char* path) {
+    if (!path || !path[0]) return false;
+    if (isDirectorySeparator(path[0])) return isDirectorySeparator(path[1]);
+    return path[1] == ':' && isDirectorySeparator(path[2]);
+}
+
 NarrowString configurationFilePath(const NarrowString& executablePath, const char* suffix) {
     // The last four characters are the extension of tool.exe.
     NarrowString path = executablePath.left(executablePath.length() - 4) + suffix;

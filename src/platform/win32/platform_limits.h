@@ -7,4 +7,8 @@ namespace oru::platform {
 // Capacity of path buffers, terminator included (the ANSI calls' MAX_PATH).
 constexpr int kPathCapacity = 260;
 
+// The format of the libraries that the system's loader maps: PE images on Windows, ELF
+// shared objects on Linux.
+constexpr bool kLibrariesArePe = true;
+
 }  // namespace oru::platform

@@ -40,8 +40,11 @@ public:
         if (!key.open(root, keyPath)) return false;
         char buffer[kPathCapacity];
         DWORD size = sizeof buffer;
-        if (RegQueryValueExA(key.get(), valueName, nullptr, nullptr,
-                             reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+        DWORD type = REG_NONE;
+        // A number or binary data is no text, whatever its bytes happen to spell.
+        if (RegQueryValueExA(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                             &size) != ERROR_SUCCESS ||
+            (type != REG_SZ && type != REG_EXPAND_SZ))
             return false;
         // Stored strings need not end with a NUL; the text ends at the first one or at
         // the data's end.
