@@ -50,9 +50,9 @@ void EntryLookup::build(const CZipReader* reader, bool lengthFirst) {
     const int count = reader->entryCount();
     pairs_.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
-        const CZipEntry& entry = reader->entry(static_cast<uint16_t>(i));
+        const CZipEntry& entry = reader->entry(static_cast<uint32_t>(i));
         pairs_.push_back({entry.name.data(), static_cast<uint16_t>(entry.name.size()),
-                          static_cast<uint16_t>(i)});
+                          static_cast<uint32_t>(i)});
     }
     if (pairs_.size() > 1) {
         lengthFirst_ = lengthFirst;

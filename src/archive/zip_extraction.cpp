@@ -4,13 +4,14 @@
 #include <new>
 
 #include "archive/byte_cursor.h"
+#include "archive/zip64.h"
 #include "archive/zip_reader.h"
 #include "archive/zip_records.h"
 
 namespace oru {
 
-bool CZipReader::openEntry(uint16_t index) {
-    if (!isOpen() || index >= entryCount() || extracting_) return false;
+bool CZipReader::openEntry(uint32_t index) {
+    if (!isOpen() || index >= directory_.entries.size() || extracting_) return false;
     try {
         readBuffer_.reset(new unsigned char[kReadBufferSize]);
         CZipEntry& entry = directory_.entries[index];
@@ -18,11 +19,12 @@ bool CZipReader::openEntry(uint16_t index) {
             static_cast<uint64_t>(entry.localHeaderOffset) + directory_.bytesBeforeArchive;
         unsigned char header[kLocalHeaderSize];
         readExactly(headerPosition, header, kLocalHeaderSize);
-        checkLocalHeader(header, entry, headerPosition);
+        // The extra field first: a ZIP64 block in it may hold the header's sizes.
         const uint16_t localNameLength = readU16(header + 26);
         directory_.localExtra.resize(readU16(header + 28));
         readExactly(headerPosition + kLocalHeaderSize + localNameLength, &directory_.localExtra[0],
                     static_cast<uint32_t>(directory_.localExtra.size()));
+        checkLocalHeader(header, entry, headerPosition);
         if (entry.method == 8) beginInflate();
         directory_.currentEntry = index;
         compressedLeft_ = entry.compressedSize;
@@ -53,9 +55,14 @@ void CZipReader::checkLocalHeader(const unsigned char* header, CZipEntry& entry,
                                             (entry.flags & CZipEntry::kUtf8Name));
     const uint16_t method = readU16(header + 8);
     if (method != entry.method || (method != 0 && method != 8)) throwZip(CZipException::badArchive);
+    uint64_t compressed = readU32(header + 18);
+    uint64_t uncompressed = readU32(header + 22);
+    const std::string& extra = directory_.localExtra;
+    zip64Descriptor_ = resolveLocalZip64(reinterpret_cast<const unsigned char*>(extra.data()),
+                                         extra.size(), compressed, uncompressed);
     if (!(localFlags & CZipEntry::kHasDescriptor) &&
-        (readU32(header + 14) != entry.crc32 || readU32(header + 18) != entry.compressedSize ||
-         readU32(header + 22) != entry.uncompressedSize))
+        (readU32(header + 14) != entry.crc32 || compressed != entry.compressedSize ||
+         uncompressed != entry.uncompressedSize))
         throwZip(CZipException::badArchive);
     // No password is ever supplied, so an encrypted entry cannot be read. Checked before
     // the sizes: encryption adds a 12-byte header, so a stored entry's sizes differ.
@@ -64,7 +71,7 @@ void CZipReader::checkLocalHeader(const unsigned char* header, CZipEntry& entry,
     // lengths are never checked against the central record, so without this bound one
     // block of data could serve many entries (a small archive inflating without end).
     // Its sizes must also be possible for its method.
-    const auto index = static_cast<uint16_t>(&entry - directory_.entries.data());
+    const auto index = static_cast<uint32_t>(&entry - directory_.entries.data());
     const uint64_t dataStart =
         headerPosition + kLocalHeaderSize + readU16(header + 26) + readU16(header + 28);
     dataEnd_ = dataStart + entry.compressedSize;
@@ -167,18 +174,19 @@ uint64_t CZipReader::openEntryDataPosition() const {
 
 void CZipReader::checkDescriptor(const CZipEntry& entry) {
     // Read where the compressed data ends, whatever part of it inflate needed: an empty
-    // entry reads nothing, and a stream may end before its last compressed bytes.
-    unsigned char bytes[16];
-    readExactly(dataEnd_, bytes, 4);
-    const unsigned char* fields = bytes;
-    if (readU32(bytes) == kDescriptorSignature) {
-        readExactly(dataEnd_ + 4, bytes + 4, 12);
-        fields = bytes + 4;
-    } else {
-        readExactly(dataEnd_ + 4, bytes + 4, 8);
-    }
-    if (readU32(fields) != entry.crc32 || readU32(fields + 4) != entry.compressedSize ||
-        readU32(fields + 8) != entry.uncompressedSize)
+    // entry reads nothing, and a stream may end before its last compressed bytes. After
+    // the optional signature come the CRC and both sizes, 8 bytes each for an entry whose
+    // local header has a ZIP64 block, 4 otherwise.
+    const uint32_t width = zip64Descriptor_ ? 8 : 4;
+    unsigned char fields[4 + 2 * 8];
+    readExactly(dataEnd_, fields, 4);
+    const uint64_t at = dataEnd_ + (readU32(fields) == kDescriptorSignature ? 4 : 0);
+    readExactly(at, fields, 4 + 2 * width);
+    const unsigned char* sizes = fields + 4;
+    const uint64_t compressed = width == 8 ? readU64(sizes) : readU32(sizes);
+    const uint64_t uncompressed = width == 8 ? readU64(sizes + 8) : readU32(sizes + 4);
+    if (readU32(fields) != entry.crc32 || compressed != entry.compressedSize ||
+        uncompressed != entry.uncompressedSize)
         throwZip(CZipException::badArchive);
 }
 

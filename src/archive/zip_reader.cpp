@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "archive/byte_cursor.h"
+#include "archive/zip64.h"
 #include "archive/zip_records.h"
 
 namespace oru {
@@ -14,6 +15,7 @@ namespace {
 
 constexpr uint32_t kLargestTail = kEndRecordSize + 65535;
 constexpr uint32_t kFirstSearchWindow = 1024;
+constexpr uint32_t kZip64Tail = kZip64EndRecordSize + kZip64LocatorSize;
 // Room for a central record's fixed part and the longest name, and a little more.
 constexpr uint32_t kNameScanBuffer = 96 * 1024;
 
@@ -252,26 +254,32 @@ uint32_t CZipReader::findEndRecord() {
 }
 
 void CZipReader::readEndRecord(uint32_t position) {
-    unsigned char record[kEndRecordSize];
-    readExactly(position, record, kEndRecordSize);
+    // A ZIP64 end record and its locator, when there are any, lie just before the end
+    // record: one read takes them all.
+    const uint32_t before = position < kZip64Tail ? 0 : kZip64Tail;
+    unsigned char bytes[kZip64Tail + kEndRecordSize];
+    readExactly(position - before, bytes, before + kEndRecordSize);
+    const unsigned char* record = bytes + before;
     CZipDirectory& d = directory_;
     d.endRecordPosition = position;
     d.thisDisk = readU16(record + 4);
     d.centralDirectoryDisk = readU16(record + 6);
     d.entriesOnThisDisk = readU16(record + 8);
-    d.totalEntries = readU16(record + 10);
-    d.centralDirectorySize = readU32(record + 12);
-    d.centralDirectoryOffset = readU32(record + 16);
     // Only single-volume archives are read.
     if (d.thisDisk != 0 || d.centralDirectoryDisk != 0) throwZip(CZipException::badArchive);
-    const uint64_t directoryEnd =
-        static_cast<uint64_t>(d.centralDirectoryOffset) + d.centralDirectorySize;
-    if (position < directoryEnd) throwZip(CZipException::badArchive);
+    DirectoryFigures figures{readU16(record + 10), readU32(record + 12), readU32(record + 16),
+                             position};
+    if (before != 0 && !applyZip64End(bytes, figures)) throwZip(CZipException::badArchive);
+    d.totalEntries = static_cast<uint32_t>(figures.entries);
+    d.centralDirectorySize = static_cast<uint32_t>(figures.size);
+    d.centralDirectoryOffset = static_cast<uint32_t>(figures.offset);
+    const uint64_t directoryEnd = figures.offset + figures.size;
+    if (figures.end < directoryEnd) throwZip(CZipException::badArchive);
     if (uint16_t commentLength = readU16(record + 20)) {
         d.comment.resize(commentLength);
         readExactly(position + kEndRecordSize, &d.comment[0], commentLength);
     }
-    d.bytesBeforeArchive = static_cast<uint32_t>(position - directoryEnd);
+    d.bytesBeforeArchive = static_cast<uint32_t>(figures.end - directoryEnd);
     if ((d.centralDirectorySize == 0) != (d.totalEntries == 0)) throwZip(CZipException::badArchive);
     d.loaded = true;
 }
@@ -295,9 +303,12 @@ void CZipReader::readCentralDirectory() {
         if (readU16(fixed + 34) != 0) throwZip(CZipException::badArchive);
         decodeCentralRecord(fixed, entry);
         takeField(cursor, readU16(fixed + 28), entry.name);
-        // The record's extra field and comment are never consulted: passed over, not kept,
-        // since every byte a record keeps is multiplied by the archives' entry counts.
-        skipField(cursor, readU16(fixed + 30));
+        // The extra field is consulted for ZIP64 values only and the comment never: neither
+        // is kept, since every byte a record keeps is multiplied by the archives' entries.
+        const uint16_t extraLength = readU16(fixed + 30);
+        const unsigned char* extra = cursor.take(extraLength);
+        if (!extra || !resolveCentralZip64(extra, extraLength, entry))
+            throwZip(CZipException::badArchive);
         skipField(cursor, readU16(fixed + 32));
         std::replace(entry.name.begin(), entry.name.end(), '/', '\\');
         d.entries.push_back(std::move(entry));
@@ -318,15 +329,15 @@ void CZipReader::sortEntries() {
         throwZip(CZipException::badArchive);
 }
 
-uint64_t CZipReader::dataLimit(uint16_t index) const {
+uint64_t CZipReader::dataLimit(uint32_t index) const {
     const CZipDirectory& d = directory_;
-    const uint64_t next = index + 1 < entryCount() ? d.entries[index + 1u].localHeaderOffset
-                                                   : d.centralDirectoryOffset;
+    const uint64_t next = index + 1u < d.entries.size() ? d.entries[index + 1u].localHeaderOffset
+                                                        : d.centralDirectoryOffset;
     return std::min<uint64_t>(next + d.bytesBeforeArchive, source_->length());
 }
 
-bool CZipReader::entrySizesPlausible(uint16_t index) const {
-    if (!isOpen() || index >= entryCount()) return false;
+bool CZipReader::entrySizesPlausible(uint32_t index) const {
+    if (!isOpen() || index >= directory_.entries.size()) return false;
     const CZipEntry& e = directory_.entries[index];
     if (static_cast<uint64_t>(e.localHeaderOffset) + directory_.bytesBeforeArchive +
             kLocalHeaderSize + e.compressedSize >
