@@ -55,8 +55,8 @@ inline std::string zip64Archive(const std::vector<std::pair<std::string, std::st
         // The local header: with a descriptor, its CRC is 0 and its ZIP64 sizes too.
         append32(out, kLocalSignature);
         append32(out, described ? 0x0008002D : 0x0000002D);  // version 4.5, flags
-        append16(out, 0);                                     // stored
-        append32(out, 0x00210000);                            // 1980-01-01 00:00
+        append16(out, 0);                                    // stored
+        append32(out, 0x00210000);                           // 1980-01-01 00:00
         append32(out, described ? 0 : crc);
         append32(out, extended ? kZip64Value : size);
         append32(out, extended ? kZip64Value : size);
@@ -132,9 +132,8 @@ inline std::vector<std::pair<std::string, std::string>> numberedEntries(int coun
     std::vector<std::pair<std::string, std::string>> entries;
     for (int i = 0; i < count; ++i) {
         std::string number = std::to_string(i);
-        entries.emplace_back("f/" + std::string(5 - std::min<size_t>(5, number.size()), '0') +
-                                 number,
-                             number);
+        entries.emplace_back(
+            "f/" + std::string(5 - std::min<size_t>(5, number.size()), '0') + number, number);
     }
     return entries;
 }
