@@ -55,11 +55,20 @@ void CZipReader::checkLocalHeader(const unsigned char* header, CZipEntry& entry,
                                             (entry.flags & CZipEntry::kUtf8Name));
     const uint16_t method = readU16(header + 8);
     if (method != entry.method || (method != 0 && method != 8)) throwZip(CZipException::badArchive);
+    // Sizes that hold kZip64Value are in the extra field's ZIP64 block, both of them, and
+    // the data descriptor then has 8-byte sizes.
     uint64_t compressed = readU32(header + 18);
     uint64_t uncompressed = readU32(header + 22);
+    zip64Descriptor_ = compressed == kZip64Value || uncompressed == kZip64Value;
+    ByteCursor block(nullptr, 0);
     const std::string& extra = directory_.localExtra;
-    zip64Descriptor_ = resolveLocalZip64(reinterpret_cast<const unsigned char*>(extra.data()),
-                                         extra.size(), compressed, uncompressed);
+    if (zip64Descriptor_ &&
+        findZip64Block(reinterpret_cast<const unsigned char*>(extra.data()), extra.size(), block)) {
+        if (const unsigned char* sizes = block.take(16)) {
+            uncompressed = readU64(sizes);
+            compressed = readU64(sizes + 8);
+        }
+    }
     if (!(localFlags & CZipEntry::kHasDescriptor) &&
         (readU32(header + 14) != entry.crc32 || compressed != entry.compressedSize ||
          uncompressed != entry.uncompressedSize))
@@ -176,15 +185,14 @@ void CZipReader::checkDescriptor(const CZipEntry& entry) {
     // Read where the compressed data ends, whatever part of it inflate needed: an empty
     // entry reads nothing, and a stream may end before its last compressed bytes. After
     // the optional signature come the CRC and both sizes, 8 bytes each for an entry whose
-    // local header has a ZIP64 block, 4 otherwise.
-    const uint32_t width = zip64Descriptor_ ? 8 : 4;
-    unsigned char fields[4 + 2 * 8];
-    readExactly(dataEnd_, fields, 4);
-    const uint64_t at = dataEnd_ + (readU32(fields) == kDescriptorSignature ? 4 : 0);
-    readExactly(at, fields, 4 + 2 * width);
+    // local header has ZIP64 sizes, 4 otherwise. The central directory after the data
+    // always holds the bytes read past a short descriptor.
+    unsigned char bytes[4 + 4 + 2 * 8];
+    readExactly(dataEnd_, bytes, sizeof bytes);
+    const unsigned char* fields = bytes + (readU32(bytes) == kDescriptorSignature ? 4 : 0);
     const unsigned char* sizes = fields + 4;
-    const uint64_t compressed = width == 8 ? readU64(sizes) : readU32(sizes);
-    const uint64_t uncompressed = width == 8 ? readU64(sizes + 8) : readU32(sizes + 4);
+    const uint64_t compressed = zip64Descriptor_ ? readU64(sizes) : readU32(sizes);
+    const uint64_t uncompressed = zip64Descriptor_ ? readU64(sizes + 8) : readU32(sizes + 4);
     if (readU32(fields) != entry.crc32 || compressed != entry.compressedSize ||
         uncompressed != entry.uncompressedSize)
         throwZip(CZipException::badArchive);

@@ -2,6 +2,7 @@
 #include "archive/zip_reader.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -31,6 +32,13 @@ void decodeCentralRecord(const unsigned char* p, CZipEntry& e) {
     e.compressedSize = readU32(p + 20);
     e.uncompressedSize = readU32(p + 24);
     e.localHeaderOffset = readU32(p + 42);
+}
+
+// Orders sortEntries' keys.
+int compareKeys(const void* a, const void* b) {
+    const uint64_t x = *static_cast<const uint64_t*>(a);
+    const uint64_t y = *static_cast<const uint64_t*>(b);
+    return (x > y) - (x < y);
 }
 
 // Copies `count` bytes from the cursor into `out`; badArchive when they run past it.
@@ -201,9 +209,10 @@ void CZipReader::readRecords() {
 uint64_t CZipReader::directoryFootprint(uint32_t entries, uint32_t directorySize,
                                         uint32_t commentSize, uint32_t extraPerRecord) {
     // Per record: the record itself, a heap block for its name (the names' bytes are at
-    // most the directory's size), and the caller's own share.
+    // most the directory's size), its sort key while the records are put in order, and
+    // the caller's own share.
     constexpr uint64_t kHeapBlock = 4 * sizeof(void*);
-    const uint64_t perRecord = sizeof(CZipEntry) + kHeapBlock + extraPerRecord;
+    const uint64_t perRecord = sizeof(CZipEntry) + kHeapBlock + sizeof(uint64_t) + extraPerRecord;
     return entries * perRecord + directorySize + commentSize;
 }
 
@@ -316,17 +325,31 @@ void CZipReader::readCentralDirectory() {
 }
 
 void CZipReader::sortEntries() {
-    auto before = [](const CZipEntry& a, const CZipEntry& b) {
-        return a.localHeaderOffset < b.localHeaderOffset;
-    };
+    // Each record's key, its offset above its index, is sorted instead of the records
+    // themselves (C's qsort: no sorting code of its own in the launcher); the records
+    // then move to their places along the permutation's cycles.
     std::vector<CZipEntry>& entries = directory_.entries;
-    std::sort(entries.begin(), entries.end(), before);
+    const size_t count = entries.size();
+    std::vector<uint64_t> keys(count);
+    for (size_t i = 0; i < count; ++i) keys[i] = uint64_t{entries[i].localHeaderOffset} << 32 | i;
+    std::qsort(keys.data(), count, sizeof keys[0], compareKeys);
     // Two records sharing one local header would alias each other's data.
-    auto same = [&](const CZipEntry& a, const CZipEntry& b) {
-        return !before(a, b) && !before(b, a);
-    };
-    if (std::adjacent_find(entries.begin(), entries.end(), same) != entries.end())
-        throwZip(CZipException::badArchive);
+    for (size_t i = 1; i < count; ++i)
+        if (keys[i] >> 32 == keys[i - 1] >> 32) throwZip(CZipException::badArchive);
+    // Place p takes the record at index keys[p] (its low half); a filled place's key
+    // becomes its own index.
+    for (size_t p = 0; p < count; ++p) {
+        size_t from = static_cast<uint32_t>(keys[p]);
+        if (from == p) continue;
+        CZipEntry held = std::move(entries[p]);
+        size_t to = p;
+        for (; from != p; to = from, from = static_cast<uint32_t>(keys[to])) {
+            entries[to] = std::move(entries[from]);
+            keys[to] = to;
+        }
+        entries[to] = std::move(held);
+        keys[to] = to;
+    }
 }
 
 uint64_t CZipReader::dataLimit(uint32_t index) const {

@@ -142,7 +142,7 @@ private:
     uint32_t compressedLeft_ = 0;
     uint32_t uncompressedLeft_ = 0;
     uint64_t dataEnd_ = 0;          // absolute position just past the compressed data
-    bool zip64Descriptor_ = false;  // the local header has a ZIP64 block: 8-byte sizes
+    bool zip64Descriptor_ = false;  // the local header's sizes are in ZIP64 fields
 };
 
 }  // namespace oru
