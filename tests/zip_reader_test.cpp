@@ -223,87 +223,100 @@ TEST(ZipReaderTest, DamagedZip64RecordsAreRefused) {
     using Patch = std::function<void(std::string&, const Zip64Layout&)>;
     const size_t centralBlock = 46 + 7;  // in entry 1's central record, after its name
     const size_t localBlock = 30 + 7;
+    // Refused with the end record (the directory is never looked at), with the directory,
+    // or the archive opens and entry 1 alone is unreadable.
+    enum Outcome { kEndRefused, kRefused, kEntryMissing };
     struct Case {
         const char* what;
         Zip64Figures figures;
         Patch patch;
-        bool opens;  // and entry 1 alone is unreadable
+        Outcome outcome;
     } cases[] = {
         {"locator pointing outside", Zip64Figures::kExtraFields,
          [](std::string& a, const Zip64Layout& at) {
              testing::set64(a, at.end64 + 64, 1ull << 40);
          },
-         false},
+         kEndRefused},
         {"locator pointing before the record", Zip64Figures::kExtraFields,
          [](std::string& a, const Zip64Layout& at) {
              testing::set64(a, at.end64 + 64, at.end64 - 1);
          },
-         false},
+         kEndRefused},
         {"no ZIP64 end record at the locator", Zip64Figures::kExtraFields,
-         [](std::string& a, const Zip64Layout& at) { a[at.end64] ^= 1; }, false},
+         [](std::string& a, const Zip64Layout& at) { a[at.end64] ^= 1; }, kEndRefused},
         {"count larger than the records present", Zip64Figures::kExtraFields,
          [](std::string& a, const Zip64Layout& at) { testing::set64(a, at.end64 + 32, 100000); },
-         false},
+         kRefused},
         {"count past 32 bits", Zip64Figures::kExtraFields,
          [](std::string& a, const Zip64Layout& at) {
              testing::set64(a, at.end64 + 32, (1ull << 32) + 3);
          },
-         false},
+         kEndRefused},
         {"directory running into the ZIP64 end record", Zip64Figures::kExtraFields,
          [](std::string& a, const Zip64Layout& at) {
              testing::set64(a, at.end64 + 40, at.end64 - at.central[0] + 1);
              testing::set64(a, at.end64 + 64, at.end64 + 1);
          },
-         false},
+         kEndRefused},
+        {"directory size wrapping past 32 bits", Zip64Figures::kExtraFields,
+         [](std::string& a, const Zip64Layout& at) {
+             testing::set64(a, at.end64 + 40, 0xFFFFFFFF);
+             testing::set64(a, at.end64 + 48, 1);
+             testing::set64(a, at.end64 + 64, 1ull << 32);
+         },
+         kEndRefused},
         {"ZIP64 end record on a second disk", Zip64Figures::kExtraFields,
-         [](std::string& a, const Zip64Layout& at) { set32(a, at.end64 + 16, 1); }, false},
+         [](std::string& a, const Zip64Layout& at) { set32(a, at.end64 + 16, 1); }, kEndRefused},
         {"end record's count disagreeing", Zip64Figures::kEndRecords,
-         [](std::string& a, const Zip64Layout& at) { set16(a, at.end + 10, 2); }, false},
+         [](std::string& a, const Zip64Layout& at) { set16(a, at.end + 10, 2); }, kRefused},
         {"ZIP64 block shorter than its values", Zip64Figures::kExtraFields,
          [&](std::string& a, const Zip64Layout& at) {
              set16(a, at.central[1] + centralBlock + 2, 16);
          },
-         false},
+         kRefused},
         {"ZIP64 block running past the extra field", Zip64Figures::kExtraFields,
          [&](std::string& a, const Zip64Layout& at) {
              set16(a, at.central[1] + centralBlock + 2, 40);
          },
-         false},
+         kRefused},
         {"extra field cut short", Zip64Figures::kExtraFields,
-         [](std::string& a, const Zip64Layout& at) { set16(a, at.central[1] + 30, 20); }, false},
+         [](std::string& a, const Zip64Layout& at) { set16(a, at.central[1] + 30, 20); }, kRefused},
         {"sentinels without a ZIP64 block", Zip64Figures::kExtraFields,
          [&](std::string& a, const Zip64Layout& at) { set16(a, at.central[1] + centralBlock, 10); },
-         false},
+         kRefused},
         {"offset past 32 bits", Zip64Figures::kExtraFields,
          [&](std::string& a, const Zip64Layout& at) {
              set32(a, at.central[1] + centralBlock + 24, 1);
          },
-         false},
+         kRefused},
         {"sizes past the archive", Zip64Figures::kExtraFields,
          [&](std::string& a, const Zip64Layout& at) {
              testing::set64(a, at.central[1] + centralBlock + 4, 0x7FFFFFF0);
              testing::set64(a, at.central[1] + centralBlock + 12, 0x7FFFFFF0);
          },
-         true},
+         kEntryMissing},
         {"local ZIP64 size disagreeing", Zip64Figures::kExtraFields,
          [&](std::string& a, const Zip64Layout& at) {
              testing::set64(a, at.local[1] + localBlock + 4, 2);
          },
-         true},
+         kEntryMissing},
         {"local ZIP64 block too short", Zip64Figures::kExtraFields,
          [&](std::string& a, const Zip64Layout& at) { set16(a, at.local[1] + localBlock + 2, 8); },
-         true},
+         kEntryMissing},
         {"descriptor size disagreeing", Zip64Figures::kDescriptors,
          [](std::string& a, const Zip64Layout& at) { testing::set64(a, at.local[2] - 8, 2); },
-         true},
+         kEntryMissing},
     };
     for (const Case& c : cases) {
         Zip64Layout at;
         std::string archive = testing::zip64Archive(entries, c.figures, &at);
         c.patch(archive, at);
         MemoryArchive memory(archive);
-        ASSERT_EQ(memory.open(), c.opens ? 0 : int(CZipException::badArchive)) << c.what;
-        if (!c.opens) continue;
+        const bool opens = c.outcome == kEntryMissing;
+        ASSERT_EQ(memory.open(), opens ? 0 : int(CZipException::badArchive)) << c.what;
+        if (c.outcome == kEndRefused)
+            EXPECT_EQ(MemoryArchive(archive).countJarNames(), -2) << c.what;
+        if (!opens) continue;
         for (uint32_t i = 0; i < 3; ++i)
             EXPECT_EQ(readsBack(memory.reader, i, entries[i].second), i != 1) << c.what << " " << i;
     }

@@ -282,7 +282,7 @@ void CZipReader::readEndRecord(uint32_t position) {
     d.totalEntries = static_cast<uint32_t>(figures.entries);
     d.centralDirectorySize = static_cast<uint32_t>(figures.size);
     d.centralDirectoryOffset = static_cast<uint32_t>(figures.offset);
-    const uint64_t directoryEnd = figures.offset + figures.size;
+    const uint64_t directoryEnd = uint64_t{figures.offset} + figures.size;
     if (figures.end < directoryEnd) throwZip(CZipException::badArchive);
     if (uint16_t commentLength = readU16(record + 20)) {
         d.comment.resize(commentLength);
