@@ -279,16 +279,16 @@ void CZipReader::readEndRecord(uint32_t position) {
     DirectoryFigures figures{readU16(record + 10), readU32(record + 12), readU32(record + 16),
                              position};
     if (before != 0 && !applyZip64End(bytes, figures)) throwZip(CZipException::badArchive);
-    d.totalEntries = static_cast<uint32_t>(figures.entries);
-    d.centralDirectorySize = static_cast<uint32_t>(figures.size);
-    d.centralDirectoryOffset = static_cast<uint32_t>(figures.offset);
+    d.totalEntries = figures.entries;
+    d.centralDirectorySize = figures.size;
+    d.centralDirectoryOffset = figures.offset;
     const uint64_t directoryEnd = uint64_t{figures.offset} + figures.size;
     if (figures.end < directoryEnd) throwZip(CZipException::badArchive);
     if (uint16_t commentLength = readU16(record + 20)) {
         d.comment.resize(commentLength);
         readExactly(position + kEndRecordSize, &d.comment[0], commentLength);
     }
-    d.bytesBeforeArchive = static_cast<uint32_t>(figures.end - directoryEnd);
+    d.bytesBeforeArchive = figures.end - figures.offset - figures.size;
     if ((d.centralDirectorySize == 0) != (d.totalEntries == 0)) throwZip(CZipException::badArchive);
     d.loaded = true;
 }
