@@ -8,6 +8,7 @@
 #include "archive_test_support.h"
 #include "support/little_endian.h"
 #include "test_support.h"
+#include "zip64_archive.h"
 #include "zip_writer.h"
 
 namespace oru {
@@ -432,6 +433,36 @@ TEST(ArchiveStoreTest, StoredJarsReadInPlaceCostNoNestedBytes) {
     auto inMemory = openStore(bytes, 2, 40000);
     EXPECT_EQ(readText(*inMemory, "s.jar!n.bin"), "<null>");
     EXPECT_EQ(readText(*inMemory, "d.jar!n.bin"), "<null>");
+}
+
+// ZIP64 jars answer as any other, read in place or extracted: the last of 65,537 entries
+// (an index past 16 bits), and entries whose every figure is in ZIP64 records.
+TEST(ArchiveStoreTest, Zip64JarsAnswerToTheirLastEntry) {
+    using testing::Zip64Figures;
+    ZipWriter outer;
+    outer.add("libs/big.jar",
+              testing::zip64Archive(testing::numberedEntries(65537), Zip64Figures::kEndRecords),
+              ZipMethod::kStored);
+    outer.add("libs/ext.jar",
+              testing::zip64Archive({{"e.txt", "extended"}}, Zip64Figures::kExtraFields),
+              ZipMethod::kStored);
+    outer.add("libs/dsc.jar",
+              testing::zip64Archive({{"d.txt", "described"}}, Zip64Figures::kDescriptors));
+    const std::string bytes = outer.finish();
+    testing::ScratchDirectory scratch;
+    EmbeddedArchive fromFile(2);
+    fromFile.open(scratch.write("app.exe", testing::noise(3000, 4) + bytes).c_str());
+    auto inMemory = openStore(bytes);
+    const std::pair<const char*, const char*> cases[] = {
+        {"f/65536", "65536"}, {"f/00000", "0"}, {"e.txt", "extended"}, {"d.txt", "described"}};
+    for (EmbeddedArchive* store : {&fromFile, inMemory.get()}) {
+        for (const auto& [query, content] : cases)
+            EXPECT_EQ(readText(*store, query), content) << query;
+        NarrowString found;
+        EXPECT_EQ(store->locate(NarrowString("f/65536"), found, NarrowString(), nullptr, nullptr),
+                  1);
+        EXPECT_STREQ(found.c_str(), "libs\\big.jar!f/65536");
+    }
 }
 
 TEST(ArchiveStoreTest, ParallelReadsGiveCorrectBytes) {

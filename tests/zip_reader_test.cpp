@@ -3,10 +3,12 @@
 
 #include <functional>
 
+#include "archive/entry_extraction.h"
 #include "archive_test_support.h"
 #include "launcher/config_load.h"
 #include "support/little_endian.h"
 #include "test_support.h"
+#include "zip64_archive.h"
 #include "zip_writer.h"
 
 namespace oru {
@@ -14,6 +16,8 @@ namespace {
 
 using testing::MemoryArchive;
 using testing::ShortReadSource;
+using testing::Zip64Figures;
+using testing::Zip64Layout;
 using tools::ZipLayout;
 using tools::ZipMethod;
 using tools::ZipWriter;
@@ -180,6 +184,165 @@ TEST(ZipReaderTest, DamagedDirectoriesFailTheOpen) {
         // share a local header, which the scan does not look at.
         const int scanned = MemoryArchive(archive).countJarNames();
         EXPECT_TRUE(scanned < 0 || std::string(c.what) == "duplicate local offsets") << c.what;
+    }
+}
+
+// Whether entry `index` reads back `content` whole; sizes that cannot be are refused
+// before anything is allocated for them, as the store refuses them.
+bool readsBack(CZipReader& reader, uint32_t index, const std::string& content) {
+    if (!reader.entrySizesPlausible(index)) return false;
+    std::string bytes(reader.entry(index).uncompressedSize, '\0');
+    return extractEntry(reader, index, reinterpret_cast<unsigned char*>(&bytes[0]),
+                        static_cast<uint32_t>(bytes.size())) &&
+           bytes == content;
+}
+
+// Every entry reads back its own bytes whichever records hold its figures, at the start
+// of the source as behind a prefix.
+TEST(ZipReaderTest, Zip64RecordsHoldTheFigures) {
+    const auto entries = testing::numberedEntries(3);
+    for (Zip64Figures figures :
+         {Zip64Figures::kEndRecords, Zip64Figures::kExtraFields, Zip64Figures::kDescriptors}) {
+        for (size_t prefix : {size_t(0), size_t(1000)}) {
+            Zip64Layout at;
+            MemoryArchive archive(testing::noise(prefix, 5) +
+                                  testing::zip64Archive(entries, figures, &at));
+            ASSERT_EQ(archive.open(), 0) << int(figures) << "+" << prefix;
+            EXPECT_EQ(archive.reader.bytesBeforeArchive(), prefix);
+            ASSERT_EQ(archive.reader.entryCount(), 3);
+            for (uint32_t i = 0; i < 3; ++i) {
+                EXPECT_EQ(archive.reader.entry(i).localHeaderOffset, at.local[i]);
+                EXPECT_TRUE(readsBack(archive.reader, i, entries[i].second)) << int(figures);
+            }
+        }
+    }
+}
+
+TEST(ZipReaderTest, DamagedZip64RecordsAreRefused) {
+    const auto entries = testing::numberedEntries(3);
+    using Patch = std::function<void(std::string&, const Zip64Layout&)>;
+    const size_t centralBlock = 46 + 7;  // in entry 1's central record, after its name
+    const size_t localBlock = 30 + 7;
+    // Refused with the end record (the directory is never looked at), with the directory,
+    // or the archive opens and entry 1 alone is unreadable.
+    enum Outcome { kEndRefused, kRefused, kEntryMissing };
+    struct Case {
+        const char* what;
+        Zip64Figures figures;
+        Patch patch;
+        Outcome outcome;
+    } cases[] = {
+        {"locator pointing outside", Zip64Figures::kExtraFields,
+         [](std::string& a, const Zip64Layout& at) {
+             testing::set64(a, at.end64 + 64, 1ull << 40);
+         },
+         kEndRefused},
+        {"locator pointing before the record", Zip64Figures::kExtraFields,
+         [](std::string& a, const Zip64Layout& at) {
+             testing::set64(a, at.end64 + 64, at.end64 - 1);
+         },
+         kEndRefused},
+        {"no ZIP64 end record at the locator", Zip64Figures::kExtraFields,
+         [](std::string& a, const Zip64Layout& at) { a[at.end64] ^= 1; }, kEndRefused},
+        {"count larger than the records present", Zip64Figures::kExtraFields,
+         [](std::string& a, const Zip64Layout& at) { testing::set64(a, at.end64 + 32, 100000); },
+         kRefused},
+        {"count past 32 bits", Zip64Figures::kExtraFields,
+         [](std::string& a, const Zip64Layout& at) {
+             testing::set64(a, at.end64 + 32, (1ull << 32) + 3);
+         },
+         kEndRefused},
+        {"directory running into the ZIP64 end record", Zip64Figures::kExtraFields,
+         [](std::string& a, const Zip64Layout& at) {
+             testing::set64(a, at.end64 + 40, at.end64 - at.central[0] + 1);
+             testing::set64(a, at.end64 + 64, at.end64 + 1);
+         },
+         kEndRefused},
+        {"directory size wrapping past 32 bits", Zip64Figures::kExtraFields,
+         [](std::string& a, const Zip64Layout& at) {
+             testing::set64(a, at.end64 + 40, 0xFFFFFFFF);
+             testing::set64(a, at.end64 + 48, 1);
+             testing::set64(a, at.end64 + 64, 1ull << 32);
+         },
+         kEndRefused},
+        {"ZIP64 end record on a second disk", Zip64Figures::kExtraFields,
+         [](std::string& a, const Zip64Layout& at) { set32(a, at.end64 + 16, 1); }, kEndRefused},
+        {"end record's count disagreeing", Zip64Figures::kEndRecords,
+         [](std::string& a, const Zip64Layout& at) { set16(a, at.end + 10, 2); }, kRefused},
+        {"ZIP64 block shorter than its values", Zip64Figures::kExtraFields,
+         [&](std::string& a, const Zip64Layout& at) {
+             set16(a, at.central[1] + centralBlock + 2, 16);
+         },
+         kRefused},
+        {"ZIP64 block running past the extra field", Zip64Figures::kExtraFields,
+         [&](std::string& a, const Zip64Layout& at) {
+             set16(a, at.central[1] + centralBlock + 2, 40);
+         },
+         kRefused},
+        {"extra field cut short", Zip64Figures::kExtraFields,
+         [](std::string& a, const Zip64Layout& at) { set16(a, at.central[1] + 30, 20); }, kRefused},
+        {"sentinels without a ZIP64 block", Zip64Figures::kExtraFields,
+         [&](std::string& a, const Zip64Layout& at) { set16(a, at.central[1] + centralBlock, 10); },
+         kRefused},
+        {"offset past 32 bits", Zip64Figures::kExtraFields,
+         [&](std::string& a, const Zip64Layout& at) {
+             set32(a, at.central[1] + centralBlock + 24, 1);
+         },
+         kRefused},
+        {"sizes past the archive", Zip64Figures::kExtraFields,
+         [&](std::string& a, const Zip64Layout& at) {
+             testing::set64(a, at.central[1] + centralBlock + 4, 0x7FFFFFF0);
+             testing::set64(a, at.central[1] + centralBlock + 12, 0x7FFFFFF0);
+         },
+         kEntryMissing},
+        {"local ZIP64 size disagreeing", Zip64Figures::kExtraFields,
+         [&](std::string& a, const Zip64Layout& at) {
+             testing::set64(a, at.local[1] + localBlock + 4, 2);
+         },
+         kEntryMissing},
+        {"local ZIP64 block too short", Zip64Figures::kExtraFields,
+         [&](std::string& a, const Zip64Layout& at) { set16(a, at.local[1] + localBlock + 2, 8); },
+         kEntryMissing},
+        {"descriptor size disagreeing", Zip64Figures::kDescriptors,
+         [](std::string& a, const Zip64Layout& at) { testing::set64(a, at.local[2] - 8, 2); },
+         kEntryMissing},
+    };
+    for (const Case& c : cases) {
+        Zip64Layout at;
+        std::string archive = testing::zip64Archive(entries, c.figures, &at);
+        c.patch(archive, at);
+        MemoryArchive memory(archive);
+        const bool opens = c.outcome == kEntryMissing;
+        ASSERT_EQ(memory.open(), opens ? 0 : int(CZipException::badArchive)) << c.what;
+        if (c.outcome == kEndRefused) {
+            EXPECT_EQ(MemoryArchive(archive).countJarNames(), -2) << c.what;
+        }
+        if (!opens) continue;
+        for (uint32_t i = 0; i < 3; ++i)
+            EXPECT_EQ(readsBack(memory.reader, i, entries[i].second), i != 1) << c.what << " " << i;
+    }
+}
+
+// Every record of a ZIP64 directory is charged before it is read, not its count's
+// remainder below 65,536, and the last one is reached by its index.
+TEST(ZipReaderTest, Zip64DirectoryIsChargedInFull) {
+    Zip64Layout at;
+    const std::string bytes =
+        testing::zip64Archive(testing::numberedEntries(65537), Zip64Figures::kEndRecords, &at);
+    const uint64_t cost = CZipReader::directoryFootprint(65537, at.end64 - at.central[0], 0,
+                                                         EntryLookup::kBytesPerEntry);
+    for (const uint64_t allowance : {cost - 1, cost}) {
+        MemoryArchive archive(bytes);
+        uint64_t left = allowance;
+        archive.reader.setDirectoryAllowance(&left, EntryLookup::kBytesPerEntry);
+        if (allowance < cost) {
+            EXPECT_EQ(archive.open(), CZipException::badArchive);
+            continue;
+        }
+        ASSERT_EQ(archive.open(), 0);
+        ASSERT_EQ(archive.reader.entryCount(), 65537);
+        EXPECT_EQ(archive.reader.entry(65536).name, "f\\65536");
+        EXPECT_TRUE(readsBack(archive.reader, 65536, "65536"));
     }
 }
 

@@ -75,7 +75,7 @@ bool JarReader::openSource(CZipSource& source) {
 std::vector<JarEntryInfo> JarReader::entries() const {
     std::vector<JarEntryInfo> list;
     for (int i = 0; i < reader_.entryCount(); ++i) {
-        const CZipEntry& entry = reader_.entry(static_cast<uint16_t>(i));
+        const CZipEntry& entry = reader_.entry(static_cast<uint32_t>(i));
         list.push_back({withSlashes(entry.name), entry.uncompressedSize, entry.compressedSize,
                         entry.method == 8});
     }
@@ -84,7 +84,7 @@ std::vector<JarEntryInfo> JarReader::entries() const {
 
 bool JarReader::read(const std::string& name, std::string& content, uint32_t largest) {
     for (int i = 0; i < reader_.entryCount(); ++i) {
-        const uint16_t index = static_cast<uint16_t>(i);
+        const uint32_t index = static_cast<uint32_t>(i);
         const CZipEntry& entry = reader_.entry(index);
         if (withSlashes(entry.name) != name) continue;
         if (!reader_.entrySizesPlausible(index) || entry.uncompressedSize > largest) return false;

@@ -40,7 +40,8 @@ public:
     virtual bool write(const char* bytes, size_t count, std::string& error) = 0;
 };
 
-// The bounds of an archive without ZIP64 records, which the launcher does not read.
+// The bounds of an archive without ZIP64 records: the archive appended to an executable
+// stays one, whatever the jars inside it are.
 constexpr uint32_t kLargestEntryCount = 0xFFFF;
 constexpr uint32_t kLargestNameLength = 0xFFFF;
 constexpr uint64_t kLargestArchive = 0xFFFFFFFF;

@@ -5,7 +5,7 @@
 
 namespace oru {
 
-void DeferredCheck::arm(CZipReader& reader, platform::Lock& lock, uint16_t index) {
+void DeferredCheck::arm(CZipReader& reader, platform::Lock& lock, uint32_t index) {
     reader_ = &reader;
     lock_ = &lock;
     index_ = index;

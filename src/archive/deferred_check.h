@@ -19,7 +19,7 @@ class DeferredCheck {
 public:
     // Checks entry `index` of `reader` when first asked, holding `lock` (the lock that
     // serialises that reader's extractions). Both must outlive this object.
-    void arm(CZipReader& reader, platform::Lock& lock, uint16_t index);
+    void arm(CZipReader& reader, platform::Lock& lock, uint32_t index);
     // True when nothing is armed or the entry passed the checks extraction makes. Safe
     // from any thread; one thread does the check, the others wait for its outcome.
     bool passed();
@@ -30,7 +30,7 @@ private:
     std::atomic<uint8_t> state_{kPassed};
     CZipReader* reader_ = nullptr;
     platform::Lock* lock_ = nullptr;
-    uint16_t index_ = 0;
+    uint32_t index_ = 0;
 };
 
 }  // namespace oru

@@ -127,12 +127,12 @@ void EmbeddedArchive::openChildren() {
     std::vector<unsigned char> scratch;
     for (int k = 0; k < n; ++k) {
         children_.push_back(
-            openNested(static_cast<uint16_t>(lookup_.nestedEntryIndex(k)), scratch));
+            openNested(static_cast<uint32_t>(lookup_.nestedEntryIndex(k)), scratch));
         nestedNames_.add(lookup_.nestedName(k));
     }
 }
 
-std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index,
+std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint32_t index,
                                                              std::vector<unsigned char>& scratch) {
     const uint32_t size = reader_.entry(index).uncompressedSize;
     TreeBudget& budget = *budget_;
@@ -158,7 +158,7 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint16_t index,
 }
 
 std::unique_ptr<EmbeddedArchive> EmbeddedArchive::inPlaceChild(
-    uint16_t index, uint32_t size, const CZipFileSliceSource& stretch,
+    uint32_t index, uint32_t size, const CZipFileSliceSource& stretch,
     std::vector<unsigned char>& scratch) {
     // No memory holds the bytes, so only the node is charged (before the work, as above).
     budget_->nodesLeft -= 1;
@@ -175,7 +175,7 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::inPlaceChild(
 
 void EmbeddedArchive::openInPlace(const platform::ReadOnlyFile& file, uint32_t offset,
                                   uint32_t length, CZipReader& holder, platform::Lock& holderLock,
-                                  uint16_t index, std::vector<unsigned char>& scratch) {
+                                  uint32_t index, std::vector<unsigned char>& scratch) {
     attempted_ = true;
     check_.arm(holder, holderLock, index);
     source_.make<CZipFileSliceSource>().attach(&file, offset, length);
@@ -220,7 +220,7 @@ int EmbeddedArchive::findName(const NarrowString& query, const NarrowString* utf
     int index = lookup_.find(query.c_str(), query.length());
     if (!utf8) return index;
     const auto isUtf8 = [this](int i) {
-        return (reader_.entry(static_cast<uint16_t>(i)).flags & CZipEntry::kUtf8Name) != 0;
+        return (reader_.entry(static_cast<uint32_t>(i)).flags & CZipEntry::kUtf8Name) != 0;
     };
     if (index >= 0 && !isUtf8(index)) return index;
     index = lookup_.find(utf8->c_str(), utf8->length());
@@ -267,7 +267,7 @@ EmbeddedArchive* EmbeddedArchive::walk(const NarrowString& query, const NarrowSt
             if (!naming) return this;
             // The name as it matched: a UTF-8 name in UTF-8.
             const bool asUtf8 =
-                utf8 && (reader_.entry(static_cast<uint16_t>(index)).flags & CZipEntry::kUtf8Name);
+                utf8 && (reader_.entry(static_cast<uint32_t>(index)).flags & CZipEntry::kUtf8Name);
             naming->found = composeName(*prefix, asUtf8 ? *utf8 : query);
             if (!naming->visitor) return this;
             naming->visitor(naming->context, naming->found);
@@ -312,14 +312,14 @@ bool EmbeddedArchive::entryInfo(const NarrowString& query, const NarrowString* u
     int index = -1;
     EmbeddedArchive* node = firstMatch(query, utf8, index);
     if (!node) return false;
-    const CZipEntry& entry = node->reader_.entry(static_cast<uint16_t>(index));
+    const CZipEntry& entry = node->reader_.entry(static_cast<uint32_t>(index));
     size = entry.uncompressedSize;
     dosTime = entry.dosTime;
     return true;
 }
 
 EmbeddedArchive::ReadOutcome EmbeddedArchive::readOwnEntry(EntrySink& sink, int index) {
-    const uint16_t entryIndex = static_cast<uint16_t>(index);
+    const auto entryIndex = static_cast<uint32_t>(index);
     const uint32_t size = reader_.entry(entryIndex).uncompressedSize;
     // Refuse lying sizes before the sink allocates anything for them.
     if (size > kMaxEntrySize || !reader_.entrySizesPlausible(entryIndex))

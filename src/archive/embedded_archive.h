@@ -122,19 +122,19 @@ private:
     bool ready() const { return directory_.load(std::memory_order_acquire) == kReady; }
     void openChildren();
     // `scratch` is a buffer for the directories scanned while the children open.
-    std::unique_ptr<EmbeddedArchive> openNested(uint16_t index,
+    std::unique_ptr<EmbeddedArchive> openNested(uint32_t index,
                                                 std::vector<unsigned char>& scratch);
     // The child that reads stored entry `index` where it lies in the file this node's
     // archive is `stretch` of; checked on first use. Null when the entry's bytes cannot
     // be found.
-    std::unique_ptr<EmbeddedArchive> inPlaceChild(uint16_t index, uint32_t size,
+    std::unique_ptr<EmbeddedArchive> inPlaceChild(uint32_t index, uint32_t size,
                                                   const CZipFileSliceSource& stretch,
                                                   std::vector<unsigned char>& scratch);
     // Opens this child over the `length` bytes at `offset` of `file` that entry `index`
     // of `holder` stores; that entry's first check (under `holderLock`) must pass
     // before the child answers.
     void openInPlace(const platform::ReadOnlyFile& file, uint32_t offset, uint32_t length,
-                     CZipReader& holder, platform::Lock& holderLock, uint16_t index,
+                     CZipReader& holder, platform::Lock& holderLock, uint32_t index,
                      std::vector<unsigned char>& scratch);
     // Where locate wants its matches: their composed names in `found`, and, with a
     // visitor, each of them reported.

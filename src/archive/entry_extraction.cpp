@@ -14,7 +14,7 @@ constexpr uint32_t kCheckChunk = 16384;
 
 // Reads entry `index` whole, `chunk` bytes a call, into `buffer`, which moves on after
 // each call when `advance` (else every call reuses its first `chunk` bytes).
-bool readWhole(CZipReader& reader, uint16_t index, unsigned char* buffer, uint32_t size,
+bool readWhole(CZipReader& reader, uint32_t index, unsigned char* buffer, uint32_t size,
                uint32_t chunk, bool advance) {
     try {
         if (!reader.openEntry(index)) return false;
@@ -37,19 +37,20 @@ bool readWhole(CZipReader& reader, uint16_t index, unsigned char* buffer, uint32
 
 }  // namespace
 
-bool extractEntry(CZipReader& reader, uint16_t index, unsigned char* buffer, uint32_t size) {
+bool extractEntry(CZipReader& reader, uint32_t index, unsigned char* buffer, uint32_t size) {
     return readWhole(reader, index, buffer, size, size, true);
 }
 
-bool checkEntry(CZipReader& reader, uint16_t index) {
-    if (index >= reader.entryCount()) return false;
+bool checkEntry(CZipReader& reader, uint32_t index) {
+    if (index >= static_cast<uint32_t>(reader.entryCount())) return false;
     unsigned char scratch[kCheckChunk];
     return readWhole(reader, index, scratch, reader.entry(index).uncompressedSize, kCheckChunk,
                      false);
 }
 
-bool findStoredBytes(CZipReader& reader, uint16_t index, uint64_t& position) {
-    if (index >= reader.entryCount() || reader.entry(index).method != 0) return false;
+bool findStoredBytes(CZipReader& reader, uint32_t index, uint64_t& position) {
+    if (index >= static_cast<uint32_t>(reader.entryCount()) || reader.entry(index).method != 0)
+        return false;
     bool found = false;
     try {
         found = reader.openEntry(index);

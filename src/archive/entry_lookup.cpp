@@ -47,13 +47,14 @@ void EntryLookup::build(const CZipReader* reader, bool lengthFirst) {
     nested_.clear();
     pairs_.clear();
     if (!reader) return;
-    const int count = reader->entryCount();
-    pairs_.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const CZipEntry& entry = reader->entry(static_cast<uint16_t>(i));
-        pairs_.push_back({entry.name.data(), static_cast<uint16_t>(entry.name.size()),
-                          static_cast<uint16_t>(i)});
+    // Made at its size: no growth, and no code for it.
+    std::vector<Pair> pairs(static_cast<size_t>(reader->entryCount()));
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        const CZipEntry& entry = reader->entry(static_cast<uint32_t>(i));
+        pairs[i] = {entry.name.data(), static_cast<uint16_t>(entry.name.size()),
+                    static_cast<uint32_t>(i)};
     }
+    pairs_.swap(pairs);
     if (pairs_.size() > 1) {
         lengthFirst_ = lengthFirst;
         const bool order = lengthFirst_;

@@ -46,7 +46,7 @@ private:
     struct Pair {
         const char* name;
         uint16_t length;
-        uint16_t index;
+        uint32_t index;
     };
 
     std::vector<Pair> pairs_;

@@ -20,7 +20,7 @@ uint64_t multiReleaseVersions(const CZipReader& reader, const NarrowString& mani
         return 0;
     uint64_t versions = 0;
     for (int i = 0; i < reader.entryCount(); ++i) {
-        const std::string& name = reader.entry(static_cast<uint16_t>(i)).name;
+        const std::string& name = reader.entry(static_cast<uint32_t>(i)).name;
         if (name.size() <= kVersionsFolderLength ||
             !EntryLookup::sameChars(name.data(), kVersionsFolder, kVersionsFolderLength))
             continue;

@@ -35,13 +35,13 @@ struct CZipDirectory {
     uint16_t thisDisk = 0;
     uint16_t centralDirectoryDisk = 0;
     uint16_t entriesOnThisDisk = 0;
-    uint16_t totalEntries = 0;
+    uint32_t totalEntries = 0;  // from the ZIP64 end record when there is one
     uint32_t centralDirectorySize = 0;
     uint32_t centralDirectoryOffset = 0;
     std::string comment;
     std::vector<CZipEntry> entries;
     int currentEntry = -1;   // index of the open entry, -1 when none
-    std::string localExtra;  // the open entry's local extra field, uninterpreted
+    std::string localExtra;  // the open entry's local extra field (read for ZIP64 sizes)
     bool loaded = false;
 
     static constexpr uint32_t kSearchWindow = 32768;

@@ -4,13 +4,14 @@
 #include <new>
 
 #include "archive/byte_cursor.h"
+#include "archive/zip64.h"
 #include "archive/zip_reader.h"
 #include "archive/zip_records.h"
 
 namespace oru {
 
-bool CZipReader::openEntry(uint16_t index) {
-    if (!isOpen() || index >= entryCount() || extracting_) return false;
+bool CZipReader::openEntry(uint32_t index) {
+    if (!isOpen() || index >= directory_.entries.size() || extracting_) return false;
     try {
         readBuffer_.reset(new unsigned char[kReadBufferSize]);
         CZipEntry& entry = directory_.entries[index];
@@ -18,11 +19,12 @@ bool CZipReader::openEntry(uint16_t index) {
             static_cast<uint64_t>(entry.localHeaderOffset) + directory_.bytesBeforeArchive;
         unsigned char header[kLocalHeaderSize];
         readExactly(headerPosition, header, kLocalHeaderSize);
-        checkLocalHeader(header, entry, headerPosition);
+        // The extra field first: a ZIP64 block in it may hold the header's sizes.
         const uint16_t localNameLength = readU16(header + 26);
         directory_.localExtra.resize(readU16(header + 28));
         readExactly(headerPosition + kLocalHeaderSize + localNameLength, &directory_.localExtra[0],
                     static_cast<uint32_t>(directory_.localExtra.size()));
+        checkLocalHeader(header, entry, headerPosition);
         if (entry.method == 8) beginInflate();
         directory_.currentEntry = index;
         compressedLeft_ = entry.compressedSize;
@@ -53,9 +55,23 @@ void CZipReader::checkLocalHeader(const unsigned char* header, CZipEntry& entry,
                                             (entry.flags & CZipEntry::kUtf8Name));
     const uint16_t method = readU16(header + 8);
     if (method != entry.method || (method != 0 && method != 8)) throwZip(CZipException::badArchive);
+    // Sizes that hold kZip64Value are in the extra field's ZIP64 block, both of them, and
+    // the data descriptor then has 8-byte sizes.
+    uint64_t compressed = readU32(header + 18);
+    uint64_t uncompressed = readU32(header + 22);
+    zip64Descriptor_ = compressed == kZip64Value || uncompressed == kZip64Value;
+    ByteCursor block(nullptr, 0);
+    const std::string& extra = directory_.localExtra;
+    if (zip64Descriptor_ &&
+        findZip64Block(reinterpret_cast<const unsigned char*>(extra.data()), extra.size(), block)) {
+        if (const unsigned char* sizes = block.take(16)) {
+            uncompressed = readU64(sizes);
+            compressed = readU64(sizes + 8);
+        }
+    }
     if (!(localFlags & CZipEntry::kHasDescriptor) &&
-        (readU32(header + 14) != entry.crc32 || readU32(header + 18) != entry.compressedSize ||
-         readU32(header + 22) != entry.uncompressedSize))
+        (readU32(header + 14) != entry.crc32 || compressed != entry.compressedSize ||
+         uncompressed != entry.uncompressedSize))
         throwZip(CZipException::badArchive);
     // No password is ever supplied, so an encrypted entry cannot be read. Checked before
     // the sizes: encryption adds a 12-byte header, so a stored entry's sizes differ.
@@ -64,7 +80,7 @@ void CZipReader::checkLocalHeader(const unsigned char* header, CZipEntry& entry,
     // lengths are never checked against the central record, so without this bound one
     // block of data could serve many entries (a small archive inflating without end).
     // Its sizes must also be possible for its method.
-    const auto index = static_cast<uint16_t>(&entry - directory_.entries.data());
+    const auto index = static_cast<uint32_t>(&entry - directory_.entries.data());
     const uint64_t dataStart =
         headerPosition + kLocalHeaderSize + readU16(header + 26) + readU16(header + 28);
     dataEnd_ = dataStart + entry.compressedSize;
@@ -167,18 +183,18 @@ uint64_t CZipReader::openEntryDataPosition() const {
 
 void CZipReader::checkDescriptor(const CZipEntry& entry) {
     // Read where the compressed data ends, whatever part of it inflate needed: an empty
-    // entry reads nothing, and a stream may end before its last compressed bytes.
-    unsigned char bytes[16];
-    readExactly(dataEnd_, bytes, 4);
-    const unsigned char* fields = bytes;
-    if (readU32(bytes) == kDescriptorSignature) {
-        readExactly(dataEnd_ + 4, bytes + 4, 12);
-        fields = bytes + 4;
-    } else {
-        readExactly(dataEnd_ + 4, bytes + 4, 8);
-    }
-    if (readU32(fields) != entry.crc32 || readU32(fields + 4) != entry.compressedSize ||
-        readU32(fields + 8) != entry.uncompressedSize)
+    // entry reads nothing, and a stream may end before its last compressed bytes. After
+    // the optional signature come the CRC and both sizes, 8 bytes each for an entry whose
+    // local header has ZIP64 sizes, 4 otherwise. The central directory after the data
+    // always holds the bytes read past a short descriptor.
+    unsigned char bytes[4 + 4 + 2 * 8];
+    readExactly(dataEnd_, bytes, sizeof bytes);
+    const unsigned char* fields = bytes + (readU32(bytes) == kDescriptorSignature ? 4 : 0);
+    const unsigned char* sizes = fields + 4;
+    const uint64_t compressed = zip64Descriptor_ ? readU64(sizes) : readU32(sizes);
+    const uint64_t uncompressed = zip64Descriptor_ ? readU64(sizes + 8) : readU32(sizes + 4);
+    if (readU32(fields) != entry.crc32 || compressed != entry.compressedSize ||
+        uncompressed != entry.uncompressedSize)
         throwZip(CZipException::badArchive);
 }
 

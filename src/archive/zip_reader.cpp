@@ -2,10 +2,12 @@
 #include "archive/zip_reader.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "archive/byte_cursor.h"
+#include "archive/zip64.h"
 #include "archive/zip_records.h"
 
 namespace oru {
@@ -14,6 +16,7 @@ namespace {
 
 constexpr uint32_t kLargestTail = kEndRecordSize + 65535;
 constexpr uint32_t kFirstSearchWindow = 1024;
+constexpr uint32_t kZip64Tail = kZip64EndRecordSize + kZip64LocatorSize;
 // Room for a central record's fixed part and the longest name, and a little more.
 constexpr uint32_t kNameScanBuffer = 96 * 1024;
 
@@ -29,6 +32,13 @@ void decodeCentralRecord(const unsigned char* p, CZipEntry& e) {
     e.compressedSize = readU32(p + 20);
     e.uncompressedSize = readU32(p + 24);
     e.localHeaderOffset = readU32(p + 42);
+}
+
+// Orders sortEntries' keys.
+int compareKeys(const void* a, const void* b) {
+    const uint64_t x = *static_cast<const uint64_t*>(a);
+    const uint64_t y = *static_cast<const uint64_t*>(b);
+    return (x > y) - (x < y);
 }
 
 // Copies `count` bytes from the cursor into `out`; badArchive when they run past it.
@@ -199,9 +209,10 @@ void CZipReader::readRecords() {
 uint64_t CZipReader::directoryFootprint(uint32_t entries, uint32_t directorySize,
                                         uint32_t commentSize, uint32_t extraPerRecord) {
     // Per record: the record itself, a heap block for its name (the names' bytes are at
-    // most the directory's size), and the caller's own share.
+    // most the directory's size), its sort key while the records are put in order, and
+    // the caller's own share.
     constexpr uint64_t kHeapBlock = 4 * sizeof(void*);
-    const uint64_t perRecord = sizeof(CZipEntry) + kHeapBlock + extraPerRecord;
+    const uint64_t perRecord = sizeof(CZipEntry) + kHeapBlock + sizeof(uint64_t) + extraPerRecord;
     return entries * perRecord + directorySize + commentSize;
 }
 
@@ -252,26 +263,32 @@ uint32_t CZipReader::findEndRecord() {
 }
 
 void CZipReader::readEndRecord(uint32_t position) {
-    unsigned char record[kEndRecordSize];
-    readExactly(position, record, kEndRecordSize);
+    // A ZIP64 end record and its locator, when there are any, lie just before the end
+    // record: one read takes them all.
+    const uint32_t before = position < kZip64Tail ? 0 : kZip64Tail;
+    unsigned char bytes[kZip64Tail + kEndRecordSize];
+    readExactly(position - before, bytes, before + kEndRecordSize);
+    const unsigned char* record = bytes + before;
     CZipDirectory& d = directory_;
     d.endRecordPosition = position;
     d.thisDisk = readU16(record + 4);
     d.centralDirectoryDisk = readU16(record + 6);
     d.entriesOnThisDisk = readU16(record + 8);
-    d.totalEntries = readU16(record + 10);
-    d.centralDirectorySize = readU32(record + 12);
-    d.centralDirectoryOffset = readU32(record + 16);
     // Only single-volume archives are read.
     if (d.thisDisk != 0 || d.centralDirectoryDisk != 0) throwZip(CZipException::badArchive);
-    const uint64_t directoryEnd =
-        static_cast<uint64_t>(d.centralDirectoryOffset) + d.centralDirectorySize;
-    if (position < directoryEnd) throwZip(CZipException::badArchive);
+    DirectoryFigures figures{readU16(record + 10), readU32(record + 12), readU32(record + 16),
+                             position};
+    if (before != 0 && !applyZip64End(bytes, figures)) throwZip(CZipException::badArchive);
+    d.totalEntries = figures.entries;
+    d.centralDirectorySize = figures.size;
+    d.centralDirectoryOffset = figures.offset;
+    const uint64_t directoryEnd = uint64_t{figures.offset} + figures.size;
+    if (figures.end < directoryEnd) throwZip(CZipException::badArchive);
     if (uint16_t commentLength = readU16(record + 20)) {
         d.comment.resize(commentLength);
         readExactly(position + kEndRecordSize, &d.comment[0], commentLength);
     }
-    d.bytesBeforeArchive = static_cast<uint32_t>(position - directoryEnd);
+    d.bytesBeforeArchive = figures.end - figures.offset - figures.size;
     if ((d.centralDirectorySize == 0) != (d.totalEntries == 0)) throwZip(CZipException::badArchive);
     d.loaded = true;
 }
@@ -295,9 +312,12 @@ void CZipReader::readCentralDirectory() {
         if (readU16(fixed + 34) != 0) throwZip(CZipException::badArchive);
         decodeCentralRecord(fixed, entry);
         takeField(cursor, readU16(fixed + 28), entry.name);
-        // The record's extra field and comment are never consulted: passed over, not kept,
-        // since every byte a record keeps is multiplied by the archives' entry counts.
-        skipField(cursor, readU16(fixed + 30));
+        // The extra field is consulted for ZIP64 values only and the comment never: neither
+        // is kept, since every byte a record keeps is multiplied by the archives' entries.
+        const uint16_t extraLength = readU16(fixed + 30);
+        const unsigned char* extra = cursor.take(extraLength);
+        if (!extra || !resolveCentralZip64(extra, extraLength, entry))
+            throwZip(CZipException::badArchive);
         skipField(cursor, readU16(fixed + 32));
         std::replace(entry.name.begin(), entry.name.end(), '/', '\\');
         d.entries.push_back(std::move(entry));
@@ -305,28 +325,42 @@ void CZipReader::readCentralDirectory() {
 }
 
 void CZipReader::sortEntries() {
-    auto before = [](const CZipEntry& a, const CZipEntry& b) {
-        return a.localHeaderOffset < b.localHeaderOffset;
-    };
+    // Each record's key, its offset above its index, is sorted instead of the records
+    // themselves (C's qsort: no sorting code of its own in the launcher); the records
+    // then move to their places along the permutation's cycles.
     std::vector<CZipEntry>& entries = directory_.entries;
-    std::sort(entries.begin(), entries.end(), before);
+    const size_t count = entries.size();
+    std::vector<uint64_t> keys(count);
+    for (size_t i = 0; i < count; ++i) keys[i] = uint64_t{entries[i].localHeaderOffset} << 32 | i;
+    std::qsort(keys.data(), count, sizeof keys[0], compareKeys);
     // Two records sharing one local header would alias each other's data.
-    auto same = [&](const CZipEntry& a, const CZipEntry& b) {
-        return !before(a, b) && !before(b, a);
-    };
-    if (std::adjacent_find(entries.begin(), entries.end(), same) != entries.end())
-        throwZip(CZipException::badArchive);
+    for (size_t i = 1; i < count; ++i)
+        if (keys[i] >> 32 == keys[i - 1] >> 32) throwZip(CZipException::badArchive);
+    // Place p takes the record at index keys[p] (its low half); a filled place's key
+    // becomes its own index.
+    for (size_t p = 0; p < count; ++p) {
+        size_t from = static_cast<uint32_t>(keys[p]);
+        if (from == p) continue;
+        CZipEntry held = std::move(entries[p]);
+        size_t to = p;
+        for (; from != p; to = from, from = static_cast<uint32_t>(keys[to])) {
+            entries[to] = std::move(entries[from]);
+            keys[to] = to;
+        }
+        entries[to] = std::move(held);
+        keys[to] = to;
+    }
 }
 
-uint64_t CZipReader::dataLimit(uint16_t index) const {
+uint64_t CZipReader::dataLimit(uint32_t index) const {
     const CZipDirectory& d = directory_;
-    const uint64_t next = index + 1 < entryCount() ? d.entries[index + 1u].localHeaderOffset
-                                                   : d.centralDirectoryOffset;
+    const uint64_t next = index + 1u < d.entries.size() ? d.entries[index + 1u].localHeaderOffset
+                                                        : d.centralDirectoryOffset;
     return std::min<uint64_t>(next + d.bytesBeforeArchive, source_->length());
 }
 
-bool CZipReader::entrySizesPlausible(uint16_t index) const {
-    if (!isOpen() || index >= entryCount()) return false;
+bool CZipReader::entrySizesPlausible(uint32_t index) const {
+    if (!isOpen() || index >= directory_.entries.size()) return false;
     const CZipEntry& e = directory_.entries[index];
     if (static_cast<uint64_t>(e.localHeaderOffset) + directory_.bytesBeforeArchive +
             kLocalHeaderSize + e.compressedSize >

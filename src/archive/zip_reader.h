@@ -55,7 +55,7 @@ public:
 
     int entryCount() const { return static_cast<int>(directory_.entries.size()); }
     // Valid for index < entryCount(); the reader owns the record.
-    const CZipEntry& entry(uint16_t index) const { return directory_.entries[index]; }
+    const CZipEntry& entry(uint32_t index) const { return directory_.entries[index]; }
     uint32_t bytesBeforeArchive() const { return directory_.bytesBeforeArchive; }
     const std::string& comment() const { return directory_.comment; }
 
@@ -67,7 +67,7 @@ public:
     // for the last entry) and inside the source, and its uncompressed size is one its
     // method can produce. Lets callers refuse to allocate for a lying record before
     // opening it.
-    bool entrySizesPlausible(uint16_t index) const;
+    bool entrySizesPlausible(uint32_t index) const;
 
     // Makes the next open take the memory its directory will hold from `*allowance`
     // before any record is read: directoryFootprint of the end record's figures, with
@@ -86,7 +86,7 @@ public:
     // Positions the source at entry `index`'s data and prepares decompression. False,
     // with no other effect, when the index is out of range or an entry is open. Throws
     // badArchive (local header), badPassword (encrypted) or a zlib code.
-    bool openEntry(uint16_t index);
+    bool openEntry(uint32_t index);
     // Delivers up to min(size, bytes left) uncompressed bytes into `buffer`; returns
     // how many. 0 when no entry is open, the buffer is null or size is 0. Throws
     // badArchive (truncated data) or a zlib code; the entry then stays open.
@@ -113,7 +113,7 @@ private:
     void sortEntries();
     // Absolute position that entry `index`'s data must end at or before: the next
     // entry's local header, the central directory after the last entry.
-    uint64_t dataLimit(uint16_t index) const;
+    uint64_t dataLimit(uint32_t index) const;
 
     void checkLocalHeader(const unsigned char* header, CZipEntry& entry, uint64_t headerPosition);
     void beginInflate();
@@ -141,7 +141,8 @@ private:
     uint32_t crc_ = 0;
     uint32_t compressedLeft_ = 0;
     uint32_t uncompressedLeft_ = 0;
-    uint64_t dataEnd_ = 0;  // absolute position just past the compressed data
+    uint64_t dataEnd_ = 0;          // absolute position just past the compressed data
+    bool zip64Descriptor_ = false;  // the local header's sizes are in ZIP64 fields
 };
 
 }  // namespace oru

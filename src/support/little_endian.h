@@ -16,6 +16,10 @@ inline uint32_t readU32(const unsigned char* p) {
     return static_cast<uint32_t>(readU16(p)) | (static_cast<uint32_t>(readU16(p + 2)) << 16);
 }
 
+inline uint64_t readU64(const unsigned char* p) {
+    return static_cast<uint64_t>(readU32(p)) | (static_cast<uint64_t>(readU32(p + 4)) << 32);
+}
+
 // The fields at `at` of `bytes`, which must hold them.
 inline uint32_t get16(const std::string& bytes, size_t at) {
     return readU16(reinterpret_cast<const unsigned char*>(bytes.data()) + at);

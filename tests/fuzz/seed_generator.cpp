@@ -10,6 +10,7 @@
 
 #include "support/little_endian.h"
 #include "windows_images.h"
+#include "zip64_archive.h"
 #include "zip_writer.h"
 
 namespace {
@@ -114,6 +115,58 @@ bool saveBroken(const std::string& dir) {
     bool ok = true;
     for (size_t i = 0; i < broken.size(); ++i)
         ok &= save(dir, "broken-" + std::to_string(i) + ".zip", broken[i]);
+    return ok;
+}
+
+// ZIP64 archives: figures in the end records only, in extra fields too, with 8-byte
+// descriptors; nested in a classic archive; and each damaged in one ZIP64 field.
+bool saveZip64(const std::string& dir) {
+    using oru::testing::set64;
+    using oru::testing::Zip64Figures;
+    const auto entries = oru::testing::numberedEntries(3);
+    bool ok = true;
+    const Zip64Figures kinds[] = {Zip64Figures::kEndRecords, Zip64Figures::kExtraFields,
+                                  Zip64Figures::kDescriptors};
+    for (Zip64Figures figures : kinds)
+        ok &= save(dir, "zip64-" + std::to_string(static_cast<int>(figures)) + ".zip",
+                   oru::testing::zip64Archive(entries, figures));
+    ZipWriter outer;
+    outer.add("Main.class", "top");
+    outer.add("libs/ext.jar", oru::testing::zip64Archive(entries, Zip64Figures::kExtraFields),
+              ZipMethod::kStored);
+    outer.add("libs/dsc.jar", oru::testing::zip64Archive(entries, Zip64Figures::kDescriptors));
+    ok &= save(dir, "zip64-nested.zip", noise(300, 13) + outer.finish());
+
+    oru::testing::Zip64Layout at;
+    const std::string good = oru::testing::zip64Archive(entries, Zip64Figures::kDescriptors, &at);
+    const uint32_t block = at.central[1] + 46 + 7;  // entry 1's ZIP64 block, after its name
+    struct Field {
+        uint32_t at;
+        int width;  // in bytes
+        uint64_t value;
+    } fields[] = {
+        {at.end64 + 64, 8, at.end64 - 1},
+        {at.end64 + 32, 8, 1u << 20},
+        {at.end64 + 40, 8, 0xFFFFFFFFu},
+        {at.end64 + 16, 4, 1},
+        {at.end + 10, 2, 2},
+        {block + 2, 2, 16},
+        {block + 2, 2, 40},
+        {block, 2, 9},
+        {block + 24, 4, 1},
+        {block + 12, 8, 0x7FFFFFF0},
+        {at.local[1] + 30 + 7 + 2, 2, 8},
+        {at.local[2] - 8, 8, 2},
+    };
+    for (size_t i = 0; i < sizeof fields / sizeof fields[0]; ++i) {
+        std::string broken = good;
+        const Field& f = fields[i];
+        if (f.width == 8)
+            set64(broken, f.at, f.value);
+        else
+            (f.width == 4 ? set32 : set16)(broken, f.at, static_cast<uint32_t>(f.value));
+        ok &= save(dir, "zip64-broken-" + std::to_string(i) + ".zip", broken);
+    }
     return ok;
 }
 
@@ -244,5 +297,6 @@ int main(int argc, char** argv) {
     ok &= save(dir, "empty.zip", ZipWriter().finish());
     ok &= saveLarge(dir);
     ok &= saveBroken(dir);
+    ok &= saveZip64(dir);
     return ok ? 0 : 1;
 }

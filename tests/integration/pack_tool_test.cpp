@@ -122,6 +122,36 @@ std::vector<std::string> packedLibraries(const std::string& listing) {
     return libraries;
 }
 
+// A library jar of 65,537 entries, which Python's zipfile writes with ZIP64 end records,
+// packed with --lib as any jar: its last entries, the library's classes, are served.
+TEST(PackToolTest, Zip64LibraryJarIsPackedAndServed) {
+    ScratchDirectory dir;
+    Jars jars(dir);
+    const std::string big = dir.path() + "in/big.jar";
+    const char* const script =
+        "import sys, zipfile\n"
+        "lib = zipfile.ZipFile(sys.argv[2])\n"
+        "names = sorted(lib.namelist(), key=lambda n: n.endswith('.class'))\n"
+        "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+        "    for i in range(65537 - len(names)):\n"
+        "        z.writestr('fill/%05d.txt' % i, b'')\n"
+        "    for n in names:\n"
+        "        z.writestr(n, lib.read(n))\n";
+    RunResult made = runProgram("/usr/bin/python3", {{"-c", script, big, jars.lib}});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const std::string exe = dir.makeDirectory("alone") + "/app";
+    RunResult packed =
+        runProgram(ORU_PACK_PATH, {packArguments(exe, withTestVmOptions({"jvmdll " + jdkLibrary()}),
+                                                 {"--jar", jars.app, "--lib", big})});
+    ASSERT_EQ(packed.exitCode, 0) << packed.err;
+    RunResult run = runProgram(exe, {{"classes"}, cleanEnvironment()});
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(reported(run.out, "InLib"), "libs/a.jar by com.vostrand.oru.KestrunClassLoader");
+    EXPECT_EQ(reported(run.out, "NoPackage"), "libs/a.jar");  // the jar's last entry
+    RunResult listed = runProgram(ORU_PACK_PATH, {{"--list", exe}});
+    EXPECT_NE(listed.out.find("\tstored\t65537\tlibs/big.jar\n"), std::string::npos) << listed.out;
+}
+
 // The application jar's Class-Path: a chain of two jars (app.jar names lib/a.jar, which
 // names more/bb.jar), items that are skipped with a warning, --no-class-path, jars of
 // one file name in different folders, and a jar whose names hold a "!".
