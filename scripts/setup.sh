@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   g++-multilib lib32z1-dev qemu-user-static
   wine wine64 xvfb xauth xdotool icoutils locales valgrind osslsigncode openssl
-  x11-utils imagemagick file
+  x11-utils imagemagick file python3
   # the Maven plugin and the Maven sample, built offline from Debian's Maven repository
   maven libmaven-plugin-tools-java libmaven3-core-java libmaven-compiler-plugin-java
   libmaven-resources-plugin-java libmaven-jar-plugin-java libmaven-install-plugin-java

@@ -1,68 +1,119 @@
-// The bridge's URL decoding, byte for byte.
+// The bridge's resource URLs and Java names, byte for byte.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "archive/manifest.h"
-#include "bridge/class_loader_natives.h"
-#include "bridge/resource_natives.h"
+#include "bridge/java_names.h"
+#include "bridge/resource_urls.h"
 
 namespace oru {
 namespace {
 
-std::string decode(const std::string& text) {
-    std::string out(text.size(), '?');
-    out.resize(static_cast<size_t>(
-        decodeUrlEscapes(text.data(), static_cast<int>(text.size()), out.data())));
-    return out;
+std::string text(const NarrowString& s) { return std::string(s.c_str(), s.length()); }
+
+NarrowString bytes(const std::string& s) {
+    return NarrowString(s.data(), static_cast<int>(s.size()));
 }
 
-TEST(BridgeTest, DecodeUrlEscapes) {
+// The names a URL text stands for, in the order they are tried, "|" between them.
+std::string urlNames(const std::string& body) {
+    NarrowString names[2];
+    const int count = resourceUrlNames(bytes(body), names);
+    return count == 1 ? text(names[0]) : text(names[0]) + "|" + text(names[1]);
+}
+
+// Every name reads back through its own URL: its text is printable ASCII (a URI takes
+// it as it is), and the first name it stands for is the name itself.
+TEST(BridgeTest, EveryNameReadsBackThroughItsOwnUrl) {
+    const std::string names[] = {
+        "t.jar!a\\b.txt",
+        "a+b c.txt",
+        "a b c.txt",
+        "my file.txt",
+        "my%20file.txt",
+        "100%.txt",
+        "100%25.txt",
+        "C++ \xC3\xBC.txt",
+        "#?.txt",
+        "libs\\\xE5\xBA\xAB 1.jar!\xE4\xB8\xAD\xE6\x96\x87\\\xE7\xA9\xBA \xE6\xA0\xBC.txt",
+        "% 41",
+        "%%41",
+        "\"<>^`{|}\x7F\t\r.txt",
+        "a-b_c.~$&'()*,;=:@!x",
+        std::string("nul\0x", 5),
+        "\xF0\x9F\x98\x80.txt"};
+    for (const std::string& name : names) {
+        const std::string url = text(resourceUrlText(bytes(name)));
+        ASSERT_EQ(url.rfind("oru:", 0), 0u) << url;
+        for (char c : url) EXPECT_TRUE(c > 0x20 && c < 0x7F) << url;
+        std::string expected = name;
+        for (char& c : expected)
+            if (c == '\\') c = '/';
+        NarrowString first[2];
+        resourceUrlNames(bytes(url.substr(4)), first);
+        EXPECT_EQ(text(first[0]), expected) << url;
+    }
+}
+
+// URL texts of older forms, malformed escapes, and the names they stand for.
+TEST(BridgeTest, UrlTextsAndTheNamesTheyStandFor) {
     const struct {
-        std::string text;
-        std::string decoded;
+        std::string body;
+        std::string names;
     } cases[] = {
-        {"", ""},
-        {"plain\\name.txt", "plain\\name.txt"},
-        {"my+file", "my file"},
-        {"my%20file", "my file"},
-        {"%2F%2f%21", "//!"},
-        {"%%20", "%20"},
-        {"%zz", "%zz"},
-        {"100%", "100%"},
-        {"%4z.txt", "\x04.txt"},          // one digit: the character after it goes too
-        {"a%4", std::string("a\x04")},    // never past the end
-        {"% 41", "A1"},                   // white space before the digits is skipped, and counted
-        {"%00x", std::string("\0x", 2)},  // a decoded NUL stays part of the name
-        {"%C3%BC", "\xC3\xBC"},
-        {"oru:t.jar%21a%5Cb.txt", "oru:t.jar!a\\b.txt"},
+        {"my file.txt", "my file.txt"},              // nothing to decode
+        {"my+file.txt", "my+file.txt|my file.txt"},  // "+" unescaped: literal first
+        {"t.jar!a\\b%20c.txt", "t.jar!a\\b%20c.txt|t.jar!a\\b c.txt"},
+        {"t.jar!\xC3\xBC%20.txt", "t.jar!\xC3\xBC%20.txt|t.jar!\xC3\xBC .txt"},
+        {"t.jar!dir/../z.txt", "t.jar!z.txt|t.jar!dir/../z.txt"},  // "..": folded first
+        {"%00x", std::string("\0x|%00x", 7)},                      // a decoded NUL is kept
+        {"% 41", "% 41"},                                          // malformed: literal only
+        {"%%41", "%%41"},
+        {"a%4", "a%4"},
+        {"%4g b", "%4g b"},
+        {"%FF.txt", "%FF.txt"},      // not UTF-8
+        {"%ED%A0%80", "%ED%A0%80"},  // a surrogate's bytes
+        {"%C0%AF", "%C0%AF"},        // overlong
     };
-    for (const auto& c : cases) EXPECT_EQ(decode(c.text), c.decoded) << c.text;
+    for (const auto& c : cases) EXPECT_EQ(urlNames(c.body), c.names) << c.body;
 }
 
-// URL texts that URIs accept and that read back, and the names relative URLs arrive at.
-TEST(BridgeTest, UrlTextAndRelativeNames) {
+// What a Java name is looked up as: an unpaired surrogate names nothing, a NUL is kept.
+TEST(BridgeTest, ArchiveQueries) {
     const struct {
-        const char* function;
+        std::u16string name;
+        bool made;
+        std::string ansi;
+    } cases[] = {
+        {u"a/b.txt", true, "a\\b.txt"},
+        {std::u16string(u"x.txt\0junk", 10), true, std::string("x.txt\0junk", 10)},
+        {u"\xD800.txt", false, ""},
+        {u"a\xDC00", false, ""},
+        {u"\xD83D\xDE00", true, "\xF0\x9F\x98\x80"},  // a pair; UTF-8 where the code page lacks it
+    };
+    for (const auto& c : cases) {
+        ArchiveQuery query;
+        const bool made =
+            makeArchiveQuery(c.name.data(), static_cast<int>(c.name.size()), '/', query);
+        EXPECT_EQ(made, c.made) << c.ansi;
+        if (made) {
+            EXPECT_EQ(text(query.ansi), c.ansi);
+        }
+    }
+}
+
+TEST(BridgeTest, FoldDotSegments) {
+    const struct {
         std::string name;
         std::string result;
     } cases[] = {
-        {"url", "t.jar!a\\b.txt", "oru:t.jar!a/b.txt"},
-        {"url", "libs\\x.jar!my file#1?.txt", "oru:libs/x.jar!my%20file%231%3F.txt"},
-        {"url", "\xE4\xB8\xAD%\"<>^`{|}\x7F\t.txt",
-         "oru:%E4%B8%AD%25%22%3C%3E%5E%60%7B%7C%7D%7F%09.txt"},
-        {"url", "a-b_c.~$&'()*+,;=:@!x", "oru:a-b_c.~$&'()*+,;=:@!x"},
-        {"fold", "t.jar!a\\..\\z.txt", "t.jar!z.txt"},
-        {"fold", "t.jar!a/./b/../c.txt", "t.jar!a\\c.txt"},
-        {"fold", "..\\x", "x"},
-        {"fold", "a\\\\b", "a\\\\b"},  // nothing to fold: unchanged
+        {"t.jar!a\\..\\z.txt", "t.jar!z.txt"},
+        {"t.jar!a/./b/../c.txt", "t.jar!a\\c.txt"},
+        {"..\\x", "x"},
+        {"a\\\\b", "a\\\\b"},  // nothing to fold: unchanged
     };
-    for (const auto& c : cases) {
-        const NarrowString result = c.function == std::string("url")
-                                        ? resourceUrlText(NarrowString(c.name.c_str()))
-                                        : foldDotSegments(NarrowString(c.name.c_str()));
-        EXPECT_EQ(std::string(result.c_str()), c.result) << c.name;
-    }
+    for (const auto& c : cases) EXPECT_EQ(text(foldDotSegments(bytes(c.name))), c.result);
 }
 
 TEST(BridgeTest, ManifestAttributes) {

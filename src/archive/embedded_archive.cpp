@@ -6,6 +6,9 @@
 
 #include "archive/entry_extraction.h"
 #include "archive/multi_release.h"
+#include "platform/text_codec.h"
+#include "support/utf8.h"
+#include "support/wide_string.h"
 
 namespace oru {
 
@@ -22,15 +25,34 @@ std::atomic<int> runtimeRelease{0};
 // Known versions are bits 0..62 (releases 9 to 71); bit 63 says they have been read.
 constexpr uint64_t kVersionsRead = 1ull << 63;
 
-// The text after the first "!" of `utf8` when the query was restricted to a nested
-// archive (kept in `storage`); `utf8` itself otherwise.
-const NarrowString* utf8Remainder(const NarrowString* utf8, bool restricted,
-                                  NarrowString& storage) {
+// Splits `utf8` at its first "!" when the query was restricted to a nested archive: the
+// archive's name into `head`, what follows into `tail`. Returns the form the nested
+// archives take: `tail`, or `utf8` itself when the query was not restricted.
+const NarrowString* splitUtf8(const NarrowString* utf8, bool restricted, NarrowString& head,
+                              NarrowString& tail) {
     if (!utf8 || !restricted) return utf8;
     const void* bang = std::memchr(utf8->c_str(), '!', static_cast<size_t>(utf8->length()));
-    storage = bang ? utf8->mid(static_cast<int>(static_cast<const char*>(bang) - utf8->c_str()) + 1)
-                   : *utf8;
-    return &storage;
+    const int at = bang ? static_cast<int>(static_cast<const char*>(bang) - utf8->c_str()) : -1;
+    head = at >= 0 ? utf8->left(at) : NarrowString();
+    tail = at >= 0 ? utf8->mid(at + 1) : *utf8;
+    return &tail;
+}
+
+// Whether the stored name `name` (`length` bytes; `markedUtf8` when its archive marks it
+// as UTF-8) is one that `query` and its UTF-8 form `utf8` name.
+bool namesMatch(const char* name, int length, bool markedUtf8, const NarrowString& query,
+                const NarrowString* utf8) {
+    const auto same = [name, length](const NarrowString& form) {
+        return form.length() == length && EntryLookup::sameChars(name, form.c_str(), length);
+    };
+    if (!utf8) return same(query);
+    return (!markedUtf8 && same(query)) || same(*utf8);
+}
+
+bool isAscii(const NarrowString& text) {
+    for (int i = 0; i < text.length(); ++i)
+        if (static_cast<unsigned char>(text.byteAt(i)) >= 0x80) return false;
+    return true;
 }
 
 }  // namespace
@@ -208,23 +230,39 @@ int EmbeddedArchive::findSeparator(const NarrowString& query) {
     return bang ? static_cast<int>(static_cast<const char*>(bang) - query.c_str()) : -1;
 }
 
-bool EmbeddedArchive::nestedMatches(int k, const NarrowString& restriction) const {
+bool EmbeddedArchive::nestedMatches(int k, const NarrowString& restriction,
+                                    const NarrowString* utf8Restriction) const {
     if (!children_[static_cast<size_t>(k)]) return false;
     if (restriction.empty()) return true;
     const char* name = nestedNames_.at(k);
-    return static_cast<int>(std::strlen(name)) == restriction.length() &&
-           EntryLookup::sameChars(name, restriction.c_str(), restriction.length());
+    return namesMatch(name, static_cast<int>(std::strlen(name)),
+                      isUtf8Name(lookup_.nestedEntryIndex(k)), restriction, utf8Restriction);
 }
 
-int EmbeddedArchive::findName(const NarrowString& query, const NarrowString* utf8) const {
+NarrowString EmbeddedArchive::nestedUtf8Name(int k) const {
+    const NarrowString stored(nestedNames_.at(k));
+    if (isUtf8Name(lookup_.nestedEntryIndex(k)) || isAscii(stored)) return stored;
+    WideString wide;
+    platform::narrowToWide(stored.c_str(), stored.length(), wide);
+    NarrowString back;
+    platform::wideToNarrow(wide.c_str(), wide.length(), back);
+    NarrowString utf8;
+    const bool heldByCodePage =
+        back.length() == stored.length() &&
+        std::memcmp(back.c_str(), stored.c_str(), static_cast<size_t>(stored.length())) == 0;
+    return heldByCodePage && appendUtf8(utf8, wide.c_str(), wide.length()) ? utf8 : stored;
+}
+
+int EmbeddedArchive::findName(const NarrowString& query, const NarrowString* utf8,
+                              bool& byUtf8) const {
+    byUtf8 = false;
     int index = lookup_.find(query.c_str(), query.length());
-    if (!utf8) return index;
-    const auto isUtf8 = [this](int i) {
-        return (reader_.entry(static_cast<uint16_t>(i)).flags & CZipEntry::kUtf8Name) != 0;
-    };
-    if (index >= 0 && !isUtf8(index)) return index;
+    if (!utf8 || (index >= 0 && !isUtf8Name(index))) return index;
+    // A name marked as UTF-8, or one that the code page does not find: the JDK reads
+    // every name as UTF-8, and tools such as Info-ZIP's zip write UTF-8 without the mark.
     index = lookup_.find(utf8->c_str(), utf8->length());
-    return index >= 0 && isUtf8(index) ? index : -1;
+    byUtf8 = index >= 0;
+    return index;
 }
 
 uint64_t EmbeddedArchive::releaseVersions() {
@@ -240,18 +278,18 @@ uint64_t EmbeddedArchive::releaseVersions() {
     return versions;
 }
 
-int EmbeddedArchive::findOwn(const NarrowString& query, const NarrowString* utf8) {
+int EmbeddedArchive::findOwn(const NarrowString& query, const NarrowString* utf8, bool& byUtf8) {
     const uint64_t versions = nested_ ? releaseVersions() & ~kVersionsRead : 0;
     if (versions && !EntryLookup::sameChars(query.c_str(), "META-INF\\", 9)) {
         for (int bit = 62; bit >= 0; --bit) {
             if (!(versions >> bit & 1)) continue;
             const NarrowString folder = versionFolder(9 + bit);
             const NarrowString versionedUtf8 = utf8 ? folder + *utf8 : NarrowString();
-            const int index = findName(folder + query, utf8 ? &versionedUtf8 : nullptr);
+            const int index = findName(folder + query, utf8 ? &versionedUtf8 : nullptr, byUtf8);
             if (index >= 0) return index;
         }
     }
-    return findName(query, utf8);
+    return findName(query, utf8, byUtf8);
 }
 
 EmbeddedArchive* EmbeddedArchive::walk(const NarrowString& query, const NarrowString* utf8,
@@ -259,16 +297,17 @@ EmbeddedArchive* EmbeddedArchive::walk(const NarrowString& query, const NarrowSt
     if (!hasDirectory()) return nullptr;
     const int bang = findSeparator(query);
     if (bang < 0) {
-        index = findOwn(query, utf8);
+        bool byUtf8 = false;
+        index = findOwn(query, utf8, byUtf8);
         if (index >= 0) {
             // A damaged node's match is missing, not skipped, and a damaged node has no
             // nested archives either: nothing below can match.
             if (!check_.passed()) return nullptr;
             if (!naming) return this;
-            // The name as it matched: a UTF-8 name in UTF-8.
-            const bool asUtf8 =
-                utf8 && (reader_.entry(static_cast<uint16_t>(index)).flags & CZipEntry::kUtf8Name);
-            naming->found = composeName(*prefix, asUtf8 ? *utf8 : query);
+            // As it matched (in UTF-8 when it matched there), or in UTF-8 for a URL: an
+            // entry found in the code page is the Java name the query's UTF-8 form holds.
+            const bool inUtf8 = utf8 && (byUtf8 || naming->form == NameForm::kUtf8);
+            naming->found = composeName(*prefix, inUtf8 ? *utf8 : query);
             if (!naming->visitor) return this;
             naming->visitor(naming->context, naming->found);
         }
@@ -276,13 +315,17 @@ EmbeddedArchive* EmbeddedArchive::walk(const NarrowString& query, const NarrowSt
     // "!" at position 0 restricts to no archive and keeps the "!", which no entry matches.
     const NarrowString restriction = bang > 0 ? query.left(bang) : NarrowString();
     const NarrowString remainder = bang > 0 ? query.mid(bang + 1) : query;
-    NarrowString storage;
-    const NarrowString* childUtf8 = utf8Remainder(utf8, bang > 0, storage);
+    NarrowString utf8Restriction;
+    NarrowString utf8Remainder;
+    const NarrowString* childUtf8 = splitUtf8(utf8, bang > 0, utf8Restriction, utf8Remainder);
     NarrowString childPrefix;
     for (int k = 0; k < nestedNames_.count(); ++k) {
-        if (!nestedMatches(k, restriction)) continue;
+        if (!nestedMatches(k, restriction, utf8 && bang > 0 ? &utf8Restriction : nullptr)) continue;
         // Names are composed only for locate: reads need the entry, not its name.
-        if (naming) childPrefix = composeName(*prefix, NarrowString(nestedNames_.at(k)));
+        if (naming)
+            childPrefix = composeName(*prefix, naming->form == NameForm::kUtf8
+                                                   ? nestedUtf8Name(k)
+                                                   : NarrowString(nestedNames_.at(k)));
         if (EmbeddedArchive* node = children_[static_cast<size_t>(k)]->walk(
                 remainder, childUtf8, index, &childPrefix, naming))
             return node;
@@ -292,8 +335,8 @@ EmbeddedArchive* EmbeddedArchive::walk(const NarrowString& query, const NarrowSt
 
 int EmbeddedArchive::locate(const NarrowString& query, NarrowString& found,
                             const NarrowString& prefix, Visitor visitor, void* context,
-                            const NarrowString* utf8) {
-    Naming naming{found, visitor, context};
+                            const NarrowString* utf8, NameForm form) {
+    Naming naming{found, visitor, context, form};
     int index = -1;
     return walk(query, utf8, index, &prefix, &naming) ? 1 : 0;
 }

@@ -5,8 +5,8 @@
 
 #include "archive/manifest.h"
 #include "bridge/bridge_state.h"
-#include "bridge/java_names.h"
 #include "jvm/jni_support.h"
+#include "support/utf8.h"
 
 namespace oru {
 

@@ -2,14 +2,14 @@
 #include "bridge/class_loader_natives.h"
 
 #include <atomic>
-#include <cstring>
+#include <vector>
 
 #include "bridge/bridge_state.h"
 #include "bridge/class_definition.h"
 #include "bridge/java_names.h"
 #include "bridge/jni_array_sink.h"
+#include "bridge/resource_urls.h"
 #include "jvm/jni_support.h"
-#include "support/string_list.h"
 
 namespace oru {
 
@@ -39,13 +39,9 @@ jobject urlHandler(JNIEnv* env) {
     return handler;
 }
 
-// Whether a URI must carry byte `c` of a name as an escape, as the JDK's jar: URLs do.
-bool needsEscape(unsigned char c) {
-    return c <= 0x20 || c >= 0x7F || std::strchr("%\"<>\\^`{|}#?", c) != nullptr;
-}
-
+// Kept whole: a name may hold a NUL byte.
 int collectName(void* context, const NarrowString& found) {
-    static_cast<StringList*>(context)->add(found.c_str());
+    static_cast<std::vector<NarrowString>*>(context)->push_back(found);
     return 0;
 }
 
@@ -86,8 +82,8 @@ jobject findArchivedResource(JNIEnv* env, jobject, jstring name) {
     ArchiveQuery query;
     if (!toArchiveQuery(env, name, '/', query)) return nullptr;
     NarrowString found;
-    if (!rootArchive().locate(query.ansi, found, NarrowString(), nullptr, nullptr,
-                              query.utf8Form()))
+    if (!rootArchive().locate(query.ansi, found, NarrowString(), nullptr, nullptr, query.utf8Form(),
+                              EmbeddedArchive::NameForm::kUtf8))
         return nullptr;
     return makeResourceUrl(env, found);
 }
@@ -108,39 +104,22 @@ jobject findArchivedResources(JNIEnv* env, jobject, jstring name) {
         clearPendingException(env, true);
         return nullptr;
     }
-    StringList names;
+    std::vector<NarrowString> names;
     ArchiveQuery query;
     NarrowString found;
     if (toArchiveQuery(env, name, '/', query))
         rootArchive().locate(query.ansi, found, NarrowString(), collectName, &names,
-                             query.utf8Form());
-    for (int i = 0; i < names.count(); ++i) {
+                             query.utf8Form(), EmbeddedArchive::NameForm::kUtf8);
+    for (const NarrowString& each : names) {
         // A URL that cannot be made is left out: a null element would only move the
         // failure into the application's loop over the enumeration.
-        LocalRef<jobject> url(env, makeResourceUrl(env, NarrowString(names.at(i))));
+        LocalRef<jobject> url(env, makeResourceUrl(env, each));
         if (url) env->CallBooleanMethod(vector.get(), add, url.get());
         clearPendingException(env, true);
     }
     jobject enumeration = env->CallObjectMethod(vector.get(), elements);
     if (!enumeration) clearPendingException(env, true);
     return enumeration;
-}
-
-NarrowString resourceUrlText(const NarrowString& composedName) {
-    static const char kHex[] = "0123456789ABCDEF";
-    NarrowString text("oru:");
-    for (int i = 0; i < composedName.length(); ++i) {
-        const auto c = static_cast<unsigned char>(composedName.byteAt(i));
-        if (c == '\\') {
-            text += '/';
-        } else if (needsEscape(c)) {
-            const char escape[3] = {'%', kHex[c >> 4], kHex[c & 15]};
-            text.append(escape, 3);
-        } else {
-            text += static_cast<char>(c);
-        }
-    }
-    return text;
 }
 
 jobject makeResourceUrl(JNIEnv* env, const NarrowString& composedName) {

@@ -1,10 +1,10 @@
 // Java names turned into archive queries, and the natives' own Java exception.
 #include "bridge/java_names.h"
 
-#include <cstdint>
-
 #include "jvm/jni_support.h"
 #include "platform/text_codec.h"
+#include "support/utf8.h"
+#include "support/wide_string.h"
 
 namespace oru {
 
@@ -16,25 +16,41 @@ void replaceSeparator(NarrowString& text, char separator) {
         if (bytes[i] == separator) bytes[i] = '\\';
 }
 
+bool sameUnits(const WideString& text, const char16_t* units, int count) {
+    if (text.length() != count) return false;
+    for (int i = 0; i < count; ++i)
+        if (text.c_str()[i] != units[i]) return false;
+    return true;
+}
+
+// The ANSI form of a name outside ASCII, when the code page holds it exactly: a
+// replacement or best-fit character would name another entry.
+bool exactAnsiForm(const char16_t* units, int count, NarrowString& ansi) {
+    for (int i = 0; i < count; ++i)
+        if (units[i] == 0) return false;
+    platform::wideToNarrow(units, count, ansi);
+    WideString back;
+    platform::narrowToWide(ansi.c_str(), ansi.length(), back);
+    return sameUnits(back, units, count);
+}
+
 }  // namespace
 
-void appendUtf8(NarrowString& out, const char16_t* units, int count) {
-    for (int i = 0; i < count; ++i) {
-        uint32_t c = units[i];
-        if (c >= 0xD800 && c <= 0xDFFF) {
-            const bool paired =
-                c < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
-            c = paired ? 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00) : '?';
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-            continue;
-        }
-        const int tail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-        out += static_cast<char>(((0xF0u << (3 - tail)) & 0xFF) | (c >> (6 * tail)));
-        for (int k = tail - 1; k >= 0; --k)
-            out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+bool makeArchiveQuery(const char16_t* units, int count, char separator, ArchiveQuery& query) {
+    query.utf8.clear();
+    query.hasUtf8 = false;
+    if (!appendUtf8(query.utf8, units, count)) return false;
+    bool ascii = true;
+    for (int i = 0; i < count && ascii; ++i) ascii = units[i] < 0x80;
+    if (ascii || !exactAnsiForm(units, count, query.ansi)) {
+        query.ansi = query.utf8;
+    } else {
+        query.hasUtf8 = query.ansi.length() != query.utf8.length() ||
+                        query.ansi.compare(query.utf8.c_str()) != 0;
     }
+    replaceSeparator(query.ansi, separator);
+    if (query.hasUtf8) replaceSeparator(query.utf8, separator);
+    return true;
 }
 
 bool toArchiveQuery(JNIEnv* env, jstring name, char separator, ArchiveQuery& query) {
@@ -44,23 +60,10 @@ bool toArchiveQuery(JNIEnv* env, jstring name, char separator, ArchiveQuery& que
         clearPendingException(env, false);
         return false;
     }
-    const auto* units = reinterpret_cast<const char16_t*>(chars);
-    const int count = env->GetStringLength(name);
-    platform::wideToNarrow(units, count, query.ansi);
-    query.utf8.clear();
-    query.hasUtf8 = false;
-    for (int i = 0; i < count && !query.hasUtf8; ++i) query.hasUtf8 = units[i] >= 0x80;
-    if (query.hasUtf8) {
-        appendUtf8(query.utf8, units, count);
-        // Cut at a NUL as the ANSI form is; equal forms need no second lookup.
-        query.utf8 = NarrowString(query.utf8.c_str());
-        query.hasUtf8 = query.utf8.compare(query.ansi.c_str()) != 0 ||
-                        query.utf8.length() != query.ansi.length();
-    }
+    const bool made = makeArchiveQuery(reinterpret_cast<const char16_t*>(chars),
+                                       env->GetStringLength(name), separator, query);
     env->ReleaseStringChars(name, chars);
-    replaceSeparator(query.ansi, separator);
-    if (query.hasUtf8) replaceSeparator(query.utf8, separator);
-    return true;
+    return made;
 }
 
 void throwClassNotFound(JNIEnv* env, jstring name) {

@@ -1,12 +1,13 @@
-// The URL handler's native: "oru:" URL text to entry bytes, with a decoded second try.
+// The URL handler's natives: "oru:" URL text to an entry's bytes and metadata.
 #include "bridge/resource_natives.h"
-
-#include <algorithm>
 
 #include "bridge/bridge_state.h"
 #include "bridge/java_names.h"
 #include "bridge/jni_array_sink.h"
+#include "bridge/resource_urls.h"
 #include "jvm/jni_support.h"
+#include "support/utf8.h"
+#include "support/wide_string.h"
 
 namespace oru {
 
@@ -14,105 +15,53 @@ namespace {
 
 constexpr int kPrefixLength = 4;  // "oru:"
 
-bool isScanSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// The number after a "%" at `source[at]`, read as "%2x" reads it: white space skipped,
-// then one or two hexadecimal digits; -1 when there is none.
-int escapedNumber(const char* source, int length, int at) {
-    int i = at;
-    while (i < length && isScanSpace(source[i])) ++i;
-    int value = -1;
-    for (int digits = 0; digits < 2 && i < length && hexValue(source[i]) >= 0; ++digits, ++i)
-        value = (value < 0 ? 0 : value * 16) + hexValue(source[i]);
-    return value;
-}
-
-}  // namespace
-
-int decodeUrlEscapes(const char* source, int length, char* output) {
-    int written = 0;
-    int i = 0;
-    while (i < length) {
-        const char c = source[i];
-        const int number = c == '%' ? escapedNumber(source, length, i + 1) : -1;
-        if (c == '+') {
-            output[written++] = ' ';
-            ++i;
-        } else if (c == '%' && i + 1 < length && source[i + 1] == '%') {
-            output[written++] = '%';
-            i += 2;
-        } else if (number >= 0) {
-            output[written++] = static_cast<char>(number);
-            i = length - i > 3 ? i + 3 : length;
-        } else {
-            output[written++] = c;
-            ++i;
-        }
+bool hasPrefix(const char16_t* units, int count) {
+    static const char kPrefix[] = "oru:";
+    if (count < kPrefixLength) return false;
+    for (int i = 0; i < kPrefixLength; ++i) {
+        const char16_t c = units[i] >= 'A' && units[i] <= 'Z' ? units[i] + ('a' - 'A') : units[i];
+        if (c != static_cast<unsigned char>(kPrefix[i])) return false;
     }
-    return written;
+    return true;
 }
 
-NarrowString foldDotSegments(const NarrowString& name) {
-    int start = name.length();
-    while (start > 0 && name.byteAt(start - 1) != '!') --start;
-    NarrowString out = name.left(start);
-    bool folded = false;
-    for (int i = start; i <= name.length();) {
-        int end = i;
-        while (end < name.length() && name.byteAt(end) != '\\' && name.byteAt(end) != '/') ++end;
-        const NarrowString segment = name.mid(i, end - i);
-        if (segment == "." || segment == "..") {
-            folded = true;
-            // Every folder kept so far ends in "\": ".." drops the last one.
-            int cut = out.length() - 1;
-            while (cut > start && out.byteAt(cut - 1) != '\\') --cut;
-            if (segment == ".." && out.length() > start) out.resize(cut);
-        } else {
-            out += segment;
-            if (end < name.length()) out += '\\';
-        }
-        i = end + 1;
+// The URL text `resource` after "oru:" in UTF-8; false when it is not an "oru:" URL, or
+// holds an unpaired surrogate.
+bool urlText(JNIEnv* env, jstring resource, NarrowString& text) {
+    const jchar* chars = resource ? env->GetStringChars(resource, nullptr) : nullptr;
+    if (!chars) {
+        clearPendingException(env, false);
+        return false;
     }
-    return folded ? out : name;
+    const auto* units = reinterpret_cast<const char16_t*>(chars);
+    const int count = env->GetStringLength(resource);
+    const bool made =
+        hasPrefix(units, count) && appendUtf8(text, units + kPrefixLength, count - kPrefixLength);
+    env->ReleaseStringChars(resource, chars);
+    return made;
 }
-
-namespace {
 
 // Looks the entry that the URL text `resource` names up with `lookup` (a query and its
-// UTF-8 form, `context` passed on): as written, then decoded and folded. Whether the
-// lookup found it.
+// UTF-8 form, `context` passed on), trying the names it may stand for in turn. Whether
+// the lookup found it.
 using Lookup = bool (*)(void* context, const NarrowString& query, const NarrowString* utf8);
 
 bool lookUpResource(JNIEnv* env, jstring resource, Lookup lookup, void* context) {
     ensureArchiveOpen(env);
-    ArchiveQuery text;
-    if (!toArchiveQuery(env, resource, '/', text)) return false;
-    if (text.ansi.length() < kPrefixLength ||
-        text.ansi.left(kPrefixLength).compareNoCase("oru:") != 0)
-        return false;
-    const NarrowString utf8 = text.hasUtf8 ? text.utf8.mid(kPrefixLength) : NarrowString();
-    if (lookup(context, text.ansi.mid(kPrefixLength), text.hasUtf8 ? &utf8 : nullptr)) return true;
-
-    // Escapes stand for the bytes of UTF-8 names, so the UTF-8 form is the one decoded.
-    const NarrowString& source = text.hasUtf8 ? text.utf8 : text.ansi;
-    NarrowString decoded;
-    decoded.resize(source.length());
-    decoded.resize(decodeUrlEscapes(source.c_str(), source.length(), decoded.data()));
-    decoded = foldDotSegments(decoded.mid(kPrefixLength));
-    const NarrowString literal = source.mid(kPrefixLength);
-    if (decoded.length() == literal.length() &&
-        std::equal(literal.c_str(), literal.c_str() + literal.length(), decoded.c_str()))
-        return false;
-    return lookup(context, decoded, nullptr);
+    NarrowString text;
+    if (!urlText(env, resource, text)) return false;
+    NarrowString names[2];
+    const int count = resourceUrlNames(text, names);
+    for (int i = 0; i < count; ++i) {
+        WideString units;
+        ArchiveQuery query;
+        // Every name is UTF-8: the text was, and the decoded one was checked.
+        if (utf8ToUtf16(names[i].c_str(), names[i].length(), units) &&
+            makeArchiveQuery(units.c_str(), units.length(), '/', query) &&
+            lookup(context, query.ansi, query.utf8Form()))
+            return true;
+    }
+    return false;
 }
 
 struct ReadLookup {
