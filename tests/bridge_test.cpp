@@ -16,15 +16,17 @@ NarrowString bytes(const std::string& s) {
     return NarrowString(s.data(), static_cast<int>(s.size()));
 }
 
-// The names a URL text stands for, in the order they are tried, "|" between them.
-std::string urlNames(const std::string& body) {
-    NarrowString names[2];
-    const int count = resourceUrlNames(bytes(body), names);
-    return count == 1 ? text(names[0]) : text(names[0]) + "|" + text(names[1]);
+// What a URL text decodes to, with its form: "written ", "older " or "malformed".
+std::string decoded(const std::string& body) {
+    NarrowString name;
+    const UrlForm form = decodeUrlText(bytes(body), name);
+    return form == UrlForm::kMalformed
+               ? "malformed"
+               : (form == UrlForm::kWritten ? "written " : "older ") + text(name);
 }
 
 // Every name reads back through its own URL: its text is printable ASCII (a URI takes
-// it as it is), and the first name it stands for is the name itself.
+// it as it is), of the written form, whose decoded name is tried first: the name itself.
 TEST(BridgeTest, EveryNameReadsBackThroughItsOwnUrl) {
     const std::string names[] = {
         "t.jar!a\\b.txt",
@@ -50,70 +52,59 @@ TEST(BridgeTest, EveryNameReadsBackThroughItsOwnUrl) {
         std::string expected = name;
         for (char& c : expected)
             if (c == '\\') c = '/';
-        NarrowString first[2];
-        resourceUrlNames(bytes(url.substr(4)), first);
-        EXPECT_EQ(text(first[0]), expected) << url;
+        EXPECT_EQ(decoded(url.substr(4)), "written " + expected) << url;
     }
 }
 
-// URL texts of older forms, malformed escapes, and the names they stand for.
-TEST(BridgeTest, UrlTextsAndTheNamesTheyStandFor) {
+// URL texts of older forms, folded segments and malformed escapes: what they decode to.
+TEST(BridgeTest, UrlTextsOfOtherForms) {
     const struct {
         std::string body;
-        std::string names;
+        std::string decoded;
     } cases[] = {
-        {"my file.txt", "my file.txt"},              // nothing to decode
-        {"my+file.txt", "my+file.txt|my file.txt"},  // "+" unescaped: literal first
-        {"t.jar!a\\b%20c.txt", "t.jar!a\\b%20c.txt|t.jar!a\\b c.txt"},
-        {"t.jar!\xC3\xBC%20.txt", "t.jar!\xC3\xBC%20.txt|t.jar!\xC3\xBC .txt"},
-        {"t.jar!dir/../z.txt", "t.jar!z.txt|t.jar!dir/../z.txt"},  // "..": folded first
-        {"%00x", std::string("\0x|%00x", 7)},                      // a decoded NUL is kept
-        {"% 41", "% 41"},                                          // malformed: literal only
-        {"%%41", "%%41"},
-        {"a%4", "a%4"},
-        {"%4g b", "%4g b"},
-        {"%FF.txt", "%FF.txt"},      // not UTF-8
-        {"%ED%A0%80", "%ED%A0%80"},  // a surrogate's bytes
-        {"%C0%AF", "%C0%AF"},        // overlong
+        {"my file.txt", "older my file.txt"},  // unescaped
+        {"my+file.txt", "older my file.txt"},  // "+": a space
+        {"t.jar!a\\b%20c.txt", "older t.jar!a\\b c.txt"},
+        {"t.jar!\xC3\xBC%20.txt", "older t.jar!\xC3\xBC .txt"},
+        {"t.jar!dir/../z.txt", "written t.jar!z.txt"},  // ".." folded
+        {"t.jar!a/./b/../c.txt", "written t.jar!a\\c.txt"},
+        {"t.jar!a\\..\\z.txt", "older t.jar!z.txt"},
+        {"..\\x", "older x"},
+        {"a\\\\b", "older a\\\\b"},                // nothing to fold: unchanged
+        {"%\x10\x11", "malformed"},                // not digits, whatever their bits
+        {"%00x", std::string("written \0x", 10)},  // a decoded NUL is kept
+        {"%FF.txt", "written \xFF.txt"},           // not UTF-8: it names nothing
+        {"% 41", "malformed"},
+        {"%%41", "malformed"},
+        {"a%4", "malformed"},
+        {"%4g b", "malformed"},
     };
-    for (const auto& c : cases) EXPECT_EQ(urlNames(c.body), c.names) << c.body;
+    for (const auto& c : cases) EXPECT_EQ(decoded(c.body), c.decoded) << c.body;
 }
 
-// What a Java name is looked up as: an unpaired surrogate names nothing, a NUL is kept.
+// What a name is looked up as: one that is not UTF-8 names nothing, a NUL is kept.
 TEST(BridgeTest, ArchiveQueries) {
     const struct {
-        std::u16string name;
+        std::string name;
         bool made;
         std::string ansi;
     } cases[] = {
-        {u"a/b.txt", true, "a\\b.txt"},
-        {std::u16string(u"x.txt\0junk", 10), true, std::string("x.txt\0junk", 10)},
-        {u"\xD800.txt", false, ""},
-        {u"a\xDC00", false, ""},
-        {u"\xD83D\xDE00", true, "\xF0\x9F\x98\x80"},  // a pair; UTF-8 where the code page lacks it
+        {"a/b.txt", true, "a\\b.txt"},
+        {std::string("x.txt\0junk", 10), true, std::string("x.txt\0junk", 10)},
+        {"\xED\xA0\x80.txt", false, ""},  // a lone surrogate's bytes
+        {"\xFF.txt", false, ""},
+        {"\xC0\xAF", false, ""},                         // overlong "/"
+        {"\xE4\xB8", false, ""},                         // cut short
+        {"\xF4\x90\x80\x80", false, ""},                 // past U+10FFFF
+        {"\xF0\x9F\x98\x80", true, "\xF0\x9F\x98\x80"},  // UTF-8 where the code page lacks it
     };
     for (const auto& c : cases) {
         ArchiveQuery query;
-        const bool made =
-            makeArchiveQuery(c.name.data(), static_cast<int>(c.name.size()), '/', query);
-        EXPECT_EQ(made, c.made) << c.ansi;
-        if (made) {
+        EXPECT_EQ(makeArchiveQuery(bytes(c.name), '/', query), c.made) << c.name;
+        if (c.made) {
             EXPECT_EQ(text(query.ansi), c.ansi);
         }
     }
-}
-
-TEST(BridgeTest, FoldDotSegments) {
-    const struct {
-        std::string name;
-        std::string result;
-    } cases[] = {
-        {"t.jar!a\\..\\z.txt", "t.jar!z.txt"},
-        {"t.jar!a/./b/../c.txt", "t.jar!a\\c.txt"},
-        {"..\\x", "x"},
-        {"a\\\\b", "a\\\\b"},  // nothing to fold: unchanged
-    };
-    for (const auto& c : cases) EXPECT_EQ(text(foldDotSegments(bytes(c.name))), c.result);
 }
 
 TEST(BridgeTest, ManifestAttributes) {

@@ -7,7 +7,6 @@
 #include "archive/entry_extraction.h"
 #include "archive/multi_release.h"
 #include "platform/text_codec.h"
-#include "support/utf8.h"
 #include "support/wide_string.h"
 
 namespace oru {
@@ -25,34 +24,16 @@ std::atomic<int> runtimeRelease{0};
 // Known versions are bits 0..62 (releases 9 to 71); bit 63 says they have been read.
 constexpr uint64_t kVersionsRead = 1ull << 63;
 
-// Splits `utf8` at its first "!" when the query was restricted to a nested archive: the
-// archive's name into `head`, what follows into `tail`. Returns the form the nested
-// archives take: `tail`, or `utf8` itself when the query was not restricted.
-const NarrowString* splitUtf8(const NarrowString* utf8, bool restricted, NarrowString& head,
-                              NarrowString& tail) {
-    if (!utf8 || !restricted) return utf8;
-    const void* bang = std::memchr(utf8->c_str(), '!', static_cast<size_t>(utf8->length()));
-    const int at = bang ? static_cast<int>(static_cast<const char*>(bang) - utf8->c_str()) : -1;
-    head = at >= 0 ? utf8->left(at) : NarrowString();
-    tail = at >= 0 ? utf8->mid(at + 1) : *utf8;
-    return &tail;
-}
-
-// Whether the stored name `name` (`length` bytes; `markedUtf8` when its archive marks it
-// as UTF-8) is one that `query` and its UTF-8 form `utf8` name.
-bool namesMatch(const char* name, int length, bool markedUtf8, const NarrowString& query,
-                const NarrowString* utf8) {
-    const auto same = [name, length](const NarrowString& form) {
-        return form.length() == length && EntryLookup::sameChars(name, form.c_str(), length);
-    };
-    if (!utf8) return same(query);
-    return (!markedUtf8 && same(query)) || same(*utf8);
-}
-
-bool isAscii(const NarrowString& text) {
-    for (int i = 0; i < text.length(); ++i)
-        if (static_cast<unsigned char>(text.byteAt(i)) >= 0x80) return false;
-    return true;
+// A stored name in UTF-8: as it is when it is UTF-8, else read in the code page. Either
+// reads back through a lookup's UTF-8 form.
+NarrowString utf8Name(const char* stored) {
+    NarrowString name(stored);
+    WideString wide;
+    if (platform::utf8ToUtf16(name.c_str(), name.length(), wide)) return name;
+    platform::narrowToWide(name.c_str(), name.length(), wide);
+    name.clear();
+    platform::appendUtf8(name, wide.c_str(), wide.length());
+    return name;
 }
 
 }  // namespace
@@ -230,27 +211,14 @@ int EmbeddedArchive::findSeparator(const NarrowString& query) {
     return bang ? static_cast<int>(static_cast<const char*>(bang) - query.c_str()) : -1;
 }
 
-bool EmbeddedArchive::nestedMatches(int k, const NarrowString& restriction,
-                                    const NarrowString* utf8Restriction) const {
+bool EmbeddedArchive::nestedMatches(int k, const char* restriction, int length,
+                                    const char* utf8Restriction, int utf8Length) const {
     if (!children_[static_cast<size_t>(k)]) return false;
-    if (restriction.empty()) return true;
+    if (length <= 0) return true;
     const char* name = nestedNames_.at(k);
-    return namesMatch(name, static_cast<int>(std::strlen(name)),
-                      isUtf8Name(lookup_.nestedEntryIndex(k)), restriction, utf8Restriction);
-}
-
-NarrowString EmbeddedArchive::nestedUtf8Name(int k) const {
-    const NarrowString stored(nestedNames_.at(k));
-    if (isUtf8Name(lookup_.nestedEntryIndex(k)) || isAscii(stored)) return stored;
-    WideString wide;
-    platform::narrowToWide(stored.c_str(), stored.length(), wide);
-    NarrowString back;
-    platform::wideToNarrow(wide.c_str(), wide.length(), back);
-    NarrowString utf8;
-    const bool heldByCodePage =
-        back.length() == stored.length() &&
-        std::memcmp(back.c_str(), stored.c_str(), static_cast<size_t>(stored.length())) == 0;
-    return heldByCodePage && appendUtf8(utf8, wide.c_str(), wide.length()) ? utf8 : stored;
+    const int n = static_cast<int>(std::strlen(name));
+    return (n == length && EntryLookup::sameChars(name, restriction, n)) ||
+           (utf8Restriction && n == utf8Length && EntryLookup::sameChars(name, utf8Restriction, n));
 }
 
 int EmbeddedArchive::findName(const NarrowString& query, const NarrowString* utf8,
@@ -313,18 +281,19 @@ EmbeddedArchive* EmbeddedArchive::walk(const NarrowString& query, const NarrowSt
         }
     }
     // "!" at position 0 restricts to no archive and keeps the "!", which no entry matches.
-    const NarrowString restriction = bang > 0 ? query.left(bang) : NarrowString();
     const NarrowString remainder = bang > 0 ? query.mid(bang + 1) : query;
-    NarrowString utf8Restriction;
-    NarrowString utf8Remainder;
-    const NarrowString* childUtf8 = splitUtf8(utf8, bang > 0, utf8Restriction, utf8Remainder);
+    const int utf8Bang = utf8 && bang > 0 ? findSeparator(*utf8) : -1;
+    const NarrowString utf8Remainder = utf8Bang >= 0 ? utf8->mid(utf8Bang + 1) : NarrowString();
+    const NarrowString* childUtf8 = utf8Bang >= 0 ? &utf8Remainder : utf8;
     NarrowString childPrefix;
     for (int k = 0; k < nestedNames_.count(); ++k) {
-        if (!nestedMatches(k, restriction, utf8 && bang > 0 ? &utf8Restriction : nullptr)) continue;
+        if (!nestedMatches(k, query.c_str(), bang, utf8Bang >= 0 ? utf8->c_str() : nullptr,
+                           utf8Bang))
+            continue;
         // Names are composed only for locate: reads need the entry, not its name.
         if (naming)
             childPrefix = composeName(*prefix, naming->form == NameForm::kUtf8
-                                                   ? nestedUtf8Name(k)
+                                                   ? utf8Name(nestedNames_.at(k))
                                                    : NarrowString(nestedNames_.at(k)));
         if (EmbeddedArchive* node = children_[static_cast<size_t>(k)]->walk(
                 remainder, childUtf8, index, &childPrefix, naming))

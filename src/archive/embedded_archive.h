@@ -63,8 +63,8 @@ public:
     // Every lookup below takes `query` as bytes to match with every entry's name. With
     // `utf8` (the same name in UTF-8, when that differs), entries whose names the
     // archive marks as UTF-8 match `utf8` instead; the others match `query`, or, when
-    // none does, `utf8`, as the JDK reads every name as UTF-8. The same holds for the
-    // nested archive's name before a "!".
+    // none does, `utf8`, as the JDK reads every name as UTF-8. A nested archive's name
+    // before a "!" matches either form.
     //
     // Finds `query`. Without a visitor: 1 at the first match in search order (this
     // node's entries, then each nested archive, shortest name first, depth first), with
@@ -169,18 +169,16 @@ private:
     bool isUtf8Name(int index) const {
         return (reader_.entry(static_cast<uint16_t>(index)).flags & CZipEntry::kUtf8Name) != 0;
     }
-    // Nested archive k's name in UTF-8: read in the code page when it is not marked as
-    // UTF-8 and the code page holds it, else as it is stored.
-    NarrowString nestedUtf8Name(int k) const;
     // The versions this nested jar serves, bit n for release 9 + n; read on first use.
     uint64_t releaseVersions();
     ReadOutcome readOwnEntry(EntrySink& sink, int index);
     // Position of the first "!" in `query`, or -1.
     static int findSeparator(const NarrowString& query);
-    // Whether nested archive k may hold a query restricted to `restriction` (empty: any;
-    // `utf8Restriction` its UTF-8 form, as for entries).
-    bool nestedMatches(int k, const NarrowString& restriction,
-                       const NarrowString* utf8Restriction) const;
+    // Whether nested archive k may hold a query restricted to the `length` bytes at
+    // `restriction` (none: any), or to their UTF-8 form, when they have one, the
+    // `utf8Length` bytes at `utf8Restriction`.
+    bool nestedMatches(int k, const char* restriction, int length, const char* utf8Restriction,
+                       int utf8Length) const;
 
     // What the archive is read from: the executable's file (the root opened from a
     // path), a stretch of it (a stored nested archive under such a root), or a buffer

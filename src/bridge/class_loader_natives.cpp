@@ -2,7 +2,6 @@
 #include "bridge/class_loader_natives.h"
 
 #include <atomic>
-#include <vector>
 
 #include "bridge/bridge_state.h"
 #include "bridge/class_definition.h"
@@ -10,6 +9,7 @@
 #include "bridge/jni_array_sink.h"
 #include "bridge/resource_urls.h"
 #include "jvm/jni_support.h"
+#include "support/string_list.h"
 
 namespace oru {
 
@@ -39,9 +39,9 @@ jobject urlHandler(JNIEnv* env) {
     return handler;
 }
 
-// Kept whole: a name may hold a NUL byte.
-int collectName(void* context, const NarrowString& found) {
-    static_cast<std::vector<NarrowString>*>(context)->push_back(found);
+// Kept as URL texts, in which a name's NUL byte is an escape.
+int collectUrlText(void* context, const NarrowString& found) {
+    static_cast<StringList*>(context)->add(resourceUrlText(found));
     return 0;
 }
 
@@ -85,7 +85,7 @@ jobject findArchivedResource(JNIEnv* env, jobject, jstring name) {
     if (!rootArchive().locate(query.ansi, found, NarrowString(), nullptr, nullptr, query.utf8Form(),
                               EmbeddedArchive::NameForm::kUtf8))
         return nullptr;
-    return makeResourceUrl(env, found);
+    return makeResourceUrl(env, resourceUrlText(found).c_str());
 }
 
 jobject findArchivedResources(JNIEnv* env, jobject, jstring name) {
@@ -104,16 +104,16 @@ jobject findArchivedResources(JNIEnv* env, jobject, jstring name) {
         clearPendingException(env, true);
         return nullptr;
     }
-    std::vector<NarrowString> names;
+    StringList texts;
     ArchiveQuery query;
     NarrowString found;
     if (toArchiveQuery(env, name, '/', query))
-        rootArchive().locate(query.ansi, found, NarrowString(), collectName, &names,
+        rootArchive().locate(query.ansi, found, NarrowString(), collectUrlText, &texts,
                              query.utf8Form(), EmbeddedArchive::NameForm::kUtf8);
-    for (const NarrowString& each : names) {
+    for (int i = 0; i < texts.count(); ++i) {
         // A URL that cannot be made is left out: a null element would only move the
         // failure into the application's loop over the enumeration.
-        LocalRef<jobject> url(env, makeResourceUrl(env, each));
+        LocalRef<jobject> url(env, makeResourceUrl(env, texts.at(i)));
         if (url) env->CallBooleanMethod(vector.get(), add, url.get());
         clearPendingException(env, true);
     }
@@ -122,7 +122,7 @@ jobject findArchivedResources(JNIEnv* env, jobject, jstring name) {
     return enumeration;
 }
 
-jobject makeResourceUrl(JNIEnv* env, const NarrowString& composedName) {
+jobject makeResourceUrl(JNIEnv* env, const char* text) {
     jobject handler = urlHandler(env);
     if (!handler) return nullptr;
     LocalRef<jclass> urlClass(env, env->FindClass("java/net/URL"));
@@ -131,10 +131,9 @@ jobject makeResourceUrl(JNIEnv* env, const NarrowString& composedName) {
             ? env->GetMethodID(urlClass.get(), "<init>",
                                "(Ljava/net/URL;Ljava/lang/String;Ljava/net/URLStreamHandler;)V")
             : nullptr;
-    LocalRef<jstring> text(
-        env, constructor ? newJavaString(env, resourceUrlText(composedName).c_str()) : nullptr);
+    LocalRef<jstring> spec(env, constructor ? newJavaString(env, text) : nullptr);
     jobject url =
-        text ? env->NewObject(urlClass.get(), constructor, nullptr, text.get(), handler) : nullptr;
+        spec ? env->NewObject(urlClass.get(), constructor, nullptr, spec.get(), handler) : nullptr;
     if (!url) clearPendingException(env, true);
     return url;
 }

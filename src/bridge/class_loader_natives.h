@@ -22,9 +22,9 @@ jobject findArchivedResource(JNIEnv* env, jobject loader, jstring name);
 // cannot make the enumeration (the reason printed and cleared). A local reference.
 jobject findArchivedResources(JNIEnv* env, jobject loader, jstring name);
 
-// A new java.net.URL of `composedName` (its names in UTF-8; see resourceUrlText), served by the
-// bridge's one shared com.vostrand.oru.Handler. Null when it cannot be made, with the reason
-// printed and cleared. A local reference owned by the caller.
-jobject makeResourceUrl(JNIEnv* env, const NarrowString& composedName);
+// A new java.net.URL of the "oru:" URL text `text` (resourceUrlText's), served by the
+// bridge's one shared com.vostrand.oru.Handler. Null when it cannot be made, with the
+// reason printed and cleared. A local reference owned by the caller.
+jobject makeResourceUrl(JNIEnv* env, const char* text);
 
 }  // namespace oru

@@ -3,7 +3,6 @@
 
 #include "jvm/jni_support.h"
 #include "platform/text_codec.h"
-#include "support/utf8.h"
 #include "support/wide_string.h"
 
 namespace oru {
@@ -16,54 +15,43 @@ void replaceSeparator(NarrowString& text, char separator) {
         if (bytes[i] == separator) bytes[i] = '\\';
 }
 
-bool sameUnits(const WideString& text, const char16_t* units, int count) {
-    if (text.length() != count) return false;
-    for (int i = 0; i < count; ++i)
-        if (text.c_str()[i] != units[i]) return false;
-    return true;
-}
-
-// The ANSI form of a name outside ASCII, when the code page holds it exactly: a
-// replacement or best-fit character would name another entry.
-bool exactAnsiForm(const char16_t* units, int count, NarrowString& ansi) {
-    for (int i = 0; i < count; ++i)
-        if (units[i] == 0) return false;
-    platform::wideToNarrow(units, count, ansi);
-    WideString back;
-    platform::narrowToWide(ansi.c_str(), ansi.length(), back);
-    return sameUnits(back, units, count);
-}
-
 }  // namespace
 
-bool makeArchiveQuery(const char16_t* units, int count, char separator, ArchiveQuery& query) {
-    query.utf8.clear();
-    query.hasUtf8 = false;
-    if (!appendUtf8(query.utf8, units, count)) return false;
-    bool ascii = true;
-    for (int i = 0; i < count && ascii; ++i) ascii = units[i] < 0x80;
-    if (ascii || !exactAnsiForm(units, count, query.ansi)) {
-        query.ansi = query.utf8;
-    } else {
-        query.hasUtf8 = query.ansi.length() != query.utf8.length() ||
-                        query.ansi.compare(query.utf8.c_str()) != 0;
-    }
-    replaceSeparator(query.ansi, separator);
-    if (query.hasUtf8) replaceSeparator(query.utf8, separator);
-    return true;
-}
-
-bool toArchiveQuery(JNIEnv* env, jstring name, char separator, ArchiveQuery& query) {
-    if (!name) return false;
-    const jchar* chars = env->GetStringChars(name, nullptr);
+bool appendJavaUtf8(JNIEnv* env, jstring text, NarrowString& out) {
+    const jchar* chars = text ? env->GetStringChars(text, nullptr) : nullptr;
     if (!chars) {
         clearPendingException(env, false);
         return false;
     }
-    const bool made = makeArchiveQuery(reinterpret_cast<const char16_t*>(chars),
-                                       env->GetStringLength(name), separator, query);
-    env->ReleaseStringChars(name, chars);
-    return made;
+    const bool whole = platform::appendUtf8(out, reinterpret_cast<const char16_t*>(chars),
+                                            env->GetStringLength(text));
+    env->ReleaseStringChars(text, chars);
+    return whole;
+}
+
+bool makeArchiveQuery(const NarrowString& utf8, char separator, ArchiveQuery& query) {
+    query.ansi = utf8;
+    query.hasUtf8 = false;
+    bool ascii = true;
+    for (int i = 0; i < utf8.length() && ascii; ++i) ascii = (utf8.byteAt(i) & 0x80) == 0;
+    if (!ascii) {
+        WideString units;
+        if (!platform::utf8ToUtf16(utf8.c_str(), utf8.length(), units)) return false;
+        // A replacement or look-alike character would name another entry: such a name
+        // is looked up in UTF-8 alone.
+        query.hasUtf8 = platform::wideToNarrowExactly(units.c_str(), units.length(), query.ansi) &&
+                        query.ansi != utf8.c_str();
+        if (!query.hasUtf8) query.ansi = utf8;
+        query.utf8 = utf8;
+        replaceSeparator(query.utf8, separator);
+    }
+    replaceSeparator(query.ansi, separator);
+    return true;
+}
+
+bool toArchiveQuery(JNIEnv* env, jstring name, char separator, ArchiveQuery& query) {
+    NarrowString utf8;
+    return appendJavaUtf8(env, name, utf8) && makeArchiveQuery(utf8, separator, query);
 }
 
 void throwClassNotFound(JNIEnv* env, jstring name) {

@@ -22,15 +22,18 @@ struct ArchiveQuery {
     }
 };
 
-// Makes the query for the `count` UTF-16 units at `units` and replaces every `separator`
-// with "\"; nothing else changes (no case folding, no trimming). A name that the code
-// page cannot hold exactly, or that holds a NUL (kept as a byte of the name), is looked
-// up in UTF-8 alone. False when the name holds an unpaired surrogate, which no entry's
-// name can hold.
-bool makeArchiveQuery(const char16_t* units, int count, char separator, ArchiveQuery& query);
+// Appends the UTF-8 form of the Java string `text` to `out`. False, with nothing pending,
+// when `text` is null, its characters cannot be had, or it holds an unpaired surrogate,
+// which no entry's name can hold.
+bool appendJavaUtf8(JNIEnv* env, jstring text, NarrowString& out);
 
-// As makeArchiveQuery, for the Java string `name`. False, with nothing pending, also when
-// `name` is null or its characters cannot be had.
+// Makes the query for the name `utf8` (UTF-8, a NUL kept as a byte of the name) and
+// replaces every `separator` with "\"; nothing else changes (no case folding, no
+// trimming). A name that the code page cannot hold exactly is looked up in UTF-8 alone.
+// False when `utf8` is not UTF-8.
+bool makeArchiveQuery(const NarrowString& utf8, char separator, ArchiveQuery& query);
+
+// As makeArchiveQuery, for the Java string `name`; false as appendJavaUtf8 is.
 bool toArchiveQuery(JNIEnv* env, jstring name, char separator, ArchiveQuery& query);
 
 // Raises java.lang.ClassNotFoundException naming `name` (the Java string as received).

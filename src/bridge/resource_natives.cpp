@@ -1,45 +1,18 @@
 // The URL handler's natives: "oru:" URL text to an entry's bytes and metadata.
 #include "bridge/resource_natives.h"
 
+#include <cstdint>
+#include <utility>
+
 #include "bridge/bridge_state.h"
 #include "bridge/java_names.h"
 #include "bridge/jni_array_sink.h"
 #include "bridge/resource_urls.h"
 #include "jvm/jni_support.h"
-#include "support/utf8.h"
-#include "support/wide_string.h"
 
 namespace oru {
 
 namespace {
-
-constexpr int kPrefixLength = 4;  // "oru:"
-
-bool hasPrefix(const char16_t* units, int count) {
-    static const char kPrefix[] = "oru:";
-    if (count < kPrefixLength) return false;
-    for (int i = 0; i < kPrefixLength; ++i) {
-        const char16_t c = units[i] >= 'A' && units[i] <= 'Z' ? units[i] + ('a' - 'A') : units[i];
-        if (c != static_cast<unsigned char>(kPrefix[i])) return false;
-    }
-    return true;
-}
-
-// The URL text `resource` after "oru:" in UTF-8; false when it is not an "oru:" URL, or
-// holds an unpaired surrogate.
-bool urlText(JNIEnv* env, jstring resource, NarrowString& text) {
-    const jchar* chars = resource ? env->GetStringChars(resource, nullptr) : nullptr;
-    if (!chars) {
-        clearPendingException(env, false);
-        return false;
-    }
-    const auto* units = reinterpret_cast<const char16_t*>(chars);
-    const int count = env->GetStringLength(resource);
-    const bool made =
-        hasPrefix(units, count) && appendUtf8(text, units + kPrefixLength, count - kPrefixLength);
-    env->ReleaseStringChars(resource, chars);
-    return made;
-}
 
 // Looks the entry that the URL text `resource` names up with `lookup` (a query and its
 // UTF-8 form, `context` passed on), trying the names it may stand for in turn. Whether
@@ -49,15 +22,16 @@ using Lookup = bool (*)(void* context, const NarrowString& query, const NarrowSt
 bool lookUpResource(JNIEnv* env, jstring resource, Lookup lookup, void* context) {
     ensureArchiveOpen(env);
     NarrowString text;
-    if (!urlText(env, resource, text)) return false;
-    NarrowString names[2];
-    const int count = resourceUrlNames(text, names);
-    for (int i = 0; i < count; ++i) {
-        WideString units;
+    if (!appendJavaUtf8(env, resource, text) || text.left(4).compareNoCase("oru:") != 0)
+        return false;
+    const NarrowString literal = text.mid(4);
+    NarrowString decoded;
+    const UrlForm form = decodeUrlText(literal, decoded);
+    const NarrowString* names[2] = {&literal, &decoded};
+    if (form == UrlForm::kWritten) std::swap(names[0], names[1]);
+    for (int i = 0; i < (form == UrlForm::kMalformed ? 1 : 2); ++i) {
         ArchiveQuery query;
-        // Every name is UTF-8: the text was, and the decoded one was checked.
-        if (utf8ToUtf16(names[i].c_str(), names[i].length(), units) &&
-            makeArchiveQuery(units.c_str(), units.length(), '/', query) &&
+        if (makeArchiveQuery(*names[i], '/', query) &&
             lookup(context, query.ansi, query.utf8Form()))
             return true;
     }

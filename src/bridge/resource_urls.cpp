@@ -1,57 +1,46 @@
 // The text of "oru:" URLs: escaping entry names, and reading URL texts back.
 #include "bridge/resource_urls.h"
 
-#include <cstring>
-
-#include "support/utf8.h"
-#include "support/wide_string.h"
+#include <cstdint>
 
 namespace oru {
 
 namespace {
 
-// Whether a URI must carry byte `c` of a name as an escape, as the JDK's jar: URLs do,
-// and "+", which form decoders read as a space.
-bool needsEscape(unsigned char c) {
-    return c <= 0x20 || c >= 0x7F || std::strchr("%\"<>\\^`{|}#?+", c) != nullptr;
-}
+// Whether a URI must carry byte `c` of a name as an escape, as the JDK's jar: URLs do
+// (controls, space, non-ASCII, and %"<>\^`{|}#?), and "+", which form decoders read as a
+// space. Bit n of kEscaped[k] stands for the byte 32 * k + n.
+constexpr uint32_t kEscaped[4] = {0xFFFFFFFF, 0xD000082D, 0x50000000, 0xB8000001};
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+bool needsEscape(unsigned char c) { return c >= 0x7F || (kEscaped[c >> 5] >> (c & 31) & 1); }
 
-enum class UrlForm { kWritten, kOlder, kMalformed };
-
-// Decodes the "%XX" escapes (and "+") of `text` into `decoded`, and says which form the
-// text has.
-UrlForm decodeEscapes(const NarrowString& text, NarrowString& decoded) {
-    UrlForm form = UrlForm::kWritten;
-    const char* bytes = text.c_str();
-    const int length = text.length();
-    decoded.clear();
-    for (int i = 0; i < length; ++i) {
-        const char c = bytes[i];
-        if (c != '%') {
-            if (c != '/' && needsEscape(static_cast<unsigned char>(c))) form = UrlForm::kOlder;
-            // Only an older text holds a "+", which such texts read as a space.
-            decoded += c == '+' ? ' ' : c;
-            continue;
+// `name` with "." and ".." segments after its last "!" folded away ("a\\..\\b" gives "b");
+// unchanged when it has none.
+NarrowString foldDotSegments(const NarrowString& name) {
+    const char* bytes = name.c_str();
+    const int length = name.length();
+    int start = length;
+    while (start > 0 && bytes[start - 1] != '!') --start;
+    NarrowString out = name.left(start);
+    bool folded = false;
+    for (int i = start; i <= length;) {
+        int end = i;
+        while (end < length && bytes[end] != '\\' && bytes[end] != '/') ++end;
+        const int n = end - i;
+        const int dots = n > 0 && n <= 2 && bytes[i] == '.' && bytes[end - 1] == '.' ? n : 0;
+        folded |= dots > 0;
+        if (dots == 2) {
+            // Every folder kept so far ends in "\": ".." drops the last one.
+            int cut = out.length() - 1;
+            while (cut > start && out.byteAt(cut - 1) != '\\') --cut;
+            if (out.length() > start) out.resize(cut);
+        } else if (dots == 0) {
+            out.append(bytes + i, end - i);
+            if (end < length) out += '\\';
         }
-        const int high = length - i > 2 ? hexValue(bytes[i + 1]) : -1;
-        const int low = high >= 0 ? hexValue(bytes[i + 2]) : -1;
-        if (low < 0) return UrlForm::kMalformed;
-        decoded += static_cast<char>(high * 16 + low);
-        i += 2;
+        i = end + 1;
     }
-    return form;
-}
-
-bool sameBytes(const NarrowString& a, const NarrowString& b) {
-    return a.length() == b.length() &&
-           std::memcmp(a.c_str(), b.c_str(), static_cast<size_t>(a.length())) == 0;
+    return folded ? out : name;
 }
 
 }  // namespace
@@ -73,43 +62,36 @@ NarrowString resourceUrlText(const NarrowString& composedName) {
     return text;
 }
 
-NarrowString foldDotSegments(const NarrowString& name) {
-    int start = name.length();
-    while (start > 0 && name.byteAt(start - 1) != '!') --start;
-    NarrowString out = name.left(start);
-    bool folded = false;
-    for (int i = start; i <= name.length();) {
-        int end = i;
-        while (end < name.length() && name.byteAt(end) != '\\' && name.byteAt(end) != '/') ++end;
-        const NarrowString segment = name.mid(i, end - i);
-        if (segment == "." || segment == "..") {
-            folded = true;
-            // Every folder kept so far ends in "\": ".." drops the last one.
-            int cut = out.length() - 1;
-            while (cut > start && out.byteAt(cut - 1) != '\\') --cut;
-            if (segment == ".." && out.length() > start) out.resize(cut);
-        } else {
-            out += segment;
-            if (end < name.length()) out += '\\';
+UrlForm decodeUrlText(const NarrowString& text, NarrowString& decoded) {
+    UrlForm form = UrlForm::kWritten;
+    const char* bytes = text.c_str();
+    const int length = text.length();
+    decoded.resize(length);
+    char* out = decoded.data();
+    for (int i = 0; i < length; ++i) {
+        const char c = bytes[i];
+        if (c != '%') {
+            if (c != '/' && needsEscape(static_cast<unsigned char>(c))) form = UrlForm::kOlder;
+            // Only an older text holds a "+", which such texts read as a space.
+            *out++ = c == '+' ? ' ' : c;
+            continue;
         }
-        i = end + 1;
+        // Two hexadecimal digits; the text's terminating NUL ends it as any non-digit.
+        int value = 0;
+        for (int k = 0; k < 2; ++k) {
+            const char h = bytes[++i];
+            const int letter = h | 0x20;  // in lower case
+            const int digit = h >= '0' && h <= '9'             ? h - '0'
+                              : letter >= 'a' && letter <= 'f' ? letter - 'a' + 10
+                                                               : -1;
+            if (digit < 0) return UrlForm::kMalformed;
+            value = value * 16 + digit;
+        }
+        *out++ = static_cast<char>(value);
     }
-    return folded ? out : name;
-}
-
-int resourceUrlNames(const NarrowString& text, NarrowString names[2]) {
-    NarrowString decoded;
-    const UrlForm form = decodeEscapes(text, decoded);
-    WideString checked;
-    if (form == UrlForm::kMalformed || !utf8ToUtf16(decoded.c_str(), decoded.length(), checked)) {
-        names[0] = text;
-        return 1;
-    }
+    decoded.resize(static_cast<int>(out - decoded.data()));
     decoded = foldDotSegments(decoded);
-    const bool written = form == UrlForm::kWritten;
-    names[0] = written ? decoded : text;
-    names[1] = written ? text : decoded;
-    return sameBytes(decoded, text) ? 1 : 2;
+    return form;
 }
 
 }  // namespace oru

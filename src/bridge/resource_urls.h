@@ -9,18 +9,17 @@ namespace oru {
 // folders, and every byte a URI does not allow, with "%" and "+", as "%XX".
 NarrowString resourceUrlText(const NarrowString& composedName);
 
-// `name` with "." and ".." segments after its last "!" folded away ("a\..\b" gives "b");
-// unchanged when it has none.
-NarrowString foldDotSegments(const NarrowString& name);
+// What a URL's text after "oru:" is: one that resourceUrlText could have written (every
+// "%" followed by two hexadecimal digits, nothing else that it escapes), one in an older
+// form (backslashes, characters left unescaped), or one with a malformed escape.
+enum class UrlForm { kWritten, kOlder, kMalformed };
 
-// The names that `text`, a URL's text after "oru:" in UTF-8, may stand for, in the order
-// they are tried; returns how many (1 or 2) were put in `names`. A text that
-// resourceUrlText could have written (every "%" followed by two hexadecimal digits,
-// nothing else that it escapes) means its decoded, folded name first, then its literal
-// text. A text in an older form (backslashes, characters left unescaped) means its
-// literal text first, then its decoded ("+" as a space, as such texts were read),
-// folded name. A malformed escape, or escapes that do not decode to UTF-8, leave the
-// literal text alone.
-int resourceUrlNames(const NarrowString& text, NarrowString names[2]);
+// Decodes `text`, a URL's text after "oru:" in UTF-8, into `decoded`: its "%XX" escapes,
+// "+" as a space (as texts of the older forms were read), "." and ".." segments folded;
+// says which form `text` has. `decoded` means nothing for a malformed text, and may not
+// be UTF-8 (it then names no entry). A written text stands for its decoded name first,
+// then its literal text; an older one for its literal text first; a malformed one for
+// its literal text alone.
+UrlForm decodeUrlText(const NarrowString& text, NarrowString& decoded);
 
 }  // namespace oru
