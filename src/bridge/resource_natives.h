@@ -8,7 +8,7 @@ namespace oru {
 // loadResourceData: the whole entry that the URL text `resource` names, as a new byte
 // array (a local reference), or null with nothing pending. The text must start with
 // "oru:" in any case; "/" and "\" separate names alike. The names it may stand for are
-// tried in resourceUrlNames' order.
+// tried in the order decodeUrlText describes.
 jbyteArray loadResourceBytes(JNIEnv* env, jstring resource);
 
 // The size and the MS-DOS modification time (date in the high half) of the entry that

@@ -14,7 +14,7 @@ constexpr uint32_t kEscaped[4] = {0xFFFFFFFF, 0xD000082D, 0x50000000, 0xB8000001
 
 bool needsEscape(unsigned char c) { return c >= 0x7F || (kEscaped[c >> 5] >> (c & 31) & 1); }
 
-// `name` with "." and ".." segments after its last "!" folded away ("a\\..\\b" gives "b");
+// `name` with "." and ".." segments after its last "!" folded away ("a\..\b" gives "b");
 // unchanged when it has none.
 NarrowString foldDotSegments(const NarrowString& name) {
     const char* bytes = name.c_str();
