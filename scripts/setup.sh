@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   g++-multilib lib32z1-dev qemu-user-static
   wine wine64 xvfb xauth xdotool icoutils locales valgrind osslsigncode openssl
-  x11-utils imagemagick file python3-pefile
+  x11-utils imagemagick file python3 python3-pefile
   # OpenJFX, whose modules the test of a JavaFX application without main starts it with
   openjfx
   # the Maven plugin and the Maven sample, built offline from Debian's Maven repository

@@ -587,7 +587,7 @@ TEST(ArchiveStoreTest, Utf8NamesAndMultiReleaseVersions) {
         {gbk, &utf8, "marked utf-8"},     // the UTF-8 form finds the marked name
         {utf8, nullptr, "marked utf-8"},  // bytes alone match any name
         {gbk, nullptr, "gbk bytes"},
-        {NarrowString("x"), &gbk, "<null>"},  // an unmarked name never matches the UTF-8 form
+        {NarrowString("x"), &gbk, "gbk bytes"},  // unmarked, read as UTF-8: the JDK's reading
         {NarrowString("m/W.class"), nullptr, "eleven"},  // 21 is beyond the running 17
         {NarrowString("libs/mr.jar!m/W.class"), nullptr, "eleven"},
         {NarrowString("only.txt"), nullptr, "versioned only"},
@@ -603,6 +603,13 @@ TEST(ArchiveStoreTest, Utf8NamesAndMultiReleaseVersions) {
     NarrowString found;
     EXPECT_EQ(store->locate(gbk, found, NarrowString(), nullptr, nullptr, &utf8), 1);
     EXPECT_EQ(found, "t.jar!\xE4\xB8\xAD.txt");
+    // A name that matched in the code page, as stored and as the URL shows it.
+    const NarrowString inG = "libs\\g.jar!" + gbk, inGUtf8 = "libs\\g.jar!" + utf8;
+    for (const auto form : {EmbeddedArchive::NameForm::kStored, EmbeddedArchive::NameForm::kUtf8}) {
+        EXPECT_EQ(store->locate(inG, found, NarrowString(), nullptr, nullptr, &inGUtf8, form), 1);
+        EXPECT_EQ(std::string(found.c_str()),
+                  (form == EmbeddedArchive::NameForm::kUtf8 ? inGUtf8 : inG).c_str());
+    }
     uint32_t size = 0, time = 0;
     EXPECT_TRUE(store->entryInfo(NarrowString("m/W.class"), nullptr, size, time));
     EXPECT_EQ(size, 6u);

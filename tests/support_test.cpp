@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/text_codec.h"
 #include "support/growth.h"
@@ -145,6 +146,27 @@ TEST(NarrowStringTest, WideConversionsRoundTrip) {
     NarrowString back;
     platform::wideToNarrow(w.c_str(), w.length(), back);
     EXPECT_STREQ(back.c_str(), "xyz");
+}
+
+// UTF-8 as Java's coders read it: every well-formed text round-trips, NUL included; an
+// unpaired surrogate has no UTF-8 form. (Bytes that are not UTF-8: bridge_test.)
+TEST(NarrowStringTest, Utf8ConversionsAreStrict) {
+    const std::u16string texts[] = {u"", u"plain", std::u16string(u"a\0b", 3),
+                                    u"Gr\u00FC\u00DFe \u4E2D", u"\U0001F600"};
+    for (const std::u16string& text : texts) {
+        NarrowString utf8("x");
+        ASSERT_TRUE(platform::appendUtf8(utf8, text.data(), static_cast<int>(text.size())));
+        WideString back;
+        ASSERT_TRUE(platform::utf8ToUtf16(utf8.c_str() + 1, utf8.length() - 1, back));
+        EXPECT_EQ(std::u16string(back.c_str(), static_cast<size_t>(back.length())), text);
+    }
+    for (const std::u16string lone : {u"\xD800", u"a\xDC00", u"\xDC00\xD800"}) {
+        NarrowString out;
+        EXPECT_FALSE(platform::appendUtf8(out, lone.data(), static_cast<int>(lone.size())));
+    }
+    NarrowString exact;
+    EXPECT_TRUE(platform::wideToNarrowExactly(u"a\0b", 3, exact));
+    EXPECT_EQ(exact.length(), 3) << "a NUL is kept";
 }
 
 TEST(WideStringTest, GrowthAndEditing) {

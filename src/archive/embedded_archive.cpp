@@ -6,6 +6,8 @@
 
 #include "archive/entry_extraction.h"
 #include "archive/multi_release.h"
+#include "platform/text_codec.h"
+#include "support/wide_string.h"
 
 namespace oru {
 
@@ -22,15 +24,16 @@ std::atomic<int> runtimeRelease{0};
 // Known versions are bits 0..62 (releases 9 to 71); bit 63 says they have been read.
 constexpr uint64_t kVersionsRead = 1ull << 63;
 
-// The text after the first "!" of `utf8` when the query was restricted to a nested
-// archive (kept in `storage`); `utf8` itself otherwise.
-const NarrowString* utf8Remainder(const NarrowString* utf8, bool restricted,
-                                  NarrowString& storage) {
-    if (!utf8 || !restricted) return utf8;
-    const void* bang = std::memchr(utf8->c_str(), '!', static_cast<size_t>(utf8->length()));
-    storage = bang ? utf8->mid(static_cast<int>(static_cast<const char*>(bang) - utf8->c_str()) + 1)
-                   : *utf8;
-    return &storage;
+// A stored name in UTF-8: as it is when it is UTF-8, else read in the code page. Either
+// reads back through a lookup's UTF-8 form.
+NarrowString utf8Name(const char* stored) {
+    NarrowString name(stored);
+    WideString wide;
+    if (platform::utf8ToUtf16(name.c_str(), name.length(), wide)) return name;
+    platform::narrowToWide(name.c_str(), name.length(), wide);
+    name.clear();
+    platform::appendUtf8(name, wide.c_str(), wide.length());
+    return name;
 }
 
 }  // namespace
@@ -208,23 +211,26 @@ int EmbeddedArchive::findSeparator(const NarrowString& query) {
     return bang ? static_cast<int>(static_cast<const char*>(bang) - query.c_str()) : -1;
 }
 
-bool EmbeddedArchive::nestedMatches(int k, const NarrowString& restriction) const {
+bool EmbeddedArchive::nestedMatches(int k, const char* restriction, int length,
+                                    const char* utf8Restriction, int utf8Length) const {
     if (!children_[static_cast<size_t>(k)]) return false;
-    if (restriction.empty()) return true;
+    if (length <= 0) return true;
     const char* name = nestedNames_.at(k);
-    return static_cast<int>(std::strlen(name)) == restriction.length() &&
-           EntryLookup::sameChars(name, restriction.c_str(), restriction.length());
+    const int n = static_cast<int>(std::strlen(name));
+    return (n == length && EntryLookup::sameChars(name, restriction, n)) ||
+           (utf8Restriction && n == utf8Length && EntryLookup::sameChars(name, utf8Restriction, n));
 }
 
-int EmbeddedArchive::findName(const NarrowString& query, const NarrowString* utf8) const {
+int EmbeddedArchive::findName(const NarrowString& query, const NarrowString* utf8,
+                              bool& byUtf8) const {
+    byUtf8 = false;
     int index = lookup_.find(query.c_str(), query.length());
-    if (!utf8) return index;
-    const auto isUtf8 = [this](int i) {
-        return (reader_.entry(static_cast<uint32_t>(i)).flags & CZipEntry::kUtf8Name) != 0;
-    };
-    if (index >= 0 && !isUtf8(index)) return index;
+    if (!utf8 || (index >= 0 && !isUtf8Name(index))) return index;
+    // A name marked as UTF-8, or one that the code page does not find: the JDK reads
+    // every name as UTF-8, and tools such as Info-ZIP's zip write UTF-8 without the mark.
     index = lookup_.find(utf8->c_str(), utf8->length());
-    return index >= 0 && isUtf8(index) ? index : -1;
+    byUtf8 = index >= 0;
+    return index;
 }
 
 uint64_t EmbeddedArchive::releaseVersions() {
@@ -240,18 +246,18 @@ uint64_t EmbeddedArchive::releaseVersions() {
     return versions;
 }
 
-int EmbeddedArchive::findOwn(const NarrowString& query, const NarrowString* utf8) {
+int EmbeddedArchive::findOwn(const NarrowString& query, const NarrowString* utf8, bool& byUtf8) {
     const uint64_t versions = nested_ ? releaseVersions() & ~kVersionsRead : 0;
     if (versions && !EntryLookup::sameChars(query.c_str(), "META-INF\\", 9)) {
         for (int bit = 62; bit >= 0; --bit) {
             if (!(versions >> bit & 1)) continue;
             const NarrowString folder = versionFolder(9 + bit);
             const NarrowString versionedUtf8 = utf8 ? folder + *utf8 : NarrowString();
-            const int index = findName(folder + query, utf8 ? &versionedUtf8 : nullptr);
+            const int index = findName(folder + query, utf8 ? &versionedUtf8 : nullptr, byUtf8);
             if (index >= 0) return index;
         }
     }
-    return findName(query, utf8);
+    return findName(query, utf8, byUtf8);
 }
 
 EmbeddedArchive* EmbeddedArchive::walk(const NarrowString& query, const NarrowString* utf8,
@@ -259,30 +265,36 @@ EmbeddedArchive* EmbeddedArchive::walk(const NarrowString& query, const NarrowSt
     if (!hasDirectory()) return nullptr;
     const int bang = findSeparator(query);
     if (bang < 0) {
-        index = findOwn(query, utf8);
+        bool byUtf8 = false;
+        index = findOwn(query, utf8, byUtf8);
         if (index >= 0) {
             // A damaged node's match is missing, not skipped, and a damaged node has no
             // nested archives either: nothing below can match.
             if (!check_.passed()) return nullptr;
             if (!naming) return this;
-            // The name as it matched: a UTF-8 name in UTF-8.
-            const bool asUtf8 =
-                utf8 && (reader_.entry(static_cast<uint32_t>(index)).flags & CZipEntry::kUtf8Name);
-            naming->found = composeName(*prefix, asUtf8 ? *utf8 : query);
+            // As it matched (in UTF-8 when it matched there), or in UTF-8 for a URL: an
+            // entry found in the code page is the Java name the query's UTF-8 form holds.
+            const bool inUtf8 = utf8 && (byUtf8 || naming->form == NameForm::kUtf8);
+            naming->found = composeName(*prefix, inUtf8 ? *utf8 : query);
             if (!naming->visitor) return this;
             naming->visitor(naming->context, naming->found);
         }
     }
     // "!" at position 0 restricts to no archive and keeps the "!", which no entry matches.
-    const NarrowString restriction = bang > 0 ? query.left(bang) : NarrowString();
     const NarrowString remainder = bang > 0 ? query.mid(bang + 1) : query;
-    NarrowString storage;
-    const NarrowString* childUtf8 = utf8Remainder(utf8, bang > 0, storage);
+    const int utf8Bang = utf8 && bang > 0 ? findSeparator(*utf8) : -1;
+    const NarrowString utf8Remainder = utf8Bang >= 0 ? utf8->mid(utf8Bang + 1) : NarrowString();
+    const NarrowString* childUtf8 = utf8Bang >= 0 ? &utf8Remainder : utf8;
     NarrowString childPrefix;
     for (int k = 0; k < nestedNames_.count(); ++k) {
-        if (!nestedMatches(k, restriction)) continue;
+        if (!nestedMatches(k, query.c_str(), bang, utf8Bang >= 0 ? utf8->c_str() : nullptr,
+                           utf8Bang))
+            continue;
         // Names are composed only for locate: reads need the entry, not its name.
-        if (naming) childPrefix = composeName(*prefix, NarrowString(nestedNames_.at(k)));
+        if (naming)
+            childPrefix = composeName(*prefix, naming->form == NameForm::kUtf8
+                                                   ? utf8Name(nestedNames_.at(k))
+                                                   : NarrowString(nestedNames_.at(k)));
         if (EmbeddedArchive* node = children_[static_cast<size_t>(k)]->walk(
                 remainder, childUtf8, index, &childPrefix, naming))
             return node;
@@ -292,8 +304,8 @@ EmbeddedArchive* EmbeddedArchive::walk(const NarrowString& query, const NarrowSt
 
 int EmbeddedArchive::locate(const NarrowString& query, NarrowString& found,
                             const NarrowString& prefix, Visitor visitor, void* context,
-                            const NarrowString* utf8) {
-    Naming naming{found, visitor, context};
+                            const NarrowString* utf8, NameForm form) {
+    Naming naming{found, visitor, context, form};
     int index = -1;
     return walk(query, utf8, index, &prefix, &naming) ? 1 : 0;
 }

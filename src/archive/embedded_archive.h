@@ -56,17 +56,25 @@ public:
     // Takes ownership of `length` bytes at `bytes` and opens them as an archive; as open.
     void openBuffer(std::unique_ptr<unsigned char[]> bytes, uint32_t length);
 
+    // How locate composes the names it finds: as the archives store them (which reads
+    // them back), or in UTF-8 (the names a Java URL shows).
+    enum class NameForm { kStored, kUtf8 };
+
     // Every lookup below takes `query` as bytes to match with every entry's name. With
     // `utf8` (the same name in UTF-8, when that differs), entries whose names the
-    // archive marks as UTF-8 match `utf8` instead, and the others still match `query`.
+    // archive marks as UTF-8 match `utf8` instead; the others match `query`, or, when
+    // none does, `utf8`, as the JDK reads every name as UTF-8. A nested archive's name
+    // before a "!" matches either form.
     //
     // Finds `query`. Without a visitor: 1 at the first match in search order (this
     // node's entries, then each nested archive, shortest name first, depth first), with
-    // `found` set to its composed name ("libs\a.jar!com/x/Y.class"); 0 when nothing
-    // matches, `found` unchanged. With a visitor: reports every match in that order and
-    // returns 0. `prefix` is the composed name of this node (empty from outside).
+    // `found` set to its composed name ("libs\a.jar!com/x/Y.class") in `form`; 0 when
+    // nothing matches, `found` unchanged. With a visitor: reports every match in that
+    // order and returns 0. `prefix` is the composed name of this node (empty from
+    // outside).
     int locate(const NarrowString& query, NarrowString& found, const NarrowString& prefix,
-               Visitor visitor, void* context, const NarrowString* utf8 = nullptr);
+               Visitor visitor, void* context, const NarrowString* utf8 = nullptr,
+               NameForm form = NameForm::kStored);
     // Reads the first entry matching `query` (the one locate reports) into a result made
     // by `sink`. True when the sink holds the entry's complete content; false when no
     // entry matches, when that first match cannot be read (it counts as missing: later
@@ -142,6 +150,7 @@ private:
         NarrowString& found;
         Visitor visitor;
         void* context;
+        NameForm form;
     };
     // The one search behind every lookup: the first match of `query` (`utf8` for UTF-8
     // names) in search order, with `index` set to its record index; null when none.
@@ -154,15 +163,22 @@ private:
     }
     // The index of this node's own entry named `query` (`utf8` for UTF-8 names), the
     // versioned one first in a multi-release jar; -1 when none.
-    int findOwn(const NarrowString& query, const NarrowString* utf8);
-    int findName(const NarrowString& query, const NarrowString* utf8) const;
+    int findOwn(const NarrowString& query, const NarrowString* utf8, bool& byUtf8);
+    // As findOwn, without versions; `byUtf8` says whether the entry matched `utf8`.
+    int findName(const NarrowString& query, const NarrowString* utf8, bool& byUtf8) const;
+    bool isUtf8Name(int index) const {
+        return (reader_.entry(static_cast<uint32_t>(index)).flags & CZipEntry::kUtf8Name) != 0;
+    }
     // The versions this nested jar serves, bit n for release 9 + n; read on first use.
     uint64_t releaseVersions();
     ReadOutcome readOwnEntry(EntrySink& sink, int index);
     // Position of the first "!" in `query`, or -1.
     static int findSeparator(const NarrowString& query);
-    // Whether nested archive k may hold a query restricted to `restriction` (empty: any).
-    bool nestedMatches(int k, const NarrowString& restriction) const;
+    // Whether nested archive k may hold a query restricted to the `length` bytes at
+    // `restriction` (none: any), or to their UTF-8 form, when they have one, the
+    // `utf8Length` bytes at `utf8Restriction`.
+    bool nestedMatches(int k, const char* restriction, int length, const char* utf8Restriction,
+                       int utf8Length) const;
 
     // What the archive is read from: the executable's file (the root opened from a
     // path), a stretch of it (a stored nested archive under such a root), or a buffer

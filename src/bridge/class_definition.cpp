@@ -5,8 +5,8 @@
 
 #include "archive/manifest.h"
 #include "bridge/bridge_state.h"
-#include "bridge/java_names.h"
 #include "jvm/jni_support.h"
+#include "platform/text_codec.h"
 
 namespace oru {
 
@@ -72,7 +72,7 @@ jstring packageOf(JNIEnv* env, jstring name, NarrowString& section) {
     if (!chars) return nullptr;
     jsize dot = length;
     while (dot > 0 && chars[dot - 1] != '.') --dot;
-    if (dot > 1) appendUtf8(section, reinterpret_cast<const char16_t*>(chars), dot - 1);
+    if (dot > 1) platform::appendUtf8(section, reinterpret_cast<const char16_t*>(chars), dot - 1);
     jstring package = dot > 1 ? env->NewString(chars, dot - 1) : nullptr;
     env->ReleaseStringChars(name, chars);
     for (int i = 0; i < section.length(); ++i)

@@ -2,12 +2,12 @@
 #include "bridge/class_loader_natives.h"
 
 #include <atomic>
-#include <cstring>
 
 #include "bridge/bridge_state.h"
 #include "bridge/class_definition.h"
 #include "bridge/java_names.h"
 #include "bridge/jni_array_sink.h"
+#include "bridge/resource_urls.h"
 #include "jvm/jni_support.h"
 #include "support/string_list.h"
 
@@ -39,13 +39,9 @@ jobject urlHandler(JNIEnv* env) {
     return handler;
 }
 
-// Whether a URI must carry byte `c` of a name as an escape, as the JDK's jar: URLs do.
-bool needsEscape(unsigned char c) {
-    return c <= 0x20 || c >= 0x7F || std::strchr("%\"<>\\^`{|}#?", c) != nullptr;
-}
-
-int collectName(void* context, const NarrowString& found) {
-    static_cast<StringList*>(context)->add(found.c_str());
+// Kept as URL texts, in which a name's NUL byte is an escape.
+int collectUrlText(void* context, const NarrowString& found) {
+    static_cast<StringList*>(context)->add(resourceUrlText(found));
     return 0;
 }
 
@@ -86,10 +82,10 @@ jobject findArchivedResource(JNIEnv* env, jobject, jstring name) {
     ArchiveQuery query;
     if (!toArchiveQuery(env, name, '/', query)) return nullptr;
     NarrowString found;
-    if (!rootArchive().locate(query.ansi, found, NarrowString(), nullptr, nullptr,
-                              query.utf8Form()))
+    if (!rootArchive().locate(query.ansi, found, NarrowString(), nullptr, nullptr, query.utf8Form(),
+                              EmbeddedArchive::NameForm::kUtf8))
         return nullptr;
-    return makeResourceUrl(env, found);
+    return makeResourceUrl(env, resourceUrlText(found).c_str());
 }
 
 jobject findArchivedResources(JNIEnv* env, jobject, jstring name) {
@@ -108,16 +104,16 @@ jobject findArchivedResources(JNIEnv* env, jobject, jstring name) {
         clearPendingException(env, true);
         return nullptr;
     }
-    StringList names;
+    StringList texts;
     ArchiveQuery query;
     NarrowString found;
     if (toArchiveQuery(env, name, '/', query))
-        rootArchive().locate(query.ansi, found, NarrowString(), collectName, &names,
-                             query.utf8Form());
-    for (int i = 0; i < names.count(); ++i) {
+        rootArchive().locate(query.ansi, found, NarrowString(), collectUrlText, &texts,
+                             query.utf8Form(), EmbeddedArchive::NameForm::kUtf8);
+    for (int i = 0; i < texts.count(); ++i) {
         // A URL that cannot be made is left out: a null element would only move the
         // failure into the application's loop over the enumeration.
-        LocalRef<jobject> url(env, makeResourceUrl(env, NarrowString(names.at(i))));
+        LocalRef<jobject> url(env, makeResourceUrl(env, texts.at(i)));
         if (url) env->CallBooleanMethod(vector.get(), add, url.get());
         clearPendingException(env, true);
     }
@@ -126,24 +122,7 @@ jobject findArchivedResources(JNIEnv* env, jobject, jstring name) {
     return enumeration;
 }
 
-NarrowString resourceUrlText(const NarrowString& composedName) {
-    static const char kHex[] = "0123456789ABCDEF";
-    NarrowString text("oru:");
-    for (int i = 0; i < composedName.length(); ++i) {
-        const auto c = static_cast<unsigned char>(composedName.byteAt(i));
-        if (c == '\\') {
-            text += '/';
-        } else if (needsEscape(c)) {
-            const char escape[3] = {'%', kHex[c >> 4], kHex[c & 15]};
-            text.append(escape, 3);
-        } else {
-            text += static_cast<char>(c);
-        }
-    }
-    return text;
-}
-
-jobject makeResourceUrl(JNIEnv* env, const NarrowString& composedName) {
+jobject makeResourceUrl(JNIEnv* env, const char* text) {
     jobject handler = urlHandler(env);
     if (!handler) return nullptr;
     LocalRef<jclass> urlClass(env, env->FindClass("java/net/URL"));
@@ -152,10 +131,9 @@ jobject makeResourceUrl(JNIEnv* env, const NarrowString& composedName) {
             ? env->GetMethodID(urlClass.get(), "<init>",
                                "(Ljava/net/URL;Ljava/lang/String;Ljava/net/URLStreamHandler;)V")
             : nullptr;
-    LocalRef<jstring> text(
-        env, constructor ? newJavaString(env, resourceUrlText(composedName).c_str()) : nullptr);
+    LocalRef<jstring> spec(env, constructor ? newJavaString(env, text) : nullptr);
     jobject url =
-        text ? env->NewObject(urlClass.get(), constructor, nullptr, text.get(), handler) : nullptr;
+        spec ? env->NewObject(urlClass.get(), constructor, nullptr, spec.get(), handler) : nullptr;
     if (!url) clearPendingException(env, true);
     return url;
 }

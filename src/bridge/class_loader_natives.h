@@ -22,13 +22,9 @@ jobject findArchivedResource(JNIEnv* env, jobject loader, jstring name);
 // cannot make the enumeration (the reason printed and cleared). A local reference.
 jobject findArchivedResources(JNIEnv* env, jobject loader, jstring name);
 
-// The text of the "oru:" URL of `composedName`: "/" between folders, and every byte a
-// URI does not allow (space, "%", "#", "?", controls, non-ASCII, ...) as "%XX".
-NarrowString resourceUrlText(const NarrowString& composedName);
-
-// A new java.net.URL "oru:" + `composedName`, served by the bridge's one shared
-// com.vostrand.oru.Handler. Null when it cannot be made, with the reason printed and
-// cleared. A local reference owned by the caller.
-jobject makeResourceUrl(JNIEnv* env, const NarrowString& composedName);
+// A new java.net.URL of the "oru:" URL text `text` (resourceUrlText's), served by the
+// bridge's one shared com.vostrand.oru.Handler. Null when it cannot be made, with the
+// reason printed and cleared. A local reference owned by the caller.
+jobject makeResourceUrl(JNIEnv* env, const char* text);
 
 }  // namespace oru

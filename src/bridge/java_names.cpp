@@ -1,10 +1,9 @@
 // Java names turned into archive queries, and the natives' own Java exception.
 #include "bridge/java_names.h"
 
-#include <cstdint>
-
 #include "jvm/jni_support.h"
 #include "platform/text_codec.h"
+#include "support/wide_string.h"
 
 namespace oru {
 
@@ -18,49 +17,41 @@ void replaceSeparator(NarrowString& text, char separator) {
 
 }  // namespace
 
-void appendUtf8(NarrowString& out, const char16_t* units, int count) {
-    for (int i = 0; i < count; ++i) {
-        uint32_t c = units[i];
-        if (c >= 0xD800 && c <= 0xDFFF) {
-            const bool paired =
-                c < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
-            c = paired ? 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00) : '?';
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-            continue;
-        }
-        const int tail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-        out += static_cast<char>(((0xF0u << (3 - tail)) & 0xFF) | (c >> (6 * tail)));
-        for (int k = tail - 1; k >= 0; --k)
-            out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
-    }
-}
-
-bool toArchiveQuery(JNIEnv* env, jstring name, char separator, ArchiveQuery& query) {
-    if (!name) return false;
-    const jchar* chars = env->GetStringChars(name, nullptr);
+bool appendJavaUtf8(JNIEnv* env, jstring text, NarrowString& out) {
+    const jchar* chars = text ? env->GetStringChars(text, nullptr) : nullptr;
     if (!chars) {
         clearPendingException(env, false);
         return false;
     }
-    const auto* units = reinterpret_cast<const char16_t*>(chars);
-    const int count = env->GetStringLength(name);
-    platform::wideToNarrow(units, count, query.ansi);
-    query.utf8.clear();
+    const bool whole = platform::appendUtf8(out, reinterpret_cast<const char16_t*>(chars),
+                                            env->GetStringLength(text));
+    env->ReleaseStringChars(text, chars);
+    return whole;
+}
+
+bool makeArchiveQuery(const NarrowString& utf8, char separator, ArchiveQuery& query) {
+    query.ansi = utf8;
     query.hasUtf8 = false;
-    for (int i = 0; i < count && !query.hasUtf8; ++i) query.hasUtf8 = units[i] >= 0x80;
-    if (query.hasUtf8) {
-        appendUtf8(query.utf8, units, count);
-        // Cut at a NUL as the ANSI form is; equal forms need no second lookup.
-        query.utf8 = NarrowString(query.utf8.c_str());
-        query.hasUtf8 = query.utf8.compare(query.ansi.c_str()) != 0 ||
-                        query.utf8.length() != query.ansi.length();
+    bool ascii = true;
+    for (int i = 0; i < utf8.length() && ascii; ++i) ascii = (utf8.byteAt(i) & 0x80) == 0;
+    if (!ascii) {
+        WideString units;
+        if (!platform::utf8ToUtf16(utf8.c_str(), utf8.length(), units)) return false;
+        // A replacement or look-alike character would name another entry: such a name
+        // is looked up in UTF-8 alone.
+        query.hasUtf8 = platform::wideToNarrowExactly(units.c_str(), units.length(), query.ansi) &&
+                        query.ansi != utf8.c_str();
+        if (!query.hasUtf8) query.ansi = utf8;
+        query.utf8 = utf8;
+        replaceSeparator(query.utf8, separator);
     }
-    env->ReleaseStringChars(name, chars);
     replaceSeparator(query.ansi, separator);
-    if (query.hasUtf8) replaceSeparator(query.utf8, separator);
     return true;
+}
+
+bool toArchiveQuery(JNIEnv* env, jstring name, char separator, ArchiveQuery& query) {
+    NarrowString utf8;
+    return appendJavaUtf8(env, name, utf8) && makeArchiveQuery(utf8, separator, query);
 }
 
 void throwClassNotFound(JNIEnv* env, jstring name) {

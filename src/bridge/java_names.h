@@ -8,8 +8,8 @@
 namespace oru {
 
 // A Java name as the store looks it up: in the ANSI code page, and in UTF-8 for the
-// entries whose names the archive marks as UTF-8 when that form differs (a name with
-// non-ASCII characters, outside a UTF-8 locale).
+// entries whose names the archive marks as UTF-8 (and, failing the code page, for the
+// others, as the JDK reads every name) when that form differs.
 struct ArchiveQuery {
     NarrowString ansi;
     NarrowString utf8;
@@ -22,13 +22,19 @@ struct ArchiveQuery {
     }
 };
 
-// Converts the Java string `name` into both forms and replaces every `separator` with
-// "\"; nothing else changes (no case folding, no trimming). Each form ends at its first
-// NUL. False, with nothing pending, when `name` is null or its characters cannot be had.
-bool toArchiveQuery(JNIEnv* env, jstring name, char separator, ArchiveQuery& query);
+// Appends the UTF-8 form of the Java string `text` to `out`. False, with nothing pending,
+// when `text` is null, its characters cannot be had, or it holds an unpaired surrogate,
+// which no entry's name can hold.
+bool appendJavaUtf8(JNIEnv* env, jstring text, NarrowString& out);
 
-// Appends the UTF-8 form of `count` UTF-16 units (an unpaired surrogate as "?").
-void appendUtf8(NarrowString& out, const char16_t* units, int count);
+// Makes the query for the name `utf8` (UTF-8, a NUL kept as a byte of the name) and
+// replaces every `separator` with "\"; nothing else changes (no case folding, no
+// trimming). A name that the code page cannot hold exactly is looked up in UTF-8 alone.
+// False when `utf8` is not UTF-8.
+bool makeArchiveQuery(const NarrowString& utf8, char separator, ArchiveQuery& query);
+
+// As makeArchiveQuery, for the Java string `name`; false as appendJavaUtf8 is.
+bool toArchiveQuery(JNIEnv* env, jstring name, char separator, ArchiveQuery& query);
 
 // Raises java.lang.ClassNotFoundException naming `name` (the Java string as received).
 void throwClassNotFound(JNIEnv* env, jstring name);

@@ -1,4 +1,4 @@
-// Conversions between UTF-16 and the system's narrow (ANSI code page) text.
+// Conversions between UTF-16 and the system's narrow (ANSI code page) text, and UTF-8.
 #pragma once
 
 #include "support/narrow_string.h"
@@ -18,5 +18,18 @@ void wideToNarrow(const char16_t* units, int count, NarrowString& out);
 // Replaces `out` with the ANSI code page `bytes` (count -1: up to the terminator) in
 // UTF-16, precomposed; a byte that converts to NUL ends the text.
 void narrowToWide(const char* bytes, int count, WideString& out);
+
+// Replaces `out` with the UTF-16 `units` (count -1: up to the terminator) in the ANSI code
+// page (a NUL unit as a NUL byte). False when a character has no exact form there, and a
+// replacement ("?") or a best-fit look-alike stands for it.
+bool wideToNarrowExactly(const char16_t* units, int count, NarrowString& out);
+
+// UTF-8, strictly, as Java's own coders read it. appendUtf8 appends the UTF-8 form of the
+// `count` UTF-16 units to `out` (a NUL unit as a NUL byte); false, with `out` holding
+// part of it, when they hold an unpaired surrogate. utf8ToUtf16 replaces `out` with the
+// UTF-16 form of the `count` bytes; false when they are not well-formed UTF-8 (a stray
+// or missing continuation byte, an overlong form, a surrogate, past U+10FFFF).
+bool appendUtf8(NarrowString& out, const char16_t* units, int count);
+bool utf8ToUtf16(const char* bytes, int count, WideString& out);
 
 }  // namespace oru::platform

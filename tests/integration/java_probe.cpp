@@ -97,8 +97,10 @@ static const std::string& localeDirectory() {
     static ScratchDirectory directory;
     static const bool generated = [] {
         bool ok = true;
-        for (const std::string charmap : {"BIG5", "GBK"}) {
-            const std::string input = charmap == "BIG5" ? "zh_TW" : "zh_CN";
+        for (const std::string charmap : {"BIG5", "GBK", "ISO-8859-1"}) {
+            const std::string input = charmap == "BIG5"  ? "zh_TW"
+                                      : charmap == "GBK" ? "zh_CN"
+                                                         : "de_DE";
             const std::string command = "localedef -i " + input + " -f " + charmap + " '" +
                                         directory.path() + input + "." + charmap +
                                         "' >/dev/null 2>&1";

@@ -35,8 +35,8 @@ std::vector<TestRuntime> testRuntimes();
 // An environment with no runtime or class path variables and the C locale, plus `extra`.
 Environment cleanEnvironment(const Environment& extra = {});
 
-// A clean environment in `locale` (zh_TW.BIG5 and zh_CN.GBK are generated for the
-// tests), with LC_CTYPE and LC_MESSAGES unset.
+// A clean environment in `locale` (zh_TW.BIG5, zh_CN.GBK and de_DE.ISO-8859-1 are
+// generated for the tests), with LC_CTYPE and LC_MESSAGES unset.
 Environment inLocale(const char* locale);
 
 // Packs the launcher as `dir`/`name` with a one-entry archive and `configuration` as its

@@ -11,6 +11,9 @@ namespace {
 
 const std::string kAppJar = std::string(ORU_WORLD_JARS) + "/app.jar";
 const std::string kMultiReleaseJar = std::string(ORU_WORLD_JARS) + "/mr.jar";
+// Written by Python's zipfile: names that URLs escape, and names in UTF-8 without the mark.
+const std::string kNamesJar = std::string(ORU_WORLD_JARS) + "/names.jar";
+const std::string kUnflaggedJar = std::string(ORU_WORLD_JARS) + "/unflagged.jar";
 const char kHandlers[] = "java.protocol.handler.pkgs=world.handlers";
 // An emulated machine cannot take the stack overflow of the depth probe: it stays shallow.
 const bool kEmulated = *ORU_TEST_EMULATOR != '\0';
@@ -33,7 +36,8 @@ std::string packFor(const ScratchDirectory& dir, const TestRuntime& runtime, con
 
 std::string packWorld(const ScratchDirectory& dir, const TestRuntime& runtime) {
     return packFor(dir, runtime, kAppJar,
-                   {"--lib", kMultiReleaseJar, "--option", "-Xss64m", "--property", kHandlers});
+                   {"--lib", kMultiReleaseJar, "--lib", kNamesJar, "--lib", kUnflaggedJar,
+                    "--option", "-Xss64m", "--property", kHandlers});
 }
 
 // java on `runtime` with the test options and `args`.
@@ -47,8 +51,9 @@ RunResult runJava(const TestRuntime& runtime, std::vector<std::string> args,
 }
 
 RunResult runWorld(const TestRuntime& runtime) {
-    std::vector<std::string> args = {"-Xss64m", std::string("-D") + kHandlers, "-cp",
-                                     kAppJar + ":" + kMultiReleaseJar, "world.World"};
+    std::vector<std::string> args = {
+        "-Xss64m", std::string("-D") + kHandlers, "-cp",
+        kAppJar + ":" + kMultiReleaseJar + ":" + kNamesJar + ":" + kUnflaggedJar, "world.World"};
     args.insert(args.end(), kProbeArguments.begin(), kProbeArguments.end());
     return runJava(runtime, args);
 }
@@ -67,7 +72,7 @@ TEST(JavaViewTest, PackedApplicationSeesWhatJavaCpShows) {
 void expectTheSameView(const std::string& exe, const RunResult& java) {
     ASSERT_EQ(java.exitCode, 0) << java.err;
     EXPECT_EQ(java.err, "");
-    for (const char* locale : {"C.UTF-8", "zh_CN.GBK", "zh_TW.BIG5"}) {
+    for (const char* locale : {"C.UTF-8", "zh_CN.GBK", "zh_TW.BIG5", "de_DE.ISO-8859-1"}) {
         const RunResult run = runProgram(exe, {kProbeArguments, inLocale(locale)});
         EXPECT_EQ(run.exitCode, 0) << locale;
         EXPECT_EQ(run.err, "") << locale;
@@ -92,6 +97,7 @@ void expectTheSameView(const std::string& exe, const RunResult& java) {
             {"lengthheader", ""},
             {"modified", ""},
             {"multirelease", "11"},
+            {"unflaggedclass", "\\u00C4rger"},
         };
         for (const auto& row : rows) {
             const std::string& want =
@@ -102,6 +108,19 @@ void expectTheSameView(const std::string& exe, const RunResult& java) {
             EXPECT_EQ(reported(run.out, row.fact), want) << locale << ": " << row.fact;
         }
         EXPECT_EQ(reported(java.out, "codesource"), "file:" + kAppJar);
+        // Every name reads its own entry back through its URL; what must find nothing
+        // (a NUL, a lone surrogate, malformed escapes beside decoys) finds nothing.
+        for (const char* fact : {"roundtrip", "nothing", "unflaggedresource"}) {
+            EXPECT_EQ(reportedAll(run.out, fact), reportedAll(java.out, fact)) << locale;
+        }
+        const std::vector<std::string> roundTrips = reportedAll(run.out, "roundtrip");
+        EXPECT_EQ(roundTrips.size(), 9u) << locale;
+        for (const std::string& line : roundTrips) EXPECT_EQ(line.substr(line.rfind(' ')), " own");
+        const std::vector<std::string> nothing = reportedAll(run.out, "nothing");
+        EXPECT_EQ(nothing.size(), 4u) << locale;
+        for (const std::string& line : nothing) EXPECT_EQ(line.substr(line.rfind(' ')), " nothing");
+        EXPECT_EQ(reportedAll(run.out, "unflaggedresource"),
+                  (std::vector<std::string>{"\\u00C4rger unflagged", "\\u4E2D\\u6587 unflagged"}));
         // Both start main on a thread of the configured stack size.
         if (kEmulated) continue;
         const double depth = std::atof(reported(run.out, "depth").c_str());

@@ -45,19 +45,22 @@ int putUtf8(uint32_t cp, char* out, int pos, int capacity) {
     return n;
 }
 
-// Decodes one UTF-8 sequence at `in[i]`; malformed input gives U+FFFD for one byte.
+// What takeUtf8 returns for a byte that starts no well-formed sequence.
+constexpr uint32_t kMalformed = 0x110000;
+
+// Decodes one UTF-8 sequence at `in[i]`; malformed input gives kMalformed for one byte.
 uint32_t takeUtf8(const unsigned char* in, int count, int& i) {
     unsigned char lead = in[i++];
     if (lead < 0x80) return lead;
     int extra = lead >= 0xF0 && lead < 0xF5 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : -1;
-    if (extra < 0 || lead >= 0xF5 || i + extra > count) return 0xFFFD;
+    if (extra < 0 || lead >= 0xF5 || i + extra > count) return kMalformed;
     uint32_t cp = lead & (0x3F >> extra);
     for (int k = 0; k < extra; ++k) {
-        if ((in[i + k] & 0xC0) != 0x80) return 0xFFFD;
+        if ((in[i + k] & 0xC0) != 0x80) return kMalformed;
         cp = (cp << 6) | (in[i + k] & 0x3F);
     }
     static const uint32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) return 0xFFFD;
+    if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) return kMalformed;
     i += extra;
     return cp;
 }
@@ -68,7 +71,8 @@ int wideLength(const char16_t* units) {
     return n;
 }
 
-int utf16ToUtf8(const char16_t* units, int count, char* out, int capacity) {
+// `lost`, when given, is set when a lone surrogate had to become "?".
+int utf16ToUtf8(const char16_t* units, int count, char* out, int capacity, bool* lost = nullptr) {
     int written = 0;
     for (int i = 0; i < count; ++i) {
         uint32_t cp = units[i];
@@ -78,6 +82,7 @@ int utf16ToUtf8(const char16_t* units, int count, char* out, int capacity) {
             ++i;
         } else if (cp >= 0xD800 && cp < 0xE000) {
             cp = '?';  // a lone surrogate has no narrow form
+            if (lost) *lost = true;
         }
         int n = putUtf8(cp, out, written, capacity);
         if (capacity > 0 && written + n > capacity) return 0;
@@ -86,11 +91,16 @@ int utf16ToUtf8(const char16_t* units, int count, char* out, int capacity) {
     return written;
 }
 
-int utf8ToUtf16(const char* bytes, int count, char16_t* out, int capacity) {
+// `lost`, when given, is set when a malformed byte had to become U+FFFD.
+int utf8ToUtf16(const char* bytes, int count, char16_t* out, int capacity, bool* lost = nullptr) {
     const auto* in = reinterpret_cast<const unsigned char*>(bytes);
     int written = 0;
     for (int i = 0; i < count;) {
         uint32_t cp = takeUtf8(in, count, i);
+        if (cp == kMalformed) {
+            cp = 0xFFFD;
+            if (lost) *lost = true;
+        }
         int n = cp >= 0x10000 ? 2 : 1;
         if (capacity > 0) {
             if (written + n > capacity) return 0;
@@ -122,10 +132,11 @@ public:
     }
     bool isUtf8() const { return toNarrow_ == noDescriptor(); }
 
-    // Converts `size` bytes of UTF-16 to the locale's encoding ("?" for what it lacks).
-    std::string narrow(const char16_t* units, size_t size) {
+    // Converts `size` bytes of UTF-16 to the locale's encoding ("?" for what it lacks,
+    // and then `lost`, when given, is set).
+    std::string narrow(const char16_t* units, size_t size, bool* lost = nullptr) {
         std::lock_guard<std::mutex> hold(lock_);
-        return convert(toNarrow_, reinterpret_cast<const char*>(units), size * 2, true);
+        return convert(toNarrow_, reinterpret_cast<const char*>(units), size * 2, true, lost);
     }
     // Converts `size` bytes of the locale's encoding to UTF-16 (U+FFFD for invalid bytes).
     std::u16string widen(const char* bytes, size_t size) {
@@ -156,7 +167,8 @@ private:
     // Runs `cd` over the whole input, then lets it end its shift state. What it cannot
     // convert becomes a replacement: one UTF-16 unit (two for a surrogate pair) gives
     // "?", one byte gives U+FFFD.
-    static std::string convert(iconv_t cd, const char* in, size_t size, bool fromUtf16) {
+    static std::string convert(iconv_t cd, const char* in, size_t size, bool fromUtf16,
+                               bool* lost = nullptr) {
         static const char16_t kReplacementCharacter = 0xFFFD;
         const std::string replacement =
             fromUtf16 ? std::string("?")
@@ -180,6 +192,7 @@ private:
             if (result != static_cast<size_t>(-1) || errno == E2BIG) continue;
             if (left == 0) break;
             out += replacement;
+            if (lost) *lost = true;
             size_t skip = fromUtf16 ? (isSurrogatePair(next, left) ? 4 : 2) : 1;
             skip = skip < left ? skip : left;
             next += skip;
@@ -228,6 +241,36 @@ int narrowToWide(const char* bytes, int count, char16_t* out, int capacity) {
     LocaleEncoding& encoding = LocaleEncoding::instance();
     if (encoding.isUtf8()) return utf8ToUtf16(bytes, count, out, capacity);
     return deliver(encoding.widen(bytes, static_cast<size_t>(count)), out, capacity);
+}
+
+bool wideToNarrowExactly(const char16_t* units, int count, NarrowString& out) {
+    out.resize(0);
+    if (count < 0) count = wideLength(units);
+    LocaleEncoding& encoding = LocaleEncoding::instance();
+    if (encoding.isUtf8()) return appendUtf8(out, units, count);
+    bool lost = false;
+    const std::string text = encoding.narrow(units, static_cast<size_t>(count), &lost);
+    if (text.size() > static_cast<size_t>(INT_MAX)) return false;
+    out.append(text.data(), static_cast<int>(text.size()));
+    return !lost;
+}
+
+bool appendUtf8(NarrowString& out, const char16_t* units, int count) {
+    bool lost = false;
+    const int size = utf16ToUtf8(units, count, nullptr, 0, &lost);
+    if (lost) return false;
+    const int start = out.length();
+    out.resize(start + size);
+    utf16ToUtf8(units, count, out.data() + start, size);
+    return true;
+}
+
+bool utf8ToUtf16(const char* bytes, int count, WideString& out) {
+    bool lost = false;
+    const int size = utf8ToUtf16(bytes, count, nullptr, 0, &lost);
+    out.resize(lost ? 0 : size);
+    if (!lost && size > 0) utf8ToUtf16(bytes, count, out.data(), size);
+    return !lost;
 }
 
 }  // namespace oru::platform

@@ -5,21 +5,6 @@
 
 namespace oru::platform::win32 {
 
-bool ansiExactly(const wchar_t* units, int count, NarrowString& out) {
-    // A UTF-8 code page holds every character and takes no loss flag.
-    const bool utf8 = GetACP() == CP_UTF8;
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL lost = FALSE;
-    BOOL* lossFlag = utf8 ? nullptr : &lost;
-    const int size =
-        WideCharToMultiByte(CP_ACP, flags, units, count, nullptr, 0, nullptr, lossFlag);
-    out.resize(size);
-    if (size > 0)
-        WideCharToMultiByte(CP_ACP, flags, units, count, out.data(), size, nullptr, lossFlag);
-    if (count < 0 && size > 0) out.resize(size - 1);  // the terminator was counted
-    return (size > 0 || count == 0) && !lost;
-}
-
 AnsiForm ansiPath(const wchar_t* wide, int limit, NarrowString& out) {
     if (ansiExactly(wide, -1, out) && out.length() < limit) return AnsiForm::kLong;
     NarrowString lossy = out;

@@ -10,14 +10,17 @@
 #endif
 #include <windows.h>
 
+#include "platform/text_codec.h"
 #include "support/narrow_string.h"
 #include "support/wide_string.h"
 
 namespace oru::platform::win32 {
 
 // `units` in the ANSI code page when every character converts as it is (no best-fit
-// substitutes, no default character); false otherwise.
-bool ansiExactly(const wchar_t* units, int count, NarrowString& out);
+// substitutes, no default character); false otherwise (platform::wideToNarrowExactly).
+inline bool ansiExactly(const wchar_t* units, int count, NarrowString& out) {
+    return wideToNarrowExactly(reinterpret_cast<const char16_t*>(units), count, out);
+}
 
 // How a path came out of wide text into the ANSI code page.
 enum class AnsiForm { kLong, kShort, kNone };

@@ -1,7 +1,8 @@
 // Prints, one fact per line, what an application sees of its own world: the system class
 // loader, URL handlers, stack depth, code source, package versions, resource URLs and
-// their metadata, names in other scripts, multi-release classes. Run with java -cp and
-// packed, the two outputs are compared line by line.
+// their metadata, names in other scripts, names that URLs escape, names in UTF-8 without
+// the UTF-8 mark, multi-release classes. Run with java -cp and packed, the two outputs
+// are compared line by line.
 package world;
 
 import java.io.InputStream;
@@ -32,6 +33,16 @@ public class World {
             else out.append(String.format("\\u%04X", (int) c));
         }
         System.out.println(name + "=" + out);
+    }
+
+    // The text behind the URL that `url` gives, or "nothing" when there is none or it
+    // cannot be read.
+    static String found(Fact url) {
+        try (InputStream in = ((URL) url.get()).openStream()) {
+            return new String(in.readAllBytes(), "UTF-8").trim();
+        } catch (Exception e) {
+            return "nothing";
+        }
     }
 
     interface Fact {
@@ -79,5 +90,21 @@ public class World {
                 ? ((JarURLConnection) connection).getJarEntry().getTime()
                 : connection.getLastModified());
         fact("multirelease", () -> Class.forName("world.mr.Which").getMethod("name").invoke(null));
+        // names.jar: every entry holds its own name, and reads it back through its URL.
+        for (String name : new String[] {"a+b c.txt", "a b c.txt", "my file.txt", "my%20file.txt",
+                "100%.txt", "100%25.txt", "C++ ü.txt", "#?.txt", "中文/空 格.txt"}) {
+            String text = found(() -> loader.getResource(name));
+            fact("roundtrip", name + (text.equals(name) ? " own" : " reads " + text));
+        }
+        // Decoys lie beside: bad/A1, bad/%41 and bad/?.
+        URL decoy = loader.getResource("bad/A1");
+        fact("nothing", "NUL " + found(() -> loader.getResource("bad/A1\u0000junk")));
+        fact("nothing", "surrogate " + found(() -> loader.getResource("bad/\uD800")));
+        for (String spec : new String[] {"% 41", "%%41"})
+            fact("nothing", spec + " " + found(() -> new URL(decoy, spec)));
+        // unflagged.jar: names in UTF-8 without the UTF-8 mark.
+        fact("unflaggedclass", () -> Class.forName("w2.Ärger").getSimpleName());
+        for (String name : new String[] {"w2/Ärger.txt", "w2/中文.txt"})
+            fact("unflaggedresource", found(() -> loader.getResource(name)));
     }
 }
