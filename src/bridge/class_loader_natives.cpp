@@ -72,9 +72,14 @@ jclass findArchivedClass(JNIEnv* env, jobject loader, jstring name) {
         return nullptr;
     }
     definePackageFor(env, loader, name, found);
-    return static_cast<jclass>(env->CallObjectMethod(loader, defineClass, name, bytes.get(), 0,
-                                                     env->GetArrayLength(bytes.get()),
-                                                     archiveProtectionDomain(env)));
+    const jsize length = env->GetArrayLength(bytes.get());
+    jobject domain = archiveProtectionDomain(env);
+    auto defined = static_cast<jclass>(
+        env->CallObjectMethod(loader, defineClass, name, bytes.get(), 0, length, domain));
+    // defineClass's own error (ClassFormatError, ...) stays pending for the caller; the
+    // check only tells -Xcheck:jni that it was looked at.
+    env->ExceptionCheck();
+    return defined;
 }
 
 jobject findArchivedResource(JNIEnv* env, jobject, jstring name) {
@@ -118,7 +123,7 @@ jobject findArchivedResources(JNIEnv* env, jobject, jstring name) {
         clearPendingException(env, true);
     }
     jobject enumeration = env->CallObjectMethod(vector.get(), elements);
-    if (!enumeration) clearPendingException(env, true);
+    if (env->ExceptionCheck()) clearPendingException(env, true);
     return enumeration;
 }
 
@@ -134,7 +139,11 @@ jobject makeResourceUrl(JNIEnv* env, const char* text) {
     LocalRef<jstring> spec(env, constructor ? newJavaString(env, text) : nullptr);
     jobject url =
         spec ? env->NewObject(urlClass.get(), constructor, nullptr, spec.get(), handler) : nullptr;
-    if (!url) clearPendingException(env, true);
+    if (env->ExceptionCheck() || !url) {
+        clearPendingException(env, true);
+        if (url) env->DeleteLocalRef(url);
+        return nullptr;
+    }
     return url;
 }
 

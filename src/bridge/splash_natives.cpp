@@ -10,7 +10,10 @@ jobject currentSplashScreen(JNIEnv* env, jclass splashClass) {
     if (!SplashWindow::currentWindowHandle()) return nullptr;
     jmethodID constructor = env->GetMethodID(splashClass, "<init>", "()V");
     jobject splash = constructor ? env->NewObject(splashClass, constructor) : nullptr;
-    if (!splash) clearPendingException(env, true);
+    if (env->ExceptionCheck() || !splash) {
+        clearPendingException(env, true);
+        return nullptr;
+    }
     return splash;
 }
 
