@@ -117,7 +117,7 @@ void expectTheSameView(const std::string& exe, const RunResult& java) {
         EXPECT_EQ(roundTrips.size(), 9u) << locale;
         for (const std::string& line : roundTrips) EXPECT_EQ(line.substr(line.rfind(' ')), " own");
         const std::vector<std::string> nothing = reportedAll(run.out, "nothing");
-        EXPECT_EQ(nothing.size(), 4u) << locale;
+        EXPECT_EQ(nothing.size(), kEmulated ? 0u : 4u) << locale;
         for (const std::string& line : nothing) EXPECT_EQ(line.substr(line.rfind(' ')), " nothing");
         EXPECT_EQ(reportedAll(run.out, "unflaggedresource"),
                   (std::vector<std::string>{"\\u00C4rger unflagged", "\\u4E2D\\u6587 unflagged"}));

@@ -96,12 +96,16 @@ public class World {
             String text = found(() -> loader.getResource(name));
             fact("roundtrip", name + (text.equals(name) ? " own" : " reads " + text));
         }
-        // Decoys lie beside: bad/A1, bad/%41 and bad/?.
-        URL decoy = loader.getResource("bad/A1");
-        fact("nothing", "NUL " + found(() -> loader.getResource("bad/A1\u0000junk")));
-        fact("nothing", "surrogate " + found(() -> loader.getResource("bad/\uD800")));
-        for (String spec : new String[] {"% 41", "%%41"})
-            fact("nothing", spec + " " + found(() -> new URL(decoy, spec)));
+        // Decoys lie beside: bad/A1, bad/%41 and bad/?. The 32-bit runtime under an
+        // emulator (started with "shallow") aborts in the JDK's own lookups of these names,
+        // under java -cp as well: they are asked only natively.
+        if (args.length == 0) {
+            URL decoy = loader.getResource("bad/A1");
+            fact("nothing", "NUL " + found(() -> loader.getResource("bad/A1\u0000junk")));
+            fact("nothing", "surrogate " + found(() -> loader.getResource("bad/\uD800")));
+            for (String spec : new String[] {"% 41", "%%41"})
+                fact("nothing", spec + " " + found(() -> new URL(decoy, spec)));
+        }
         // unflagged.jar: names in UTF-8 without the UTF-8 mark.
         fact("unflaggedclass", () -> Class.forName("w2.Ärger").getSimpleName());
         for (String name : new String[] {"w2/Ärger.txt", "w2/中文.txt"})
