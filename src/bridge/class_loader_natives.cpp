@@ -8,6 +8,7 @@
 #include "bridge/class_definition.h"
 #include "bridge/java_names.h"
 #include "bridge/jni_array_sink.h"
+#include "bridge/package_definition.h"
 #include "jvm/jni_support.h"
 #include "support/string_list.h"
 
@@ -72,10 +73,10 @@ jclass findArchivedClass(JNIEnv* env, jobject loader, jstring name) {
         // The array could not be made (out of memory): say so, then report the class
         // as not found, which is what the caller can act on.
         clearPendingException(env, true);
-        throwClassNotFound(env, name);
+        throwJavaException(env, "java/lang/ClassNotFoundException", name);
         return nullptr;
     }
-    definePackageFor(env, loader, name, found);
+    if (!definePackageFor(env, loader, name, found)) return nullptr;
     return static_cast<jclass>(env->CallObjectMethod(loader, defineClass, name, bytes.get(), 0,
                                                      env->GetArrayLength(bytes.get()),
                                                      archiveProtectionDomain(env)));

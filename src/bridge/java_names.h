@@ -30,7 +30,8 @@ bool toArchiveQuery(JNIEnv* env, jstring name, char separator, ArchiveQuery& que
 // Appends the UTF-8 form of `count` UTF-16 units (an unpaired surrogate as "?").
 void appendUtf8(NarrowString& out, const char16_t* units, int count);
 
-// Raises java.lang.ClassNotFoundException naming `name` (the Java string as received).
-void throwClassNotFound(JNIEnv* env, jstring name);
+// Raises a new `className` ("java/lang/ClassNotFoundException") with `message`: the
+// exception is pending afterwards, or another one that stopped its making.
+void throwJavaException(JNIEnv* env, const char* className, jstring message);
 
 }  // namespace oru
