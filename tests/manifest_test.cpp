@@ -5,7 +5,6 @@
 
 #include <string>
 
-
 namespace oru {
 namespace {
 
@@ -34,8 +33,8 @@ TEST(ManifestTest, ReadAsJavaReadsIt) {
         {"Manifest-Version: 1.0\r\nImplementation-Version: 1.\r\n 2\r\n", nullptr,
          "implementation-VERSION", "1.2"},
         {"A: x\n y\n  z\n", nullptr, "A", "xy z"},  // one space dropped from each
-        {"A: x\r y\rB: 2\r", nullptr, "b", "2"},     // CR alone ends lines
-        {"A: 1\nA: 2\n", nullptr, "A", "2"},          // the later one
+        {"A: x\r y\rB: 2\r", nullptr, "b", "2"},    // CR alone ends lines
+        {"A: 1\nA: 2\n", nullptr, "A", "2"},        // the later one
         {"A: \n", nullptr, "A", ""},
         {std::string("A: a\0b\n", 7), nullptr, "A", std::string("a\0b", 3)},
         {"Title: \xF0\x9F\x98\x80!\n", nullptr, "Title", "\xF0\x9F\x98\x80!"},
@@ -58,8 +57,7 @@ TEST(ManifestTest, ReadAsJavaReadsIt) {
         {" x\n", nullptr, "A", "<absent>", Outcome::kMisplacedContinuation, 1, false},
         {"A b: x\n", nullptr, "A b", "<absent>", Outcome::kInvalidName, 1, false},
         {": x\n", nullptr, "A", "<absent>", Outcome::kInvalidName, 1, false},
-        {std::string(71, 'N') + ": x\n", nullptr, "A", "<absent>", Outcome::kInvalidName, 1,
-         false},
+        {std::string(71, 'N') + ": x\n", nullptr, "A", "<absent>", Outcome::kInvalidName, 1, false},
         {"A: 1\n\nB: 2\n", nullptr, "A", "1", Outcome::kInvalidSection, 3},
         {"A: 1\n\nName: p/\nbad\n", nullptr, "A", "1", Outcome::kInvalidHeader, 4},
     };

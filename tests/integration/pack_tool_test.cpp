@@ -115,28 +115,37 @@ TEST(PackToolTest, ClassPathJarsArePackedAsJavaLoadsThem) {
     // Long enough to go on in a continuation line of the manifest.
     const std::string classPath =
         "lib/a.jar gone%20now.jar lib/ http://example.org/remote.jar lib/a.jar";
-    dir.write("in/app.jar", applicationJar("bridge.Probe", classPath));
+    const std::string app = applicationJar("bridge.Probe", classPath);
+    // A signed jar's digest sections take the manifest past 1 MiB after its main section.
+    std::string digests;
+    for (int i = 0; digests.size() <= (1u << 20); ++i)
+        digests += "Name: bridge/C" + std::to_string(i) +
+                   ".class\r\nSHA-256-Digest: 47DEQpj8HBSa+/TImW+5JCeuQeRkm5NMpJWZG3hSuFU=\r\n\r\n";
+    const std::string signedApp = applicationJar("bridge.Probe", classPath, digests);
     const std::string lib = dir.write("in/lib/a.jar", libraryJar("../more/bb.jar ../app.jar"));
     const std::string variant = dir.write("in/more/bb.jar", variantJar());
     const std::string bbFirst =
         "oru-pack: warning: libs/a.jar and libs/bb.jar both hold 1 class; "
         "the application gets the copy in libs/a.jar\n";
     const std::string named = "oru-pack: warning: the Class-Path of " + in + "app.jar names ";
+    const std::string followed =
+        named + in + "gone now.jar, which does not exist; it is not packed\n" + named +
+        "the folder " + in + "lib/; folders are not packed\n" + named +
+        "http://example.org/remote.jar, which is not a file; it is not packed\n" + bbFirst;
     const struct {
+        const std::string& jar;
         std::vector<std::string> args;
         std::string warnings;
         bool bbPacked;
     } cases[] = {
-        {{},
-         named + in + "gone now.jar, which does not exist; it is not packed\n" + named +
-             "the folder " + in + "lib/; folders are not packed\n" + named +
-             "http://example.org/remote.jar, which is not a file; it is not packed\n" + bbFirst,
-         true},
-        {{"--no-class-path", "--lib", lib}, "", false},
+        {app, {}, followed, true},
+        {signedApp, {}, followed, true},  // Main-Class and Class-Path read past 1 MiB
+        {app, {"--no-class-path", "--lib", lib}, "", false},
         // The launcher searches the shorter name first, whatever the order given.
-        {{"--no-class-path", "--lib", variant, "--lib", lib}, bbFirst, true},
+        {app, {"--no-class-path", "--lib", variant, "--lib", lib}, bbFirst, true},
     };
     for (const auto& c : cases) {
+        dir.write("in/app.jar", c.jar);
         const std::string exe = dir.path() + "app";
         std::vector<std::string> args = {
             "--launcher", launcherPath(),          "--jar", in + "app.jar", "-o", exe,
@@ -201,6 +210,7 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     std::string text = dir.write("in/notes.txt", "not a zip");
     std::string sameName = dir.write("in/other/a.jar", libraryJar());
     std::string noManifest = dir.write("in/plain.jar", libraryJar());
+    std::string refused = dir.write("in/refused.jar", applicationJar("a.B", "", "no section\r\n"));
     std::string out = dir.path() + "out";
     // Inputs that are no regular files, or too large (sparse files), or break the archive.
     const std::string fifo = dir.path() + "in/fifo";
@@ -229,6 +239,8 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
          "two library jars are named a.jar; rename one"},
         {{"--jar", noManifest},
          "no main class: " + noManifest + " has no Main-Class in its manifest; give --main-class"},
+        {{"--jar", refused, "--main-class", "a.B"},
+         "java refuses the manifest of " + refused + ": invalid manifest format (line 4)"},
         {{"--jar", jars.app, "--main-class", "x.Y", "--config", "MainClass=z.W"},
          "--main-class and --config \"MainClass=z.W\" both set mainclass"},
         {{"--jar", jars.app, "--minjre", "11", "--config", " minjre 17"},
