@@ -132,9 +132,9 @@ bool define(JNIEnv* env, const PackageRequest& request) {
         // another class can find it.
         platform::LockGuard guard(sealLock);
         LocalRef<jobject> made(
-            env, env->CallObjectMethod(request.loader, definePackage, request.package, values[0],
-                                       values[1], values[2], values[3], values[4], values[5],
-                                       sealBase));
+            env,
+            env->CallObjectMethod(request.loader, definePackage, request.package, values[0],
+                                  values[1], values[2], values[3], values[4], values[5], sealBase));
         defined = !clearPendingException(env, false);
         jweak package = made && sealBase ? env->NewWeakGlobalRef(made.get()) : nullptr;
         if (package) seals = new Seal{seals, package, request.jar};
@@ -147,7 +147,7 @@ bool define(JNIEnv* env, const PackageRequest& request) {
 }  // namespace
 
 bool definePackageFor(JNIEnv* env, jobject loader, jstring name, const NarrowString& composedName) {
-    PackageRequest request = {loader, nullptr, nullptr, NarrowString(), jarOf(composedName),
+    PackageRequest request = {loader,  nullptr, nullptr, NarrowString(), jarOf(composedName),
                               nullptr, true};
     LocalRef<jstring> package(env, packageOf(env, name, request.section));
     LocalRef<jclass> loaderClass(env, package ? env->GetObjectClass(loader) : nullptr);
