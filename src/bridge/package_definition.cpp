@@ -15,7 +15,7 @@ namespace {
 // Every class from the archive has the executable's URL as its code source, so
 // Package.isSealed(url) cannot tell the jars apart: the jar that sealed each package is
 // kept here, beside a weak reference to the package, under the lock (which also covers
-// the definition of a package, so that a sealed one has its record once it exists).
+// the definition of a sealed package, so that it has its record once it exists).
 struct Seal {
     Seal* next;
     jweak package;
@@ -124,19 +124,24 @@ bool define(JNIEnv* env, const PackageRequest& request) {
             values[i] = newJavaStringFromUtf8(env, value.bytes, value.length);
         clearPendingException(env, false);
     }
-    const bool sealed = sealsPackage(request.manifest, request.section);
-    jobject sealBase = sealed ? archiveLocation(env) : nullptr;
+    jobject sealBase =
+        sealsPackage(request.manifest, request.section) ? archiveLocation(env) : nullptr;
+    const auto definition = [&] {
+        return env->CallObjectMethod(request.loader, definePackage, request.package, values[0],
+                                     values[1], values[2], values[3], values[4], values[5],
+                                     sealBase);
+    };
     bool defined;
-    {
-        // Held while the package is defined, so that a sealed one is recorded before
-        // another class can find it.
-        platform::LockGuard guard(sealLock);
-        LocalRef<jobject> made(
-            env,
-            env->CallObjectMethod(request.loader, definePackage, request.package, values[0],
-                                  values[1], values[2], values[3], values[4], values[5], sealBase));
+    if (!sealBase) {
+        LocalRef<jobject> made(env, definition());
         defined = !clearPendingException(env, false);
-        jweak package = made && sealBase ? env->NewWeakGlobalRef(made.get()) : nullptr;
+    } else {
+        // Held while a sealed package is defined, so that it is recorded before another
+        // class can find it.
+        platform::LockGuard guard(sealLock);
+        LocalRef<jobject> made(env, definition());
+        defined = !clearPendingException(env, false);
+        jweak package = made ? env->NewWeakGlobalRef(made.get()) : nullptr;
         if (package) seals = new Seal{seals, package, request.jar};
     }
     for (jstring text : values)
@@ -147,8 +152,10 @@ bool define(JNIEnv* env, const PackageRequest& request) {
 }  // namespace
 
 bool definePackageFor(JNIEnv* env, jobject loader, jstring name, const NarrowString& composedName) {
-    PackageRequest request = {loader,  nullptr, nullptr, NarrowString(), jarOf(composedName),
-                              nullptr, true};
+    PackageRequest request = {};
+    request.loader = loader;
+    request.jar = jarOf(composedName);
+    request.modular = true;
     LocalRef<jstring> package(env, packageOf(env, name, request.section));
     LocalRef<jclass> loaderClass(env, package ? env->GetObjectClass(loader) : nullptr);
     if (!loaderClass) return true;
