@@ -126,24 +126,17 @@ bool define(JNIEnv* env, const PackageRequest& request) {
     }
     jobject sealBase =
         sealsPackage(request.manifest, request.section) ? archiveLocation(env) : nullptr;
-    const auto definition = [&] {
-        return env->CallObjectMethod(request.loader, definePackage, request.package, values[0],
-                                     values[1], values[2], values[3], values[4], values[5],
-                                     sealBase);
-    };
-    bool defined;
-    if (!sealBase) {
-        LocalRef<jobject> made(env, definition());
-        defined = !clearPendingException(env, false);
-    } else {
-        // Held while a sealed package is defined, so that it is recorded before another
-        // class can find it.
-        platform::LockGuard guard(sealLock);
-        LocalRef<jobject> made(env, definition());
-        defined = !clearPendingException(env, false);
-        jweak package = made ? env->NewWeakGlobalRef(made.get()) : nullptr;
-        if (package) seals = new Seal{seals, package, request.jar};
-    }
+    // The seal lock is held while a sealed package is defined, so that it is recorded
+    // before another class can find it; an unsealed one takes a lock nobody else waits for.
+    platform::Lock unshared;
+    platform::LockGuard guard(sealBase ? sealLock : unshared);
+    LocalRef<jobject> made(
+        env,
+        env->CallObjectMethod(request.loader, definePackage, request.package, values[0], values[1],
+                              values[2], values[3], values[4], values[5], sealBase));
+    const bool defined = !clearPendingException(env, false);
+    jweak package = made && sealBase ? env->NewWeakGlobalRef(made.get()) : nullptr;
+    if (package) seals = new Seal{seals, package, request.jar};
     for (jstring text : values)
         if (text) env->DeleteLocalRef(text);
     return defined;
