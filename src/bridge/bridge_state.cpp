@@ -23,30 +23,6 @@ std::atomic<bool> releaseKnown{false};
 // another process. Written once, before any virtual machine can call a native.
 NarrowString& launcherPath = *new NarrowString;
 
-// The feature release of the running Java: "1.8" gives 8, "17" gives 17; 0 unknown.
-int javaRelease(JNIEnv* env) {
-    LocalRef<jclass> system(env, env->FindClass("java/lang/System"));
-    jmethodID getProperty = system
-                                ? env->GetStaticMethodID(system.get(), "getProperty",
-                                                         "(Ljava/lang/String;)Ljava/lang/String;")
-                                : nullptr;
-    LocalRef<jstring> key(env,
-                          getProperty ? env->NewStringUTF("java.specification.version") : nullptr);
-    LocalRef<jstring> value(
-        env, key ? unlessThrown(env, static_cast<jstring>(env->CallStaticObjectMethod(
-                                         system.get(), getProperty, key.get())))
-                 : nullptr);
-    int release = 0;
-    const char* text = value ? env->GetStringUTFChars(value.get(), nullptr) : nullptr;
-    if (text) {
-        for (const char* c = text; *c >= '0' && *c <= '9' && release < 1000; ++c)
-            release = release * 10 + (*c - '0');
-        env->ReleaseStringUTFChars(value.get(), text);
-    }
-    clearPendingException(env, false);
-    return release;
-}
-
 }  // namespace
 
 void useExecutablePath(const NarrowString& path) { launcherPath = path; }
@@ -68,7 +44,7 @@ void ensureArchiveOpen(JNIEnv* env) {
         return;
     platform::LockGuard guard(lock);
     if (env && !releaseKnown.load(std::memory_order_relaxed)) {
-        EmbeddedArchive::setRuntimeRelease(javaRelease(env));
+        EmbeddedArchive::setRuntimeRelease(runningFeatureVersion(env));
         releaseKnown.store(true, std::memory_order_release);
     }
     if (opened.load(std::memory_order_relaxed)) return;

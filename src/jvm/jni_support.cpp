@@ -1,6 +1,9 @@
 // Exception clearing and text conversion for the launcher's JNI call sequences.
 #include "jvm/jni_support.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "platform/text_codec.h"
 #include "support/wide_string.h"
 
@@ -119,6 +122,14 @@ NarrowString toModifiedUtf8(const char* text) {
         }
     }
     return out;
+}
+
+int runningFeatureVersion(JNIEnv* env) {
+    NarrowString version;
+    if (!readSystemProperty(env, "java.specification.version", version)) return 0;
+    const char* text = version.c_str();
+    if (std::strncmp(text, "1.", 2) == 0) text += 2;
+    return std::atoi(text);
 }
 
 }  // namespace oru

@@ -67,4 +67,8 @@ NarrowString toModifiedUtf8(const char* text);
 // false (no exception left pending) when System.getProperty cannot be called.
 bool readSystemProperty(JNIEnv* env, const char* name, NarrowString& value);
 
+// The feature release of the running Java, from "java.specification.version" (8 for
+// "1.8", 25 for "25"); 0 when it cannot be asked.
+int runningFeatureVersion(JNIEnv* env);
+
 }  // namespace oru

@@ -20,16 +20,6 @@ constexpr jint kPrivateBit = 0x0002;
 constexpr jint kStaticBit = 0x0008;
 constexpr jint kAbstractBit = 0x0400;
 
-// The feature release of the running runtime (8 for "1.8", 25 for "25"); 0 when it
-// cannot be asked.
-int runtimeFeature(JNIEnv* env) {
-    NarrowString version;
-    if (!readSystemProperty(env, "java.specification.version", version)) return 0;
-    const char* text = version.c_str();
-    if (std::strncmp(text, "1.", 2) == 0) text += 2;
-    return std::atoi(text);
-}
-
 // Calls the int method `name` without parameters of `object`; false, nothing pending,
 // when it cannot be called or throws.
 bool callIntMethod(JNIEnv* env, jobject object, const char* name, jint& result) {
@@ -264,7 +254,7 @@ MainMethod findMainMethod(JNIEnv* env, jclass mainClass) {
         trace::event("main", "a JavaFX application, but no javafx.graphics module");
     }
 
-    const int feature = runtimeFeature(env);
+    const int feature = runningFeatureVersion(env);
     jobject chosen = nullptr;
     if (feature < 21 || !askRuntimeFinder(env, mainClass, chosen)) {
         // Before Java 21 (and on a runtime without the finder) java starts static
