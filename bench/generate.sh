@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Writes the benchmark's applications into the current directory: hello.jar, classes.jar
-# (3,000 generated classes and a main class that loads them all) and large.jar.
+# (3,000 generated classes and a main class that loads them all), large.jar and
+# packages.jar (a class in each of 300 packages, under a manifest of 2 MB).
 # usage: bench/generate.sh   (run by bench/run.sh in its work directory)
 set -euo pipefail
 rm -rf src out ./*.jar
-mkdir -p src/hello src/classes src/large
+mkdir -p src/hello src/classes src/large src/packages
 cat > src/hello/Hello.java <<'JAVA'
 public class Hello {
     public static void main(String[] args) { System.out.println("hello"); }
@@ -53,6 +54,30 @@ public class Main {
     public static void main(String[] args) { System.out.println("main reached"); }
 }
 JAVA
+# One class in each of 300 packages, and a manifest of 2 MB after its main section: a
+# digest section per entry, as a signed jar of some 22,000 entries has.
+for ((p = 0; p < 300; ++p)); do
+  mkdir -p "src/packages/pk$p"
+  printf 'package pk%d;\npublic class C { public static int id() { return %d; } }\n' "$p" "$p" \
+    >"src/packages/pk$p/C.java"
+done
+cat > src/packages/LoadPackages.java <<'JAVA'
+public class LoadPackages {
+    public static void main(String[] args) throws Exception {
+        int loaded = 0;
+        for (int p = 0; p < 300; ++p)
+            if (Class.forName("pk" + p + ".C").getPackage().getImplementationTitle() != null) ++loaded;
+        System.out.println("loaded " + loaded + " packages");
+    }
+}
+JAVA
+{
+  printf 'Manifest-Version: 1.0\nMain-Class: LoadPackages\nImplementation-Title: packages\n\n'
+  for ((i = 0; i < 22500; ++i)); do
+    printf 'Name: pk%d/R%d.class\nSHA-256-Digest: 47DEQpj8HBSa+/TImW+5JCeuQeRkm5NMpJWZG3hSuFU=\n\n' \
+      $((i % 300)) "$i"
+  done
+} >packages.mf
 javac -nowarn -d out/hello src/hello/Hello.java
 jar cfe hello.jar Hello -C out/hello .
 find src/classes -name '*.java' > classes.list
@@ -60,3 +85,6 @@ javac -nowarn -d out/classes @classes.list
 jar cfe classes.jar LoadClasses -C out/classes .
 javac -nowarn -d out/large src/large/Main.java
 jar cfe large.jar Main -C out/large .
+find src/packages -name '*.java' > packages.list
+javac -nowarn -d out/packages @packages.list
+jar cfm packages.jar packages.mf -C out/packages .

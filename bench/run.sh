@@ -7,7 +7,7 @@
 #                                     measures those executables in the same rounds
 #   ORU_BENCH_LARGE_MB=N              size of the large application's library jars (40)
 #   ORU_BENCH_GROUPS="hello clojure"  measures only these pairs (default: hello classes
-#                                     large clojure)
+#                                     packages large clojure)
 # Uses build/linux (built when missing) and the `java` on PATH; the packed executables
 # name that runtime's libjvm.so, so both sides run the same virtual machine.
 set -euo pipefail
@@ -19,7 +19,7 @@ build=$root/build/linux
 work=$build/bench-work
 baseline=${ORU_BENCH_BASELINE:-}
 large_mb=${ORU_BENCH_LARGE_MB:-40}
-groups=" ${ORU_BENCH_GROUPS:-hello classes large clojure} "
+groups=" ${ORU_BENCH_GROUPS:-hello classes packages large clojure} "
 
 [ -x "$build/src/oru-launcher" ] && [ -x "$build/tools/oru-pack" ] || scripts/build.sh linux
 for tool in java javac jar /usr/bin/time; do
@@ -92,6 +92,7 @@ for launcher in "${launchers[@]}"; do
   suffix=$([ "$launcher" = "$baseline" ] && echo -baseline || true)
   pack "$launcher" "bin/hello$suffix" --jar hello.jar
   pack "$launcher" "bin/classes$suffix" --jar classes.jar
+  pack "$launcher" "bin/packages$suffix" --jar packages.jar
   pack "$launcher" "bin/large$suffix" --jar large.jar "${lib_args[@]}"
   [ ${#clojure_args[@]} -eq 0 ] ||
     pack "$launcher" "bin/clojure$suffix" --main-class clojure.main "${clojure_args[@]}"
@@ -112,6 +113,8 @@ define hello-java hello "$java -cp hello.jar Hello"
 define classes "loaded 3000 classes" bin/classes
 define classes-deflated "loaded 3000 classes" bin/classes-deflated
 define classes-java "loaded 3000 classes" "$java -cp classes.jar LoadClasses"
+define packages "loaded 300 packages" bin/packages
+define packages-java "loaded 300 packages" "$java -cp packages.jar LoadPackages"
 define large "main reached" bin/large
 define large-deflated "main reached" bin/large-deflated
 define large-java "main reached" "$java -cp large.jar:$lib_path Main"
@@ -123,6 +126,7 @@ fi
 if [ -n "$baseline" ]; then
   define hello-baseline hello bin/hello-baseline
   define classes-baseline "loaded 3000 classes" bin/classes-baseline
+  define packages-baseline "loaded 300 packages" bin/packages-baseline
   define large-baseline "main reached" bin/large-baseline
 fi
 
@@ -166,6 +170,7 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "== measuring: $runs runs of each command after two warm-ups (load average $load_before)"
 measure_group hello hello-baseline hello-java
 measure_group classes classes-baseline classes-deflated classes-java
+measure_group packages packages-baseline packages-java
 measure_group large large-baseline large-deflated large-java
 measure_group clojure clojure-baseline clojure-java
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
@@ -209,6 +214,8 @@ time_row "class loading, 3,000 classes" classes 3 "at most 1.00"
 time_row "  (baseline launcher)" classes-baseline 3
 time_row "  (deflated t.jar)" classes-deflated 3
 time_row "  whole run" classes 1
+time_row "300 packages, 2 MB manifest" packages 1 "at most 1.50"
+time_row "  (baseline launcher)" packages-baseline 1
 time_row "large application, start to main" large 1 "at most 1.10"
 time_row "  (baseline launcher)" large-baseline 1
 time_row "  (deflated library jars)" large-deflated 1
@@ -223,6 +230,8 @@ rss_row "  (baseline launcher)" hello-baseline
 rss_row "3,000 classes" classes
 rss_row "  (baseline launcher)" classes-baseline
 rss_row "  (deflated t.jar)" classes-deflated
+rss_row "300 packages" packages
+rss_row "  (baseline launcher)" packages-baseline
 rss_row "large application" large $((lib_bytes / 10240))
 rss_row "  (baseline launcher)" large-baseline $((lib_bytes / 10240))
 rss_row "  (deflated library jars)" large-deflated $((lib_bytes / 10240))

@@ -333,6 +333,38 @@ TEST(ArchiveStoreTest, TreeBudgetIsChargedBeforeTheWork) {
     }
 }
 
+// A nested jar's manifest is parsed once, when first asked for, and what the parse keeps
+// is charged to the tree: one byte short, the manifest keeps nothing.
+TEST(ArchiveStoreTest, ManifestsAreParsedOnceAndCharged) {
+    std::string text = "Manifest-Version: 1.0\r\nImplementation-Title: t\r\n\r\n";
+    for (int i = 0; i < 2000; ++i)
+        text += "Name: p/C" + std::to_string(i) + ".class\r\nSHA-256-Digest: x\r\n\r\n";
+    JarManifest alone;
+    ASSERT_TRUE(alone.read(text.data(), text.size()));
+    const uint64_t kept = alone.memoryUse() - sizeof(JarManifest);
+    ZipLayout outerAt, jarAt;
+    ZipWriter jar;
+    jar.add("META-INF/MANIFEST.MF", text);
+    jar.add("p/C.class", "c");
+    const std::string jarBytes = jar.finish(std::string(), &jarAt);
+    ZipWriter outer;
+    outer.add("t.jar", jarBytes);
+    outer.add("top.txt", "top");
+    const std::string archive = outer.finish(std::string(), &outerAt);
+    const uint64_t opening = directoryCost(outerAt, 2) + jarBytes.size() + directoryCost(jarAt, 2);
+    for (uint64_t budget : {opening + kept, opening + kept - 1}) {
+        auto store = openStore(archive, 2, budget);
+        const JarManifest* manifest = store->manifestOf(NarrowString("t.jar!p/C.class"));
+        ASSERT_NE(manifest, nullptr) << budget;
+        EXPECT_EQ(store->manifestOf(NarrowString("t.jar!META-INF/MANIFEST.MF")), manifest);
+        EXPECT_EQ(manifest->outcome(), budget == opening + kept
+                                           ? JarManifest::Outcome::kValid
+                                           : JarManifest::Outcome::kOverAllowance);
+        EXPECT_EQ(store->manifestOf(NarrowString("top.txt")), nullptr);
+        EXPECT_EQ(store->manifestOf(NarrowString("t.jar!missing")), nullptr);
+    }
+}
+
 TEST(ArchiveStoreTest, NestedNameWithNulIsNotAnArchive) {
     ZipWriter outer;
     outer.add(std::string("a\0b.jar", 7), jarWith({{"in.txt", "hidden"}}));
@@ -576,6 +608,17 @@ TEST(ArchiveStoreTest, Utf8NamesAndMultiReleaseVersions) {
                        {"META-INF/versions/11/only.txt", "versioned only"}}));
     outer.add("libs/plain.jar",
               jarWith({{"META-INF/versions/11/p.txt", "not multi-release"}, {"p.txt", "p"}}));
+    // java decides Multi-Release on the main section alone: what follows it may be broken,
+    // but not the main section itself.
+    for (const char* kind : {"late", "bad"}) {
+        const std::string name = kind;
+        outer.add("libs/mr-" + name + ".jar",
+                  jarWith({{"META-INF/MANIFEST.MF",
+                            name == "late" ? "Multi-Release: true\r\n\r\nName: x/\r\nbroken\r\n"
+                                           : "Multi-Release: true\r\nbroken\r\n"},
+                           {name + ".txt", "plain"},
+                           {"META-INF/versions/11/" + name + ".txt", "versioned"}}));
+    }
     EmbeddedArchive::setRuntimeRelease(17);
     auto store = openStore(outer.finish());
     const NarrowString utf8("\xE4\xB8\xAD.txt"), gbk("\xD6\xD0.txt");
@@ -593,6 +636,8 @@ TEST(ArchiveStoreTest, Utf8NamesAndMultiReleaseVersions) {
         {NarrowString("only.txt"), nullptr, "versioned only"},
         {NarrowString("META-INF/versions/9/m/W.class"), nullptr, "nine"},
         {NarrowString("p.txt"), nullptr, "p"},
+        {NarrowString("late.txt"), nullptr, "versioned"},
+        {NarrowString("bad.txt"), nullptr, "plain"},
     };
     for (const auto& c : cases) {
         testing::BufferSink sink;

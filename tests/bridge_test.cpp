@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "archive/manifest.h"
 #include "bridge/java_names.h"
 #include "bridge/resource_urls.h"
 
@@ -104,30 +103,6 @@ TEST(BridgeTest, ArchiveQueries) {
         if (c.made) {
             EXPECT_EQ(text(query.ansi), c.ansi);
         }
-    }
-}
-
-TEST(BridgeTest, ManifestAttributes) {
-    const NarrowString manifest =
-        "Manifest-Version: 1.0\r\nImplementation-Version: 1.\r\n 2\r\nsealed: true\r\n\r\n"
-        "Name: a/b/\r\nImplementation-Version: 3\r\n\r\nName: a/\r\nX: y\n";
-    const struct {
-        const char* section;
-        const char* name;
-        const char* value;
-    } cases[] = {
-        {nullptr, "Implementation-Version", "1.2"},  // a continuation line joins
-        {nullptr, "Sealed", "true"},                 // names in any case
-        {"a/b/", "implementation-version", "3"},
-        {"a/", "X", "y"},
-        {"a/", "Implementation-Version", "<absent>"},
-        {nullptr, "X", "<absent>"},
-        {"c/", "X", "<absent>"},
-    };
-    for (const auto& c : cases) {
-        NarrowString value("<absent>");
-        manifestAttribute(manifest, c.section, c.name, value);
-        EXPECT_EQ(std::string(value.c_str()), c.value) << c.name;
     }
 }
 

@@ -42,9 +42,12 @@ TEST(LauncherOptionsTest, RuntimesGetWhatTheirVersionAccepts) {
         {"IMPLEMENTOR=\"x\"\n", {}},
         {nullptr, {}},
     };
-    const JarLaunchAttributes jar = jarLaunchAttributes(
-        NarrowString("Manifest-Version: 1.0\r\nAdd-Opens: java.base/java.lang bad no/such/pair\r\n"
-                     "Add-Exports: java.desktop/sun.awt\r\n\r\nName: x/\r\nAdd-Opens: a/b\r\n"));
+    JarManifest manifest;
+    const std::string text =
+        "Manifest-Version: 1.0\r\nAdd-Opens: java.base/java.lang bad no/such/pair\r\n"
+        "Add-Exports: java.desktop/sun.awt\r\n\r\nName: x/\r\nAdd-Opens: a/b\r\n";
+    manifest.read(text.data(), text.size());
+    const JarLaunchAttributes jar = jarLaunchAttributes(&manifest);
     for (const auto& c : cases) {
         testing::ScratchDirectory home;
         const std::string library = home.write("lib/server/libjvm.so", "");

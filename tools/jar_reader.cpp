@@ -1,4 +1,4 @@
-// Reading jars for oru-pack: entry lists, entry contents and the manifest's main section.
+// Reading jars for oru-pack: entry lists, entry contents and the manifest.
 #include "jar_reader.h"
 
 #include <algorithm>
@@ -10,37 +10,9 @@ namespace oru::tools {
 
 namespace {
 
-// The most a manifest may hold for oru-pack to read it.
-constexpr uint32_t kLargestManifest = 1u << 20;
-
 std::string withSlashes(std::string name) {
     std::replace(name.begin(), name.end(), '\\', '/');
     return name;
-}
-
-std::string trimmed(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \t") + 1 - first);
-}
-
-// The manifest's lines with continuation lines (those starting with a space) joined.
-std::vector<std::string> logicalLines(const std::string& manifest) {
-    std::vector<std::string> lines;
-    size_t pos = 0;
-    while (pos < manifest.size()) {
-        size_t end = manifest.find_first_of("\r\n", pos);
-        if (end == std::string::npos) end = manifest.size();
-        std::string line = manifest.substr(pos, end - pos);
-        if (!line.empty() && line[0] == ' ' && !lines.empty() && !lines.back().empty())
-            lines.back() += line.substr(1);
-        else
-            lines.push_back(line);
-        pos = end;
-        if (pos < manifest.size() && manifest[pos] == '\r') ++pos;
-        if (pos < manifest.size() && manifest[pos] == '\n') ++pos;
-    }
-    return lines;
 }
 
 }  // namespace
@@ -95,25 +67,38 @@ bool JarReader::read(const std::string& name, std::string& content, uint32_t lar
     return false;
 }
 
-bool JarReader::readManifest(std::string& manifest) {
-    return read("META-INF/MANIFEST.MF", manifest, kLargestManifest);
-}
-
-std::string manifestAttribute(const std::string& manifest, const std::string& name) {
-    for (const std::string& line : logicalLines(manifest)) {
-        if (line.empty()) break;  // the main section ends at the first blank line
-        const size_t colon = line.find(':');
-        if (colon == std::string::npos) continue;
-        std::string key = line.substr(0, colon);
-        std::transform(key.begin(), key.end(), key.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (key == name) return trimmed(line.substr(colon + 1));
+bool JarReader::readManifest(JarManifest& manifest) {
+    for (const JarEntryInfo& entry : entries()) {
+        if (entry.name != "META-INF/MANIFEST.MF") continue;
+        if (entry.size > JarManifest::kLargestText) {
+            manifest.read(nullptr, entry.size);  // too large: java refuses it unread
+            return true;
+        }
+        std::string text;
+        if (!read(entry.name, text)) return false;
+        manifest.read(text.data(), text.size());
+        return true;
     }
-    return "";
+    return false;
 }
 
-std::string manifestMainClass(const std::string& manifest) {
-    return manifestAttribute(manifest, "main-class");
+std::string mainAttribute(const JarManifest& manifest, const char* name) {
+    ManifestValue value;
+    if (!manifest.find(nullptr, name, value)) return "";
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    const char* begin = value.bytes;
+    const char* end = value.bytes + value.length;
+    while (begin < end && blank(*begin)) ++begin;
+    while (end > begin && blank(end[-1])) --end;
+    return std::string(begin, end);
+}
+
+std::string manifestProblem(const JarManifest& manifest, const std::string& path) {
+    if (manifest.valid()) return "";
+    std::string problem =
+        "java refuses the manifest of " + path + ": " + JarManifest::describe(manifest.outcome());
+    if (manifest.errorLine() > 0) problem += " (line " + std::to_string(manifest.errorLine()) + ")";
+    return problem;
 }
 
 }  // namespace oru::tools

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/manifest.h"
 #include "archive/zip_reader.h"
 #include "archive/zip_source.h"
 #include "input_file.h"
@@ -37,8 +38,10 @@ public:
     // The whole content of the entry `name` ("/" separators); false when there is none,
     // it cannot be read or it holds more than `largest` bytes.
     bool read(const std::string& name, std::string& content, uint32_t largest = UINT32_MAX);
-    // The content of "META-INF/MANIFEST.MF"; false when there is none or it is over 1 MiB.
-    bool readManifest(std::string& manifest);
+    // Reads "META-INF/MANIFEST.MF" into `manifest` as the launcher and java read it (one
+    // that java refuses has its outcome set; one over JarManifest::kLargestText is not
+    // read). False when the jar has none, or it cannot be read.
+    bool readManifest(JarManifest& manifest);
 
 private:
     bool openSource(CZipSource& source);
@@ -48,12 +51,11 @@ private:
     CZipReader reader_;
 };
 
-// The value of the attribute `name` (in lower case, "class-path") of a jar manifest's
-// main section, continuation lines joined and surrounding blanks trimmed; "" when there
+// The value of the main section's attribute `name` ("Class-Path") in `manifest`, with the
+// blanks and control characters around it trimmed as java trims Main-Class; "" when there
 // is none.
-std::string manifestAttribute(const std::string& manifest, const std::string& name);
-// The value of the "Main-Class" attribute of a jar manifest's main section, continuation
-// lines joined; "" when there is none.
-std::string manifestMainClass(const std::string& manifest);
+std::string mainAttribute(const JarManifest& manifest, const char* name);
+// Why java refuses `manifest` of the jar at `path`, as one line; "" when it does not.
+std::string manifestProblem(const JarManifest& manifest, const std::string& path);
 
 }  // namespace oru::tools

@@ -62,13 +62,16 @@ std::vector<std::string> classPathItems(const std::string& value) {
     return items;
 }
 
-// Whether the file at `path` is a jar, and its manifest's Class-Path ("" without one).
-bool readClassPath(const std::string& path, std::string& classPath) {
+// Whether the file at `path` is a jar, and its manifest's Class-Path ("" without one, or
+// when java refuses the manifest: `problem` then says why).
+bool readClassPath(const std::string& path, std::string& classPath, std::string& problem) {
     std::string error;
     JarReader jar;
     if (!jar.openFile(path, error)) return false;
-    std::string manifest;
-    classPath = jar.readManifest(manifest) ? manifestAttribute(manifest, "class-path") : "";
+    JarManifest manifest;
+    const bool present = jar.readManifest(manifest);
+    problem = present ? manifestProblem(manifest, path) : "";
+    classPath = present && problem.empty() ? mainAttribute(manifest, "Class-Path") : "";
     return true;
 }
 
@@ -96,11 +99,12 @@ void follow(const std::string& jarPath, const std::string& classPath,
         }
         const std::string canonical = canonicalPath(file);
         if (!visited.insert(canonical).second) continue;
-        std::string itsClassPath;
-        if (!readClassPath(file, itsClassPath)) {
+        std::string itsClassPath, problem;
+        if (!readClassPath(file, itsClassPath, problem)) {
             warnings.push_back(named + file + ", which is not a jar; it is not packed");
             continue;
         }
+        if (!problem.empty()) warnings.push_back(problem + "; its Class-Path is not followed");
         if (packed.insert(canonical).second) found.push_back(file);
         follow(file, itsClassPath, visited, packed, found, warnings);
     }
@@ -139,9 +143,9 @@ std::vector<std::string> followClassPath(const std::string& jarPath, std::set<st
                                          std::vector<std::string>& warnings) {
     std::set<std::string> visited = {canonicalPath(jarPath)};
     std::vector<std::string> found;
-    std::string classPath;
+    std::string classPath, problem;
     // An application jar that cannot be read brings nothing; packing it says why.
-    if (readClassPath(jarPath, classPath))
+    if (readClassPath(jarPath, classPath, problem))
         follow(jarPath, classPath, visited, packed, found, warnings);
     return found;
 }

@@ -22,9 +22,9 @@ namespace oru::tools {
 namespace {
 
 // Adds the jar at `path` as the stored entry `name`, after checking that it is a ZIP
-// archive; with `mainClass`, also reads the manifest's main class. Stored: a jar's
-// entries are compressed already, and the launcher reads a stored jar without inflating
-// it first.
+// archive; with `mainClass`, also reads the manifest's main class, refusing a manifest
+// that java refuses (java would load no class of the jar). Stored: a jar's entries are
+// compressed already, and the launcher reads a stored jar without inflating it first.
 bool addJar(const std::string& path, const std::string& name, std::string* mainClass,
             ZipWriter& archive, std::string& error) {
     {
@@ -33,8 +33,12 @@ bool addJar(const std::string& path, const std::string& name, std::string* mainC
             if (error.empty()) error = path + " is not a jar (no ZIP archive in it)";
             return false;
         }
-        std::string manifest;
-        if (mainClass && jar.readManifest(manifest)) *mainClass = manifestMainClass(manifest);
+        JarManifest manifest;
+        if (mainClass && jar.readManifest(manifest)) {
+            error = manifestProblem(manifest, path);
+            if (!error.empty()) return false;
+            *mainClass = mainAttribute(manifest, "Main-Class");
+        }
     }
     return archive.addFile(name, path, ZipMethod::kStored, error);
 }

@@ -21,6 +21,8 @@ NarrowString composeName(const NarrowString& prefix, const NarrowString& name) {
 }
 
 std::atomic<int> runtimeRelease{0};
+// Held while a manifest is read and parsed, the one spending of a tree's budget after open.
+platform::Lock& manifestLock = *new platform::Lock;
 // Known versions are bits 0..62 (releases 9 to 71); bit 63 says they have been read.
 constexpr uint64_t kVersionsRead = 1ull << 63;
 
@@ -236,14 +238,50 @@ int EmbeddedArchive::findName(const NarrowString& query, const NarrowString* utf
 uint64_t EmbeddedArchive::releaseVersions() {
     uint64_t versions = versions_.load(std::memory_order_acquire);
     if (versions & kVersionsRead) return versions;
-    versions = kVersionsRead;
     const int release = runtimeRelease.load();
-    const int manifest = release >= 9 ? lookup_.find("META-INF\\MANIFEST.MF", 20) : -1;
-    TextSink sink;
-    if (manifest >= 0 && readOwnEntry(sink, manifest) == ReadOutcome::kDelivered)
-        versions |= multiReleaseVersions(reader_, sink.text, release);
+    const uint64_t folders = release >= 9 ? versionFolders(reader_, release) : 0;
+    // Only a jar with versioned folders has its manifest read for this.
+    versions = kVersionsRead | (folders && isMultiRelease(manifest()) ? folders : 0);
     versions_.store(versions, std::memory_order_release);
     return versions;
+}
+
+const JarManifest* EmbeddedArchive::manifest() {
+    uint8_t state = manifestState_.load(std::memory_order_acquire);
+    if (state == kManifestUnread) {
+        // A damaged jar read in place answers nothing, its manifest included.
+        if (!nested_ || !hasDirectory() || !check_.passed()) return nullptr;
+        platform::LockGuard guard(manifestLock);
+        state = manifestState_.load(std::memory_order_relaxed);
+        if (state == kManifestUnread) {
+            state = readManifest() ? kManifestRead : kNoManifest;
+            manifestState_.store(state, std::memory_order_release);
+        }
+    }
+    return state == kManifestRead ? &manifest_ : nullptr;
+}
+
+bool EmbeddedArchive::readManifest() {
+    const int found = lookup_.find("META-INF\\MANIFEST.MF", 20);
+    const auto index = static_cast<uint32_t>(found);
+    if (found < 0 || reader_.entry(index).uncompressedSize > JarManifest::kLargestText ||
+        !reader_.entrySizesPlausible(index))
+        return false;
+    // The text lives only while it is parsed, one at a time; what the parse keeps is
+    // charged to the tree.
+    const uint32_t size = reader_.entry(index).uncompressedSize;
+    std::unique_ptr<char[]> text(new (std::nothrow) char[size + 1]);
+    platform::LockGuard guard(lock_);
+    if (!text || !extractEntry(reader_, index, reinterpret_cast<unsigned char*>(text.get()), size))
+        return false;
+    manifest_.read(text.get(), size, &budget_->bytesLeft);
+    return true;
+}
+
+const JarManifest* EmbeddedArchive::manifestOf(const NarrowString& composedName) {
+    int index = -1;
+    EmbeddedArchive* node = firstMatch(composedName, nullptr, index);
+    return node ? node->manifest() : nullptr;
 }
 
 int EmbeddedArchive::findOwn(const NarrowString& query, const NarrowString* utf8, bool& byUtf8) {

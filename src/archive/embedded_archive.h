@@ -9,6 +9,7 @@
 #include "archive/deferred_check.h"
 #include "archive/entry_lookup.h"
 #include "archive/entry_sink.h"
+#include "archive/manifest.h"
 #include "archive/source_holder.h"
 #include "archive/zip_reader.h"
 #include "archive/zip_source.h"
@@ -84,6 +85,14 @@ public:
     // read, without reading it; false when no entry matches.
     bool entryInfo(const NarrowString& query, const NarrowString* utf8, uint32_t& size,
                    uint32_t& dosTime);
+
+    // The manifest of the nested jar that holds the entry `composedName` (a name as locate
+    // reports it: "libs\a.jar!x/Y.class"), read and parsed when first asked for and kept
+    // with the jar, its memory charged to the tree. Null when no such entry is found, when
+    // it lies in this node's own archive, or when its jar has no manifest that can be
+    // read (one of more than JarManifest::kLargestText bytes included). Owned by the
+    // store; valid() tells whether java would read it.
+    const JarManifest* manifestOf(const NarrowString& composedName);
 
     // The Java release (9 and up) whose versioned entries nested multi-release jars
     // serve in place of their plain ones; below 9, none. Set before the first lookup.
@@ -172,6 +181,11 @@ private:
     // The versions this nested jar serves, bit n for release 9 + n; read on first use.
     uint64_t releaseVersions();
     ReadOutcome readOwnEntry(EntrySink& sink, int index);
+    // This nested jar's manifest, parsed on first use (under one lock for the process:
+    // parsing spends the tree's memory budget); null without one.
+    const JarManifest* manifest();
+    // Reads and parses it into manifest_; false when there is none, or it cannot be read.
+    bool readManifest();
     // Position of the first "!" in `query`, or -1.
     static int findSeparator(const NarrowString& query);
     // Whether nested archive k may hold a query restricted to the `length` bytes at
@@ -197,6 +211,9 @@ private:
     std::atomic<uint8_t> directory_{kNoDirectory};
     bool attempted_ = false;
     std::atomic<uint64_t> versions_{0};
+    enum ManifestState : uint8_t { kManifestUnread, kManifestRead, kNoManifest };
+    JarManifest manifest_;
+    std::atomic<uint8_t> manifestState_{kManifestUnread};
     TreeBudget ownBudget_;
     TreeBudget* budget_;
 };

@@ -3,8 +3,6 @@
 
 #include <cstdint>
 
-#include "support/narrow_string.h"
-
 namespace oru {
 
 // The store calls begin once it has found a readable entry, writes exactly `size` bytes
@@ -19,22 +17,6 @@ public:
     // Finishes the result begun last. With `complete` false its bytes are not the
     // entry's, and the sink discards it: the entry counts as missing.
     virtual void end(bool complete) = 0;
-};
-
-// Collects an entry in a string: the launcher's own reads of small entries (manifests,
-// of 16 MB at most: a larger one is refused as unreadable).
-class TextSink : public EntrySink {
-public:
-    bool begin(uint32_t size, unsigned char*& bytes) override {
-        if (size > (16u << 20)) return false;
-        text.resize(static_cast<int>(size));
-        bytes = reinterpret_cast<unsigned char*>(text.data());
-        return true;
-    }
-    void end(bool complete) override {
-        if (!complete) text.clear();
-    }
-    NarrowString text;
 };
 
 }  // namespace oru

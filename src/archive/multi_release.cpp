@@ -2,7 +2,6 @@
 #include "archive/multi_release.h"
 
 #include "archive/entry_lookup.h"
-#include "archive/manifest.h"
 
 namespace oru {
 
@@ -13,11 +12,7 @@ constexpr int kVersionsFolderLength = sizeof kVersionsFolder - 1;
 
 }  // namespace
 
-uint64_t multiReleaseVersions(const CZipReader& reader, const NarrowString& manifest, int release) {
-    NarrowString value;
-    if (!manifestAttribute(manifest, nullptr, "Multi-Release", value) ||
-        value.compareNoCase("true") != 0)
-        return 0;
+uint64_t versionFolders(const CZipReader& reader, int release) {
     uint64_t versions = 0;
     for (int i = 0; i < reader.entryCount(); ++i) {
         const std::string& name = reader.entry(static_cast<uint32_t>(i)).name;
@@ -33,6 +28,12 @@ uint64_t multiReleaseVersions(const CZipReader& reader, const NarrowString& mani
             versions |= 1ull << (number - 9);
     }
     return versions;
+}
+
+bool isMultiRelease(const JarManifest* manifest) {
+    ManifestValue value;
+    return manifest && manifest->mainSectionValid() &&
+           manifest->find(nullptr, "Multi-Release", value) && value.isTrue();
 }
 
 NarrowString versionFolder(int release) {

@@ -60,12 +60,10 @@ void ensureArchiveOpen(JNIEnv* env) {
     opened.store(true, std::memory_order_release);
 }
 
-NarrowString applicationManifest(int release) {
+const JarManifest* applicationManifest(int release) {
     EmbeddedArchive::setRuntimeRelease(release);
     ensureArchiveOpen(nullptr);
-    TextSink sink;
-    rootStore.readEntry(sink, NarrowString("t.jar!META-INF\\MANIFEST.MF"));
-    return sink.text;
+    return rootStore.manifestOf(NarrowString("t.jar!META-INF\\MANIFEST.MF"));
 }
 
 }  // namespace oru

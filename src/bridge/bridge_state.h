@@ -26,8 +26,8 @@ void ensureArchiveOpen(JNIEnv* env);
 
 // The manifest of the application jar ("t.jar") in the executable's archive, read before
 // any virtual machine exists, for a runtime of feature version `release` (which decides
-// the versions its multi-release jars serve); "" when there is none.
-NarrowString applicationManifest(int release);
+// the versions its multi-release jars serve); kept by the store, null when there is none.
+const JarManifest* applicationManifest(int release);
 
 // The full path of the running executable (ANSI code page).
 NarrowString runningExecutablePath();

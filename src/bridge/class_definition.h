@@ -1,10 +1,7 @@
-// What a class defined from the archive carries besides its bytes: its code source and
-// its package's manifest values.
+// What a class defined from the archive carries besides its bytes: its code source.
 #pragma once
 
 #include <jni.h>
-
-#include "support/narrow_string.h"
 
 namespace oru {
 
@@ -13,11 +10,8 @@ namespace oru {
 // (nothing pending) when it cannot be made, and the class gets the default domain.
 jobject archiveProtectionDomain(JNIEnv* env);
 
-// Before the class `name` found under `composedName` is defined: when `loader` has not
-// defined its package yet and the jar that holds it has a manifest, defines the package
-// with the manifest's title, version, vendor and sealing attributes (the package's
-// own section first, then the main section). Otherwise does nothing; nothing is left
-// pending.
-void definePackageFor(JNIEnv* env, jobject loader, jstring name, const NarrowString& composedName);
+// That code source's location, the executable's file: URL: a global reference, or null
+// when the domain cannot be made.
+jobject archiveLocation(JNIEnv* env);
 
 }  // namespace oru

@@ -7,6 +7,7 @@
 #include "bridge/class_definition.h"
 #include "bridge/java_names.h"
 #include "bridge/jni_array_sink.h"
+#include "bridge/package_definition.h"
 #include "bridge/resource_urls.h"
 #include "jvm/jni_support.h"
 #include "support/string_list.h"
@@ -68,10 +69,10 @@ jclass findArchivedClass(JNIEnv* env, jobject loader, jstring name) {
         // The array could not be made (out of memory): say so, then report the class
         // as not found, which is what the caller can act on.
         clearPendingException(env, true);
-        throwClassNotFound(env, name);
+        throwJavaException(env, "java/lang/ClassNotFoundException", name);
         return nullptr;
     }
-    definePackageFor(env, loader, name, found);
+    if (!definePackageFor(env, loader, name, found)) return nullptr;
     const jsize length = env->GetArrayLength(bytes.get());
     jobject domain = archiveProtectionDomain(env);
     auto defined = static_cast<jclass>(

@@ -1,4 +1,4 @@
-// Java names turned into archive queries, and the natives' own Java exception.
+// Java names turned into archive queries, and the Java exceptions the natives raise.
 #include "bridge/java_names.h"
 
 #include "jvm/jni_support.h"
@@ -54,12 +54,12 @@ bool toArchiveQuery(JNIEnv* env, jstring name, char separator, ArchiveQuery& que
     return appendJavaUtf8(env, name, utf8) && makeArchiveQuery(utf8, separator, query);
 }
 
-void throwClassNotFound(JNIEnv* env, jstring name) {
-    LocalRef<jclass> type(env, env->FindClass("java/lang/ClassNotFoundException"));
+void throwJavaException(JNIEnv* env, const char* className, jstring message) {
+    LocalRef<jclass> type(env, env->FindClass(className));
     jmethodID constructor =
         type ? env->GetMethodID(type.get(), "<init>", "(Ljava/lang/String;)V") : nullptr;
     LocalRef<jthrowable> error(
-        env, constructor ? static_cast<jthrowable>(env->NewObject(type.get(), constructor, name))
+        env, constructor ? static_cast<jthrowable>(env->NewObject(type.get(), constructor, message))
                          : nullptr);
     if (error) env->Throw(error.get());
 }

@@ -36,7 +36,8 @@ bool makeArchiveQuery(const NarrowString& utf8, char separator, ArchiveQuery& qu
 // As makeArchiveQuery, for the Java string `name`; false as appendJavaUtf8 is.
 bool toArchiveQuery(JNIEnv* env, jstring name, char separator, ArchiveQuery& query);
 
-// Raises java.lang.ClassNotFoundException naming `name` (the Java string as received).
-void throwClassNotFound(JNIEnv* env, jstring name);
+// Raises a new `className` ("java/lang/ClassNotFoundException") with `message`: the
+// exception is pending afterwards, or another one that stopped its making.
+void throwJavaException(JNIEnv* env, const char* className, jstring message);
 
 }  // namespace oru

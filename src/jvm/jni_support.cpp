@@ -75,6 +75,21 @@ jstring newJavaString(JNIEnv* env, const char* text) {
     return env->NewString(reinterpret_cast<const jchar*>(wide.c_str()), wide.length());
 }
 
+jstring newJavaStringFromUtf8(JNIEnv* env, const char* bytes, uint32_t length) {
+    // Java's own decoder, so that malformed bytes become what they become under java.
+    LocalRef<jclass> type(env, env->FindClass("java/lang/String"));
+    jmethodID constructor =
+        type ? env->GetMethodID(type.get(), "<init>", "([BLjava/lang/String;)V") : nullptr;
+    LocalRef<jbyteArray> array(
+        env, constructor ? env->NewByteArray(static_cast<jsize>(length)) : nullptr);
+    LocalRef<jstring> charset(env, array ? env->NewStringUTF("UTF-8") : nullptr);
+    if (!charset) return nullptr;
+    env->SetByteArrayRegion(array.get(), 0, static_cast<jsize>(length),
+                            reinterpret_cast<const jbyte*>(bytes));
+    return static_cast<jstring>(
+        env->NewObject(type.get(), constructor, array.get(), charset.get()));
+}
+
 bool readSystemProperty(JNIEnv* env, const char* name, NarrowString& value) {
     LocalRef<jclass> system(env, env->FindClass("java/lang/System"));
     jmethodID getProperty = system

@@ -4,6 +4,8 @@
 
 #include <jni.h>
 
+#include <cstdint>
+
 #include "support/narrow_string.h"
 
 namespace oru {
@@ -59,6 +61,12 @@ private:
 // A new Java string from ANSI code page text (converted to UTF-16); a local reference
 // owned by the caller, or null when the virtual machine cannot make it.
 jstring newJavaString(JNIEnv* env, const char* text);
+
+// A new Java string of the `length` UTF-8 bytes at `bytes`, as new String(bytes, UTF_8)
+// makes it (a character beyond the BMP as its surrogate pair, a NUL kept, malformed
+// bytes replaced as java replaces them); a local reference owned by the caller, or null
+// with an exception pending when it cannot be made.
+jstring newJavaStringFromUtf8(JNIEnv* env, const char* bytes, uint32_t length);
 
 // The name in the modified UTF-8 that FindClass takes, made from ANSI code page text.
 NarrowString toModifiedUtf8(const char* text);

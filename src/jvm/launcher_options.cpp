@@ -60,11 +60,17 @@ NarrowString trimmed(const NarrowString& text) {
 
 }  // namespace
 
-JarLaunchAttributes jarLaunchAttributes(const NarrowString& text) {
+JarLaunchAttributes jarLaunchAttributes(const JarManifest* manifest) {
     JarLaunchAttributes jar;
-    manifestAttribute(text, nullptr, "Add-Opens", jar.addOpens);
-    manifestAttribute(text, nullptr, "Add-Exports", jar.addExports);
-    manifestAttribute(text, nullptr, "Enable-Native-Access", jar.enableNativeAccess);
+    // java -jar does not start a jar whose manifest it refuses; this one only adds nothing.
+    if (!manifest || !manifest->valid()) return jar;
+    NarrowString* const values[] = {&jar.addOpens, &jar.addExports, &jar.enableNativeAccess};
+    const char* const names[] = {"Add-Opens", "Add-Exports", "Enable-Native-Access"};
+    for (int i = 0; i < 3; ++i) {
+        ManifestValue value;
+        if (manifest->find(nullptr, names[i], value))
+            *values[i] = NarrowString(value.bytes, static_cast<int>(value.length));
+    }
     return jar;
 }
 

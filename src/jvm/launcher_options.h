@@ -1,6 +1,7 @@
 // The virtual-machine options the launcher adds of its own, for the runtime it found.
 #pragma once
 
+#include "archive/manifest.h"
 #include "jvm/runtime_release.h"
 #include "support/narrow_string.h"
 #include "support/string_list.h"
@@ -17,8 +18,9 @@ struct JarLaunchAttributes {
     NarrowString enableNativeAccess;  // "Enable-Native-Access": "ALL-UNNAMED" or absent
 };
 
-// The attributes of the main section of the manifest `text` ("" for no manifest).
-JarLaunchAttributes jarLaunchAttributes(const NarrowString& text);
+// The attributes of the main section of `manifest` (none without one, or when java
+// refuses it).
+JarLaunchAttributes jarLaunchAttributes(const JarManifest* manifest);
 
 // The options to pass before the configured ones, as `java -jar` would for this jar on
 // this runtime:

@@ -107,6 +107,12 @@ std::string answers(oru::EmbeddedArchive& store, const std::string& name) {
         store.locate(q, found, NarrowString(), nullptr, nullptr) ? found.c_str() : "-";
     all += a ? std::string(first.buffer.begin(), first.buffer.end()) : std::string("<null>");
     store.locate(q, found, NarrowString(), &appendFound, &all);
+    // The manifest of the jar that holds it, parsed once, whatever its text.
+    const oru::JarManifest* manifest = store.manifestOf(q);
+    oru::ManifestValue value;
+    if (manifest && manifest->find(nullptr, "Main-Class", value))
+        all.append(value.bytes, value.length);
+    all += manifest ? (manifest->valid() ? "<valid>" : "<refused>") : "<none>";
     return all;
 }
 

@@ -34,7 +34,11 @@ std::string noise(size_t size, uint32_t seed) {
 
 std::string smallJar(const std::string& tag) {
     ZipWriter jar;
-    jar.add("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\n");
+    // Stored, so that mutations reach the manifest's text.
+    jar.add("META-INF/MANIFEST.MF",
+            "Manifest-Version: 1.0\r\nMain-Class: com.x." + tag +
+                "\r\nSealed: true\r\n Tail\n\nName: com/x/\rSealed: false\r\n",
+            ZipMethod::kStored);
     jar.add("com/x/" + tag + ".class", "class " + tag + std::string(200, 'z'));
     jar.add("res/" + tag + ".txt", tag, ZipMethod::kStored);
     return jar.finish();

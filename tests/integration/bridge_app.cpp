@@ -35,11 +35,13 @@ std::string classBytes(const char* root, const std::string& name) {
 static const std::vector<std::string> kLibraryClasses = {
     "bridge/InLib", "bridge/Twice", "bridge/Shadowed", "bridge/ServiceImpl", "NoPackage"};
 
-std::string applicationJar(const std::string& mainClass, const std::string& classPath) {
+std::string applicationJar(const std::string& mainClass, const std::string& classPath,
+                           const std::string& sections) {
     tools::ZipWriter jar;
     if (!mainClass.empty())
         jar.add("META-INF/MANIFEST.MF", "Manifest-Version: 1.0\r\nMain-Class: " + mainClass +
-                                            "\r\n" + classPathLine(classPath));
+                                            "\r\n" + classPathLine(classPath) +
+                                            (sections.empty() ? "" : "\r\n" + sections));
     for (const auto& file : fs::recursive_directory_iterator(ORU_BRIDGE_CLASSES)) {
         if (!file.is_regular_file()) continue;
         std::string name = fs::relative(file.path(), ORU_BRIDGE_CLASSES).generic_string();

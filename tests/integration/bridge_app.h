@@ -10,8 +10,9 @@ namespace oru::testing {
 
 // The application jar: the test application's main class and most of its classes,
 // resources, a corrupt class and one whose bytes fail their CRC. With `mainClass`, a
-// manifest names it, and `classPath` its Class-Path.
-std::string applicationJar(const std::string& mainClass = "", const std::string& classPath = "");
+// manifest names it, `classPath` its Class-Path, and `sections` follow its main section.
+std::string applicationJar(const std::string& mainClass = "", const std::string& classPath = "",
+                           const std::string& sections = "");
 // The library jar (to be packed as libs/a.jar): library classes, a service provider;
 // with `classPath`, a manifest with that Class-Path.
 std::string libraryJar(const std::string& classPath = "");

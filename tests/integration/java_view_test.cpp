@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "bridge_app.h"
 #include "java_probe.h"
 
 namespace oru::testing {
@@ -83,10 +84,10 @@ void expectTheSameView(const std::string& exe, const RunResult& java) {
             {"handler", "scheme hello"},     // java.protocol.handler.pkgs
             {"systemclass", "world.World"},  // the system class loader sees packed classes
             {"systemresource", "x in dir"},
-            {"codesource", "file:" + exe},  // java -cp: the jar's file: URL
-            {"implversion", "4.5.6"},       // the package's own section first
-            {"specversion", "1.2"},         // then the main section
-            {"impltitle", "World probe"},
+            {"codesource", "file:" + exe},                // java -cp: the jar's file: URL
+            {"implversion", "4.5.6"},                     // the package's own section first
+            {"specversion", "1.2"},                       // then the main section
+            {"impltitle", "World probe \\uD83D\\uDE00"},  // a character beyond the BMP
             {"relative", "y beside x"},
             {"parent", "z above"},
             {"uri", "x in dir"},
@@ -151,6 +152,43 @@ TEST(JavaViewTest, TheJarsModuleAttributesAsJavaJarReadsThem) {
                 EXPECT_EQ(run.err, java.err);
             }
         }
+    }
+}
+
+// Sealed packages as java seals them, though every packed class shares one code source:
+// a class from another jar cannot join a package that a jar seals, nor can a jar seal a
+// package already defined. The manifest's title (a character beyond the BMP, malformed
+// bytes, a NUL) reaches the package as java decodes it.
+TEST(JavaViewTest, SealedPackagesAsJavaSealsThem) {
+    tools::ZipWriter app, lib;
+    app.add("META-INF/MANIFEST.MF",
+            "Manifest-Version: 1.0\r\nMain-Class: sealing.Probe\r\n"
+            "Implementation-Title: x\xF0\x9F\x98\x80\xFF\xED\xA0\x80" +
+                std::string(1, '\0') +
+                "y\r\n\r\nName: one/\r\nSealed: true\r\n\r\nName: two/\r\nSealed: TRUE\r\n");
+    for (const char* name : {"sealing/Probe", "one/A", "two/D"})
+        app.add(name + std::string(".class"), classBytes(ORU_SEALING_CLASSES, name));
+    for (const char* name : {"one/B", "two/C"})
+        lib.add(name + std::string(".class"), classBytes(ORU_SEALING_CLASSES, name));
+    const std::string appBytes = app.finish(), libBytes = lib.finish();
+    const std::vector<std::string> expected = {
+        "one.A=sealed true, title x\\uD83D\\uDE00\\uFFFD\\uFFFD\\u0000y",
+        "one.B=java.lang.SecurityException: sealing violation: package one is sealed",
+        "two.C=sealed false, title null",
+        "two.D=java.lang.SecurityException: sealing violation: can't seal package two: already "
+        "defined"};
+    for (const TestRuntime& runtime : testRuntimes()) {
+        SCOPED_TRACE(runtime.home);
+        ScratchDirectory dir;
+        const std::string appJar = dir.write("app.jar", appBytes);
+        const std::string libJar = dir.write("lib.jar", libBytes);
+        const RunResult java = runJava(runtime, {"-cp", appJar + ":" + libJar, "sealing.Probe"});
+        const RunResult run =
+            runProgram(packFor(dir, runtime, appJar, {"--lib", libJar}), {{}, cleanEnvironment()});
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.out, java.out);
+        for (const std::string& line : expected)
+            EXPECT_NE(run.out.find(line + "\n"), std::string::npos) << line << "\n" << run.out;
     }
 }
 

@@ -161,6 +161,11 @@ TEST(PackToolTest, ClassPathJarsArePackedAsJavaLoadsThem) {
     // Long enough to go on in a continuation line of the manifest.
     const std::string classPath =
         "lib/a.jar gone%20now.jar lib/ http://example.org/remote.jar lib/a.jar";
+    // A signed jar's digest sections take the manifest past 1 MiB after its main section.
+    std::string digests;
+    for (int i = 0; digests.size() <= (1u << 20); ++i)
+        digests += "Name: bridge/C" + std::to_string(i) +
+                   ".class\r\nSHA-256-Digest: 47DEQpj8HBSa+/TImW+5JCeuQeRkm5NMpJWZG3hSuFU=\r\n\r\n";
     const std::string lib = dir.write("in/lib/a.jar", libraryJar("../more/bb.jar ../app.jar"));
     const std::string variant = dir.write("in/more/bb.jar", variantJar());
     // A second a.jar: the variant's copy of Twice, whose origin() says "libs/bb.jar".
@@ -189,8 +194,11 @@ TEST(PackToolTest, ClassPathJarsArePackedAsJavaLoadsThem) {
         std::vector<std::string> packed;  // each library jar: its entry count and name
         std::string twice;                // the copy of Twice the application gets
         const char* classPath = nullptr;  // app.jar's, when not the one above
+        bool signedManifest = false;      // digest sections after the main section
     } cases[] = {
         {{}, skipped + bbFirst, {"8 libs/a.jar", "1 libs/bb.jar"}, "libs/a.jar"},
+        // Main-Class and Class-Path read past 1 MiB of the manifest.
+        {{}, skipped + bbFirst, {"8 libs/a.jar", "1 libs/bb.jar"}, "libs/a.jar", nullptr, true},
         {{"--no-class-path", "--lib", lib}, "", {"8 libs/a.jar"}, "libs/a.jar"},
         // The launcher searches the shorter name first, whatever the order given.
         {{"--no-class-path", "--lib", variant, "--lib", lib},
@@ -211,7 +219,8 @@ TEST(PackToolTest, ClassPathJarsArePackedAsJavaLoadsThem) {
     };
     for (const auto& c : cases) {
         dir.write("in/app.jar",
-                  applicationJar("bridge.Probe", c.classPath ? c.classPath : classPath));
+                  applicationJar("bridge.Probe", c.classPath ? c.classPath : classPath,
+                                 c.signedManifest ? digests : ""));
         const std::string exe = dir.path() + "app";
         std::vector<std::string> args = {
             "--launcher", launcherPath(),          "--jar", in + "app.jar", "-o", exe,
@@ -273,6 +282,7 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     std::string text = dir.write("in/notes.txt", "not a zip");
     std::string sameName = dir.write("in/other/a.jar", libraryJar());
     std::string noManifest = dir.write("in/plain.jar", libraryJar());
+    std::string refused = dir.write("in/refused.jar", applicationJar("a.B", "", "no section\r\n"));
     std::string out = dir.path() + "out";
     // Inputs that are no regular files, or too large (sparse files), or break the archive.
     const std::string fifo = dir.path() + "in/fifo";
@@ -301,6 +311,8 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
          "two library jars are named a.jar; rename one"},
         {{"--jar", noManifest},
          "no main class: " + noManifest + " has no Main-Class in its manifest; give --main-class"},
+        {{"--jar", refused, "--main-class", "a.B"},
+         "java refuses the manifest of " + refused + ": invalid manifest format (line 4)"},
         {{"--jar", jars.app, "--main-class", "x.Y", "--config", "MainClass=z.W"},
          "--main-class and --config \"MainClass=z.W\" both set mainclass"},
         {{"--jar", jars.app, "--minjre", "11", "--config", " minjre 17"},
