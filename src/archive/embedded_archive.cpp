@@ -225,6 +225,17 @@ bool EmbeddedArchive::nestedMatches(int k, const char* restriction, int length,
 
 int EmbeddedArchive::findName(const NarrowString& query, const NarrowString* utf8,
                               bool& byUtf8) const {
+    const int index = findExactName(query, utf8, byUtf8);
+    const int length = query.length();
+    if (index >= 0 || length == 0 || query.byteAt(length - 1) == '\\') return index;
+    // A folder is found by its name without the trailing separator too, as the JDK's
+    // ZipFile.getEntry finds "a/b/" for "a/b": scanners list a package that way.
+    const NarrowString folderUtf8 = utf8 ? *utf8 + "\\" : NarrowString();
+    return findExactName(query + "\\", utf8 ? &folderUtf8 : nullptr, byUtf8);
+}
+
+int EmbeddedArchive::findExactName(const NarrowString& query, const NarrowString* utf8,
+                                   bool& byUtf8) const {
     byUtf8 = false;
     int index = lookup_.find(query.c_str(), query.length());
     if (!utf8 || (index >= 0 && !isUtf8Name(index))) return index;

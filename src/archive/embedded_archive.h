@@ -175,6 +175,8 @@ private:
     int findOwn(const NarrowString& query, const NarrowString* utf8, bool& byUtf8);
     // As findOwn, without versions; `byUtf8` says whether the entry matched `utf8`.
     int findName(const NarrowString& query, const NarrowString* utf8, bool& byUtf8) const;
+    // As findName, without the folder's other name.
+    int findExactName(const NarrowString& query, const NarrowString* utf8, bool& byUtf8) const;
     bool isUtf8Name(int index) const {
         return (reader_.entry(static_cast<uint32_t>(index)).flags & CZipEntry::kUtf8Name) != 0;
     }

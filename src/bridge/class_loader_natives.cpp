@@ -40,10 +40,38 @@ jobject urlHandler(JNIEnv* env) {
     return handler;
 }
 
-// Kept as URL texts, in which a name's NUL byte is an escape.
+// The matches of findResources, as URL texts (in which a name's NUL byte is an escape),
+// and which of them, if any, is the executable's own entry.
+struct FoundResources {
+    StringList texts;
+    int outer = -1;
+};
+
 int collectUrlText(void* context, const NarrowString& found) {
-    static_cast<StringList*>(context)->add(resourceUrlText(found));
+    auto* resources = static_cast<FoundResources*>(context);
+    int bang = found.length();
+    while (bang > 0 && found.byteAt(bang - 1) != '!') --bang;
+    if (bang == 0) resources->outer = resources->texts.count();
+    resources->texts.add(resourceUrlText(found));
     return 0;
+}
+
+// Whether `loader`'s parents find `name`. The built-in application loader, a parent of
+// every loader of ours, has the executable first on its class path: when it finds the
+// executable's own entry, ClassLoader.getResources lists that copy already.
+bool parentFinds(JNIEnv* env, jobject loader, jstring name) {
+    LocalRef<jclass> type(env, env->FindClass("java/lang/ClassLoader"));
+    jmethodID getParent =
+        type ? env->GetMethodID(type.get(), "getParent", "()Ljava/lang/ClassLoader;") : nullptr;
+    jmethodID getResource = getParent ? env->GetMethodID(type.get(), "getResource",
+                                                         "(Ljava/lang/String;)Ljava/net/URL;")
+                                      : nullptr;
+    LocalRef<jobject> parent(env, getResource ? env->CallObjectMethod(loader, getParent) : nullptr);
+    LocalRef<jobject> url(env, parent && !env->ExceptionCheck()
+                                   ? env->CallObjectMethod(parent.get(), getResource, name)
+                                   : nullptr);
+    clearPendingException(env, true);
+    return url.get() != nullptr;
 }
 
 }  // namespace
@@ -94,7 +122,7 @@ jobject findArchivedResource(JNIEnv* env, jobject, jstring name) {
     return makeResourceUrl(env, resourceUrlText(found).c_str());
 }
 
-jobject findArchivedResources(JNIEnv* env, jobject, jstring name) {
+jobject findArchivedResources(JNIEnv* env, jobject loader, jstring name) {
     ensureArchiveOpen(env);
     LocalRef<jclass> vectorClass(env, env->FindClass("java/util/Vector"));
     jmethodID constructor =
@@ -110,16 +138,18 @@ jobject findArchivedResources(JNIEnv* env, jobject, jstring name) {
         clearPendingException(env, true);
         return nullptr;
     }
-    StringList texts;
+    FoundResources found;
     ArchiveQuery query;
-    NarrowString found;
+    NarrowString first;
     if (toArchiveQuery(env, name, '/', query))
-        rootArchive().locate(query.ansi, found, NarrowString(), collectUrlText, &texts,
+        rootArchive().locate(query.ansi, first, NarrowString(), collectUrlText, &found,
                              query.utf8Form(), EmbeddedArchive::NameForm::kUtf8);
-    for (int i = 0; i < texts.count(); ++i) {
+    const int skipped = found.outer >= 0 && parentFinds(env, loader, name) ? found.outer : -1;
+    for (int i = 0; i < found.texts.count(); ++i) {
+        if (i == skipped) continue;
         // A URL that cannot be made is left out: a null element would only move the
         // failure into the application's loop over the enumeration.
-        LocalRef<jobject> url(env, makeResourceUrl(env, texts.at(i)));
+        LocalRef<jobject> url(env, makeResourceUrl(env, found.texts.at(i)));
         if (url) env->CallBooleanMethod(vector.get(), add, url.get());
         clearPendingException(env, true);
     }

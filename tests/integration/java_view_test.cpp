@@ -111,7 +111,7 @@ void expectTheSameView(const std::string& exe, const RunResult& java) {
         EXPECT_EQ(reported(java.out, "codesource"), "file:" + kAppJar);
         // Every name reads its own entry back through its URL; what must find nothing
         // (a NUL, a lone surrogate, malformed escapes beside decoys) finds nothing.
-        for (const char* fact : {"roundtrip", "nothing", "unflaggedresource"}) {
+        for (const char* fact : {"roundtrip", "nothing", "unflaggedresource", "folder"}) {
             EXPECT_EQ(reportedAll(run.out, fact), reportedAll(java.out, fact)) << locale;
         }
         const std::vector<std::string> roundTrips = reportedAll(run.out, "roundtrip");
@@ -120,6 +120,11 @@ void expectTheSameView(const std::string& exe, const RunResult& java) {
         const std::vector<std::string> nothing = reportedAll(run.out, "nothing");
         EXPECT_EQ(nothing.size(), kEmulated ? 0u : 4u) << locale;
         for (const std::string& line : nothing) EXPECT_EQ(line.substr(line.rfind(' ')), " nothing");
+        // A folder is found by its name with or without the "/", a file's name with a
+        // "/" finds nothing.
+        EXPECT_EQ(
+            reportedAll(java.out, "folder"),
+            (std::vector<std::string>{"dir 1  as asked", "dir/ 1  as asked", "dir/x.txt/ 0 none"}));
         EXPECT_EQ(reportedAll(run.out, "unflaggedresource"),
                   (std::vector<std::string>{"\\u00C4rger unflagged", "\\u4E2D\\u6587 unflagged"}));
         // Both start main on a thread of the configured stack size.

@@ -115,7 +115,7 @@ public class Probe {
                         for (Enumeration<URL> e = fresh.getResources("dup.txt");
                                 e.hasMoreElements(); copies++)
                             read(e.nextElement());
-                        if (copies != 4) throw new AssertionError(copies + " copies");
+                        if (copies != 3) throw new AssertionError(copies + " copies");
                         if (!read(fresh.getResource("a/b.txt")).startsWith("b in t.jar"))
                             throw new AssertionError("a/b.txt");
                         rounds.incrementAndGet();

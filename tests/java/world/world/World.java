@@ -1,7 +1,7 @@
 // Prints, one fact per line, what an application sees of its own world: the system class
 // loader, URL handlers, stack depth, code source, package versions, resource URLs and
 // their metadata, names in other scripts, names that URLs escape, names in UTF-8 without
-// the UTF-8 mark, multi-release classes. Run with java -cp and packed, the two outputs
+// the UTF-8 mark, folders, multi-release classes. Run with java -cp and packed, the two outputs
 // are compared line by line.
 package world;
 
@@ -105,6 +105,16 @@ public class World {
             fact("nothing", "surrogate " + found(() -> loader.getResource("bad/\uD800")));
             for (String spec : new String[] {"% 41", "%%41"})
                 fact("nothing", spec + " " + found(() -> new URL(decoy, spec)));
+        }
+        // Scanners list a package through its folder, asked with or without the "/".
+        for (String name : new String[] {"dir", "dir/", "dir/x.txt/"}) {
+            fact("folder", () -> {
+                int copies = java.util.Collections.list(loader.getResources(name)).size();
+                URL url = loader.getResource(name);
+                return name + " " + copies + (url == null ? " none" : " " + found(() -> url)
+                        + (url.toString().endsWith("!/" + name) || url.toString().endsWith("!" + name)
+                                ? " as asked" : " as " + url));
+            });
         }
         // unflagged.jar: names in UTF-8 without the UTF-8 mark.
         fact("unflaggedclass", () -> Class.forName("w2.Ärger").getSimpleName());
