@@ -88,7 +88,7 @@ TEST(PackToolTest, OneCommandFromJarsToARunningExecutable) {
     RunResult listed = runProgram(ORU_PACK_PATH, {{"--list", exe}});
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
     std::string head =
-        "[configuration]\nmainclass bridge.Probe\nminjre 11\n"
+        "layout nested\n[configuration]\nmainclass bridge.Probe\nminjre 11\n"
         "option -Xcheck:jni\nproperty probe.mode=packed\njvmdll " +
         jdkLibrary() + "\n";
     for (const std::string& option : testVmOptions()) head += "option " + option + "\n";
@@ -427,6 +427,7 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
                                                {"--splash", "a", "--splash", "b"},
                                                {"--icon", "a", "--icon", "b"},
                                                {"--target", "a", "--target", "b"},
+                                               {"--layout", "sideways"},
                                                {"--jar", jars.app}}) {
         RunResult usage = runProgram(ORU_PACK_PATH, {args});
         EXPECT_EQ(usage.exitCode, 2) << args[0];
@@ -436,10 +437,10 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     RunResult help = runProgram(ORU_PACK_PATH, {{"--help"}});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option :
-         {"--launcher", "--jar", "--lib", "--output", "--main-class", "--minjre", "--option",
-          "--property", "--config", "--list", "--splash", "--icon", "--version-info",
-          "--no-class-path", "--target", "--runtime-dir", "--version", "--console",
-          "--no-system-loader"})
+         {"--launcher",    "--jar",     "--lib",          "--output",           "--main-class",
+          "--minjre",      "--option",  "--property",     "--config",           "--list",
+          "--splash",      "--icon",    "--version-info", "--no-class-path",    "--target",
+          "--runtime-dir", "--version", "--console",      "--no-system-loader", "--layout"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
