@@ -14,8 +14,9 @@ const std::string kAppLoader = "jdk.internal.loader.ClassLoaders$AppClassLoader"
 
 RunResult pack(const std::string& exe, const TestRuntime& runtime,
                const std::vector<std::string>& more) {
-    std::vector<std::string> args = {"--launcher", launcherPath(), "-o",  exe, "--config",
-                                     "jvmdll " + runtime.library,  "--layout", "root", "--jar", kApp};
+    std::vector<std::string> args = {
+        "--launcher", launcherPath(), "-o",    exe, "--config", "jvmdll " + runtime.library,
+        "--layout",   "root",         "--jar", kApp};
     args.insert(args.end(), more.begin(), more.end());
     for (const std::string& option : testVmOptions()) args.insert(args.end(), {"--option", option});
     return runProgram(ORU_PACK_PATH, {args});
@@ -35,7 +36,8 @@ TEST(RootLayoutTest, WhatJavaCpShowsOfTheSameJars) {
         std::vector<std::string> javaArgs = testVmOptions();
         if (runtime.library.find("/client/") != std::string::npos) javaArgs.push_back("-client");
         javaArgs.insert(javaArgs.end(), {"-cp", kApp + ":" + kLib, "rootapp.Main"});
-        const RunResult java = runProgram(runtime.home + "/bin/java", {javaArgs, cleanEnvironment()});
+        const RunResult java =
+            runProgram(runtime.home + "/bin/java", {javaArgs, cleanEnvironment()});
         const RunResult run = runProgram(exe, {{}, cleanEnvironment()});
         ASSERT_EQ(java.exitCode, 0) << java.err;
         EXPECT_EQ(run.exitCode, 0) << run.err;
@@ -46,11 +48,11 @@ TEST(RootLayoutTest, WhatJavaCpShowsOfTheSameJars) {
         } rows[] = {
             // Every class defined by java's own class loader, which archives can hold.
             {"loaders", kAppLoader + "," + kAppLoader},
-            {"twice", "app"},                // a class in two jars: the first on the class path
-            {"providers", "app,lib"},        // a provider from each jar, in class path order
-            {"appversion", "1.0-app"},       // each package its own jar's attributes
-            {"libversion", "2.1-rootlib"},   // the jar's package section first
-            {"libtitle", "the library"},     // then the jar's main section
+            {"twice", "app"},               // a class in two jars: the first on the class path
+            {"providers", "app,lib"},       // a provider from each jar, in class path order
+            {"appversion", "1.0-app"},      // each package its own jar's attributes
+            {"libversion", "2.1-rootlib"},  // the jar's package section first
+            {"libtitle", "the library"},    // then the jar's main section
             {"multirelease", runtime.feature >= 17 ? "17" : "base"},
             {"libresource", "data of the library"},  // a library class's own resource
             // The package listed through its folder's URL.
