@@ -740,6 +740,9 @@ TEST(PackToolTest, OutputBytesStayTheSame) {
          {"--splash", "in/splash.bmp", "--icon", "in/app.ico", "--version-info",
           "FileVersion=1.2.3.4", "--version-info", "ProductName=Äpp", "--console"},
          "11584f0765c376385ff9d520f02eda8b5f2f02a73d8100785c4901047bbf7e56"},
+        {"in/elf-launcher",
+         {"--layout", "root"},
+         "9fe8376a59b4091a1fcd14821f2abf7aa491fb247a41b00f7ec75f0a4e27e5e4"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {"--launcher", c.launcher, "-o", "out"};
