@@ -76,7 +76,8 @@ private:
 };
 
 void RootMerge::addFolders(const std::string& name) {
-    for (size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1))
+    for (size_t slash = name.find('/'); slash != std::string::npos;
+         slash = name.find('/', slash + 1))
         folders_.insert(name.substr(0, slash + 1));
 }
 

@@ -2,21 +2,24 @@
 #include "root_manifest.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cctype>
+#include <cstring>
 
 namespace oru::tools {
 
 namespace {
 
 // The attributes from which class loaders define a package.
-const char* const kPackageAttributes[] = {
-    "Specification-Title",    "Specification-Version",  "Specification-Vendor", "Implementation-Title",
-    "Implementation-Version", "Implementation-Vendor",  "Sealed"};
+const char* const kPackageAttributes[] = {"Specification-Title",
+                                          "Specification-Version",
+                                          "Specification-Vendor",
+                                          "Implementation-Title",
+                                          "Implementation-Version",
+                                          "Implementation-Vendor",
+                                          "Sealed"};
 
 bool sameName(const std::string& a, const char* b) {
-    return a.size() == std::strlen(b) &&
-           std::equal(a.begin(), a.end(), b, [](char x, char y) {
+    return a.size() == std::strlen(b) && std::equal(a.begin(), a.end(), b, [](char x, char y) {
                return std::toupper(static_cast<unsigned char>(x)) ==
                       std::toupper(static_cast<unsigned char>(y));
            });
@@ -78,7 +81,8 @@ void RootManifest::addPackage(const std::string& folder, const JarManifest* mani
         ManifestValue value;
         if (!manifest->findForPackage(name, attribute, value)) continue;
         const std::string* root = mainValue(attribute);
-        if (!root || *root != valueText(value)) section.attributes.emplace_back(attribute, valueText(value));
+        if (!root || *root != valueText(value))
+            section.attributes.emplace_back(attribute, valueText(value));
     }
     if (!section.attributes.empty()) sections_.push_back(std::move(section));
 }
