@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "manifest_writer.h"
+
 namespace oru {
 namespace {
 
@@ -102,6 +104,36 @@ TEST(ManifestTest, LargeManifestsUpToJavasLimit) {
     text.resize(JarManifest::kLargestText);
     JarManifest atTheLimit;
     EXPECT_TRUE(atTheLimit.read(text.data(), text.size()));
+}
+
+// What oru-pack writes reads back as written: every line, continuations included, within
+// 72 bytes and no character split, whatever falls at the breaks.
+TEST(ManifestTest, WrittenLinesReadBackTheirValues) {
+    const std::string euro = "\xE2\x82\xAC", smile = "\xF0\x9F\x98\x80";
+    const std::string values[] = {"",
+                                  std::string(66, 'v'),  // "A-Name: " + 66 = 72: one line
+                                  std::string(67, 'v'),
+                                  std::string(300, 'v'),
+                                  std::string(65, 'v') + euro + std::string(80, 'w'),
+                                  std::string(64, 'v') + smile + smile + std::string(70, 'w'),
+                                  std::string(130, 'v') + euro + " x"};
+    for (const std::string& value : values) {
+        const std::string section = "a/" + std::string(90, 'b') + "/";
+        const std::string text =
+            tools::manifestText({{"A-Name", value}}, {{section, {{"Sealed", value}}}});
+        for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+             start = end + 2) {
+            EXPECT_LE(end - start, 72u) << value;
+            const size_t first = text[start] == ' ' ? start + 1 : start;
+            if (first < end) {
+                EXPECT_NE(text[first] & 0xC0, 0x80) << value;  // no split character
+            }
+        }
+        JarManifest manifest;
+        EXPECT_TRUE(manifest.read(text.data(), text.size())) << value;
+        EXPECT_EQ(lookUp(manifest, nullptr, "A-Name"), value);
+        EXPECT_EQ(lookUp(manifest, section.c_str(), "Sealed"), value);
+    }
 }
 
 }  // namespace

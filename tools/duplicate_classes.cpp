@@ -1,10 +1,6 @@
 // Duplicate classes between packed jars, counted in the order the launcher searches them.
 #include "duplicate_classes.h"
 
-#include <map>
-#include <unordered_map>
-#include <utility>
-
 #include "packed_jars.h"
 
 namespace oru::tools {
@@ -33,31 +29,33 @@ std::string warningLine(const std::string& winner, const std::string& hidden, in
 
 }  // namespace
 
-std::vector<std::string> duplicateClassWarnings(const ZipWriter& archive) {
-    const std::vector<PackedJar> order = packedJarsInSearchOrder(archive);
-    // Walking in search order, the first jar to hold a class is the one that serves it;
-    // the last jar seen holding it keeps a jar's own repeated records from counting twice.
-    struct Holders {
-        size_t servedBy;
-        size_t lastSeen;
-    };
-    std::unordered_map<std::string, Holders> holders;
-    std::map<std::pair<size_t, size_t>, int> hidden;
-    for (size_t rank = 0; rank < order.size(); ++rank) {
-        JarReader jar;
-        if (!openPackedJar(order[rank], jar)) continue;
-        for (const JarEntryInfo& entry : jar.entries()) {
-            if (!isSharedClassName(entry.name)) continue;
-            const auto [place, first] = holders.emplace(entry.name, Holders{rank, rank});
-            if (first || place->second.lastSeen == rank) continue;
-            place->second.lastSeen = rank;
-            ++hidden[{place->second.servedBy, rank}];
-        }
+void DuplicateClasses::addJar(const std::string& label, const std::vector<JarEntryInfo>& entries) {
+    const size_t rank = labels_.size();
+    labels_.push_back(label);
+    for (const JarEntryInfo& entry : entries) {
+        if (!isSharedClassName(entry.name)) continue;
+        const auto [place, first] = holders_.emplace(entry.name, Holders{rank, rank});
+        if (first || place->second.lastSeen == rank) continue;
+        place->second.lastSeen = rank;
+        ++hidden_[{place->second.servedBy, rank}];
     }
+}
+
+std::vector<std::string> DuplicateClasses::warnings() const {
     std::vector<std::string> lines;
-    for (const auto& [pair, count] : hidden)
-        lines.push_back(warningLine(order[pair.first].name, order[pair.second].name, count));
+    for (const auto& [pair, count] : hidden_)
+        lines.push_back(warningLine(labels_[pair.first], labels_[pair.second], count));
     return lines;
+}
+
+std::vector<std::string> duplicateClassWarnings(const ZipWriter& archive) {
+    DuplicateClasses classes;
+    for (const PackedJar& packed : packedJarsInSearchOrder(archive)) {
+        JarReader jar;
+        classes.addJar(packed.name,
+                       openPackedJar(packed, jar) ? jar.entries() : std::vector<JarEntryInfo>());
+    }
+    return classes.warnings();
 }
 
 }  // namespace oru::tools

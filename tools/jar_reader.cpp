@@ -41,6 +41,7 @@ bool JarReader::openSource(CZipSource& source) {
     } catch (...) {  // a damaged archive, or one too large to index
         return false;
     }
+    opened_ = &source;
     return true;
 }
 
@@ -59,12 +60,35 @@ bool JarReader::read(const std::string& name, std::string& content, uint32_t lar
         const uint32_t index = static_cast<uint32_t>(i);
         const CZipEntry& entry = reader_.entry(index);
         if (withSlashes(entry.name) != name) continue;
-        if (!reader_.entrySizesPlausible(index) || entry.uncompressedSize > largest) return false;
-        content.assign(entry.uncompressedSize, '\0');
-        return extractEntry(reader_, index, reinterpret_cast<unsigned char*>(content.data()),
-                            entry.uncompressedSize);
+        return entry.uncompressedSize <= largest && readAt(index, content);
     }
     return false;
+}
+
+bool JarReader::readAt(uint32_t index, std::string& content) {
+    if (index >= static_cast<uint32_t>(reader_.entryCount()) || !reader_.entrySizesPlausible(index))
+        return false;
+    const uint32_t size = reader_.entry(index).uncompressedSize;
+    content.assign(size, '\0');
+    return extractEntry(reader_, index, reinterpret_cast<unsigned char*>(content.data()), size);
+}
+
+bool JarReader::readStored(uint32_t index, StoredEntry& stored) {
+    if (!checkEntry(reader_, index) || !reader_.entrySizesPlausible(index)) return false;
+    const CZipEntry& entry = reader_.entry(index);
+    if (entry.method != 0 && entry.method != 8) return false;
+    uint64_t position = 0;
+    try {
+        if (reader_.openEntry(index)) position = reader_.openEntryDataPosition();
+    } catch (...) {  // checked above: only memory can fail here
+    }
+    reader_.closeEntry(true);
+    if (position == 0) return false;
+    stored.data.assign(entry.compressedSize, '\0');
+    stored.crc = entry.crc32;
+    stored.size = entry.uncompressedSize;
+    stored.deflated = entry.method == 8;
+    return opened_->readAt(position, stored.data.data(), entry.compressedSize);
 }
 
 bool JarReader::readManifest(JarManifest& manifest) {

@@ -19,6 +19,14 @@ struct JarEntryInfo {
     bool deflated = false;
 };
 
+// An entry as its archive stores it: its data (deflated or not) and what describes it.
+struct StoredEntry {
+    std::string data;
+    uint32_t crc = 0;
+    uint32_t size = 0;  // uncompressed
+    bool deflated = false;
+};
+
 // Reads a ZIP archive held in memory (the bytes may have anything in front of them, as
 // a packed executable does). The bytes must outlive the reader.
 class JarReader {
@@ -38,6 +46,12 @@ public:
     // The whole content of the entry `name` ("/" separators); false when there is none,
     // it cannot be read or it holds more than `largest` bytes.
     bool read(const std::string& name, std::string& content, uint32_t largest = UINT32_MAX);
+    // The same for entry `index` of entries().
+    bool readAt(uint32_t index, std::string& content);
+    // Entry `index` of entries() as it is stored, for a copy that need not compress it
+    // again; false when it does not read back whole with its checksum, as extraction
+    // checks it, or its method is neither stored nor deflated.
+    bool readStored(uint32_t index, StoredEntry& entry);
     // Reads "META-INF/MANIFEST.MF" into `manifest` as the launcher and java read it (one
     // that java refuses has its outcome set; one over JarManifest::kLargestText is not
     // read). False when the jar has none, or it cannot be read.
@@ -49,6 +63,7 @@ private:
     CZipMemorySource source_;
     CZipFileSliceSource fileSource_;
     CZipReader reader_;
+    CZipSource* opened_ = nullptr;  // the source reader_ reads
 };
 
 // The value of the main section's attribute `name` ("Class-Path") in `manifest`, with the

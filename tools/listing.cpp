@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "jar_reader.h"
+#include "root_layout.h"
 #include "support/archive_names.h"
 
 namespace oru::tools {
@@ -32,9 +33,13 @@ bool listExecutable(const std::string& executablePath, std::ostream& out, std::s
         if (error.empty()) error = "cannot read an archive in " + executablePath;
         return false;
     }
+    const std::vector<JarEntryInfo> entries = archive.entries();
+    std::vector<std::string> names;
+    for (const JarEntryInfo& entry : entries) names.push_back(entry.name);
+    out << "layout " << (isRootLayout(names) ? "root" : "nested") << "\n";
     printConfiguration(archive.comment(), out);
     out << "[entries]\n";
-    for (const JarEntryInfo& entry : archive.entries()) {
+    for (const JarEntryInfo& entry : entries) {
         std::string nested;
         JarReader jar;
         const bool isJar = isNestedArchiveName(entry.name.data(), entry.name.size()) &&

@@ -19,7 +19,7 @@ const char kHelp[] =
     "                [--main-class NAME] [--minjre N.N] [--option OPT]...\n"
     "                [--property NAME=VALUE]... [--config \"KEY VALUE\"]... [NAME=FILE]...\n"
     "                [--splash PICTURE.bmp] [--icon APP.ico] [--version-info KEY=VALUE]...\n"
-    "                [--console] [--no-class-path]\n"
+    "                [--console] [--no-class-path] [--layout root|nested]\n"
     "       oru-pack --list EXECUTABLE\n"
     "       oru-pack --version\n"
     "\n"
@@ -41,6 +41,13 @@ const char kHelp[] =
     "                         loads them, and one that does not exist is skipped with a\n"
     "                         warning; one whose file name is taken is packed as\n"
     "                         libs/NAME-2.jar (-3, ...)\n"
+    "  --layout nested       the default: the application jar and the libraries packed\n"
+    "                         whole (t.jar, libs/), read by the launcher's class loader\n"
+    "  --layout root         their entries merged at the archive's root, in class path\n"
+    "                         order (the application jar first), so that java's own\n"
+    "                         class loader defines the classes, and its class-data\n"
+    "                         sharing archives can hold them; a resource that two jars\n"
+    "                         hold with different contents is refused\n"
     "  -o, --output FILE      the executable to write (replaced only once complete)\n"
     "  --main-class NAME      the main class (default: Main-Class of the jar's manifest)\n"
     "  --minjre N.N           the lowest Java version that may run the application\n"
@@ -66,8 +73,9 @@ const char kHelp[] =
     "  --console              a console program: failures on standard error, exit codes\n"
     "                         as java's (1 when the launch fails or main throws, else\n"
     "                         System.exit's code); on Windows the console subsystem\n"
-    "  --list EXECUTABLE      prints what a packed executable carries: its configuration\n"
-    "                         lines, then one line per entry: size, method, the number\n"
+    "  --list EXECUTABLE      prints what a packed executable carries: its layout (layout\n"
+    "                         root or layout nested), its configuration lines, then one\n"
+    "                         line per entry: size, method, the number\n"
     "                         of entries of a nested jar (or -), name, separated by tabs\n"
     "  --version              prints oru-pack's version\n"
     "  -h, --help             this text\n"
@@ -100,7 +108,7 @@ int setOnce(std::string& field, const std::string& option, const char* value) {
 
 // Fills `request` from the command line; returns 0, or the exit code of a usage error.
 int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std::string& list,
-                   std::string& target) {
+                   std::string& target, std::string& layout) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-h" || arg == "--help") {
@@ -153,6 +161,11 @@ int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std:
             if (int status = setOnce(request.resources.iconPath, arg, argv[++i])) return status;
         } else if (arg == "--version-info") {
             request.resources.versionInfo.push_back(argv[++i]);
+        } else if (arg == "--layout") {
+            if (int status = setOnce(layout, arg, argv[++i])) return status;
+            if (layout != "root" && layout != "nested")
+                return usageError("--layout takes root or nested, not " + layout);
+            request.rootLayout = layout == "root";
         } else if (arg == "--list") {
             if (int status = setOnce(list, arg, argv[++i])) return status;
         } else if (!takesValue && arg.find('=') != std::string::npos) {
@@ -182,7 +195,8 @@ int run(int argc, char** argv) {
     oru::tools::PackRequest request;
     std::string list;
     std::string target;
-    if (int status = parseArguments(argc, argv, request, list, target)) return status;
+    std::string layout;
+    if (int status = parseArguments(argc, argv, request, list, target, layout)) return status;
     std::string error;
     std::vector<std::string> warnings;
     bool done = list.empty() ? pack(request, target, error, warnings)

@@ -14,6 +14,7 @@
 #include "library_names.h"
 #include "manifest_class_path.h"
 #include "request_checks.h"
+#include "root_layout.h"
 #include "support/config_key.h"
 #include "unreachable_entries.h"
 
@@ -21,26 +22,31 @@ namespace oru::tools {
 
 namespace {
 
-// Adds the jar at `path` as the stored entry `name`, after checking that it is a ZIP
-// archive; with `mainClass`, also reads the manifest's main class, refusing a manifest
-// that java refuses (java would load no class of the jar). Stored: a jar's entries are
-// compressed already, and the launcher reads a stored jar without inflating it first.
+// Checks that the jar at `path` is a ZIP archive; with `mainClass`, also reads the
+// manifest's main class, refusing a manifest that java refuses (java would load no class
+// of the jar).
+bool checkJar(const std::string& path, std::string* mainClass, std::string& error) {
+    JarReader jar;
+    if (!jar.openFile(path, error)) {
+        if (error.empty()) error = path + " is not a jar (no ZIP archive in it)";
+        return false;
+    }
+    JarManifest manifest;
+    if (mainClass && jar.readManifest(manifest)) {
+        error = manifestProblem(manifest, path);
+        if (!error.empty()) return false;
+        *mainClass = mainAttribute(manifest, "Main-Class");
+    }
+    return true;
+}
+
+// Adds the jar at `path` as the stored entry `name`, checked as checkJar does. Stored: a
+// jar's entries are compressed already, and the launcher reads a stored jar without
+// inflating it first.
 bool addJar(const std::string& path, const std::string& name, std::string* mainClass,
             ZipWriter& archive, std::string& error) {
-    {
-        JarReader jar;
-        if (!jar.openFile(path, error)) {
-            if (error.empty()) error = path + " is not a jar (no ZIP archive in it)";
-            return false;
-        }
-        JarManifest manifest;
-        if (mainClass && jar.readManifest(manifest)) {
-            error = manifestProblem(manifest, path);
-            if (!error.empty()) return false;
-            *mainClass = mainAttribute(manifest, "Main-Class");
-        }
-    }
-    return archive.addFile(name, path, ZipMethod::kStored, error);
+    return checkJar(path, mainClass, error) &&
+           archive.addFile(name, path, ZipMethod::kStored, error);
 }
 
 // A dedicated option and a --config line must not both set `key`.
@@ -135,6 +141,40 @@ PackRequest withClassPathLibraries(const PackRequest& given, std::vector<std::st
     return request;
 }
 
+// The application jar and the libraries, nested whole or merged at the root (with a
+// warning for each pair of jars holding classes of the same name).
+bool addApplication(const PackRequest& request, const std::vector<std::string>& names,
+                    std::string& manifestClass, ZipWriter& archive, std::vector<std::string>& notes,
+                    std::string& error) {
+    if (request.rootLayout) {
+        std::vector<std::string> jars = request.libraries;
+        const bool withApplication = !request.applicationJar.empty();
+        if (withApplication) jars.insert(jars.begin(), request.applicationJar);
+        return (!withApplication || checkJar(request.applicationJar, &manifestClass, error)) &&
+               addRootLayout(jars, withApplication, archive, notes, error);
+    }
+    if (!request.applicationJar.empty() &&
+        !addJar(request.applicationJar, "t.jar", &manifestClass, archive, error))
+        return false;
+    return addLibraries(request, names, archive, error);
+}
+
+// The NAME=FILE entries; at the root of a merged layout, a name a jar holds is refused.
+bool addFiles(const PackRequest& request, ZipWriter& archive, std::string& error) {
+    std::set<std::string> taken;
+    for (const ZipWriter::Entry& entry : archive.entries()) taken.insert(entry.name);
+    for (const auto& [name, path] : request.files) {
+        std::string slashed = name;
+        std::replace(slashed.begin(), slashed.end(), '\\', '/');
+        if (taken.count(slashed)) {
+            error = name + "=" + path + ": a packed jar holds the entry " + slashed + " already";
+            return false;
+        }
+        if (!archive.addFile(name, path, ZipMethod::kDeflated, error)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool packApplication(const PackRequest& given, std::string& error,
@@ -159,12 +199,14 @@ bool packApplication(const PackRequest& given, std::string& error,
     }
     std::string mainClass = request.mainClass;
     std::string manifestClass;
-    if (!request.applicationJar.empty() &&
-        !addJar(request.applicationJar, "t.jar", &manifestClass, archive, error))
+    if (!addApplication(request, names, manifestClass, archive, notes, error) ||
+        !addFiles(request, archive, error))
         return false;
-    if (!addLibraries(request, names, archive, error)) return false;
-    for (const auto& [name, path] : request.files)
-        if (!archive.addFile(name, path, ZipMethod::kDeflated, error)) return false;
+    if (!request.rootLayout) {
+        for (std::string& line : unreachableEntryWarnings(archive))
+            notes.push_back(std::move(line));
+        for (std::string& line : duplicateClassWarnings(archive)) notes.push_back(std::move(line));
+    }
     if (mainClass.empty() && !configuredMainClass(request)) mainClass = manifestClass;
     if (mainClass.empty() && !configuredMainClass(request)) {
         error = request.applicationJar.empty()
@@ -176,8 +218,6 @@ bool packApplication(const PackRequest& given, std::string& error,
     std::vector<std::string> lines = configurationLines(request, mainClass);
     if (!addRuntimeDirectory(request, lines, error)) return false;
     if (!checkLines(lines, error)) return false;
-    for (std::string& line : unreachableEntryWarnings(archive)) notes.push_back(std::move(line));
-    for (std::string& line : duplicateClassWarnings(archive)) notes.push_back(std::move(line));
     return writeExecutable(request.launcherPath, archive, lines, request.outputPath, error,
                            request.resources, request.console);
 }

@@ -30,6 +30,9 @@ struct PackRequest {
     // A console program: a Windows launcher gets the console subsystem, and on every
     // platform the configuration line "console 1" gives java's exit codes.
     bool console = false;
+    // The jars' entries merged at the archive's root instead of nested whole, so that
+    // the virtual machine's own application class loader defines every class.
+    bool rootLayout = false;
 };
 
 // Builds the archive (the Java-side classes, the application jar, the library jars, the

@@ -257,11 +257,13 @@ uint64_t EmbeddedArchive::releaseVersions() {
     return versions;
 }
 
-const JarManifest* EmbeddedArchive::manifest() {
+const JarManifest* EmbeddedArchive::manifest() { return nested_ ? ownManifest() : nullptr; }
+
+const JarManifest* EmbeddedArchive::ownManifest() {
     uint8_t state = manifestState_.load(std::memory_order_acquire);
     if (state == kManifestUnread) {
         // A damaged jar read in place answers nothing, its manifest included.
-        if (!nested_ || !hasDirectory() || !check_.passed()) return nullptr;
+        if (!hasDirectory() || !check_.passed()) return nullptr;
         platform::LockGuard guard(manifestLock);
         state = manifestState_.load(std::memory_order_relaxed);
         if (state == kManifestUnread) {

@@ -93,6 +93,9 @@ public:
     // read (one of more than JarManifest::kLargestText bytes included). Owned by the
     // store; valid() tells whether java would read it.
     const JarManifest* manifestOf(const NarrowString& composedName);
+    // The manifest of this node's own archive (the executable's, for the root), read and
+    // kept as manifestOf keeps a nested jar's; null without one.
+    const JarManifest* ownManifest();
 
     // The Java release (9 and up) whose versioned entries nested multi-release jars
     // serve in place of their plain ones; below 9, none. Set before the first lookup.

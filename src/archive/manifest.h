@@ -91,6 +91,14 @@ public:
         uint32_t order;  // in the text: the later of two equal keys wins
     };
 
+    // Calls `visit(const Attribute&)` for every attribute read, sorted by section (the
+    // main one first) and name, equal keys in the order of the text. A template, so
+    // that only a program that walks a manifest carries the walk.
+    template <class Visit>
+    void forEach(Visit visit) const {
+        for (uint32_t i = 0; i < count_; ++i) visit(attributes_[i]);
+    }
+
 private:
     // The attributes, sorted by key and then order, followed by their names and values
     // (continuation lines joined) in the same block.

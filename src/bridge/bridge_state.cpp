@@ -63,7 +63,9 @@ void ensureArchiveOpen(JNIEnv* env) {
 const JarManifest* applicationManifest(int release) {
     EmbeddedArchive::setRuntimeRelease(release);
     ensureArchiveOpen(nullptr);
-    return rootStore.manifestOf(NarrowString("t.jar!META-INF\\MANIFEST.MF"));
+    // An archive laid out at its root has the application's attributes in its own manifest.
+    const JarManifest* nested = rootStore.manifestOf(NarrowString("t.jar!META-INF\\MANIFEST.MF"));
+    return nested ? nested : rootStore.ownManifest();
 }
 
 }  // namespace oru

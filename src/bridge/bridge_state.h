@@ -24,7 +24,8 @@ platform::Lock& bridgeLock();
 // decides which versions of multi-release jars the store serves.
 void ensureArchiveOpen(JNIEnv* env);
 
-// The manifest of the application jar ("t.jar") in the executable's archive, read before
+// The manifest of the application jar ("t.jar") in the executable's archive, or without
+// one the archive's own (the application's jars laid out at its root), read before
 // any virtual machine exists, for a runtime of feature version `release` (which decides
 // the versions its multi-release jars serve); kept by the store, null when there is none.
 const JarManifest* applicationManifest(int release);

@@ -135,26 +135,29 @@ void expectTheSameView(const std::string& exe, const RunResult& java) {
     }
 }
 
-// Add-Opens and Enable-Native-Access in the application jar's manifest, read as java -jar
-// reads them: java.lang opened to the application, native code loaded without a warning.
-// Without them java.lang stays closed in both.
+// Add-Opens and Enable-Native-Access in the application jar's manifest (or, laid out at
+// the root, in the executable's own), read as java -jar reads them: java.lang opened to
+// the application, native code loaded without a warning. Without them java.lang stays
+// closed in both.
 TEST(JavaViewTest, TheJarsModuleAttributesAsJavaJarReadsThem) {
     for (const TestRuntime& runtime : testRuntimes()) {
-        for (const char* name : {"opens.jar", "closed.jar"}) {
-            const std::string jar = std::string(ORU_WORLD_JARS) + "/" + name;
-            SCOPED_TRACE(runtime.home + " " + name);
-            ScratchDirectory dir;
-            const RunResult java = runJava(runtime, {"-jar", jar});
-            const RunResult run =
-                runProgram(packFor(dir, runtime, jar, {}), {{}, cleanEnvironment()});
-            EXPECT_EQ(run.exitCode, 0) << run.err;
-            const bool opens = name == std::string("opens.jar");
-            EXPECT_EQ(reported(run.out, "opens"),
-                      opens ? "opened" : "java.lang.reflect.InaccessibleObjectException");
-            EXPECT_EQ(reported(run.out, "opens"), reported(java.out, "opens"));
-            EXPECT_EQ(reported(run.out, "load"), reported(java.out, "load"));
-            if (opens) {
-                EXPECT_EQ(run.err, java.err);
+        for (const char* layout : {"nested", "root"}) {
+            for (const char* name : {"opens.jar", "closed.jar"}) {
+                const std::string jar = std::string(ORU_WORLD_JARS) + "/" + name;
+                SCOPED_TRACE(runtime.home + " " + layout + " " + name);
+                ScratchDirectory dir;
+                const RunResult java = runJava(runtime, {"-jar", jar});
+                const RunResult run = runProgram(packFor(dir, runtime, jar, {"--layout", layout}),
+                                                 {{}, cleanEnvironment()});
+                EXPECT_EQ(run.exitCode, 0) << run.err;
+                const bool opens = name == std::string("opens.jar");
+                EXPECT_EQ(reported(run.out, "opens"),
+                          opens ? "opened" : "java.lang.reflect.InaccessibleObjectException");
+                EXPECT_EQ(reported(run.out, "opens"), reported(java.out, "opens"));
+                EXPECT_EQ(reported(run.out, "load"), reported(java.out, "load"));
+                if (opens) {
+                    EXPECT_EQ(run.err, java.err);
+                }
             }
         }
     }

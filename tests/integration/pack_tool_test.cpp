@@ -88,7 +88,7 @@ TEST(PackToolTest, OneCommandFromJarsToARunningExecutable) {
     RunResult listed = runProgram(ORU_PACK_PATH, {{"--list", exe}});
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
     std::string head =
-        "[configuration]\nmainclass bridge.Probe\nminjre 11\n"
+        "layout nested\n[configuration]\nmainclass bridge.Probe\nminjre 11\n"
         "option -Xcheck:jni\nproperty probe.mode=packed\njvmdll " +
         jdkLibrary() + "\n";
     for (const std::string& option : testVmOptions()) head += "option " + option + "\n";
@@ -427,6 +427,7 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
                                                {"--splash", "a", "--splash", "b"},
                                                {"--icon", "a", "--icon", "b"},
                                                {"--target", "a", "--target", "b"},
+                                               {"--layout", "sideways"},
                                                {"--jar", jars.app}}) {
         RunResult usage = runProgram(ORU_PACK_PATH, {args});
         EXPECT_EQ(usage.exitCode, 2) << args[0];
@@ -436,10 +437,10 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     RunResult help = runProgram(ORU_PACK_PATH, {{"--help"}});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option :
-         {"--launcher", "--jar", "--lib", "--output", "--main-class", "--minjre", "--option",
-          "--property", "--config", "--list", "--splash", "--icon", "--version-info",
-          "--no-class-path", "--target", "--runtime-dir", "--version", "--console",
-          "--no-system-loader"})
+         {"--launcher",    "--jar",     "--lib",          "--output",           "--main-class",
+          "--minjre",      "--option",  "--property",     "--config",           "--list",
+          "--splash",      "--icon",    "--version-info", "--no-class-path",    "--target",
+          "--runtime-dir", "--version", "--console",      "--no-system-loader", "--layout"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
@@ -739,6 +740,9 @@ TEST(PackToolTest, OutputBytesStayTheSame) {
          {"--splash", "in/splash.bmp", "--icon", "in/app.ico", "--version-info",
           "FileVersion=1.2.3.4", "--version-info", "ProductName=Äpp", "--console"},
          "11584f0765c376385ff9d520f02eda8b5f2f02a73d8100785c4901047bbf7e56"},
+        {"in/elf-launcher",
+         {"--layout", "root"},
+         "9fe8376a59b4091a1fcd14821f2abf7aa491fb247a41b00f7ec75f0a4e27e5e4"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {"--launcher", c.launcher, "-o", "out"};

@@ -1,0 +1,8 @@
+// A class that the application jar and the library both hold: the library's copy.
+package shared;
+
+public class Twice {
+    public static String who() {
+        return "lib";
+    }
+}
