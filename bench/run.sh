@@ -7,7 +7,9 @@
 #                                     measures those executables in the same rounds
 #   ORU_BENCH_LARGE_MB=N              size of the large application's library jars (40)
 #   ORU_BENCH_GROUPS="hello clojure"  measures only these pairs (default: hello classes
-#                                     packages large clojure)
+#                                     packages large clojure archived)
+#   ORU_BENCH_JAVA25=JAVA_HOME        the second runtime of the archived group
+#                                     (default /usr/lib/jvm/temurin-25-jdk-amd64, when there)
 # Uses build/linux (built when missing) and the `java` on PATH; the packed executables
 # name that runtime's libjvm.so, so both sides run the same virtual machine.
 set -euo pipefail
@@ -19,7 +21,8 @@ build=$root/build/linux
 work=$build/bench-work
 baseline=${ORU_BENCH_BASELINE:-}
 large_mb=${ORU_BENCH_LARGE_MB:-40}
-groups=" ${ORU_BENCH_GROUPS:-hello classes packages large clojure} "
+groups=" ${ORU_BENCH_GROUPS:-hello classes packages large clojure archived} "
+java25=${ORU_BENCH_JAVA25:-/usr/lib/jvm/temurin-25-jdk-amd64}
 
 [ -x "$build/src/oru-launcher" ] && [ -x "$build/tools/oru-pack" ] || scripts/build.sh linux
 for tool in java javac jar /usr/bin/time; do
@@ -75,12 +78,37 @@ for name in clojure spec.alpha core.specs.alpha; do
   clojure_path+=${clojure_path:+:}$(readlink -f "$jar")
 done
 
+# Real applications started with class-data archives (the archived group): Clojure,
+# Groovy and H2 from Debian's packages, on the runtime on PATH and on Java 25 when there.
+# Each: name, expected output, main class, arguments, jars.
+archived_apps=()
+add_archived() {  # add_archived NAME EXPECTED MAIN ARGS JAR...
+  local jar
+  for jar in "${@:5}"; do
+    [ -f "$jar" ] || { echo "bench: no $jar: the archived $1 rows are left out" >&2; return 0; }
+  done
+  archived_apps+=("$1")
+  eval "archived_expected_$1=\$2 archived_main_$1=\$3 archived_args_$1=\$4"
+  eval "archived_path_$1=$(IFS=:; readlink -f "${@:5}" | paste -sd:)"
+}
+add_archived clojure "^1$" clojure.main "-e '(println 1)'" /usr/share/java/clojure.jar \
+  /usr/share/java/spec.alpha.jar /usr/share/java/core.specs.alpha.jar
+add_archived groovy "^1$" groovy.ui.GroovyMain "-e 'println 1'" /usr/share/java/groovy-all.jar
+add_archived h2 "1 row" org.h2.tools.Shell "-url jdbc:h2:mem:bench -sql 'select 1'" \
+  /usr/share/java/h2.jar
+archived_homes=("$java_home")
+[ -x "$java25/bin/java" ] && [ "$(readlink -f "$java25")" != "$java_home" ] &&
+  archived_homes+=("$java25")
+feature_of() {  # feature_of JAVA_HOME: the feature release its release file names
+  sed -n 's/^JAVA_VERSION="\(1\.\)\{0,1\}\([0-9]*\).*/\2/p' "$1/release"
+}
+
 # pack LAUNCHER OUTPUT ARGS...: oru-pack stores the jars; NAME=FILE entries are deflated.
 # Its warnings (Debian's jars hold many classes twice) are kept in pack-warnings.txt.
 pack() {
   local launcher=$1 out=$2
   shift 2
-  "$build/tools/oru-pack" --launcher "$launcher" -o "$out" --config "jvmdll $jvm" "$@" \
+  "$build/tools/oru-pack" --launcher "$launcher" -o "$out" --config "jvmdll ${pack_jvm:-$jvm}" "$@" \
     >/dev/null 2>pack.err || { cat pack.err >&2; return 1; }
   cat pack.err >>pack-warnings.txt
 }
@@ -96,6 +124,39 @@ for launcher in "${launchers[@]}"; do
   pack "$launcher" "bin/large$suffix" --jar large.jar "${lib_args[@]}"
   [ ${#clojure_args[@]} -eq 0 ] ||
     pack "$launcher" "bin/clojure$suffix" --main-class clojure.main "${clojure_args[@]}"
+done
+# The archived group: java -cp, java -cp with the archive it made in one training run,
+# packed as nested jars, and packed --layout root --aot-cache (its archive made by the
+# first warm-up run). Java 25 and later: the AOT cache; 13 and later: the dynamic archive.
+export XDG_CACHE_HOME=$work/cache
+rm -rf "$XDG_CACHE_HOME" archives
+mkdir -p archives
+declare -A archived_first
+archived_defs=()
+[[ $groups == *" archived "* ]] || archived_homes=()
+for home in "${archived_homes[@]}"; do
+  v=$(feature_of "$home")
+  for app in "${archived_apps[@]}"; do
+    eval "main=\$archived_main_$app args=\$archived_args_$app cp=\$archived_path_$app"
+    jars=()
+    for jar in ${cp//:/ }; do jars+=(--lib "$jar"); done
+    pack_jvm=$home/lib/server/libjvm.so pack "${launchers[0]}" "bin/$app$v" --main-class "$main" "${jars[@]}"
+    pack_jvm=$home/lib/server/libjvm.so pack "${launchers[0]}" "bin/$app$v-root" --layout root \
+      --aot-cache --main-class "$main" "${jars[@]}"
+    if [ "$v" -ge 25 ]; then
+      make=-XX:AOTCacheOutput=archives/$app$v.aot use=-XX:AOTCache=archives/$app$v.aot
+    else
+      make=-XX:ArchiveClassesAtExit=archives/$app$v.jsa use=-XX:SharedArchiveFile=archives/$app$v.jsa
+    fi
+    eval "$home/bin/java $make -cp $cp $main $args" >/dev/null 2>&1
+    # The first run's cost, training included: once, before the group's rounds.
+    start=$EPOCHREALTIME
+    eval "bin/$app$v-root $args" >/dev/null 2>&1
+    end=$EPOCHREALTIME
+    archived_first[$app$v]=$((${end/./} - ${start/./}))
+    eval "expected=\$archived_expected_$app"
+    archived_defs+=("$app$v|$expected|$home/bin/java -cp $cp $main $args|$home/bin/java $use -cp $cp $main $args|bin/$app$v $args|bin/$app$v-root $args")
+  done
 done
 pack "${launchers[0]}" bin/classes-deflated --main-class LoadClasses t.jar=classes.jar
 pack "${launchers[0]}" bin/large-deflated --main-class Main t.jar=large.jar "${lib_pairs[@]}"
@@ -123,6 +184,13 @@ if [ ${#clojure_args[@]} -gt 0 ]; then
   define clojure-java "^1$" "$java -cp $clojure_path clojure.main -e '(println 1)'"
   [ -z "$baseline" ] || define clojure-baseline "^1$" "bin/clojure-baseline -e '(println 1)'"
 fi
+for def in "${archived_defs[@]}"; do
+  IFS='|' read -r label expected plain archived nested root <<<"$def"
+  define "$label-java" "$expected" "$plain"
+  define "$label-archive" "$expected" "$archived"
+  define "$label-nested" "$expected" "$nested"
+  define "$label-root" "$expected" "$root"
+done
 if [ -n "$baseline" ]; then
   define hello-baseline hello bin/hello-baseline
   define classes-baseline "loaded 3000 classes" bin/classes-baseline
@@ -173,6 +241,11 @@ measure_group classes classes-baseline classes-deflated classes-java
 measure_group packages packages-baseline packages-java
 measure_group large large-baseline large-deflated large-java
 measure_group clojure clojure-baseline clojure-java
+for def in "${archived_defs[@]}"; do
+  label=${def%%|*}
+  groups+="$label "
+  measure_group "$label" "$label-java" "$label-archive" "$label-nested" "$label-root"
+done
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # ---- report --------------------------------------------------------------------------
@@ -185,9 +258,9 @@ paired_ratio() {  # paired_ratio LABEL OTHER COLUMN
 ms() { awk -v v="$1" 'BEGIN {printf "%.1f ms", v / 1000}'; }
 mb() { awk -v v="$1" 'BEGIN {printf "%.1f MB", v / 1024}'; }
 line() { printf '%-36s %11s %11s %7s %7s  %s\n' "$@"; }
-time_row() {  # time_row TITLE LABEL COLUMN TARGET: LABEL against LABEL's java -cp
+time_row() {  # time_row TITLE LABEL COLUMN TARGET [OTHER]: LABEL against OTHER (its java -cp)
   [ -f "runs/$2" ] || return 0
-  local java_label=${2%%-*}-java cpu=
+  local java_label=${5:-${2%%-*}-java} cpu=
   [ "$3" = 1 ] && cpu=$(paired_ratio "$2" "$java_label" 4 | awk '{printf "%.2f", $1}')
   line "$1" "$(ms "$(median "$2" "$3")")" "$(ms "$(median "$java_label" "$3")")" \
     "$(paired_ratio "$2" "$java_label" "$3" | awk '{printf "%.2f", $1}')" "$cpu" "${4:-}"
@@ -221,6 +294,14 @@ time_row "  (baseline launcher)" large-baseline 1
 time_row "  (deflated library jars)" large-deflated 1
 time_row "Clojure, -e '(println 1)'" clojure 1 "at most 1.10"
 time_row "  (baseline launcher)" clojure-baseline 1
+for def in "${archived_defs[@]}"; do
+  label=${def%%|*}
+  time_row "$label: java -cp + its archive" "$label-archive" 1
+  time_row "  packed, nested" "$label-nested" 1 "at most 1.10"
+  time_row "  packed, root + cache" "$label-root" 1
+  time_row "  root + cache against java + archive" "$label-root" 1 "at most 1.10" "$label-archive"
+  line "  root + cache, first run" "$(ms "${archived_first[$label]}")" "" "" "" "training included"
+done
 echo "(each ratio is the median of the ratios of the runs made in one round; CPU: the same"
 echo " for user and system time, whole runs, which the machine's load disturbs less)"
 echo
