@@ -30,6 +30,8 @@ struct PackRequest {
     // A console program: a Windows launcher gets the console subsystem, and on every
     // platform the configuration line "console 1" gives java's exit codes.
     bool console = false;
+    // An "aotcache true" line: the launcher keeps a class-data archive in the user's cache.
+    bool aotCache = false;
 };
 
 // Builds the archive (the Java-side classes, the application jar, the library jars, the

@@ -68,9 +68,10 @@ LaunchResult VmHost::createVm(const NarrowString& libraryPath) {
         vmOptions[static_cast<size_t>(i)].extraInfo = nullptr;
         trace::event("vm", "option %s", options_.at(i));
     }
+    if (exitHook_) vmOptions.push_back(JavaVMOption{const_cast<char*>("exit"), exitHook_});
     JavaVMInitArgs initArgs;
     initArgs.version = JNI_VERSION_1_2;
-    initArgs.nOptions = options_.count();
+    initArgs.nOptions = static_cast<jint>(vmOptions.size());
     initArgs.options = vmOptions.empty() ? nullptr : vmOptions.data();
     initArgs.ignoreUnrecognized = JNI_TRUE;
 
