@@ -22,13 +22,22 @@ bool assembledAtExit = false;
 //     public native void run(); }
 // Class file version 50: a native method has no code, so it needs no stack map.
 const char kHookClass[] =
-    "\xca\xfe\xba\xbe\0\0\0\x32\0\x09"                           // magic, 50.0, 8 constants
-    "\x01\0\x1c" "com/vostrand/oru/ArchiveHook" "\x07\0\x01"          // #1, #2: this class
-    "\x01\0\x10" "java/lang/Object" "\x07\0\x03"                      // #3, #4: its super class
-    "\x01\0\x12" "java/lang/Runnable" "\x07\0\x05"                    // #5, #6: its interface
-    "\x01\0\x03" "run" "\x01\0\x03" "()V"                            // #7, #8
-    "\0\x31\0\x02\0\x04\0\x01\0\x06\0\0"                          // flags, classes, no fields
-    "\0\x01\x01\x01\0\x07\0\x08\0\0\0\0";                         // run(): public native
+    "\xca\xfe\xba\xbe\0\0\0\x32\0\x09"  // magic, 50.0, 8 constants
+    "\x01\0\x1c"
+    "com/vostrand/oru/ArchiveHook"
+    "\x07\0\x01"  // #1, #2: this class
+    "\x01\0\x10"
+    "java/lang/Object"
+    "\x07\0\x03"  // #3, #4: its super class
+    "\x01\0\x12"
+    "java/lang/Runnable"
+    "\x07\0\x05"  // #5, #6: its interface
+    "\x01\0\x03"
+    "run"
+    "\x01\0\x03"
+    "()V"                                  // #7, #8
+    "\0\x31\0\x02\0\x04\0\x01\0\x06\0\0"   // flags, classes, no fields
+    "\0\x01\x01\x01\0\x07\0\x08\0\0\0\0";  // run(): public native
 
 uint64_t hashBytes(uint64_t hash, const void* bytes, size_t count) {
     for (size_t i = 0; i < count; ++i) {
@@ -110,8 +119,8 @@ bool namesArchiveOption(const StringList& options) {
     return false;
 }
 
-StringList prepareArchiveCache(const NarrowString& executablePath,
-                               const NarrowString& libraryPath, int feature) {
+StringList prepareArchiveCache(const NarrowString& executablePath, const NarrowString& libraryPath,
+                               int feature) {
     uint64_t hash = 0xcbf29ce484222325ULL;
     NarrowString folder;
     if (feature < kDynamicArchiveSince) {
@@ -134,7 +143,8 @@ StringList prepareArchiveCache(const NarrowString& executablePath,
         trace::event("cache", "archive %s", file.c_str());
         return archiveCacheOptions(feature, true, file);
     }
-    const NarrowString pending = name + ".tmp" + hexDigits(platform::processNumber(), 8) + extension;
+    const NarrowString pending =
+        name + ".tmp" + hexDigits(platform::processNumber(), 8) + extension;
     // A file made now proves the folder writable: the runtime stops the process when it
     // cannot write its archive at exit.
     if (!platform::makeFolders(folder.c_str()) || !platform::createNewFile(pending.c_str())) {
@@ -154,15 +164,15 @@ void* archiveExitHook() {
 
 void quietArchiveAssembly(JNIEnv_* env) {
     if (!assembledAtExit) return;
-    LocalRef<jclass> hook(env, env->DefineClass("com/vostrand/oru/ArchiveHook", nullptr,
-                                                reinterpret_cast<const jbyte*>(kHookClass),
-                                                sizeof kHookClass - 1));
+    LocalRef<jclass> hook(
+        env, env->DefineClass("com/vostrand/oru/ArchiveHook", nullptr,
+                              reinterpret_cast<const jbyte*>(kHookClass), sizeof kHookClass - 1));
     LocalRef<jclass> shutdown(env, hook ? env->FindClass("java/lang/Shutdown") : nullptr);
     const JNINativeMethod run{const_cast<char*>("run"), const_cast<char*>("()V"),
                               reinterpret_cast<void*>(&runHook)};
-    jmethodID add = shutdown ? env->GetStaticMethodID(shutdown.get(), "add",
-                                                      "(IZLjava/lang/Runnable;)V")
-                             : nullptr;
+    jmethodID add = shutdown
+                        ? env->GetStaticMethodID(shutdown.get(), "add", "(IZLjava/lang/Runnable;)V")
+                        : nullptr;
     if (add && env->RegisterNatives(hook.get(), &run, 1) == JNI_OK) {
         LocalRef<jobject> instance(env, env->AllocObject(hook.get()));
         // The last of the system's shutdown slots: it runs once every other hook ended.

@@ -28,8 +28,8 @@ bool namesArchiveOption(const StringList& options);
 // extension>/. None, with one trace line, when the runtime is too old or the folder
 // cannot be made or written. A run that will write the archive registers it for
 // finishArchiveCache.
-StringList prepareArchiveCache(const NarrowString& executablePath,
-                               const NarrowString& libraryPath, int feature);
+StringList prepareArchiveCache(const NarrowString& executablePath, const NarrowString& libraryPath,
+                               int feature);
 
 // The function a virtual machine calls as it ends the process (its "exit" hook, after
 // it wrote its archive): finishes the archive. Null when no archive is being written.

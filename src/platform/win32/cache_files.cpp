@@ -18,7 +18,8 @@ bool makeFolders(const char* path) {
     for (const char* at = path; *at; ++at) {
         partial.append(at, 1);
         // A drive ("C:") or the start of a share is no folder to make.
-        if ((at[1] == '\\' || at[1] == '/' || at[1] == '\0') && partial.byteAt(partial.length() - 1) != ':')
+        if ((at[1] == '\\' || at[1] == '/' || at[1] == '\0') &&
+            partial.byteAt(partial.length() - 1) != ':')
             CreateDirectoryW(win32::wide(win32::widePath(partial.c_str())), nullptr);
     }
     const DWORD attributes = GetFileAttributesW(win32::wide(win32::widePath(path)));
@@ -31,9 +32,9 @@ bool fileStamp(const char* path, FileStamp& out) {
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     out.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    out.modified = static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime)
-                                         << 32) |
-                                        data.ftLastWriteTime.dwLowDateTime);
+    out.modified =
+        static_cast<int64_t>((static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                             data.ftLastWriteTime.dwLowDateTime);
     return true;
 }
 
