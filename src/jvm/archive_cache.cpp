@@ -1,11 +1,17 @@
 // The class-data archive kept per executable and runtime: its name, options and rename.
 #include "jvm/archive_cache.h"
 
+#include <cstdarg>
 #include <cstring>
+#include <initializer_list>
 
 #include "jvm/jni_support.h"
+#include "jvm/vm_host.h"
 #include "platform/cache_files.h"
+#include "platform/environment.h"
+#include "platform/formatting.h"
 #include "platform/path_style.h"
+#include "platform/paths.h"
 #include "platform/quiet_output.h"
 #include "platform/trace.h"
 
@@ -14,8 +20,10 @@ namespace oru {
 namespace {
 
 // The archive this run writes under a name of its own, and the name it then takes.
-NarrowString pendingFile;
-NarrowString finalFile;
+// Plain arrays: nothing to construct at start or destroy at exit, when the virtual machine
+// may still call the exit hook.
+char pendingFile[platform::kPathCapacity];
+char finalFile[platform::kPathCapacity];
 bool assembledAtExit = false;
 
 // public final class com.vostrand.oru.ArchiveHook implements Runnable {
@@ -47,35 +55,24 @@ uint64_t hashBytes(uint64_t hash, const void* bytes, size_t count) {
     return hash;
 }
 
-// Whose archive it is: a file's path (with its terminator) and stamp; false without one.
-bool hashFile(uint64_t& hash, const NarrowString& path) {
-    platform::FileStamp stamp;
-    if (!platform::fileStamp(path.c_str(), stamp)) return false;
-    hash = hashBytes(hash, path.c_str(), static_cast<size_t>(path.length()) + 1);
-    hash = hashBytes(hash, &stamp.size, sizeof stamp.size);
-    hash = hashBytes(hash, &stamp.modified, sizeof stamp.modified);
-    return true;
+// Writes `format` with its arguments into `buffer` of kPathCapacity bytes; false when the
+// result does not fit.
+bool formatPath(char* buffer, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    const int length = platform::formatInto(buffer, platform::kPathCapacity, format, arguments);
+    va_end(arguments);
+    return length < platform::kPathCapacity - 1;
 }
 
-// The executable's file name without its extension.
-NarrowString applicationName(const NarrowString& executablePath) {
-    int start = executablePath.length();
-    while (start > 0 && !platform::isDirectorySeparator(executablePath.byteAt(start - 1))) --start;
-    int end = executablePath.length();
-    for (int i = end - 1; i > start; --i)
-        if (executablePath.byteAt(i) == '.') {
-            end = i;
-            break;
-        }
-    return NarrowString(executablePath.c_str() + start, end - start);
-}
-
-// `value` as `digits` hexadecimal digits.
-NarrowString hexDigits(uint64_t value, int digits) {
-    NarrowString text;
-    while (digits-- > 0) text += "0123456789abcdef"[(value >> (4 * digits)) & 15];
-    return text;
-}
+// The options of each kind of archive, of a run that writes it and of one that maps it;
+// an option ending in '=' takes the file's name.
+const char* const kKindOptions[3][2][2] = {
+    {{"-XX:ArchiveClassesAtExit=", nullptr}, {"-XX:SharedArchiveFile=", nullptr}},
+    {{"-XX:+AutoCreateSharedArchive", "-XX:SharedArchiveFile="},
+     {"-XX:SharedArchiveFile=", nullptr}},
+    {{"-XX:AOTCacheOutput=", "-Xlog:aot*=off"}, {"-XX:AOTCache=", "-Xlog:aot*=off"}},
+};
 
 void JNICALL onVmExit(jint) { finishArchiveCache(); }
 
@@ -86,29 +83,26 @@ void JNICALL runHook(JNIEnv*, jobject) { platform::silenceStandardOutput(); }
 StringList archiveCacheOptions(int feature, bool exists, const NarrowString& file) {
     StringList options;
     if (feature < kDynamicArchiveSince) return options;
-    if (feature >= kAotCacheSince) {
-        options.add(NarrowString(exists ? "-XX:AOTCache=" : "-XX:AOTCacheOutput=") + file);
-        options.add("-Xlog:aot*=off");
-    } else if (exists) {
-        options.add(NarrowString("-XX:SharedArchiveFile=") + file);
-    } else if (feature >= kAutoArchiveSince) {
-        options.add("-XX:+AutoCreateSharedArchive");
-        options.add(NarrowString("-XX:SharedArchiveFile=") + file);
-    } else {
-        options.add(NarrowString("-XX:ArchiveClassesAtExit=") + file);
-    }
-    options.add("-Xlog:cds*=off");
-    if (feature >= kAotCacheSince && !exists) {
-        // The lines about the cache's assembly at exit, the child virtual machine's too.
-        options.add("-XX:+UnlockDiagnosticVMOptions");
-        options.add("-XX:-DisplayVMOutput");
+    const int kind = feature >= kAotCacheSince ? 2 : feature >= kAutoArchiveSince ? 1 : 0;
+    // The lines about the cache's assembly at exit, the child virtual machine's too.
+    const bool assembles = kind == 2 && !exists;
+    const char* const all[] = {kKindOptions[kind][exists][0], kKindOptions[kind][exists][1],
+                               "-Xlog:cds*=off",
+                               assembles ? "-XX:+UnlockDiagnosticVMOptions" : nullptr,
+                               assembles ? "-XX:-DisplayVMOutput" : nullptr};
+    for (const char* option : all) {
+        if (!option) continue;
+        NarrowString text(option);
+        if (option[std::strlen(option) - 1] == '=') text += file;
+        options.add(text);
     }
     return options;
 }
 
 bool namesArchiveOption(const StringList& options) {
-    static const char* const names[] = {"SharedArchiveFile", "ArchiveClassesAtExit", "AOTCache",
-                                        "AOTMode", "AutoCreateSharedArchive"};
+    // SharedArchive: SharedArchiveFile and AutoCreateSharedArchive; AOTCache: AOTCacheOutput too.
+    static const char* const names[] = {"SharedArchive", "ArchiveClassesAtExit", "AOTCache",
+                                        "AOTMode"};
     for (int i = 0; i < options.count(); ++i) {
         const char* option = options.at(i);
         if (std::strncmp(option, "-Xshare", 7) == 0) return true;
@@ -119,78 +113,85 @@ bool namesArchiveOption(const StringList& options) {
     return false;
 }
 
-StringList prepareArchiveCache(const NarrowString& executablePath, const NarrowString& libraryPath,
-                               int feature) {
-    uint64_t hash = 0xcbf29ce484222325ULL;
-    NarrowString folder;
-    if (feature < kDynamicArchiveSince) {
-        trace::event("cache", "no archive: the runtime's feature version is %d", feature);
-        return StringList();
+void prepareArchiveCache(VmHost& host, const NarrowString& executablePath,
+                         const NarrowString& libraryPath, int feature) {
+    // Whose archive it is: both files' paths (with their terminators) and stamps.
+    uint64_t hash = hashBytes(0xcbf29ce484222325ULL, &feature, sizeof feature);
+    for (const NarrowString* path : {&executablePath, &libraryPath}) {
+        platform::FileStamp stamp;
+        if (!platform::fileStamp(path->c_str(), stamp)) feature = 0;
+        hash = hashBytes(hash, path->c_str(), static_cast<size_t>(path->length()) + 1);
+        hash = hashBytes(hash, &stamp, sizeof stamp);
     }
-    if (!hashFile(hash, executablePath) || !hashFile(hash, libraryPath) ||
-        !platform::userCacheFolder(folder)) {
-        trace::event("cache", "no archive: no cache folder or no file stamps");
-        return StringList();
+    NarrowString root;
+    if (feature < kDynamicArchiveSince || !platform::userCacheFolder(root)) {
+        trace::event("cache", "none: version %d, no folder", feature);
+        return;
     }
-    hash = hashBytes(hash, &feature, sizeof feature);
-    const char separator[2] = {folder.byteAt(folder.length() - 1), '\0'};
-    folder += NarrowString("oru") + separator + applicationName(executablePath) + separator;
-    const NarrowString name = folder + hexDigits(hash, 16);
-    const char* extension = feature >= kAotCacheSince ? ".aot" : ".jsa";
-    const NarrowString file = name + extension;
+    // The executable's file name without its extension names the application's folder.
+    const char* name = executablePath.c_str();
+    for (const char* at = name; *at; ++at)
+        if (platform::isDirectorySeparator(*at)) name = at + 1;
+    const char* dot = std::strrchr(name, '.');
+    const int nameLength = static_cast<int>(dot && dot != name ? dot - name : std::strlen(name));
+    const char* extension = feature >= kAotCacheSince ? "aot" : "jsa";
+    // The cache folder ends with the separator to use.
+    const char separator = root.byteAt(root.length() - 1);
+    char oru[platform::kPathCapacity], folder[platform::kPathCapacity],
+        pending[platform::kPathCapacity];
+    char* const file = finalFile;
+    const auto high = static_cast<unsigned>(hash >> 32), low = static_cast<unsigned>(hash);
+    if (!formatPath(oru, "%soru", root.c_str()) ||
+        !formatPath(folder, "%s%c%.*s", oru, separator, nameLength, name) ||
+        !formatPath(file, "%s%c%08x%08x.%s", folder, separator, high, low, extension) ||
+        !formatPath(pending, "%s%c%08x%08x.tmp%08x.%s", folder, separator, high, low,
+                    static_cast<unsigned>(platform::processNumber()), extension))
+        return;
     platform::FileStamp stamp;
-    if (platform::fileStamp(file.c_str(), stamp) && stamp.size > 0) {
-        trace::event("cache", "archive %s", file.c_str());
-        return archiveCacheOptions(feature, true, file);
-    }
-    const NarrowString pending =
-        name + ".tmp" + hexDigits(platform::processNumber(), 8) + extension;
+    const bool exists = platform::fileStamp(file, stamp) && stamp.size > 0;
     // A file made now proves the folder writable: the runtime stops the process when it
     // cannot write its archive at exit.
-    if (!platform::makeFolders(folder.c_str()) || !platform::createNewFile(pending.c_str())) {
-        trace::event("cache", "no archive: cannot write in %s", folder.c_str());
-        return StringList();
+    if (!exists && !(platform::makeFolder(root.c_str()) && platform::makeFolder(oru) &&
+                     platform::makeFolder(folder) && platform::createNewFile(pending))) {
+        trace::event("cache", "cannot write %s", pending);
+        return;
     }
-    trace::event("cache", "writing archive %s at exit, then %s", pending.c_str(), file.c_str());
-    pendingFile = pending;
-    finalFile = file;
-    assembledAtExit = feature >= kAotCacheSince;
-    return archiveCacheOptions(feature, false, pending);
-}
-
-void* archiveExitHook() {
-    return pendingFile.empty() ? nullptr : reinterpret_cast<void*>(&onVmExit);
+    trace::event("cache", "%s %s", exists ? "using" : "writing", file);
+    if (!exists) {
+        std::memcpy(pendingFile, pending, sizeof pending);
+        host.setExitHook(reinterpret_cast<void*>(&onVmExit));
+    }
+    assembledAtExit = !exists && feature >= kAotCacheSince;
+    const StringList options =
+        archiveCacheOptions(feature, exists, NarrowString(exists ? file : pending));
+    for (int i = 0; i < options.count(); ++i) host.addOption(options.at(i));
 }
 
 void quietArchiveAssembly(JNIEnv_* env) {
     if (!assembledAtExit) return;
-    LocalRef<jclass> hook(
-        env, env->DefineClass("com/vostrand/oru/ArchiveHook", nullptr,
-                              reinterpret_cast<const jbyte*>(kHookClass), sizeof kHookClass - 1));
-    LocalRef<jclass> shutdown(env, hook ? env->FindClass("java/lang/Shutdown") : nullptr);
+    // Local references end with this thread's attachment, which ends right after.
+    const jclass hook = env->DefineClass(
+        nullptr, nullptr, reinterpret_cast<const jbyte*>(kHookClass), sizeof kHookClass - 1);
+    const jclass shutdown = hook ? env->FindClass("java/lang/Shutdown") : nullptr;
     const JNINativeMethod run{const_cast<char*>("run"), const_cast<char*>("()V"),
                               reinterpret_cast<void*>(&runHook)};
-    jmethodID add = shutdown
-                        ? env->GetStaticMethodID(shutdown.get(), "add", "(IZLjava/lang/Runnable;)V")
-                        : nullptr;
-    if (add && env->RegisterNatives(hook.get(), &run, 1) == JNI_OK) {
-        LocalRef<jobject> instance(env, env->AllocObject(hook.get()));
-        // The last of the system's shutdown slots: it runs once every other hook ended.
-        if (instance) env->CallStaticVoidMethod(shutdown.get(), add, 9, JNI_FALSE, instance.get());
-    }
-    trace::event("cache", "the output of the cache's assembly %s",
-                 clearPendingException(env, false) || !add ? "stays" : "is dropped");
+    const jmethodID add =
+        shutdown ? env->GetStaticMethodID(shutdown, "add", "(IZLjava/lang/Runnable;)V") : nullptr;
+    // The last of the system's shutdown slots: it runs once every other hook has ended.
+    if (add && env->RegisterNatives(hook, &run, 1) == JNI_OK)
+        env->CallStaticVoidMethod(shutdown, add, 9, JNI_FALSE, env->AllocObject(hook));
+    if (clearPendingException(env, false) || !add) trace::event("cache", "no hook");
 }
 
 void finishArchiveCache() {
     platform::restoreStandardOutput();
-    if (pendingFile.empty()) return;
+    if (!*pendingFile) return;
     platform::FileStamp stamp;
-    const bool written = platform::fileStamp(pendingFile.c_str(), stamp) && stamp.size > 0;
-    const bool placed = written && platform::replaceFile(pendingFile.c_str(), finalFile.c_str());
-    if (!placed) platform::removeFile(pendingFile.c_str());
-    trace::event("cache", "archive %s: %s", finalFile.c_str(), placed ? "written" : "not written");
-    pendingFile = NarrowString();
+    const bool placed = platform::fileStamp(pendingFile, stamp) && stamp.size > 0 &&
+                        platform::replaceFile(pendingFile, finalFile);
+    if (!placed) platform::removeFile(pendingFile);
+    trace::event("cache", "%s %s", placed ? "written" : "not written", finalFile);
+    *pendingFile = '\0';
 }
 
 }  // namespace oru

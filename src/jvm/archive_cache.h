@@ -7,6 +7,10 @@
 struct JNIEnv_;
 
 namespace oru {
+class VmHost;
+}
+
+namespace oru {
 
 // The first feature versions of each kind of archive that writes itself.
 constexpr int kDynamicArchiveSince = 13;  // -XX:ArchiveClassesAtExit
@@ -22,18 +26,14 @@ StringList archiveCacheOptions(int feature, bool exists, const NarrowString& fil
 // Whether one of `options` already says how class-data archives go (the user's own win).
 bool namesArchiveOption(const StringList& options);
 
-// The options for the archive of the executable at `executablePath` run by the runtime
-// library at `libraryPath`, named from both files' paths, sizes and modification times
-// and the runtime's feature version, in <cache>/oru/<executable's name without
-// extension>/. None, with one trace line, when the runtime is too old or the folder
-// cannot be made or written. A run that will write the archive registers it for
-// finishArchiveCache.
-StringList prepareArchiveCache(const NarrowString& executablePath, const NarrowString& libraryPath,
-                               int feature);
-
-// The function a virtual machine calls as it ends the process (its "exit" hook, after
-// it wrote its archive): finishes the archive. Null when no archive is being written.
-void* archiveExitHook();
+// Adds to `host` the options for the archive of the executable at `executablePath` run
+// by the runtime library at `libraryPath`, named from both files' paths, sizes and
+// modification times and the runtime's feature version, in <cache>/oru/<executable's name
+// without extension>/. None, with one trace line, when the runtime is too old or the
+// folder cannot be made or written. A run that will write the archive gets the exit hook
+// that finishes it when System.exit ends the process inside the virtual machine.
+void prepareArchiveCache(VmHost& host, const NarrowString& executablePath,
+                         const NarrowString& libraryPath, int feature);
 
 // On a run that assembles an ahead-of-time cache at exit, arranges that the output of
 // the assembly (which the runtime prints, and the child virtual machine it starts) goes

@@ -34,10 +34,7 @@ void collectVmOptions(const LauncherConfig& config, VmHost& host, const RuntimeR
         if (namesArchiveOption(options)) {
             trace::event("cache", "no archive of the launcher's: the options name one");
         } else {
-            const StringList archive =
-                prepareArchiveCache(config.executablePath(), library, release.feature);
-            for (int i = 0; i < archive.count(); ++i) host.addOption(archive.at(i));
-            host.setExitHook(archiveExitHook());
+            prepareArchiveCache(host, config.executablePath(), library, release.feature);
         }
     }
     for (int i = 0; i < options.count(); ++i) host.addOption(options.at(i));

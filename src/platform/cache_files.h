@@ -1,19 +1,12 @@
-// The user's cache folder and the few file operations a cache kept there needs.
+// The few file operations a cache kept in the user's cache folder needs.
 #pragma once
 
 #include <cstdint>
 
-#include "support/narrow_string.h"
-
 namespace oru::platform {
 
-// The user's folder for caches, with a trailing separator: $XDG_CACHE_HOME when it is an
-// absolute path, else ~/.cache on Linux; %LOCALAPPDATA% on Windows. False when none is set.
-bool userCacheFolder(NarrowString& out);
-
-// Makes the folder `path` and the missing folders above it; true when it exists as a
-// folder afterwards.
-bool makeFolders(const char* path);
+// Makes the folder `path` (in a folder that exists); true when it was made or exists.
+bool makeFolder(const char* path);
 
 // What tells one version of a file from another: its size and modification time.
 struct FileStamp {

@@ -50,8 +50,7 @@ TEST(AotCacheTest, TheFirstRunWritesTheArchiveAndTheNextUseIt) {
         // The runtime's own log, to a file, says where the application's classes came from.
         const std::string log = dir.path() + "load.txt";
         runIn(sampleWithCache(dir, runtime, "option -Xlog:class+load:file=" + log + "\n"), cache);
-        EXPECT_NE(readFile(log).find("sample.Hello source: shared objects file"),
-                  std::string::npos)
+        EXPECT_NE(readFile(log).find("sample.Hello source: shared objects file"), std::string::npos)
             << runtime.feature;
         EXPECT_EQ(archives(cache).size(), 1u);
     }
@@ -62,10 +61,10 @@ TEST(AotCacheTest, AnApplicationThatCallsSystemExitGetsItsArchive) {
     for (const TestRuntime& runtime : testRuntimes()) {
         ScratchDirectory dir;
         const std::string cache = dir.makeDirectory("cache") + "/";
-        const std::string exe = packApp(dir, "app",
-                                        {"jvmdll " + runtime.library, "jre_order c",
-                                         "classpath " + testProgramsJar(), "mainclass probe.Exiter",
-                                         "aotcache true"});
+        const std::string exe =
+            packApp(dir, "app",
+                    {"jvmdll " + runtime.library, "jre_order c", "classpath " + testProgramsJar(),
+                     "mainclass probe.Exiter", "aotcache true"});
         const RunResult run = runIn(exe, cache);
         EXPECT_EQ(run.exitCode, 7);
         EXPECT_EQ(run.err, "") << runtime.feature;

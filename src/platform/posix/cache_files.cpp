@@ -1,4 +1,4 @@
-// The user's cache folder and its file operations on Linux.
+// The file operations of a cache on Linux.
 // Only Linux code belongs in this file.
 #include "platform/cache_files.h"
 
@@ -9,30 +9,9 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/environment.h"
-
 namespace oru::platform {
 
-bool userCacheFolder(NarrowString& out) {
-    if (environmentValue("XDG_CACHE_HOME", out) && out.byteAt(0) == '/') {
-        out += "/";
-        return true;
-    }
-    if (!environmentValue("HOME", out) || out.byteAt(0) != '/') return false;
-    out += "/.cache/";
-    return true;
-}
-
-bool makeFolders(const char* path) {
-    NarrowString partial;
-    for (const char* at = path; *at; ++at) {
-        partial.append(at, 1);
-        if (at[1] == '/' || at[1] == '\0')
-            if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    }
-    struct stat info;
-    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
-}
+bool makeFolder(const char* path) { return mkdir(path, 0700) == 0 || errno == EEXIST; }
 
 bool fileStamp(const char* path, FileStamp& out) {
     struct stat info;

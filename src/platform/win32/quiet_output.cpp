@@ -1,4 +1,4 @@
-// Standard output and error handles set to NUL and back, on Windows.
+// Standard output and error handles set to NUL, on Windows.
 // Only Windows code belongs in this file.
 #include "platform/quiet_output.h"
 
@@ -6,36 +6,16 @@
 
 namespace oru::platform {
 
-namespace {
-
-HANDLE savedOutput = nullptr;
-HANDLE savedError = nullptr;
-HANDLE nullDevice = nullptr;
-
-}  // namespace
-
 // The handles are what child processes that inherit them get; the C runtime's own
-// descriptors in this process keep theirs.
+// descriptors in this process keep theirs, so nothing needs giving back.
 bool silenceStandardOutput() {
-    if (nullDevice) return true;
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     const HANDLE null = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     &inheritable, OPEN_EXISTING, 0, nullptr);
-    if (null == INVALID_HANDLE_VALUE) return false;
-    nullDevice = null;
-    savedOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    savedError = GetStdHandle(STD_ERROR_HANDLE);
-    SetStdHandle(STD_OUTPUT_HANDLE, null);
-    SetStdHandle(STD_ERROR_HANDLE, null);
-    return true;
+    return null != INVALID_HANDLE_VALUE && SetStdHandle(STD_OUTPUT_HANDLE, null) &&
+           SetStdHandle(STD_ERROR_HANDLE, null);
 }
 
-void restoreStandardOutput() {
-    if (!nullDevice) return;
-    SetStdHandle(STD_OUTPUT_HANDLE, savedOutput);
-    SetStdHandle(STD_ERROR_HANDLE, savedError);
-    CloseHandle(nullDevice);
-    nullDevice = nullptr;
-}
+void restoreStandardOutput() {}
 
 }  // namespace oru::platform
