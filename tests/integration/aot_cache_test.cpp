@@ -74,6 +74,17 @@ TEST(AotCacheTest, AnApplicationThatCallsSystemExitGetsItsArchive) {
     }
 }
 
+TEST(AotCacheTest, OruPackWritesTheLineThatTurnsItOn) {
+    ScratchDirectory dir;
+    const std::string exe = dir.path() + "app";
+    const RunResult packed =
+        runProgram(ORU_PACK_PATH, {{"--launcher", launcherPath(), "--jar", testProgramsJar(),
+                                    "--main-class", "probe.Exiter", "--aot-cache", "-o", exe}});
+    ASSERT_EQ(packed.exitCode, 0) << packed.err;
+    EXPECT_NE(runProgram(ORU_PACK_PATH, {{"--list", exe}}).out.find("\naotcache true\n"),
+              std::string::npos);
+}
+
 TEST(AotCacheTest, AChangedExecutableGetsANewArchive) {
     ScratchDirectory dir;
     const std::string cache = dir.makeDirectory("cache") + "/";

@@ -436,10 +436,10 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
     RunResult help = runProgram(ORU_PACK_PATH, {{"--help"}});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option :
-         {"--launcher", "--jar", "--lib", "--output", "--main-class", "--minjre", "--option",
-          "--property", "--config", "--list", "--splash", "--icon", "--version-info",
-          "--no-class-path", "--target", "--runtime-dir", "--version", "--console",
-          "--no-system-loader"})
+         {"--launcher",    "--jar",     "--lib",          "--output",           "--main-class",
+          "--minjre",      "--option",  "--property",     "--config",           "--list",
+          "--splash",      "--icon",    "--version-info", "--no-class-path",    "--target",
+          "--runtime-dir", "--version", "--console",      "--no-system-loader", "--aot-cache"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
