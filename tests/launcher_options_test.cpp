@@ -114,9 +114,12 @@ TEST(LauncherOptionsTest, TheArchiveOptionsFollowTheVersion) {
         {25, false, {"-XX:AOTCacheOutput=a", "-Xlog:aot*=off", quiet, silent[0], silent[1]}},
         {26, true, {"-XX:AOTCache=a", "-Xlog:aot*=off", quiet}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(listed(archiveCacheOptions(c.feature, c.exists, NarrowString("a"))), c.options)
+    for (const auto& c : cases) {
+        StringList options;
+        archiveCacheOptions(c.feature, c.exists, "a", options);
+        EXPECT_EQ(listed(options), c.options)
             << c.feature << (c.exists ? " with the archive" : " without it");
+    }
 }
 
 TEST(LauncherOptionsTest, TheUsersOwnArchiveOptionsWin) {

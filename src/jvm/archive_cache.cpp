@@ -47,10 +47,12 @@ const char kHookClass[] =
     "\0\x31\0\x02\0\x04\0\x01\0\x06\0\0"   // flags, classes, no fields
     "\0\x01\x01\x01\0\x07\0\x08\0\0\0\0";  // run(): public native
 
-uint64_t hashBytes(uint64_t hash, const void* bytes, size_t count) {
+// FNV-1a of 32 bits: a name that two versions of one application share by chance names an
+// archive the runtime checks against the class path and refuses, never a wrong one.
+uint32_t hashBytes(uint32_t hash, const void* bytes, size_t count) {
     for (size_t i = 0; i < count; ++i) {
         hash ^= static_cast<const unsigned char*>(bytes)[i];
-        hash *= 0x100000001b3ULL;
+        hash *= 16777619u;
     }
     return hash;
 }
@@ -80,9 +82,8 @@ void JNICALL runHook(JNIEnv*, jobject) { platform::silenceStandardOutput(); }
 
 }  // namespace
 
-StringList archiveCacheOptions(int feature, bool exists, const NarrowString& file) {
-    StringList options;
-    if (feature < kDynamicArchiveSince) return options;
+void archiveCacheOptions(int feature, bool exists, const char* file, StringList& options) {
+    if (feature < kDynamicArchiveSince) return;
     const int kind = feature >= kAotCacheSince ? 2 : feature >= kAutoArchiveSince ? 1 : 0;
     // The lines about the cache's assembly at exit, the child virtual machine's too.
     const bool assembles = kind == 2 && !exists;
@@ -96,7 +97,6 @@ StringList archiveCacheOptions(int feature, bool exists, const NarrowString& fil
         if (option[std::strlen(option) - 1] == '=') text += file;
         options.add(text);
     }
-    return options;
 }
 
 bool namesArchiveOption(const StringList& options) {
@@ -116,7 +116,7 @@ bool namesArchiveOption(const StringList& options) {
 void prepareArchiveCache(VmHost& host, const NarrowString& executablePath,
                          const NarrowString& libraryPath, int feature) {
     // Whose archive it is: both files' paths (with their terminators) and stamps.
-    uint64_t hash = hashBytes(0xcbf29ce484222325ULL, &feature, sizeof feature);
+    uint32_t hash = hashBytes(2166136261u, &feature, sizeof feature);
     for (const NarrowString* path : {&executablePath, &libraryPath}) {
         platform::FileStamp stamp;
         if (!platform::fileStamp(path->c_str(), stamp)) feature = 0;
@@ -140,11 +140,11 @@ void prepareArchiveCache(VmHost& host, const NarrowString& executablePath,
     char oru[platform::kPathCapacity], folder[platform::kPathCapacity],
         pending[platform::kPathCapacity];
     char* const file = finalFile;
-    const auto high = static_cast<unsigned>(hash >> 32), low = static_cast<unsigned>(hash);
+    const auto code = static_cast<unsigned>(hash);
     if (!formatPath(oru, "%soru", root.c_str()) ||
         !formatPath(folder, "%s%c%.*s", oru, separator, nameLength, name) ||
-        !formatPath(file, "%s%c%08x%08x.%s", folder, separator, high, low, extension) ||
-        !formatPath(pending, "%s%c%08x%08x.tmp%08x.%s", folder, separator, high, low,
+        !formatPath(file, "%s%c%08x.%s", folder, separator, code, extension) ||
+        !formatPath(pending, "%s%c%08x.tmp%08x.%s", folder, separator, code,
                     static_cast<unsigned>(platform::processNumber()), extension))
         return;
     platform::FileStamp stamp;
@@ -162,9 +162,7 @@ void prepareArchiveCache(VmHost& host, const NarrowString& executablePath,
         host.setExitHook(reinterpret_cast<void*>(&onVmExit));
     }
     assembledAtExit = !exists && feature >= kAotCacheSince;
-    const StringList options =
-        archiveCacheOptions(feature, exists, NarrowString(exists ? file : pending));
-    for (int i = 0; i < options.count(); ++i) host.addOption(options.at(i));
+    archiveCacheOptions(feature, exists, exists ? file : pending, host.options());
 }
 
 void quietArchiveAssembly(JNIEnv_* env) {
@@ -178,8 +176,13 @@ void quietArchiveAssembly(JNIEnv_* env) {
     const jmethodID add =
         shutdown ? env->GetStaticMethodID(shutdown, "add", "(IZLjava/lang/Runnable;)V") : nullptr;
     // The last of the system's shutdown slots: it runs once every other hook has ended.
-    if (add && env->RegisterNatives(hook, &run, 1) == JNI_OK)
-        env->CallStaticVoidMethod(shutdown, add, 9, JNI_FALSE, env->AllocObject(hook));
+    if (add && env->RegisterNatives(hook, &run, 1) == JNI_OK) {
+        jvalue arguments[3];
+        arguments[0].i = 9;
+        arguments[1].z = JNI_FALSE;
+        arguments[2].l = env->AllocObject(hook);
+        env->CallStaticVoidMethodA(shutdown, add, arguments);
+    }
     if (clearPendingException(env, false) || !add) trace::event("cache", "no hook");
 }
 

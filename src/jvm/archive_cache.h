@@ -17,11 +17,11 @@ constexpr int kDynamicArchiveSince = 13;  // -XX:ArchiveClassesAtExit
 constexpr int kAutoArchiveSince = 19;     // -XX:+AutoCreateSharedArchive
 constexpr int kAotCacheSince = 25;        // -XX:AOTCacheOutput
 
-// The options that make a runtime of feature version `feature` map the archive `file`
-// when it `exists`, or else write it at exit (`file` is then the name to write, renamed
-// into place afterwards), with the runtime's own lines about archives quieted so that
-// the output stays as without an archive. None before Java 13.
-StringList archiveCacheOptions(int feature, bool exists, const NarrowString& file);
+// Appends to `options` the options that make a runtime of feature version `feature` map
+// the archive `file` when it `exists`, or else write it at exit (`file` is then the name
+// to write, renamed into place afterwards), with the runtime's own lines about archives
+// quieted so that the output stays as without an archive. None before Java 13.
+void archiveCacheOptions(int feature, bool exists, const char* file, StringList& options);
 
 // Whether one of `options` already says how class-data archives go (the user's own win).
 bool namesArchiveOption(const StringList& options);

@@ -30,6 +30,7 @@ public:
     void setExitHook(void* hook) { exitHook_ = hook; }
     // The options not yet passed to a virtual machine (emptied by a creation attempt).
     const VmOptionList& options() const { return options_; }
+    VmOptionList& options() { return options_; }
 
     // Loads the runtime library at `libraryPath` and creates the virtual machine with
     // the collected options; the calling thread becomes its main thread. Returns 0, or
