@@ -29,23 +29,16 @@ bool assembledAtExit = false;
 // public final class com.vostrand.oru.ArchiveHook implements Runnable {
 //     public native void run(); }
 // Class file version 50: a native method has no code, so it needs no stack map.
+// clang-format off
 const char kHookClass[] =
-    "\xca\xfe\xba\xbe\0\0\0\x32\0\x09"  // magic, 50.0, 8 constants
-    "\x01\0\x1c"
-    "com/vostrand/oru/ArchiveHook"
-    "\x07\0\x01"  // #1, #2: this class
-    "\x01\0\x10"
-    "java/lang/Object"
-    "\x07\0\x03"  // #3, #4: its super class
-    "\x01\0\x12"
-    "java/lang/Runnable"
-    "\x07\0\x05"  // #5, #6: its interface
-    "\x01\0\x03"
-    "run"
-    "\x01\0\x03"
-    "()V"                                  // #7, #8
-    "\0\x31\0\x02\0\x04\0\x01\0\x06\0\0"   // flags, classes, no fields
-    "\0\x01\x01\x01\0\x07\0\x08\0\0\0\0";  // run(): public native
+    "\xca\xfe\xba\xbe\0\0\0\x32\0\x09"                              // magic, 50.0, 8 constants
+    "\x01\0\x1c" "com/vostrand/oru/ArchiveHook" "\x07\0\x01"        // #1, #2: this class
+    "\x01\0\x10" "java/lang/Object" "\x07\0\x03"                    // #3, #4: its super class
+    "\x01\0\x12" "java/lang/Runnable" "\x07\0\x05"                  // #5, #6: its interface
+    "\x01\0\x03" "run" "\x01\0\x03" "()V"                           // #7, #8: name, type
+    "\0\x31\0\x02\0\x04\0\x01\0\x06\0\0"                            // flags, classes, no fields
+    "\0\x01\x01\x01\0\x07\0\x08\0\0\0\0";                           // run(): public native
+// clang-format on
 
 // FNV-1a of 32 bits: a name that two versions of one application share by chance names an
 // archive the runtime checks against the class path and refuses, never a wrong one.
