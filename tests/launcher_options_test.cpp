@@ -2,6 +2,8 @@
 // jar's module attributes, gated by the version its release file states.
 #include "jvm/launcher_options.h"
 
+#include "jvm/archive_cache.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -91,6 +93,53 @@ TEST(LauncherOptionsTest, TheUsersOwnNativeAccessWins) {
         listed(launcherVmOptions(java21, listOf({"--illegal-native-access=deny"}), granting))
             .empty())
         << "Enable-Native-Access counts from Java 22 on, as under java -jar";
+}
+
+// Each runtime writes the archive at exit in the way it knows, then maps it; a runtime
+// before 13 gets nothing. Every run quiets the runtime's lines about archives.
+TEST(LauncherOptionsTest, TheArchiveOptionsFollowTheVersion) {
+    const std::string quiet = "-Xlog:cds*=off";
+    const std::string silent[] = {"-XX:+UnlockDiagnosticVMOptions", "-XX:-DisplayVMOutput"};
+    const struct {
+        int feature;
+        bool exists;
+        std::vector<std::string> options;
+    } cases[] = {
+        {0, false, {}},
+        {11, false, {}},
+        {13, false, {"-XX:ArchiveClassesAtExit=a", quiet}},
+        {17, true, {"-XX:SharedArchiveFile=a", quiet}},
+        {19, false, {"-XX:+AutoCreateSharedArchive", "-XX:SharedArchiveFile=a", quiet}},
+        {24, true, {"-XX:SharedArchiveFile=a", quiet}},
+        {25, false, {"-XX:AOTCacheOutput=a", "-Xlog:aot*=off", quiet, silent[0], silent[1]}},
+        {26, true, {"-XX:AOTCache=a", "-Xlog:aot*=off", quiet}},
+    };
+    for (const auto& c : cases) {
+        StringList options;
+        archiveCacheOptions(c.feature, c.exists, "a", options);
+        EXPECT_EQ(listed(options), c.options)
+            << c.feature << (c.exists ? " with the archive" : " without it");
+    }
+}
+
+TEST(LauncherOptionsTest, TheUsersOwnArchiveOptionsWin) {
+    const struct {
+        const char* option;
+        bool names;
+    } cases[] = {
+        {"-XX:SharedArchiveFile=my.jsa", true},
+        {"-XX:ArchiveClassesAtExit=x", true},
+        {"-XX:AOTCache=app.aot", true},
+        {"-XX:AOTCacheOutput=app.aot", true},
+        {"-XX:AOTMode=off", true},
+        {"-XX:-AutoCreateSharedArchive", true},
+        {"-Xshare:off", true},
+        {"-Xlog:cds", false},
+        {"-Xmx64m", false},
+        {"-Dname=AOTCache", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(namesArchiveOption(listOf({"-Xss1m", c.option})), c.names) << c.option;
 }
 
 }  // namespace

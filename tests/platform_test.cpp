@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/cache_files.h"
 #include "platform/directory.h"
 #include "platform/environment.h"
 #include "platform/files.h"
@@ -91,6 +92,29 @@ TEST(PlatformTest, MappingAFileBeyondTheAddressSpaceFails) {
     if (mapped) {
         EXPECT_EQ(file.data()[size - 1], 0);
     }
+}
+
+// A pending file is made once, stamped, put in place over an older one, or removed.
+TEST(PlatformTest, ACacheFileIsMadeOnceAndPutInPlace) {
+    ScratchDirectory dir;
+    const std::string folder = dir.path() + "f";
+    EXPECT_TRUE(platform::makeFolder(folder.c_str()));
+    EXPECT_TRUE(platform::makeFolder(folder.c_str()));
+    EXPECT_FALSE(platform::makeFolder((folder + "/a/b").c_str()));
+    const std::string pending = folder + "/p", final = dir.write("f/final", "old");
+    EXPECT_TRUE(platform::createNewFile(pending.c_str()));
+    EXPECT_FALSE(platform::createNewFile(pending.c_str()));
+    platform::FileStamp stamp;
+    EXPECT_TRUE(platform::fileStamp(pending.c_str(), stamp));
+    EXPECT_EQ(stamp.size, 0u);
+    EXPECT_FALSE(platform::fileStamp(folder.c_str(), stamp));
+    std::ofstream(pending, std::ios::binary) << "new!";
+    EXPECT_TRUE(platform::replaceFile(pending.c_str(), final.c_str()));
+    EXPECT_TRUE(platform::fileStamp(final.c_str(), stamp));
+    EXPECT_EQ(stamp.size, 4u);
+    EXPECT_FALSE(platform::fileStamp(pending.c_str(), stamp));
+    EXPECT_TRUE(platform::removeFile(final.c_str()));
+    EXPECT_FALSE(platform::removeFile(final.c_str()));
 }
 
 TEST(PlatformTest, EnvironmentNamesIgnoreCase) {

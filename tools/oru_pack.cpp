@@ -20,6 +20,7 @@ const char kHelp[] =
     "                [--property NAME=VALUE]... [--config \"KEY VALUE\"]... [NAME=FILE]...\n"
     "                [--splash PICTURE.bmp] [--icon APP.ico] [--version-info KEY=VALUE]...\n"
     "                [--console] [--no-class-path] [--layout root|nested]\n"
+    "                [--aot-cache]\n"
     "       oru-pack --list EXECUTABLE\n"
     "       oru-pack --version\n"
     "\n"
@@ -55,6 +56,9 @@ const char kHelp[] =
     "  --property NAME=VALUE  a system property (repeatable)\n"
     "  --no-system-loader     leaves the packed classes out of the system class loader\n"
     "                         (by default it serves them, as under java -jar)\n"
+    "  --aot-cache            keeps a class-data archive of the application per runtime\n"
+    "                         in the user's cache folder (Java 13 and later), made by\n"
+    "                         the first run and used by the next ones: faster starts\n"
     "  --config \"KEY VALUE\"   any configuration line, as stored (repeatable): forcecwd,\n"
     "                         jre_order, jvmdll, classpath, libs, ...\n"
     "  --runtime-dir NAME     runs on the Java runtime in the folder NAME beside the\n"
@@ -126,6 +130,10 @@ int parseArguments(int argc, char** argv, oru::tools::PackRequest& request, std:
         if (arg == "--version") {
             std::cout << "oru-pack " ORU_VERSION "\n";
             std::exit(0);
+        }
+        if (arg == "--aot-cache") {
+            request.aotCache = true;
+            continue;
         }
         if (arg == "--no-system-loader") {
             request.systemLoader = false;

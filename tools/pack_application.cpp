@@ -75,6 +75,7 @@ std::vector<std::string> configurationLines(const PackRequest& request,
     for (const std::string& property : request.properties) lines.push_back("property " + property);
     lines.insert(lines.end(), request.configuration.begin(), request.configuration.end());
     if (request.console) lines.push_back("console 1");
+    if (request.aotCache) lines.push_back("aotcache true");
     if (request.systemLoader &&
         std::none_of(request.configuration.begin(), request.configuration.end(),
                      [](const std::string& line) { return lineHasKey(line, "systemloader"); }))

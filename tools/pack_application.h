@@ -33,6 +33,8 @@ struct PackRequest {
     // The jars' entries merged at the archive's root instead of nested whole, so that
     // the virtual machine's own application class loader defines every class.
     bool rootLayout = false;
+    // An "aotcache true" line: the launcher keeps a class-data archive in the user's cache.
+    bool aotCache = false;
 };
 
 // Builds the archive (the Java-side classes, the application jar, the library jars, the

@@ -62,16 +62,18 @@ LaunchResult VmHost::createVm(const NarrowString& libraryPath) {
         return kRuntimeWithoutEntry;
     }
 
-    std::vector<JavaVMOption> vmOptions(static_cast<size_t>(options_.count()));
+    // One more for the exit hook, if any.
+    std::vector<JavaVMOption> vmOptions(static_cast<size_t>(options_.count()) + 1);
     for (int i = 0; i < options_.count(); ++i) {
         vmOptions[static_cast<size_t>(i)].optionString = const_cast<char*>(options_.at(i));
         vmOptions[static_cast<size_t>(i)].extraInfo = nullptr;
         trace::event("vm", "option %s", options_.at(i));
     }
+    vmOptions.back() = JavaVMOption{const_cast<char*>("exit"), exitHook_};
     JavaVMInitArgs initArgs;
     initArgs.version = JNI_VERSION_1_2;
-    initArgs.nOptions = options_.count();
-    initArgs.options = vmOptions.empty() ? nullptr : vmOptions.data();
+    initArgs.nOptions = options_.count() + (exitHook_ ? 1 : 0);
+    initArgs.options = vmOptions.data();
     initArgs.ignoreUnrecognized = JNI_TRUE;
 
     JavaVM* vm = nullptr;

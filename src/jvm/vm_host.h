@@ -25,8 +25,12 @@ public:
 
     // Appends one option after all earlier ones; the list keeps its own copy.
     void addOption(const char* option) { options_.add(option); }
+    // A function the virtual machine calls as it ends the process from System.exit (its
+    // "exit" hook); null for none.
+    void setExitHook(void* hook) { exitHook_ = hook; }
     // The options not yet passed to a virtual machine (emptied by a creation attempt).
     const VmOptionList& options() const { return options_; }
+    VmOptionList& options() { return options_; }
 
     // Loads the runtime library at `libraryPath` and creates the virtual machine with
     // the collected options; the calling thread becomes its main thread. Returns 0, or
@@ -70,6 +74,7 @@ public:
 
 private:
     VmOptionList options_;
+    void* exitHook_ = nullptr;
     void* runtimeModule_ = nullptr;
     JavaVM_* vm_ = nullptr;
     JNIEnv_* env_ = nullptr;

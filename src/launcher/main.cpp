@@ -1,5 +1,6 @@
 // The launcher's entry: configuration, virtual-machine holder, launch and teardown.
 #include "bridge/bridge_state.h"
+#include "jvm/archive_cache.h"
 #include "jvm/vm_host.h"
 #include "launcher/config_load.h"
 #include "launcher/failure_report.h"
@@ -20,6 +21,7 @@ int launch(int argc, char** argv) {
     const int exitCode = runLaunch(argc > 0 ? argc - 1 : 0, argc > 0 ? argv + 1 : argv);
     trace::event("phase", "releasing the virtual machine");
     host.releaseVm();
+    finishArchiveCache();
     trace::event("phase", "done");
     activeConfig = nullptr;
     activeVmHost = nullptr;

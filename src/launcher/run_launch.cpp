@@ -3,6 +3,7 @@
 
 #include "bridge/bridge_state.h"
 #include "bridge/native_methods.h"
+#include "jvm/archive_cache.h"
 #include "jvm/launcher_options.h"
 #include "jvm/vm_host.h"
 #include "launcher/config_load.h"
@@ -21,13 +22,21 @@ namespace oru {
 LauncherConfig* activeConfig = nullptr;
 VmHost* activeVmHost = nullptr;
 
-void collectVmOptions(const LauncherConfig& config, VmHost& host, const RuntimeRelease& release) {
+void collectVmOptions(const LauncherConfig& config, VmHost& host, const RuntimeRelease& release,
+                      const NarrowString& library) {
     StringList options = config.expandedValues("option");
     const JarLaunchAttributes jar = release.feature >= kModulesSince
                                         ? jarLaunchAttributes(applicationManifest(release.feature))
                                         : JarLaunchAttributes{};
     const StringList own = launcherVmOptions(release, options, jar);
     for (int i = 0; i < own.count(); ++i) host.addOption(own.at(i));
+    if (config.lookupValue("aotcache").compareNoCase(NarrowString("true")) == 0) {
+        if (namesArchiveOption(options)) {
+            trace::event("cache", "no archive of the launcher's: the options name one");
+        } else {
+            prepareArchiveCache(host, config.executablePath(), library, release.feature);
+        }
+    }
     for (int i = 0; i < options.count(); ++i) host.addOption(options.at(i));
     StringList properties = config.expandedValues("property");
     for (int i = 0; i < properties.count(); ++i)
@@ -86,14 +95,15 @@ LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int ar
                               int versions[4]) {
     trace::event("phase", "finding the runtime");
     const NarrowString library = findConfiguredRuntimeLibrary(config);
-    collectVmOptions(config, host,
-                     library.empty() ? RuntimeRelease{} : readRuntimeRelease(library));
+    collectVmOptions(config, host, library.empty() ? RuntimeRelease{} : readRuntimeRelease(library),
+                     library);
     trace::event("phase", "creating the virtual machine");
     LaunchResult result = host.createVm(library);
     if (result != kLaunchSucceeded) return result;
     // The natives are bound at once, before the launcher's loader can be asked for
     // anything, whether or not the Java side's own load of the executable succeeds.
     registerBridgeNatives(host.env());
+    quietArchiveAssembly(host.env());
     if (config.lookupValue("systemloader").compareNoCase(NarrowString("true")) == 0)
         host.installLauncherSystemLoader();
     else

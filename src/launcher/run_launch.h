@@ -28,8 +28,10 @@ int exitCodeOf(const LauncherConfig* config, LaunchResult result, bool mainThrew
 // Adds the virtual-machine options in their fixed order: the launcher's own for the
 // runtime of `release` (native access, the application jar's module attributes; none
 // when its version is unknown), configured options, properties, class path, executable
-// path, application home.
+// path, application home. With "aotcache true" and no archive option of the user's, the
+// options of the class-data archive kept for the executable and `library` come before
+// the configured ones.
 void collectVmOptions(const LauncherConfig& config, VmHost& host,
-                      const RuntimeRelease& release = {});
+                      const RuntimeRelease& release = {}, const NarrowString& library = {});
 
 }  // namespace oru

@@ -15,4 +15,8 @@ bool setEnvironmentValue(const char* name, const char* value);
 // Removes the variable from this process's environment.
 bool clearEnvironmentValue(const char* name);
 
+// The user's folder for caches, with a trailing separator: $XDG_CACHE_HOME when it is an
+// absolute path, else ~/.cache on Linux; %LOCALAPPDATA% on Windows. False when none is set.
+bool userCacheFolder(NarrowString& out);
+
 }  // namespace oru::platform

@@ -440,7 +440,8 @@ TEST(PackToolTest, BadInputsFailWithOneLineAndNoOutput) {
          {"--launcher",    "--jar",     "--lib",          "--output",           "--main-class",
           "--minjre",      "--option",  "--property",     "--config",           "--list",
           "--splash",      "--icon",    "--version-info", "--no-class-path",    "--target",
-          "--runtime-dir", "--version", "--console",      "--no-system-loader", "--layout"})
+          "--runtime-dir", "--version", "--console",      "--no-system-loader", "--layout",
+          "--aot-cache"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 

@@ -35,4 +35,14 @@ bool setEnvironmentValue(const char* name, const char* value) {
 
 bool clearEnvironmentValue(const char* name) { return name && *name && unsetenv(name) == 0; }
 
+bool userCacheFolder(NarrowString& out) {
+    if (environmentValue("XDG_CACHE_HOME", out) && out.byteAt(0) == '/') {
+        out += "/";
+        return true;
+    }
+    if (!environmentValue("HOME", out) || out.byteAt(0) != '/') return false;
+    out += "/.cache/";
+    return true;
+}
+
 }  // namespace oru::platform

@@ -43,4 +43,10 @@ bool clearEnvironmentValue(const char* name) {
     return name && *name && SetEnvironmentVariableA(name, nullptr) != 0;
 }
 
+bool userCacheFolder(NarrowString& out) {
+    if (!environmentValue("LOCALAPPDATA", out) || out.empty()) return false;
+    out += "\\";
+    return true;
+}
+
 }  // namespace oru::platform
