@@ -88,6 +88,7 @@ bool JarReader::readStored(uint32_t index, StoredEntry& stored) {
     stored.crc = entry.crc32;
     stored.size = entry.uncompressedSize;
     stored.deflated = entry.method == 8;
+    stored.dosTime = entry.dosTime;
     return opened_->readAt(position, stored.data.data(), entry.compressedSize);
 }
 

@@ -17,6 +17,7 @@ struct JarEntryInfo {
     uint32_t size = 0;
     uint32_t compressedSize = 0;
     bool deflated = false;
+    uint32_t dosTime = 0;  // as the entry's central record gives it
 };
 
 // An entry as its archive stores it: its data (deflated or not) and what describes it.
@@ -25,6 +26,7 @@ struct StoredEntry {
     uint32_t crc = 0;
     uint32_t size = 0;  // uncompressed
     bool deflated = false;
+    uint32_t dosTime = 0;  // as the entry's central record gives it
 };
 
 // Reads a ZIP archive held in memory (the bytes may have anything in front of them, as

@@ -190,6 +190,8 @@ void RootMerge::write(ZipWriter& archive) {
         entry.crc = kept.entry.crc;
         entry.size = kept.entry.size;
         entry.method = kept.entry.deflated ? ZipMethod::kDeflated : ZipMethod::kStored;
+        // Clojure, for one, loads a compiled class only when it is newer than its source.
+        entry.dosTime = kept.entry.dosTime;
         merged.addRaw(entry);
     }
     for (const std::string& name : serviceNames_) merged.add(name, services_[name]);

@@ -89,8 +89,8 @@ void putCommonFields(std::string& out, const ZipWriter::Entry& entry, bool local
     append16(out, 20);  // version needed: 2.0
     append16(out, flagsOf(entry));
     append16(out, static_cast<uint16_t>(entry.method));
-    append16(out, 0);     // time
-    append16(out, 0x21);  // date: 1980-01-01
+    append16(out, entry.dosTime & 0xFFFF);
+    append16(out, entry.dosTime >> 16);
     append32(out, deferred ? 0 : entry.crc);
     append32(out, deferred ? 0 : static_cast<uint32_t>(storedSizeOf(entry)));
     append32(out, deferred ? 0 : entry.size);

@@ -45,6 +45,8 @@ public:
 constexpr uint32_t kLargestEntryCount = 0xFFFF;
 constexpr uint32_t kLargestNameLength = 0xFFFF;
 constexpr uint64_t kLargestArchive = 0xFFFFFFFF;
+// 1980-01-01 00:00, the earliest MS-DOS time: the same bytes at every run.
+constexpr uint32_t kZipEpoch = 0x21u << 16;
 
 class ZipWriter {
 public:
@@ -82,6 +84,9 @@ public:
         uint32_t crc = 0;
         uint32_t size = 0;
         ZipMethod method = ZipMethod::kStored;
+        // Last modification as MS-DOS stores it, date in the high half: 1980-01-01 00:00
+        // unless the entry keeps a jar entry's own.
+        uint32_t dosTime = kZipEpoch;
         ZipEntryOptions options;
         std::string localExtra;      // extra field of the local header only
         std::string centralComment;  // comment of the central record

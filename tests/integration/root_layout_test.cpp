@@ -66,6 +66,9 @@ TEST(RootLayoutTest, WhatJavaCpShowsOfTheSameJars) {
         // A root class's own URL in the jar: form that java -jar gives.
         EXPECT_EQ(reported(java.out, "classurl"), "jar:file:" + kApp + "!/rootapp/Main.class");
         EXPECT_EQ(reported(run.out, "classurl"), "jar:file:" + exe + "!/rootapp/Main.class");
+        // Entries keep their jar's times (Clojure compiles a source not older than its class).
+        EXPECT_EQ(reported(run.out, "modified"), reported(java.out, "modified"));
+        EXPECT_NE(reported(java.out, "modified"), "315532800000") << "a time of its own";
     }
 }
 

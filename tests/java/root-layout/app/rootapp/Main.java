@@ -31,6 +31,8 @@ public class Main {
         System.out.println("listing=" + listing(Main.class.getClassLoader().getResource("rootapp")));
         System.out.println("licence=" + text(Main.class.getResource("/LICENSE")));
         System.out.println("classurl=" + Main.class.getResource("Main.class"));
+        System.out.println("modified=" + ((java.net.JarURLConnection) LibGreeter.class
+                .getResource("LibGreeter.class").openConnection()).getJarEntry().getTime());
     }
 
     static String text(URL url) throws Exception {
