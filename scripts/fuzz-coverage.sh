@@ -12,7 +12,8 @@ cmake -S "$root" -B "$build" -G Ninja \
     -DORU_FUZZ=ON -DORU_BUILD_TESTS=OFF \
     -DCMAKE_CXX_FLAGS="-fprofile-instr-generate -fcoverage-mapping" \
     -DCMAKE_EXE_LINKER_FLAGS="-fprofile-instr-generate" >/dev/null
-cmake --build "$build" --target archive_fuzzer config_fuzzer resources_fuzzer
+cmake --build "$build" --target archive_fuzzer config_fuzzer resources_fuzzer url_fuzzer \
+    manifest_fuzzer
 
 replay() {  # replay FUZZER DIRECTORY...: runs the inputs once, merging their profile
   local fuzzer=$1
@@ -38,3 +39,7 @@ report config src/launcher/config_text.cpp src/launcher/environment_expansion.cp
 report config --show-functions src/launcher/config_load.cpp | grep -E "^Name|findArchiveComment"
 replay resources "$corpora/corpus-resources" "$corpora/seeds/resources"
 report resources tools/launcher_resources.cpp tools/version_resource.cpp
+replay url "$corpora/corpus-url" "$corpora/seeds/url"
+report url src/bridge/resource_urls.cpp
+replay manifest "$corpora/corpus-manifest" "$corpora/seeds/manifest"
+report manifest src/archive/manifest.cpp

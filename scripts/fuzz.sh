@@ -1,34 +1,42 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang (ASan, UBSan) and runs them for a bounded time: the
-# archive reader and store, the configuration text and archive comment, and oru-pack's
-# readers of pictures, icons and version strings.
-# Usage: scripts/fuzz.sh [seconds] [archive|config|resources]...
-#   seconds: the total time (default 60), shared by the fuzzers named (default all three;
-#   the archive fuzzer, which has far more to cover, gets half of it, the others a quarter).
+# archive reader and store, the configuration text and archive comment, oru-pack's
+# readers of pictures, icons and version strings, the "oru:" URL texts, and jar manifests.
+# Usage: scripts/fuzz.sh [seconds] [archive|config|resources|url|manifest]...
+#   seconds: the total time (default 60), shared by the fuzzers named (default all five)
+#   in proportion 10:6:6:4:4 in the order above: of 60 s, 20 s for the archive fuzzer,
+#   which has far more to cover, and 8 s each for the URL and manifest fuzzers, whose
+#   small inputs reach little code.
 # Exits non-zero when a fuzzer finds a fault. Corpora stay in build/fuzz/corpus-*.
 set -euo pipefail
 
 seconds="${1:-60}"
 shift || true
 fuzzers=("$@")
-[ ${#fuzzers[@]} -eq 0 ] && fuzzers=(archive config resources)
+[ ${#fuzzers[@]} -eq 0 ] && fuzzers=(archive config resources url manifest)
+for fuzzer in "${fuzzers[@]}"; do
+  case $fuzzer in
+    archive | config | resources | url | manifest) ;;
+    *) echo "unknown fuzzer $fuzzer" >&2; exit 2 ;;
+  esac
+done
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/fuzz"
 
 cmake -S "$root" -B "$build" -G Ninja \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORU_FUZZ=ON -DORU_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target archive_fuzzer config_fuzzer resources_fuzzer fuzz_seed_generator
+cmake --build "$build" --target "${fuzzers[@]/%/_fuzzer}" fuzz_seed_generator
 
 seeds="$build/seeds"
-mkdir -p "$seeds/archive" "$seeds/config" "$seeds/resources" "$build/artifacts"
-"$build/tests/fuzz/fuzz_seed_generator" "$seeds/archive" "$seeds/config" "$seeds/resources"
+mkdir -p "$build/artifacts"
+"$build/tests/fuzz/fuzz_seed_generator" "$seeds"
 
-share() {  # the seconds of fuzzer $1
-  if [ ${#fuzzers[@]} -eq 1 ]; then echo "$seconds"
-  elif [ "$1" = archive ]; then echo $((seconds / 2))
-  else echo $((seconds / 4)); fi
-}
+# Each fuzzer's weight, and the seconds of fuzzer $1: its share of the named ones' weights.
+weight() { case $1 in archive) echo 10 ;; config | resources) echo 6 ;; *) echo 4 ;; esac; }
+total=0
+for fuzzer in "${fuzzers[@]}"; do total=$((total + $(weight "$fuzzer"))); done
+share() { echo $((seconds * $(weight "$1") / total)); }
 
 status=0
 for fuzzer in "${fuzzers[@]}"; do
@@ -41,7 +49,8 @@ for fuzzer in "${fuzzers[@]}"; do
     config) options=(-max_len=16384 -dict="$root/tests/fuzz/config.dict" "$seeds/config"
                      "$seeds/archive") ;;
     resources) options=(-max_len=65536 "$seeds/resources") ;;
-    *) echo "unknown fuzzer $fuzzer" >&2; exit 2 ;;
+    url) options=(-max_len=4096 "$seeds/url") ;;
+    manifest) options=(-max_len=16384 "$seeds/manifest") ;;
   esac
   echo "== ${fuzzer}_fuzzer for $(share "$fuzzer") s"
   # libFuzzer exits non-zero on a crash, a sanitizer report, a leak or a blown memory limit.

@@ -3,7 +3,7 @@
 # demo), Linux unit and integration tests, the same for the 32-bit Linux build under qemu
 # on the 32-bit Java runtime, the sanitizer build's unit tests, the Windows x86_64 tests
 # under wine, the i686 inspection, the Debian package installed and used, the Maven
-# plugin building its sample offline, and a bounded fuzzing run of the archive reader.
+# plugin building its sample offline, and a bounded run of the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh

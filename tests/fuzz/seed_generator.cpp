@@ -1,9 +1,11 @@
 // Writes seed archives for the archive fuzzer: valid ones of every shape the store meets,
 // large ones that the fuzzer's length growth would take long to reach, and broken ones;
-// seeds for the configuration fuzzer: configuration texts and packed archive tails; and
-// seeds for the resources fuzzer: the pictures, icons and version lines of the unit tests.
+// seeds for the configuration fuzzer: configuration texts and packed archive tails; seeds
+// for the resources fuzzer: the pictures, icons and version lines of the unit tests; and
+// "oru:" URL texts and jar manifests for the URL and manifest fuzzers.
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -263,19 +265,66 @@ bool saveResources(const std::string& dir) {
     return ok;
 }
 
+// URL texts after "oru:": escapes of every case, "+", backslashes, dot segments, names
+// in jars in jars, and malformed escapes.
+bool saveUrls(const std::string& dir) {
+    const std::string texts[] = {
+        "t.jar!com/x/My%20File.txt",
+        "libs/a%2Bb.jar!res/C++%20%c3%bc.txt",
+        "libs\\%E5%BA%AB.jar!%E4%B8%AD\\a b+c.txt",
+        "t.jar!dir/../x/./y/..\\z.txt",
+        "a.jar!b.jar!%2e%2E/%2E/c%21d",
+        std::string("%00x\0y%7F%FF", 12),
+        "100%25%",
+        "a%4",
+        "%zz%4g%%41",
+    };
+    bool ok = true;
+    for (size_t i = 0; i < sizeof texts / sizeof texts[0]; ++i)
+        ok &= save(dir, "url-" + std::to_string(i) + ".txt", texts[i]);
+    return ok;
+}
+
+// Manifests: line ends of each kind, continuations, sections (package and entry ones, a
+// name continued), Sealed and Multi-Release, and what java refuses.
+bool saveManifests(const std::string& dir) {
+    const std::string texts[] = {
+        "Manifest-Version: 1.0\r\nMain-Class: com.x.Main\r\nClass-Path: a.jar\r\n  b.jar\r\n"
+        "Sealed: true\r\n\r\nName: com/x/\r\nSealed: false\r\n\r\n",
+        "Manifest-Version: 1.0\nMulti-Release: TRUE\nAdd-Opens: java.base/java.lang\n\n"
+        "Name: com/x/\nSpecification-Title: X\nImplementation-Vendor: V \xC3\xBC\n",
+        "A: x\r y\rB: 2\r\rName: p/\rSealed: true\r",
+        "Sealed: true\n\n\nName: lo\n ng/\nSealed: false\n\nnAmE: q/\nA: 1\n\nName: lo\n ng/\nB: "
+        "2\n",
+        "Manifest-Version: 1.0\r\n\r\nName: a/B.class\r\nSHA-256-Digest: 47DEQpj8HBSa+/TI=\r\n\r\n"
+        "Name: a/C.class\r\nSHA-256-Digest: mW+5JCeuQeRkm5NM=\r\n\r\n",
+        "A: " + std::string(507, 'v') + "\r\nB: " + std::string(508, 'w') + "\n",
+        std::string("A: a\0b\nB:x\n", 11),
+        " x\nA: 1\n",
+        "A: 1\n\nB: 2\nName: p/\n",
+        "Main-Class: a.B\nNo-End: x",
+    };
+    bool ok = true;
+    for (size_t i = 0; i < sizeof texts / sizeof texts[0]; ++i)
+        ok &= save(dir, "manifest-" + std::to_string(i) + ".mf", texts[i]);
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 && argc != 4) {
-        std::fprintf(stderr,
-                     "usage: %s archive-seed-directory configuration-seed-directory "
-                     "[resource-seed-directory]\n",
-                     argv[0]);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s seed-directory (with one folder per fuzzer)\n", argv[0]);
         return 2;
     }
-    const std::string dir = argv[1];
-    bool ok = saveConfigurations(argv[2]);
-    if (argc == 4) ok &= saveResources(argv[3]);
+    const std::string seeds = argv[1];
+    for (const char* fuzzer : {"archive", "config", "resources", "url", "manifest"})
+        std::filesystem::create_directories(seeds + "/" + fuzzer);
+    const std::string dir = seeds + "/archive";
+    bool ok = saveConfigurations(seeds + "/config");
+    ok &= saveResources(seeds + "/resources");
+    ok &= saveUrls(seeds + "/url");
+    ok &= saveManifests(seeds + "/manifest");
 
     ZipWriter plain;
     plain.add("a.txt", "alpha alpha alpha");
