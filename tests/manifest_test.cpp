@@ -23,6 +23,7 @@ std::string lookUp(const JarManifest& manifest, const char* section, const char*
 // java's verdict with the line where it stops.
 TEST(ManifestTest, ReadAsJavaReadsIt) {
     const std::string longValue(507, 'v');  // "A: " + 507 + CRLF: 512 bytes, java's buffer
+    const std::string longName = "A" + std::string(256, 'a');  // 257 bytes: 1 in a byte
     struct Case {
         std::string text;
         const char* section;  // null: the main section
@@ -51,6 +52,7 @@ TEST(ManifestTest, ReadAsJavaReadsIt) {
         {"\n\n\nnAmE: lo\n ng/\nA: 2\n\n\n", "long/", "A", "2"},
         {"Sealed: true\n\nName: p/\nSealed: false\n", "p/", "sealed", "false"},
         {"A: " + longValue + "\r\n", nullptr, "A", longValue},
+        {"A: x\n", nullptr, longName.c_str(), "<absent>"},  // no name longer than java's
         // What java refuses.
         {"A: " + longValue + "vv\n", nullptr, "A", "<absent>", Outcome::kLineTooLong, 1, false},
         {"A: x\nno colon and space\n", nullptr, "A", "x", Outcome::kInvalidHeader, 2, false},

@@ -240,9 +240,12 @@ bool JarManifest::read(const char* text, size_t length, uint64_t* allowance) {
 }
 
 bool JarManifest::find(const NarrowString* section, const char* name, ManifestValue& value) const {
+    // Keys keep a name's length in a byte; no attribute has a longer name than java's 70.
+    const size_t nameLength = std::strlen(name);
+    if (nameLength > 255) return false;
     const Key key = {section ? section->c_str() : nullptr,
                      section ? static_cast<uint32_t>(section->length()) : 0u, section != nullptr,
-                     static_cast<uint8_t>(std::strlen(name)), name};
+                     static_cast<uint8_t>(nameLength), name};
     // The first attribute above the key; the one before it is the key's last, if any.
     uint32_t low = 0;
     for (uint32_t high = count_; low < high;) {
