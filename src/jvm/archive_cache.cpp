@@ -116,6 +116,20 @@ void prepareArchiveCache(VmHost& host, const NarrowString& executablePath,
         hash = hashBytes(hash, path->c_str(), static_cast<size_t>(path->length()) + 1);
         hash = hashBytes(hash, &stamp, sizeof stamp);
     }
+    // A dynamic archive extends the runtime's own base archives, without which the
+    // runtime refuses to start: 32-bit runtimes and images made without them have none.
+    const char* library = libraryPath.c_str();
+    int folderLength = 0;
+    for (int i = 0; library[i]; ++i)
+        if (platform::isDirectorySeparator(library[i])) folderLength = i + 1;
+    for (const char* base : {"classes", "classes_nocoops"}) {
+        char path[platform::kPathCapacity];
+        platform::FileStamp stamp;
+        if (feature < kAotCacheSince &&
+            !(formatPath(path, "%.*s%s.jsa", folderLength, library, base) &&
+              platform::fileStamp(path, stamp)))
+            feature = 0;
+    }
     NarrowString root;
     if (feature < kDynamicArchiveSince || !platform::userCacheFolder(root)) {
         trace::event("cache", "none: version %d, no folder", feature);
