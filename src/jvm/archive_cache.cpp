@@ -69,6 +69,14 @@ const char* const kKindOptions[3][2][2] = {
     {{"-XX:AOTCacheOutput=", "-Xlog:aot*=off"}, {"-XX:AOTCache=", "-Xlog:aot*=off"}},
 };
 
+// The file name at the end of `path`: after its last folder separator.
+const char* fileNameOf(const char* path) {
+    const char* name = path;
+    for (const char* at = path; *at; ++at)
+        if (platform::isDirectorySeparator(*at)) name = at + 1;
+    return name;
+}
+
 void JNICALL onVmExit(jint) { finishArchiveCache(); }
 
 void JNICALL runHook(JNIEnv*, jobject) { platform::silenceStandardOutput(); }
@@ -119,9 +127,7 @@ void prepareArchiveCache(VmHost& host, const NarrowString& executablePath,
     // A dynamic archive extends the runtime's own base archives, without which the
     // runtime refuses to start: 32-bit runtimes and images made without them have none.
     const char* library = libraryPath.c_str();
-    int folderLength = 0;
-    for (int i = 0; library[i]; ++i)
-        if (platform::isDirectorySeparator(library[i])) folderLength = i + 1;
+    const int folderLength = static_cast<int>(fileNameOf(library) - library);
     for (const char* base : {"classes", "classes_nocoops"}) {
         char path[platform::kPathCapacity];
         platform::FileStamp stamp;
@@ -136,9 +142,7 @@ void prepareArchiveCache(VmHost& host, const NarrowString& executablePath,
         return;
     }
     // The executable's file name without its extension names the application's folder.
-    const char* name = executablePath.c_str();
-    for (const char* at = name; *at; ++at)
-        if (platform::isDirectorySeparator(*at)) name = at + 1;
+    const char* name = fileNameOf(executablePath.c_str());
     const char* dot = std::strrchr(name, '.');
     const int nameLength = static_cast<int>(dot && dot != name ? dot - name : std::strlen(name));
     const char* extension = feature >= kAotCacheSince ? "aot" : "jsa";

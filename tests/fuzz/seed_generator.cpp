@@ -52,6 +52,15 @@ bool save(const std::string& directory, const std::string& name, const std::stri
     return static_cast<bool>(out);
 }
 
+// Saves each of `texts` as <prefix><its index><suffix>.
+template <size_t N>
+bool saveEach(const std::string& dir, const char* prefix, const char* suffix,
+              const std::string (&texts)[N]) {
+    bool ok = true;
+    for (size_t i = 0; i < N; ++i) ok &= save(dir, prefix + std::to_string(i) + suffix, texts[i]);
+    return ok;
+}
+
 // Inputs past 32 KB: the end-record search's second window, more than one 64 KiB read of
 // compressed data, a nested archive of some size.
 bool saveLarge(const std::string& dir) {
@@ -220,9 +229,7 @@ bool saveConfigurations(const std::string& dir) {
             "option hidden\r\nlibs %UNSET%ORU_FUZZ_A%",
         "\x10jvmdll %ORU_FUZZ_LONG%%ORU_FUZZ_LONG%\r\nclasspath %oru_fuzz_long%;x\r\njre_order ec",
     };
-    bool ok = true;
-    for (size_t i = 0; i < sizeof texts / sizeof texts[0]; ++i)
-        ok &= save(dir, "config-" + std::to_string(i) + ".txt", texts[i]);
+    bool ok = saveEach(dir, "config-", ".txt", texts);
     ZipWriter app;
     app.add("com/x/Main.class", "main");
     const std::string packed =
@@ -279,10 +286,7 @@ bool saveUrls(const std::string& dir) {
         "a%4",
         "%zz%4g%%41",
     };
-    bool ok = true;
-    for (size_t i = 0; i < sizeof texts / sizeof texts[0]; ++i)
-        ok &= save(dir, "url-" + std::to_string(i) + ".txt", texts[i]);
-    return ok;
+    return saveEach(dir, "url-", ".txt", texts);
 }
 
 // Manifests: line ends of each kind, continuations, sections (package and entry ones, a
@@ -304,10 +308,7 @@ bool saveManifests(const std::string& dir) {
         "A: 1\n\nB: 2\nName: p/\n",
         "Main-Class: a.B\nNo-End: x",
     };
-    bool ok = true;
-    for (size_t i = 0; i < sizeof texts / sizeof texts[0]; ++i)
-        ok &= save(dir, "manifest-" + std::to_string(i) + ".mf", texts[i]);
-    return ok;
+    return saveEach(dir, "manifest-", ".mf", texts);
 }
 
 }  // namespace
