@@ -370,6 +370,21 @@ bool EmbeddedArchive::readEntry(EntrySink& sink, const NarrowString& query,
     return node && node->readOwnEntry(sink, index) == ReadOutcome::kDelivered;
 }
 
+bool EmbeddedArchive::openStream(EntryStream& stream, const NarrowString& query,
+                                 const NarrowString* utf8) {
+    int index = -1;
+    EmbeddedArchive* node = firstMatch(query, utf8, index);
+    if (!node) return false;
+    const auto entryIndex = static_cast<uint32_t>(index);
+    if (!node->reader_.entrySizesPlausible(entryIndex)) return false;
+    uint64_t position = 0;
+    {
+        platform::LockGuard guard(node->lock_);
+        if (!findEntryBytes(node->reader_, entryIndex, position)) return false;
+    }
+    return stream.start(*node->source_, position, node->reader_.entry(entryIndex));
+}
+
 bool EmbeddedArchive::entryInfo(const NarrowString& query, const NarrowString* utf8, uint32_t& size,
                                 uint32_t& dosTime) {
     int index = -1;

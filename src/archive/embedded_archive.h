@@ -9,6 +9,7 @@
 #include "archive/deferred_check.h"
 #include "archive/entry_lookup.h"
 #include "archive/entry_sink.h"
+#include "archive/entry_stream.h"
 #include "archive/manifest.h"
 #include "archive/source_holder.h"
 #include "archive/zip_reader.h"
@@ -81,6 +82,11 @@ public:
     // entry matches, when that first match cannot be read (it counts as missing: later
     // copies are not tried) or when the sink could not make a result.
     bool readEntry(EntrySink& sink, const NarrowString& query, const NarrowString* utf8 = nullptr);
+    // Starts `stream` on the entry readEntry would read, its local header checked, the
+    // stream reading the node's source where the entry lies (the tree outlives it).
+    // False when no entry matches or that first match cannot be read.
+    bool openStream(EntryStream& stream, const NarrowString& query,
+                    const NarrowString* utf8 = nullptr);
     // The uncompressed size and MS-DOS modification time of the entry readEntry would
     // read, without reading it; false when no entry matches.
     bool entryInfo(const NarrowString& query, const NarrowString* utf8, uint32_t& size,
