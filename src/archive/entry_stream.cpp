@@ -51,9 +51,7 @@ int EntryStream::fail() {
     return -1;
 }
 
-int EntryStream::finish() {
-    return crc_ == expectedCrc_ ? 0 : fail();
-}
+int EntryStream::finish() { return crc_ == expectedCrc_ ? 0 : fail(); }
 
 int EntryStream::read(unsigned char* out, uint32_t count) {
     if (failed_ || !source_) return -1;

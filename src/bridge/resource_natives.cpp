@@ -2,6 +2,8 @@
 #include "bridge/resource_natives.h"
 
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <utility>
 
 #include "bridge/bridge_state.h"
@@ -79,6 +81,45 @@ jlongArray loadResourceInfo(JNIEnv* env, jstring resource) {
     if (info) env->SetLongArrayRegion(info, 0, 2, values);
     clearPendingException(env, true);  // out of memory
     return info;
+}
+
+jlong openResourceStream(JNIEnv* env, jstring resource) {
+    std::unique_ptr<EntryStream> stream(new (std::nothrow) EntryStream);
+    if (!stream) return 0;
+    const bool found = lookUpResource(
+        env, resource,
+        [](void* context, const NarrowString& query, const NarrowString* utf8) {
+            return rootArchive().openStream(*static_cast<EntryStream*>(context), query, utf8);
+        },
+        stream.get());
+    return found ? static_cast<jlong>(reinterpret_cast<uintptr_t>(stream.release())) : 0;
+}
+
+jint readResourceStream(JNIEnv* env, jlong handle, jbyteArray buffer, jint offset, jint length) {
+    auto* stream = reinterpret_cast<EntryStream*>(static_cast<uintptr_t>(handle));
+    const jint size = buffer ? env->GetArrayLength(buffer) : 0;
+    if (!stream || offset < 0 || length < 0 || offset > size || length > size - offset) {
+        throwJavaException(env, "java/lang/IndexOutOfBoundsException", nullptr);
+        return -1;
+    }
+    if (length == 0) return 0;
+    // One bounded transfer a call, as the JDK's own streams copy through a native buffer.
+    const auto chunk = static_cast<uint32_t>(length) < EntryStream::kBufferSize
+                           ? static_cast<uint32_t>(length)
+                           : EntryStream::kBufferSize;
+    std::unique_ptr<unsigned char[]> bytes(new (std::nothrow) unsigned char[chunk]);
+    const int count = bytes ? stream->read(bytes.get(), chunk) : -1;
+    if (count > 0)
+        env->SetByteArrayRegion(buffer, offset, count, reinterpret_cast<jbyte*>(bytes.get()));
+    if (count >= 0) return count > 0 ? count : -1;
+    LocalRef<jstring> why(env,
+                          env->NewStringUTF(bytes ? "invalid entry CRC or data" : "out of memory"));
+    throwJavaException(env, "java/io/IOException", why.get());
+    return -1;
+}
+
+void closeResourceStream(jlong handle) {
+    delete reinterpret_cast<EntryStream*>(static_cast<uintptr_t>(handle));
 }
 
 }  // namespace oru

@@ -17,4 +17,15 @@ jbyteArray loadResourceBytes(JNIEnv* env, jstring resource);
 // time as java.util.zip does.
 jlongArray loadResourceInfo(JNIEnv* env, jstring resource);
 
+// The streaming connection's natives. openResourceStream: a handle (never 0) on a new
+// stream of the entry loadResourceBytes would read, or 0 with nothing pending; the caller
+// owns it and gives it back to closeResourceStream exactly once. readResourceStream: up
+// to `length` bytes of it into `buffer` from `offset`, how many, -1 at the end of the
+// entry; an IOException pending when its data is damaged (the checksum checked after the
+// last byte), an IndexOutOfBoundsException for a range outside `buffer`. One thread at a
+// time per handle; handles are independent.
+jlong openResourceStream(JNIEnv* env, jstring resource);
+jint readResourceStream(JNIEnv* env, jlong handle, jbyteArray buffer, jint offset, jint length);
+void closeResourceStream(jlong handle);
+
 }  // namespace oru

@@ -26,6 +26,7 @@ done < <(grep 'DLL Name:' <<<"$headers" | awk '{print $3}')
 
 natives="KestrunClassLoader_findClass@12 KestrunClassLoader_findResource@12
 KestrunClassLoader_findResources@12 Handler_loadResourceData@12 Handler_loadResourceInfo@12
+Handler_openResourceStream@12 Handler_readResourceStream@28 Handler_closeResourceStream@16
 SplashScreen_nativeGetSplashScreen@8 SplashScreen_nativeAutoClose@12 SplashScreen_nativeClose@8"
 expected=$(for native in $natives; do
   # 32-bit names carry the stdcall decoration; 64-bit names are the plain JNI names.
