@@ -70,7 +70,7 @@ JNIEXPORT jint JNICALL Java_com_vostrand_oru_Handler_readResourceStream(JNIEnv* 
 
 JNIEXPORT void JNICALL Java_com_vostrand_oru_Handler_closeResourceStream(JNIEnv*, jobject,
                                                                          jlong stream) {
-    answerSafely([&] { oru::closeResourceStream(stream); });
+    oru::closeResourceStream(stream);
 }
 
 JNIEXPORT jobject JNICALL Java_com_vostrand_oru_SplashScreen_nativeGetSplashScreen(JNIEnv* env,

@@ -95,30 +95,23 @@ jlong openResourceStream(JNIEnv* env, jstring resource) {
     return found ? static_cast<jlong>(reinterpret_cast<uintptr_t>(stream.release())) : 0;
 }
 
-jint readResourceStream(JNIEnv* env, jlong handle, jbyteArray buffer, jint offset, jint length) {
+jint readResourceStream(JNIEnv* env, jlong handle, jbyteArray buffer, jint offset,
+                        jint length) noexcept {
+    // Through a buffer on the stack, as the JDK's own streams copy: a call delivers at most
+    // its size, which the caller's next call continues from.
+    unsigned char bytes[8192];
     auto* stream = reinterpret_cast<EntryStream*>(static_cast<uintptr_t>(handle));
-    const jint size = buffer ? env->GetArrayLength(buffer) : 0;
-    if (!stream || offset < 0 || length < 0 || offset > size || length > size - offset) {
-        throwJavaException(env, "java/lang/IndexOutOfBoundsException", nullptr);
-        return -1;
-    }
-    if (length == 0) return 0;
-    // One bounded transfer a call, as the JDK's own streams copy through a native buffer.
-    const auto chunk = static_cast<uint32_t>(length) < EntryStream::kBufferSize
-                           ? static_cast<uint32_t>(length)
-                           : EntryStream::kBufferSize;
-    std::unique_ptr<unsigned char[]> bytes(new (std::nothrow) unsigned char[chunk]);
-    const int count = bytes ? stream->read(bytes.get(), chunk) : -1;
-    if (count > 0)
-        env->SetByteArrayRegion(buffer, offset, count, reinterpret_cast<jbyte*>(bytes.get()));
-    if (count >= 0) return count > 0 ? count : -1;
-    LocalRef<jstring> why(env,
-                          env->NewStringUTF(bytes ? "invalid entry CRC or data" : "out of memory"));
+    const uint32_t wanted =
+        length < static_cast<jint>(sizeof bytes) ? static_cast<uint32_t>(length) : sizeof bytes;
+    const int count = stream && length > 0 ? stream->read(bytes, wanted) : 0;
+    if (count > 0) env->SetByteArrayRegion(buffer, offset, count, reinterpret_cast<jbyte*>(bytes));
+    if (count >= 0) return count > 0 || length <= 0 ? count : -1;
+    LocalRef<jstring> why(env, env->NewStringUTF("invalid entry CRC or data"));
     throwJavaException(env, "java/io/IOException", why.get());
     return -1;
 }
 
-void closeResourceStream(jlong handle) {
+void closeResourceStream(jlong handle) noexcept {
     delete reinterpret_cast<EntryStream*>(static_cast<uintptr_t>(handle));
 }
 
