@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks a Windows launcher: PE format, GUI subsystem, system-DLL imports only, exactly
-# the eight natives exported under the names the Java side binds, and the message tables
+# the launcher's natives exported under the names the Java side binds, and the message tables
 # in English, traditional and simplified Chinese. Prints the size; the 32-bit launcher
 # may take at most 288 KiB, since every packed application carries it (256 KiB before
 # the registry search for today's installers and the wide-path handling, 272 KiB before
