@@ -97,13 +97,17 @@ jlong openResourceStream(JNIEnv* env, jstring resource) {
 
 jint readResourceStream(JNIEnv* env, jlong handle, jbyteArray buffer, jint offset,
                         jint length) noexcept {
-    // Through a buffer on the stack, as the JDK's own streams copy: a call delivers at most
-    // its size, which the caller's next call continues from.
-    unsigned char bytes[8192];
+    // Through a buffer of our own, as the JDK's streams copy: on the stack for a small
+    // read, else one of at most 64 KiB for the call, so that large reads cost few calls.
+    unsigned char small[8192];
     auto* stream = reinterpret_cast<EntryStream*>(static_cast<uintptr_t>(handle));
-    const uint32_t wanted =
-        length < static_cast<jint>(sizeof bytes) ? static_cast<uint32_t>(length) : sizeof bytes;
-    const int count = stream && length > 0 ? stream->read(bytes, wanted) : 0;
+    uint32_t wanted = length > 0 ? static_cast<uint32_t>(length) : 0;
+    if (wanted > EntryStream::kBufferSize) wanted = EntryStream::kBufferSize;
+    std::unique_ptr<unsigned char[]> large(
+        wanted > sizeof small ? new (std::nothrow) unsigned char[wanted] : nullptr);
+    if (!large && wanted > sizeof small) wanted = sizeof small;
+    unsigned char* bytes = large ? large.get() : small;
+    const int count = stream && wanted > 0 ? stream->read(bytes, wanted) : 0;
     if (count > 0) env->SetByteArrayRegion(buffer, offset, count, reinterpret_cast<jbyte*>(bytes));
     if (count >= 0) return count > 0 || length <= 0 ? count : -1;
     LocalRef<jstring> why(env, env->NewStringUTF("invalid entry CRC or data"));
