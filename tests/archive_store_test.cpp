@@ -357,6 +357,8 @@ TEST(ArchiveStoreTest, ManifestsAreParsedOnceAndCharged) {
         const JarManifest* manifest = store->manifestOf(NarrowString("t.jar!p/C.class"));
         ASSERT_NE(manifest, nullptr) << budget;
         EXPECT_EQ(store->manifestOf(NarrowString("t.jar!META-INF/MANIFEST.MF")), manifest);
+        EXPECT_EQ(store->nestedManifestUnchecked("t.jar"), manifest);
+        EXPECT_EQ(store->nestedManifestUnchecked("top.txt"), nullptr);
         EXPECT_EQ(manifest->outcome(), budget == opening + kept
                                            ? JarManifest::Outcome::kValid
                                            : JarManifest::Outcome::kOverAllowance);
@@ -424,7 +426,11 @@ TEST(ArchiveStoreTest, StoredJarsReadInPlaceAnswerAsExtractedOnes) {
     EmbeddedArchive fromFile(2);
     fromFile.open(path.c_str());
     auto inMemory = openStore(bytes);
-    for (EmbeddedArchive* store : {&fromFile, inMemory.get()}) {
+    // Checked on a thread of their own from the start, as the launcher has them.
+    static EmbeddedArchive* const checkedAside = new EmbeddedArchive(2);
+    checkedAside->open(path.c_str());
+    checkedAside->checkNestedInBackground();
+    for (EmbeddedArchive* store : {checkedAside, &fromFile, inMemory.get()}) {
         for (const Case& c : cases) {
             EXPECT_EQ(readText(*store, c.query), c.content) << c.query;
             EXPECT_EQ(testing::streamText(*store, c.query), c.content) << c.query;
@@ -613,7 +619,11 @@ TEST(ArchiveStoreTest, DirectoriesReadOnFirstLookupAnswerAsBefore) {
     EmbeddedArchive fromFile(2);
     fromFile.open(path.c_str());
     auto inMemory = openStore(bytes);
-    for (EmbeddedArchive* store : {&fromFile, inMemory.get()}) {
+    // Checked on a thread of their own from the start, as the launcher has them.
+    static EmbeddedArchive* const checkedAside = new EmbeddedArchive(2);
+    checkedAside->open(path.c_str());
+    checkedAside->checkNestedInBackground();
+    for (EmbeddedArchive* store : {checkedAside, &fromFile, inMemory.get()}) {
         for (const auto& c : cases) EXPECT_EQ(readText(*store, c.query), c.content) << c.query;
     }
 

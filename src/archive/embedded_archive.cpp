@@ -7,6 +7,7 @@
 #include "archive/entry_extraction.h"
 #include "archive/multi_release.h"
 #include "platform/text_codec.h"
+#include "platform/thread.h"
 #include "support/wide_string.h"
 
 namespace oru {
@@ -259,11 +260,32 @@ uint64_t EmbeddedArchive::releaseVersions() {
 
 const JarManifest* EmbeddedArchive::manifest() { return nested_ ? ownManifest() : nullptr; }
 
+// A damaged jar read in place answers nothing, its manifest included.
 const JarManifest* EmbeddedArchive::ownManifest() {
+    return check_.passed() ? uncheckedManifest() : nullptr;
+}
+
+const JarManifest* EmbeddedArchive::nestedManifestUnchecked(const char* name) {
+    if (!hasDirectory()) return nullptr;
+    const int length = static_cast<int>(std::strlen(name));
+    for (int k = 0; k < nestedNames_.count(); ++k)
+        if (nestedMatches(k, name, length, nullptr, 0))
+            return children_[static_cast<size_t>(k)]->uncheckedManifest();
+    return nullptr;
+}
+
+void EmbeddedArchive::checkNestedInBackground() {
+    auto checkAll = [](void* node) {
+        for (const auto& child : static_cast<EmbeddedArchive*>(node)->children_)
+            if (child) child->check_.passed();
+    };
+    platform::startThread(checkAll, this);
+}
+
+const JarManifest* EmbeddedArchive::uncheckedManifest() {
     uint8_t state = manifestState_.load(std::memory_order_acquire);
     if (state == kManifestUnread) {
-        // A damaged jar read in place answers nothing, its manifest included.
-        if (!hasDirectory() || !check_.passed()) return nullptr;
+        if (!hasDirectory()) return nullptr;
         platform::LockGuard guard(manifestLock);
         state = manifestState_.load(std::memory_order_relaxed);
         if (state == kManifestUnread) {

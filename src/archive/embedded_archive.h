@@ -102,6 +102,16 @@ public:
     // The manifest of this node's own archive (the executable's, for the root), read and
     // kept as manifestOf keeps a nested jar's; null without one.
     const JarManifest* ownManifest();
+    // The manifest of the nested jar named `name` ("t.jar"), read without waiting for the
+    // whole-archive check of a jar read in place: for what the launch reads before the
+    // virtual machine starts, while checkNestedInBackground runs. A jar that fails the
+    // check serves nothing afterwards, so a launch that read its manifest ends there.
+    const JarManifest* nestedManifestUnchecked(const char* name);
+    // Starts the whole-archive checks of this node's nested jars read in place on a
+    // thread of their own, beside the virtual machine's start. A query waits for the
+    // check of the jar it reaches, or makes it itself when no thread could be started.
+    // The node must never be destroyed.
+    void checkNestedInBackground();
 
     // The Java release (9 and up) whose versioned entries nested multi-release jars
     // serve in place of their plain ones; below 9, none. Set before the first lookup.
@@ -195,6 +205,8 @@ private:
     // This nested jar's manifest, parsed on first use (under one lock for the process:
     // parsing spends the tree's memory budget); null without one.
     const JarManifest* manifest();
+    // This node's manifest, whether or not the node has passed its check.
+    const JarManifest* uncheckedManifest();
     // Reads and parses it into manifest_; false when there is none, or it cannot be read.
     bool readManifest();
     // Position of the first "!" in `query`, or -1.
