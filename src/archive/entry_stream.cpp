@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 
+#include "archive/checksum.h"
 #include "archive/zip_source.h"
 
 namespace oru {
@@ -21,7 +22,7 @@ bool EntryStream::start(const CZipSource& source, uint64_t position, const CZipE
     expectedCrc_ = entry.crc32;
     if (method_ == 0) return true;
     // Only a deflated entry needs input of its own: stored bytes go straight to the caller.
-    buffer_.reset(new (std::nothrow) unsigned char[kBufferSize]);
+    buffer_.reset(new (std::nothrow) unsigned char[kInputSize]);
     if (!buffer_) return false;
     zlibBlocks_.attach(inflater_);
     inflating_ = inflateInit2(&inflater_, -15) == Z_OK;
@@ -29,7 +30,7 @@ bool EntryStream::start(const CZipSource& source, uint64_t position, const CZipE
 }
 
 bool EntryStream::refill() {
-    const uint32_t n = std::min(kBufferSize, compressedLeft_);
+    const uint32_t n = std::min(kInputSize, compressedLeft_);
     if (n == 0) {
         // Raw inflate may want one byte past the data to see the end of the stream; it
         // gets one such byte, as whole-entry extraction gives it.
@@ -79,7 +80,7 @@ int EntryStream::read(unsigned char* out, uint32_t count) {
         }
         produced = space - inflater_.avail_out;
     }
-    crc_ = static_cast<uint32_t>(::crc32(crc_, out, produced));
+    crc_ = updateCrc32(crc_, out, produced);
     uncompressedLeft_ -= produced;
     // The last bytes are delivered only when they check: a caller that stops at the
     // entry's size never sees damaged data reported as whole.

@@ -17,12 +17,13 @@ class CZipSource;
 // position), so any number of streams, of one entry or of many, may read one source from
 // different threads at once, each stream from one thread at a time. A stored entry is
 // copied as it lies; a deflated one is inflated as the caller asks. What one stream holds
-// is bounded whatever the entry's size: kBufferSize bytes of input and the inflater's
+// is bounded whatever the entry's size: kInputSize bytes of input and the inflater's
 // state. The checksum is checked when the last byte has been delivered; damage makes
 // read fail, never deliver more than the entry declares.
 class EntryStream {
 public:
-    static constexpr uint32_t kBufferSize = 64 * 1024;
+    // As the JDK reads a large deflated entry: input in pieces of a few KiB.
+    static constexpr uint32_t kInputSize = 16 * 1024;
 
     EntryStream() = default;
     EntryStream(const EntryStream&) = delete;

@@ -95,6 +95,8 @@ jlong openResourceStream(JNIEnv* env, jstring resource) {
     return found ? static_cast<jlong>(reinterpret_cast<uintptr_t>(stream.release())) : 0;
 }
 
+constexpr uint32_t kLargestRead = 64 * 1024;
+
 jint readResourceStream(JNIEnv* env, jlong handle, jbyteArray buffer, jint offset,
                         jint length) noexcept {
     // Through a buffer of our own, as the JDK's streams copy: on the stack for a small
@@ -102,7 +104,7 @@ jint readResourceStream(JNIEnv* env, jlong handle, jbyteArray buffer, jint offse
     unsigned char small[8192];
     auto* stream = reinterpret_cast<EntryStream*>(static_cast<uintptr_t>(handle));
     uint32_t wanted = length > 0 ? static_cast<uint32_t>(length) : 0;
-    if (wanted > EntryStream::kBufferSize) wanted = EntryStream::kBufferSize;
+    if (wanted > kLargestRead) wanted = kLargestRead;
     std::unique_ptr<unsigned char[]> large(
         wanted > sizeof small ? new (std::nothrow) unsigned char[wanted] : nullptr);
     if (!large && wanted > sizeof small) wanted = sizeof small;
