@@ -122,7 +122,7 @@
 //           byte[] one = new byte[1];
 //           return read(one, 0, 1) == 1 ? one[0] & 0xff : -1;
 //       }
-//       // The native throws IOException when the data is damaged or fails its checksum.
+//       // The native throws ZipException when the data is damaged or fails its checksum.
 //       public synchronized int read(byte[] b, int off, int len) throws IOException {
 //           if (stream == 0) throw new IOException("Stream closed");
 //           if (off < 0 || len < 0 || len > b.length - off) throw new IndexOutOfBoundsException();

@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
 #include <immintrin.h>
 #define ORU_FOLDING_CRC 1
 #endif
@@ -69,8 +70,13 @@ ORU_FOLDING uint32_t fold(uint32_t crc, const unsigned char* p, size_t length) {
     return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(_mm_xor_si128(x1, t), 4)));
 }
 
-// Asked once, before main; a checksum taken earlier still comes out right, from zlib.
-const bool kCanFold = (__builtin_cpu_init(), __builtin_cpu_supports("pclmul"));
+// Asked of the processor itself (libgcc's table of processor models is several KB), once,
+// before main; a checksum taken earlier still comes out right, from zlib.
+bool processorCanFold() {
+    unsigned int a = 0, b = 0, c = 0, d = 0;
+    return __get_cpuid(1, &a, &b, &c, &d) && (c & bit_PCLMUL) && (d & bit_SSE2);
+}
+const bool kCanFold = processorCanFold();
 
 }  // namespace
 #endif

@@ -142,13 +142,12 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint32_t index,
                                                              std::vector<unsigned char>& scratch) {
     const uint32_t size = reader_.entry(index).uncompressedSize;
     TreeBudget& budget = *budget_;
-    if (size == 0 || size > kMaxNestedBytes || budget.nodesLeft == 0 ||
-        !reader_.entrySizesPlausible(index))
-        return nullptr;
+    if (size == 0 || budget.nodesLeft == 0 || !reader_.entrySizesPlausible(index)) return nullptr;
+    // A jar read where it lies costs no memory for its bytes, whatever its size.
     const CZipFileSliceSource* stretch =
         reader_.entry(index).method == 0 ? source_.fileStretch() : nullptr;
     if (stretch) return inPlaceChild(index, size, *stretch, scratch);
-    if (size > budget.bytesLeft) return nullptr;
+    if (size > kMaxNestedBytes || size > budget.bytesLeft) return nullptr;
     // Charged before the work and kept when it fails: an extraction that fails at its
     // last byte has cost as much as one that succeeds.
     budget.bytesLeft -= size;

@@ -39,7 +39,8 @@ public:
 
     // Caps on what one tree under a root may claim in memory: the bytes of its extracted
     // nested archives and the directories of all its archives count against
-    // kMaxTreeBytes; a nested archive read where it lies counts only as a node.
+    // kMaxTreeBytes; a nested archive read where it lies counts only as a node, whatever
+    // its size (kMaxNestedBytes caps one that is extracted).
     // A 32-bit process keeps room for the virtual machine beside a smaller tree.
     static constexpr uint32_t kMaxNestedBytes = 256u << 20;
     static constexpr uint64_t kMaxTreeBytes = (sizeof(void*) == 4 ? 256ull : 512ull) << 20;

@@ -113,7 +113,7 @@ jint readResourceStream(JNIEnv* env, jlong handle, jbyteArray buffer, jint offse
     if (count > 0) env->SetByteArrayRegion(buffer, offset, count, reinterpret_cast<jbyte*>(bytes));
     if (count >= 0) return count > 0 || length <= 0 ? count : -1;
     LocalRef<jstring> why(env, env->NewStringUTF("invalid entry CRC or data"));
-    throwJavaException(env, "java/io/IOException", why.get());
+    throwJavaException(env, "java/util/zip/ZipException", why.get());
     return -1;
 }
 
