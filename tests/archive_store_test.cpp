@@ -426,10 +426,11 @@ TEST(ArchiveStoreTest, StoredJarsReadInPlaceAnswerAsExtractedOnes) {
     EmbeddedArchive fromFile(2);
     fromFile.open(path.c_str());
     auto inMemory = openStore(bytes);
-    // Checked on a thread of their own from the start, as the launcher has them.
+    // The damaged jar checked on a thread of its own from the start, as the launcher has
+    // its application jar.
     static EmbeddedArchive* const checkedAside = new EmbeddedArchive(2);
     checkedAside->open(path.c_str());
-    checkedAside->checkNestedInBackground();
+    checkedAside->checkNestedInBackground("bad.jar");
     for (EmbeddedArchive* store : {checkedAside, &fromFile, inMemory.get()}) {
         for (const Case& c : cases) {
             EXPECT_EQ(readText(*store, c.query), c.content) << c.query;
@@ -619,10 +620,11 @@ TEST(ArchiveStoreTest, DirectoriesReadOnFirstLookupAnswerAsBefore) {
     EmbeddedArchive fromFile(2);
     fromFile.open(path.c_str());
     auto inMemory = openStore(bytes);
-    // Checked on a thread of their own from the start, as the launcher has them.
+    // The damaged jar checked on a thread of its own from the start, as the launcher has
+    // its application jar.
     static EmbeddedArchive* const checkedAside = new EmbeddedArchive(2);
     checkedAside->open(path.c_str());
-    checkedAside->checkNestedInBackground();
+    checkedAside->checkNestedInBackground("bad.jar");
     for (EmbeddedArchive* store : {checkedAside, &fromFile, inMemory.get()}) {
         for (const auto& c : cases) EXPECT_EQ(readText(*store, c.query), c.content) << c.query;
     }

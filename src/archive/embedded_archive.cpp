@@ -264,21 +264,23 @@ const JarManifest* EmbeddedArchive::ownManifest() {
     return check_.passed() ? uncheckedManifest() : nullptr;
 }
 
-const JarManifest* EmbeddedArchive::nestedManifestUnchecked(const char* name) {
+EmbeddedArchive* EmbeddedArchive::nestedNamed(const char* name) {
     if (!hasDirectory()) return nullptr;
     const int length = static_cast<int>(std::strlen(name));
     for (int k = 0; k < nestedNames_.count(); ++k)
         if (nestedMatches(k, name, length, nullptr, 0))
-            return children_[static_cast<size_t>(k)]->uncheckedManifest();
+            return children_[static_cast<size_t>(k)].get();
     return nullptr;
 }
 
-void EmbeddedArchive::checkNestedInBackground() {
-    auto checkAll = [](void* node) {
-        for (const auto& child : static_cast<EmbeddedArchive*>(node)->children_)
-            if (child) child->check_.passed();
-    };
-    platform::startThread(checkAll, this);
+const JarManifest* EmbeddedArchive::nestedManifestUnchecked(const char* name) {
+    EmbeddedArchive* nested = nestedNamed(name);
+    return nested ? nested->uncheckedManifest() : nullptr;
+}
+
+void EmbeddedArchive::checkNestedInBackground(const char* name) {
+    auto check = [](void* node) { static_cast<EmbeddedArchive*>(node)->check_.passed(); };
+    if (EmbeddedArchive* nested = nestedNamed(name)) platform::startThread(check, nested);
 }
 
 const JarManifest* EmbeddedArchive::uncheckedManifest() {

@@ -108,11 +108,12 @@ public:
     // virtual machine starts, while checkNestedInBackground runs. A jar that fails the
     // check serves nothing afterwards, so a launch that read its manifest ends there.
     const JarManifest* nestedManifestUnchecked(const char* name);
-    // Starts the whole-archive checks of this node's nested jars read in place on a
-    // thread of their own, beside the virtual machine's start. A query waits for the
-    // check of the jar it reaches, or makes it itself when no thread could be started.
-    // The node must never be destroyed.
-    void checkNestedInBackground();
+    // Starts the whole-archive check of the nested jar named `name` ("t.jar", which
+    // every launch reads), when it is read in place, on a thread of its own, beside the
+    // virtual machine's start; the other jars are checked when first reached, as they
+    // may never be. A query waits for the check of the jar it reaches, or makes it
+    // itself when no thread could be started. The node must never be destroyed.
+    void checkNestedInBackground(const char* name);
 
     // The Java release (9 and up) whose versioned entries nested multi-release jars
     // serve in place of their plain ones; below 9, none. Set before the first lookup.
@@ -206,6 +207,8 @@ private:
     // This nested jar's manifest, parsed on first use (under one lock for the process:
     // parsing spends the tree's memory budget); null without one.
     const JarManifest* manifest();
+    // The nested archive named `name` exactly, as walk would take it; null without one.
+    EmbeddedArchive* nestedNamed(const char* name);
     // This node's manifest, whether or not the node has passed its check.
     const JarManifest* uncheckedManifest();
     // Reads and parses it into manifest_; false when there is none, or it cannot be read.

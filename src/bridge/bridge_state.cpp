@@ -54,7 +54,7 @@ void ensureArchiveOpen(JNIEnv* env) {
         rootStore.open(path.c_str());
         trace::event("bridge", "archive: %d entries, %d nested archives", rootStore.entryCount(),
                      rootStore.nestedCount());
-        rootStore.checkNestedInBackground();
+        rootStore.checkNestedInBackground("t.jar");
     } catch (const std::bad_alloc&) {
         // Not even the path could be copied: the store stays empty, like a failed open.
     }
