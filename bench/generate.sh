@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Writes the benchmark's applications into the current directory: hello.jar, classes.jar
 # (3,000 generated classes and a main class that loads them all), large.jar and
-# packages.jar (a class in each of 300 packages, under a manifest of 2 MB).
+# packages.jar (a class in each of 300 packages, under a manifest of 2 MB), resource.jar
+# (a stored resource of 50 MB that does not compress, and a main class that reads it).
 # usage: bench/generate.sh   (run by bench/run.sh in its work directory)
 set -euo pipefail
 rm -rf src out ./*.jar
-mkdir -p src/hello src/classes src/large src/packages
+mkdir -p src/hello src/classes src/large src/packages src/resource/data
 cat > src/hello/Hello.java <<'JAVA'
 public class Hello {
     public static void main(String[] args) { System.out.println("hello"); }
@@ -88,3 +89,20 @@ jar cfe large.jar Main -C out/large .
 find src/packages -name '*.java' > packages.list
 javac -nowarn -d out/packages @packages.list
 jar cfm packages.jar packages.mf -C out/packages .
+cat > src/resource/ReadResource.java <<'JAVA'
+public class ReadResource {
+    public static void main(String[] args) throws Exception {
+        long start = System.nanoTime(), total = 0;
+        byte[] chunk = new byte[64 * 1024];
+        try (java.io.InputStream in = ReadResource.class.getResourceAsStream("/data/large.bin")) {
+            for (int n; (n = in.read(chunk)) > 0; ) total += n;
+        }
+        long micros = (System.nanoTime() - start) / 1000;
+        System.out.println("read " + total + " bytes in " + micros + " us");
+    }
+}
+JAVA
+head -c 50000000 /dev/urandom >src/resource/data/large.bin
+javac -nowarn -d out/resource src/resource/ReadResource.java
+jar --create --no-compress --file resource.jar --main-class ReadResource -C out/resource . \
+  -C src/resource data

@@ -7,7 +7,7 @@
 #                                     measures those executables in the same rounds
 #   ORU_BENCH_LARGE_MB=N              size of the large application's library jars (40)
 #   ORU_BENCH_GROUPS="hello clojure"  measures only these pairs (default: hello classes
-#                                     packages large clojure archived)
+#                                     packages large resource clojure archived)
 #   ORU_BENCH_JAVA25=JAVA_HOME        the second runtime of the archived group
 #                                     (default /usr/lib/jvm/temurin-25-jdk-amd64, when there)
 # Uses build/linux (built when missing) and the `java` on PATH; the packed executables
@@ -21,7 +21,7 @@ build=$root/build/linux
 work=$build/bench-work
 baseline=${ORU_BENCH_BASELINE:-}
 large_mb=${ORU_BENCH_LARGE_MB:-40}
-groups=" ${ORU_BENCH_GROUPS:-hello classes packages large clojure archived} "
+groups=" ${ORU_BENCH_GROUPS:-hello classes packages large resource clojure archived} "
 java25=${ORU_BENCH_JAVA25:-/usr/lib/jvm/temurin-25-jdk-amd64}
 
 [ -x "$build/src/oru-launcher" ] && [ -x "$build/tools/oru-pack" ] || scripts/build.sh linux
@@ -122,6 +122,7 @@ for launcher in "${launchers[@]}"; do
   pack "$launcher" "bin/classes$suffix" --jar classes.jar
   pack "$launcher" "bin/packages$suffix" --jar packages.jar
   pack "$launcher" "bin/large$suffix" --jar large.jar "${lib_args[@]}"
+  pack "$launcher" "bin/resource$suffix" --jar resource.jar --option -Xmx256m
   [ ${#clojure_args[@]} -eq 0 ] ||
     pack "$launcher" "bin/clojure$suffix" --main-class clojure.main "${clojure_args[@]}"
 done
@@ -179,6 +180,8 @@ define packages-java "loaded 300 packages" "$java -cp packages.jar LoadPackages"
 define large "main reached" bin/large
 define large-deflated "main reached" bin/large-deflated
 define large-java "main reached" "$java -cp large.jar:$lib_path Main"
+define resource "read 50000000 bytes" bin/resource
+define resource-java "read 50000000 bytes" "$java -Xmx256m -cp resource.jar ReadResource"
 if [ ${#clojure_args[@]} -gt 0 ]; then
   define clojure "^1$" "bin/clojure -e '(println 1)'"
   define clojure-java "^1$" "$java -cp $clojure_path clojure.main -e '(println 1)'"
@@ -196,6 +199,7 @@ if [ -n "$baseline" ]; then
   define classes-baseline "loaded 3000 classes" bin/classes-baseline
   define packages-baseline "loaded 300 packages" bin/packages-baseline
   define large-baseline "main reached" bin/large-baseline
+  define resource-baseline "read 50000000 bytes" bin/resource-baseline
 fi
 
 # One run: appends its wall time (us), its peak resident set (KB), the time the program
@@ -240,6 +244,7 @@ measure_group hello hello-baseline hello-java
 measure_group classes classes-baseline classes-deflated classes-java
 measure_group packages packages-baseline packages-java
 measure_group large large-baseline large-deflated large-java
+measure_group resource resource-baseline resource-java
 measure_group clojure clojure-baseline clojure-java
 for def in "${archived_defs[@]}"; do
   label=${def%%|*}
@@ -292,6 +297,9 @@ time_row "  (baseline launcher)" packages-baseline 1
 time_row "large application, start to main" large 1 "at most 1.10"
 time_row "  (baseline launcher)" large-baseline 1
 time_row "  (deflated library jars)" large-deflated 1
+time_row "50 MB resource, read in 64 KiB" resource 1 "at most 1.10"
+time_row "  (baseline launcher)" resource-baseline 1
+time_row "  the read alone" resource 3
 time_row "Clojure, -e '(println 1)'" clojure 1 "at most 1.10"
 time_row "  (baseline launcher)" clojure-baseline 1
 for def in "${archived_defs[@]}"; do
@@ -316,5 +324,7 @@ rss_row "  (baseline launcher)" packages-baseline
 rss_row "large application" large $((lib_bytes / 10240))
 rss_row "  (baseline launcher)" large-baseline $((lib_bytes / 10240))
 rss_row "  (deflated library jars)" large-deflated $((lib_bytes / 10240))
+rss_row "50 MB resource" resource 10240
+rss_row "  (baseline launcher)" resource-baseline 10240
 rss_row "Clojure" clojure
 rss_row "  (baseline launcher)" clojure-baseline

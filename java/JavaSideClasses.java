@@ -1,4 +1,4 @@
-// Writes the four Java-side classes that every packed archive carries at its root.
+// Writes the Java-side classes that every packed archive carries at its root.
 //
 // The classes are generated rather than compiled because their shape is fixed down to
 // the class-file version, the access flags and the order of the constructor's stores,
@@ -22,6 +22,9 @@
 //       }
 //       protected native byte[] loadResourceData(String resource);
 //       protected native long[] loadResourceInfo(String resource);  // {size, MS-DOS time}
+//       protected native long openResourceStream(String resource);  // 0: no such entry
+//       protected native int readResourceStream(long stream, byte[] b, int off, int len);
+//       protected native void closeResourceStream(long stream);
 //   }
 //   final class Handler$1 extends URLConnection {                   // version 45.3
 //       final Handler this$0;
@@ -33,6 +36,8 @@
 //           SoftReference cached = (SoftReference) Handler.loadedData.get(val$resource);
 //           if (cached != null) data = (byte[]) cached.get();
 //           if (data == null) {
+//               InputStream streamed = STREAMED;
+//               if (streamed != null) return streamed;
 //               data = this$0.loadResourceData(val$resource);
 //               Handler.loadedData.put(val$resource, new SoftReference(data));
 //           }
@@ -77,6 +82,67 @@
 //
 //   try { info = this$0.loadResourceInfo(val$resource); }
 //   catch (UnsatisfiedLinkError olderLauncher) { info = null; }
+//
+// STREAMED, also inline, streams an entry too large to be cheaper in one piece, and
+// leaves the rest (and every entry, with a launcher that lacks the stream natives) to
+// loadResourceData:
+//
+//   long[] info = INFO;
+//   if (info != null && info[0] > STREAM_THRESHOLD) {
+//       try {
+//           long stream = this$0.openResourceStream(val$resource);
+//           if (stream != 0) return new Handler$2(this$0, stream, info[0]);
+//       } catch (UnsatisfiedLinkError olderLauncher) {}
+//   }
+//   return null;
+//
+// Handler$2 reads the entry as the caller reads. Its native state is freed by close(),
+// or, for a stream dropped unclosed, by the next stream's constructor once the collector
+// has found it unreachable (the phantom reference works on every Java version, with no
+// thread of its own):
+//
+//   final class Handler$2 extends InputStream {                     // version 45.3
+//       private static final ReferenceQueue collected = new ReferenceQueue();
+//       private static final Hashtable open = new Hashtable();  // reference -> Long stream
+//       private final Handler handler;
+//       private final PhantomReference ticket;
+//       private long stream;                  // 0 once closed
+//       private long remaining;               // bytes not yet delivered
+//       Handler$2(Handler h, long s, long size) {
+//           handler = h; stream = s; remaining = size;
+//           Object dropped;
+//           while ((dropped = collected.poll()) != null) {
+//               Long left = (Long) open.remove(dropped);
+//               if (left != null) h.closeResourceStream(left.longValue());
+//           }
+//           ticket = new PhantomReference(this, collected);
+//           open.put(ticket, new Long(s));
+//       }
+//       public int read() throws IOException {
+//           byte[] one = new byte[1];
+//           return read(one, 0, 1) == 1 ? one[0] & 0xff : -1;
+//       }
+//       // The native throws ZipException when the data is damaged or fails its checksum.
+//       public synchronized int read(byte[] b, int off, int len) throws IOException {
+//           if (stream == 0) throw new IOException("Stream closed");
+//           if (off < 0 || len < 0 || len > b.length - off) throw new IndexOutOfBoundsException();
+//           if (len == 0) return 0;
+//           int n = handler.readResourceStream(stream, b, off, len);
+//           if (n > 0) remaining -= n;
+//           return n;
+//       }
+//       public synchronized int available() {
+//           return stream == 0 ? 0 : (int) Math.min(remaining, Integer.MAX_VALUE);
+//       }
+//       public synchronized void close() {
+//           if (stream != 0) {
+//               open.remove(ticket);
+//               handler.closeResourceStream(stream);
+//               stream = 0;
+//           }
+//       }
+//   }
+//
 //   public final class SplashScreen {                               // version 45.3
 //       static { bindNatives(); }
 //       public SplashScreen() {}
@@ -125,10 +191,13 @@ public final class JavaSideClasses {
     private static final String LOADER = PACKAGE + "KestrunClassLoader";
     private static final String HANDLER = PACKAGE + "Handler";
     private static final String CONNECTION = PACKAGE + "Handler$1";
+    private static final String STREAM = PACKAGE + "Handler$2";
     private static final String SPLASH = PACKAGE + "SplashScreen";
 
     private static final int V45_3 = 3 << 16 | 45;
     private static final int V46_0 = 46;
+    // Entries up to this size are read in one piece: cheaper than a stream at that size.
+    private static final long STREAM_THRESHOLD = 64 * 1024;
 
     private static boolean extended;
     private static boolean plain;
@@ -147,6 +216,7 @@ public final class JavaSideClasses {
             write(out, HANDLER, handler());
             write(out, CONNECTION, connection());
             write(out, SPLASH, splash());
+            if (extended) write(out, STREAM, stream());
         }
     }
 
@@ -220,6 +290,12 @@ public final class JavaSideClasses {
         if (extended) {
             cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "loadResourceInfo",
                     "(Ljava/lang/String;)[J", null, null).visitEnd();
+            cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "openResourceStream",
+                    "(Ljava/lang/String;)J", null, null).visitEnd();
+            cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "readResourceStream", "(J[BII)I", null,
+                    null).visitEnd();
+            cw.visitMethod(ACC_PROTECTED | ACC_NATIVE, "closeResourceStream", "(J)V", null,
+                    null).visitEnd();
         }
         cw.visitEnd();
         return cw.toByteArray();
@@ -285,6 +361,10 @@ public final class JavaSideClasses {
     // Leaves the entry's {size, last modified} in local 1, or null when the executable
     // has no such native (an older launcher) or the entry is missing.
     private static void loadInfo(MethodVisitor mv) {
+        loadInfo(mv, 1);
+    }
+
+    private static void loadInfo(MethodVisitor mv, int local) {
         Label tryStart = new Label();
         Label tryEnd = new Label();
         Label refused = new Label();
@@ -296,13 +376,13 @@ public final class JavaSideClasses {
         loadResourceText(mv);
         mv.visitMethodInsn(INVOKEVIRTUAL, HANDLER, "loadResourceInfo", "(Ljava/lang/String;)[J",
                 false);
-        mv.visitVarInsn(ASTORE, 1);
+        mv.visitVarInsn(ASTORE, local);
         mv.visitLabel(tryEnd);
         mv.visitJumpInsn(GOTO, done);
         mv.visitLabel(refused);
         mv.visitInsn(POP);
         mv.visitInsn(ACONST_NULL);
-        mv.visitVarInsn(ASTORE, 1);
+        mv.visitVarInsn(ASTORE, local);
         mv.visitLabel(done);
     }
 
@@ -494,6 +574,7 @@ public final class JavaSideClasses {
         mv.visitLabel(notCached);
         mv.visitVarInsn(ALOAD, 1);
         mv.visitJumpInsn(IFNONNULL, haveBytes);
+        if (extended) streamed(mv);
         mv.visitVarInsn(ALOAD, 0);
         mv.visitFieldInsn(GETFIELD, CONNECTION, "this$0", "L" + HANDLER + ";");
         loadResourceText(mv);
@@ -529,6 +610,296 @@ public final class JavaSideClasses {
         mv.visitMethodInsn(INVOKESPECIAL, "java/io/ByteArrayInputStream", "<init>", "([B)V",
                 false);
         mv.visitInsn(ARETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+    }
+
+    // Returns a Handler$2 of an entry larger than STREAM_THRESHOLD; falls through when the
+    // entry is smaller, missing, or the executable has no stream natives. Local 3 holds the
+    // entry's info, locals 4-5 the stream.
+    private static void streamed(MethodVisitor mv) {
+        Label whole = new Label();
+        Label tryStart = new Label();
+        Label tryEnd = new Label();
+        Label refused = new Label();
+        loadInfo(mv, 3);
+        mv.visitVarInsn(ALOAD, 3);
+        mv.visitJumpInsn(IFNULL, whole);
+        mv.visitVarInsn(ALOAD, 3);
+        mv.visitInsn(ICONST_0);
+        mv.visitInsn(LALOAD);
+        mv.visitLdcInsn(STREAM_THRESHOLD);
+        mv.visitInsn(LCMP);
+        mv.visitJumpInsn(IFLE, whole);
+        mv.visitTryCatchBlock(tryStart, tryEnd, refused, "java/lang/UnsatisfiedLinkError");
+        mv.visitLabel(tryStart);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, CONNECTION, "this$0", "L" + HANDLER + ";");
+        loadResourceText(mv);
+        mv.visitMethodInsn(INVOKEVIRTUAL, HANDLER, "openResourceStream", "(Ljava/lang/String;)J",
+                false);
+        mv.visitVarInsn(LSTORE, 4);
+        mv.visitLabel(tryEnd);
+        mv.visitVarInsn(LLOAD, 4);
+        mv.visitInsn(LCONST_0);
+        mv.visitInsn(LCMP);
+        mv.visitJumpInsn(IFEQ, whole);
+        mv.visitTypeInsn(NEW, STREAM);
+        mv.visitInsn(DUP);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, CONNECTION, "this$0", "L" + HANDLER + ";");
+        mv.visitVarInsn(LLOAD, 4);
+        mv.visitVarInsn(ALOAD, 3);
+        mv.visitInsn(ICONST_0);
+        mv.visitInsn(LALOAD);
+        mv.visitMethodInsn(INVOKESPECIAL, STREAM, "<init>", "(L" + HANDLER + ";JJ)V", false);
+        mv.visitInsn(ARETURN);
+        mv.visitLabel(refused);
+        mv.visitInsn(POP);
+        mv.visitLabel(whole);
+    }
+
+    private static byte[] stream() {
+        ClassWriter cw = begin(V45_3, ACC_FINAL | ACC_SUPER, STREAM, "java/io/InputStream");
+        cw.visitField(ACC_PRIVATE | ACC_STATIC | ACC_FINAL, "collected",
+                "Ljava/lang/ref/ReferenceQueue;", null, null).visitEnd();
+        cw.visitField(ACC_PRIVATE | ACC_STATIC | ACC_FINAL, "open", "Ljava/util/Hashtable;", null,
+                null).visitEnd();
+        cw.visitField(ACC_PRIVATE | ACC_FINAL, "handler", "L" + HANDLER + ";", null, null)
+                .visitEnd();
+        cw.visitField(ACC_PRIVATE | ACC_FINAL, "ticket", "Ljava/lang/ref/PhantomReference;", null,
+                null).visitEnd();
+        cw.visitField(ACC_PRIVATE, "stream", "J", null, null).visitEnd();
+        cw.visitField(ACC_PRIVATE, "remaining", "J", null, null).visitEnd();
+
+        MethodVisitor mv = cw.visitMethod(ACC_STATIC, "<clinit>", "()V", null, null);
+        mv.visitCode();
+        newInstance(mv, "java/lang/ref/ReferenceQueue");
+        mv.visitFieldInsn(PUTSTATIC, STREAM, "collected", "Ljava/lang/ref/ReferenceQueue;");
+        newInstance(mv, "java/util/Hashtable");
+        mv.visitFieldInsn(PUTSTATIC, STREAM, "open", "Ljava/util/Hashtable;");
+        mv.visitInsn(RETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+
+        streamConstructor(cw);
+        readByte(cw);
+        readBytes(cw);
+
+        mv = cw.visitMethod(ACC_PUBLIC | ACC_SYNCHRONIZED, "available", "()I", null,
+                new String[] {"java/io/IOException"});
+        mv.visitCode();
+        Label open = new Label();
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, STREAM, "stream", "J");
+        mv.visitInsn(LCONST_0);
+        mv.visitInsn(LCMP);
+        mv.visitJumpInsn(IFNE, open);
+        mv.visitInsn(ICONST_0);
+        mv.visitInsn(IRETURN);
+        mv.visitLabel(open);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, STREAM, "remaining", "J");
+        mv.visitLdcInsn((long) Integer.MAX_VALUE);
+        mv.visitMethodInsn(INVOKESTATIC, "java/lang/Math", "min", "(JJ)J", false);
+        mv.visitInsn(L2I);
+        mv.visitInsn(IRETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+
+        mv = cw.visitMethod(ACC_PUBLIC | ACC_SYNCHRONIZED, "close", "()V", null,
+                new String[] {"java/io/IOException"});
+        mv.visitCode();
+        Label closed = new Label();
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, STREAM, "stream", "J");
+        mv.visitInsn(LCONST_0);
+        mv.visitInsn(LCMP);
+        mv.visitJumpInsn(IFEQ, closed);
+        mv.visitFieldInsn(GETSTATIC, STREAM, "open", "Ljava/util/Hashtable;");
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, STREAM, "ticket", "Ljava/lang/ref/PhantomReference;");
+        mv.visitMethodInsn(INVOKEVIRTUAL, "java/util/Hashtable", "remove",
+                "(Ljava/lang/Object;)Ljava/lang/Object;", false);
+        mv.visitInsn(POP);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, STREAM, "handler", "L" + HANDLER + ";");
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, STREAM, "stream", "J");
+        mv.visitMethodInsn(INVOKEVIRTUAL, HANDLER, "closeResourceStream", "(J)V", false);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitInsn(LCONST_0);
+        mv.visitFieldInsn(PUTFIELD, STREAM, "stream", "J");
+        mv.visitLabel(closed);
+        mv.visitInsn(RETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+        cw.visitEnd();
+        return cw.toByteArray();
+    }
+
+    private static void newInstance(MethodVisitor mv, String type) {
+        mv.visitTypeInsn(NEW, type);
+        mv.visitInsn(DUP);
+        mv.visitMethodInsn(INVOKESPECIAL, type, "<init>", "()V", false);
+    }
+
+    // Stores the fields, frees what was dropped unclosed, then registers this stream.
+    // Locals: 1 the handler, 2-3 the stream, 4-5 the size, 6 a collected reference,
+    // 7 its stream.
+    private static void streamConstructor(ClassWriter cw) {
+        MethodVisitor mv = cw.visitMethod(0, "<init>", "(L" + HANDLER + ";JJ)V", null, null);
+        mv.visitCode();
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitMethodInsn(INVOKESPECIAL, "java/io/InputStream", "<init>", "()V", false);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitFieldInsn(PUTFIELD, STREAM, "handler", "L" + HANDLER + ";");
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitVarInsn(LLOAD, 2);
+        mv.visitFieldInsn(PUTFIELD, STREAM, "stream", "J");
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitVarInsn(LLOAD, 4);
+        mv.visitFieldInsn(PUTFIELD, STREAM, "remaining", "J");
+
+        Label poll = new Label();
+        Label polled = new Label();
+        mv.visitLabel(poll);
+        mv.visitFieldInsn(GETSTATIC, STREAM, "collected", "Ljava/lang/ref/ReferenceQueue;");
+        mv.visitMethodInsn(INVOKEVIRTUAL, "java/lang/ref/ReferenceQueue", "poll",
+                "()Ljava/lang/ref/Reference;", false);
+        mv.visitInsn(DUP);
+        mv.visitVarInsn(ASTORE, 6);
+        mv.visitJumpInsn(IFNULL, polled);
+        mv.visitFieldInsn(GETSTATIC, STREAM, "open", "Ljava/util/Hashtable;");
+        mv.visitVarInsn(ALOAD, 6);
+        mv.visitMethodInsn(INVOKEVIRTUAL, "java/util/Hashtable", "remove",
+                "(Ljava/lang/Object;)Ljava/lang/Object;", false);
+        mv.visitTypeInsn(CHECKCAST, "java/lang/Long");
+        mv.visitInsn(DUP);
+        mv.visitVarInsn(ASTORE, 7);
+        mv.visitJumpInsn(IFNULL, poll);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitVarInsn(ALOAD, 7);
+        mv.visitMethodInsn(INVOKEVIRTUAL, "java/lang/Long", "longValue", "()J", false);
+        mv.visitMethodInsn(INVOKEVIRTUAL, HANDLER, "closeResourceStream", "(J)V", false);
+        mv.visitJumpInsn(GOTO, poll);
+        mv.visitLabel(polled);
+
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitTypeInsn(NEW, "java/lang/ref/PhantomReference");
+        mv.visitInsn(DUP);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETSTATIC, STREAM, "collected", "Ljava/lang/ref/ReferenceQueue;");
+        mv.visitMethodInsn(INVOKESPECIAL, "java/lang/ref/PhantomReference", "<init>",
+                "(Ljava/lang/Object;Ljava/lang/ref/ReferenceQueue;)V", false);
+        mv.visitFieldInsn(PUTFIELD, STREAM, "ticket", "Ljava/lang/ref/PhantomReference;");
+        mv.visitFieldInsn(GETSTATIC, STREAM, "open", "Ljava/util/Hashtable;");
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, STREAM, "ticket", "Ljava/lang/ref/PhantomReference;");
+        mv.visitTypeInsn(NEW, "java/lang/Long");
+        mv.visitInsn(DUP);
+        mv.visitVarInsn(LLOAD, 2);
+        mv.visitMethodInsn(INVOKESPECIAL, "java/lang/Long", "<init>", "(J)V", false);
+        mv.visitMethodInsn(INVOKEVIRTUAL, "java/util/Hashtable", "put",
+                "(Ljava/lang/Object;Ljava/lang/Object;)Ljava/lang/Object;", false);
+        mv.visitInsn(POP);
+        mv.visitInsn(RETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+    }
+
+    private static void readByte(ClassWriter cw) {
+        MethodVisitor mv = cw.visitMethod(ACC_PUBLIC, "read", "()I", null,
+                new String[] {"java/io/IOException"});
+        mv.visitCode();
+        Label end = new Label();
+        mv.visitInsn(ICONST_1);
+        mv.visitIntInsn(NEWARRAY, T_BYTE);
+        mv.visitVarInsn(ASTORE, 1);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitInsn(ICONST_0);
+        mv.visitInsn(ICONST_1);
+        mv.visitMethodInsn(INVOKEVIRTUAL, STREAM, "read", "([BII)I", false);
+        mv.visitInsn(ICONST_1);
+        mv.visitJumpInsn(IF_ICMPNE, end);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitInsn(ICONST_0);
+        mv.visitInsn(BALOAD);
+        mv.visitIntInsn(SIPUSH, 0xff);
+        mv.visitInsn(IAND);
+        mv.visitInsn(IRETURN);
+        mv.visitLabel(end);
+        mv.visitInsn(ICONST_M1);
+        mv.visitInsn(IRETURN);
+        mv.visitMaxs(0, 0);
+        mv.visitEnd();
+    }
+
+    private static void readBytes(ClassWriter cw) {
+        MethodVisitor mv = cw.visitMethod(ACC_PUBLIC | ACC_SYNCHRONIZED, "read", "([BII)I", null,
+                new String[] {"java/io/IOException"});
+        mv.visitCode();
+        Label open = new Label();
+        Label outside = new Label();
+        Label inside = new Label();
+        Label some = new Label();
+        Label counted = new Label();
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, STREAM, "stream", "J");
+        mv.visitInsn(LCONST_0);
+        mv.visitInsn(LCMP);
+        mv.visitJumpInsn(IFNE, open);
+        mv.visitTypeInsn(NEW, "java/io/IOException");
+        mv.visitInsn(DUP);
+        mv.visitLdcInsn("Stream closed");
+        mv.visitMethodInsn(INVOKESPECIAL, "java/io/IOException", "<init>",
+                "(Ljava/lang/String;)V", false);
+        mv.visitInsn(ATHROW);
+
+        mv.visitLabel(open);
+        mv.visitVarInsn(ILOAD, 2);
+        mv.visitJumpInsn(IFLT, outside);
+        mv.visitVarInsn(ILOAD, 3);
+        mv.visitJumpInsn(IFLT, outside);
+        mv.visitVarInsn(ILOAD, 3);
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitInsn(ARRAYLENGTH);
+        mv.visitVarInsn(ILOAD, 2);
+        mv.visitInsn(ISUB);
+        mv.visitJumpInsn(IF_ICMPLE, inside);
+        mv.visitLabel(outside);
+        newInstance(mv, "java/lang/IndexOutOfBoundsException");
+        mv.visitInsn(ATHROW);
+
+        mv.visitLabel(inside);
+        mv.visitVarInsn(ILOAD, 3);
+        mv.visitJumpInsn(IFNE, some);
+        mv.visitInsn(ICONST_0);
+        mv.visitInsn(IRETURN);
+        mv.visitLabel(some);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, STREAM, "handler", "L" + HANDLER + ";");
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, STREAM, "stream", "J");
+        mv.visitVarInsn(ALOAD, 1);
+        mv.visitVarInsn(ILOAD, 2);
+        mv.visitVarInsn(ILOAD, 3);
+        mv.visitMethodInsn(INVOKEVIRTUAL, HANDLER, "readResourceStream", "(J[BII)I", false);
+        mv.visitVarInsn(ISTORE, 4);
+        mv.visitVarInsn(ILOAD, 4);
+        mv.visitJumpInsn(IFLE, counted);
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitInsn(DUP);
+        mv.visitFieldInsn(GETFIELD, STREAM, "remaining", "J");
+        mv.visitVarInsn(ILOAD, 4);
+        mv.visitInsn(I2L);
+        mv.visitInsn(LSUB);
+        mv.visitFieldInsn(PUTFIELD, STREAM, "remaining", "J");
+        mv.visitLabel(counted);
+        mv.visitVarInsn(ILOAD, 4);
+        mv.visitInsn(IRETURN);
         mv.visitMaxs(0, 0);
         mv.visitEnd();
     }

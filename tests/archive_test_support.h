@@ -94,6 +94,20 @@ inline std::string readText(EmbeddedArchive& store, const char* query) {
     return store.readEntry(sink, NarrowString(query)) ? sink.text() : std::string("<null>");
 }
 
+// The same entry read through a stream `chunk` bytes a call: "<null>" when it does not
+// open, "<damaged>" when a read fails.
+inline std::string streamText(EmbeddedArchive& store, const char* query, uint32_t chunk = 4096) {
+    EntryStream stream;
+    if (!store.openStream(stream, NarrowString(query))) return "<null>";
+    std::string out;
+    std::vector<unsigned char> buffer(chunk);
+    for (int n; (n = stream.read(buffer.data(), chunk)) != 0;) {
+        if (n < 0) return "<damaged>";
+        out.append(buffer.begin(), buffer.begin() + n);
+    }
+    return out;
+}
+
 // A store node opened over a copy of `bytes`, its tree allowed `treeBytes`.
 inline std::unique_ptr<EmbeddedArchive> openStore(
     const std::string& bytes, int depth = 2, uint64_t treeBytes = EmbeddedArchive::kMaxTreeBytes) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "archive/checksum.h"
 #include "archive/entry_extraction.h"
 #include "archive_test_support.h"
 #include "support/little_endian.h"
@@ -33,20 +34,27 @@ std::string readAll(CZipReader& reader, uint16_t index, uint32_t chunk, int& clo
     return out;
 }
 
-// The checksum that every extraction checks (the Windows builds carry their own): the
-// standard check value, and the same sum whatever the pieces it is taken in.
+// The checksum that every extraction checks (the Windows builds carry their own, and
+// updateCrc32 folds long runs): the standard check value, the same sum whatever the
+// pieces it is taken in, and the two ways alike at every length and alignment.
 TEST(EntryExtractionTest, Crc32OfWholesAndPieces) {
     const auto sum = [](uLong crc, const std::string& bytes) {
-        return crc32(crc, reinterpret_cast<const Bytef*>(bytes.data()),
-                     static_cast<uInt>(bytes.size()));
+        const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+        const uLong byZlib = crc32(crc, data, static_cast<uInt>(bytes.size()));
+        EXPECT_EQ(updateCrc32(static_cast<uint32_t>(crc), data, bytes.size()), byZlib)
+            << bytes.size();
+        return byZlib;
     };
     EXPECT_EQ(sum(crc32(0, nullptr, 0), "123456789"), 0xCBF43926u);
     std::string bytes(4099, '\0');
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 2654435761u >> 13);
     const uLong whole = sum(0, bytes);
-    for (size_t split : {1, 2, 3, 5, 4096}) {
+    for (size_t split : {1, 2, 3, 5, 63, 64, 65, 4096}) {
         EXPECT_EQ(sum(sum(0, bytes.substr(0, split)), bytes.substr(split)), whole) << split;
     }
+    for (size_t start = 0; start < 16; ++start)
+        for (size_t length = 0; length < 300; length += 1 + length / 16)
+            sum(0x12345678, bytes.substr(start, length));
 }
 
 TEST(EntryExtractionTest, ContentComesBackByteForByte) {

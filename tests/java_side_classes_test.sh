@@ -5,7 +5,7 @@
 set -u
 javap=$1 classes=$2 expected=$3
 summary() {
-  for name in KestrunClassLoader Handler 'Handler$1' SplashScreen; do
+  for name in KestrunClassLoader Handler 'Handler$1' SplashScreen 'Handler$2'; do
     "$javap" -v -p "$classes/com/vostrand/oru/$name.class" |
       grep -E '^(public |final |protected |private |static |  [a-z].*[;)]$)|version|flags|descriptor|SourceFile|LineNumber|LocalVariable|^[a-z]'
   done

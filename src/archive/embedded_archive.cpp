@@ -7,6 +7,7 @@
 #include "archive/entry_extraction.h"
 #include "archive/multi_release.h"
 #include "platform/text_codec.h"
+#include "platform/thread.h"
 #include "support/wide_string.h"
 
 namespace oru {
@@ -141,13 +142,12 @@ std::unique_ptr<EmbeddedArchive> EmbeddedArchive::openNested(uint32_t index,
                                                              std::vector<unsigned char>& scratch) {
     const uint32_t size = reader_.entry(index).uncompressedSize;
     TreeBudget& budget = *budget_;
-    if (size == 0 || size > kMaxNestedBytes || budget.nodesLeft == 0 ||
-        !reader_.entrySizesPlausible(index))
-        return nullptr;
+    if (size == 0 || budget.nodesLeft == 0 || !reader_.entrySizesPlausible(index)) return nullptr;
+    // A jar read where it lies costs no memory for its bytes, whatever its size.
     const CZipFileSliceSource* stretch =
         reader_.entry(index).method == 0 ? source_.fileStretch() : nullptr;
     if (stretch) return inPlaceChild(index, size, *stretch, scratch);
-    if (size > budget.bytesLeft) return nullptr;
+    if (size > kMaxNestedBytes || size > budget.bytesLeft) return nullptr;
     // Charged before the work and kept when it fails: an extraction that fails at its
     // last byte has cost as much as one that succeeds.
     budget.bytesLeft -= size;
@@ -259,11 +259,34 @@ uint64_t EmbeddedArchive::releaseVersions() {
 
 const JarManifest* EmbeddedArchive::manifest() { return nested_ ? ownManifest() : nullptr; }
 
+// A damaged jar read in place answers nothing, its manifest included.
 const JarManifest* EmbeddedArchive::ownManifest() {
+    return check_.passed() ? uncheckedManifest() : nullptr;
+}
+
+EmbeddedArchive* EmbeddedArchive::nestedNamed(const char* name) {
+    if (!hasDirectory()) return nullptr;
+    const int length = static_cast<int>(std::strlen(name));
+    for (int k = 0; k < nestedNames_.count(); ++k)
+        if (nestedMatches(k, name, length, nullptr, 0))
+            return children_[static_cast<size_t>(k)].get();
+    return nullptr;
+}
+
+const JarManifest* EmbeddedArchive::nestedManifestUnchecked(const char* name) {
+    EmbeddedArchive* nested = nestedNamed(name);
+    return nested ? nested->uncheckedManifest() : nullptr;
+}
+
+void EmbeddedArchive::checkNestedInBackground(const char* name) {
+    auto check = [](void* node) { static_cast<EmbeddedArchive*>(node)->check_.passed(); };
+    if (EmbeddedArchive* nested = nestedNamed(name)) platform::startThread(check, nested);
+}
+
+const JarManifest* EmbeddedArchive::uncheckedManifest() {
     uint8_t state = manifestState_.load(std::memory_order_acquire);
     if (state == kManifestUnread) {
-        // A damaged jar read in place answers nothing, its manifest included.
-        if (!hasDirectory() || !check_.passed()) return nullptr;
+        if (!hasDirectory()) return nullptr;
         platform::LockGuard guard(manifestLock);
         state = manifestState_.load(std::memory_order_relaxed);
         if (state == kManifestUnread) {
@@ -368,6 +391,21 @@ bool EmbeddedArchive::readEntry(EntrySink& sink, const NarrowString& query,
     // The first match decides, readable or not, so that readEntry and locate always
     // agree on which entry a name means.
     return node && node->readOwnEntry(sink, index) == ReadOutcome::kDelivered;
+}
+
+bool EmbeddedArchive::openStream(EntryStream& stream, const NarrowString& query,
+                                 const NarrowString* utf8) {
+    int index = -1;
+    EmbeddedArchive* node = firstMatch(query, utf8, index);
+    if (!node) return false;
+    const auto entryIndex = static_cast<uint32_t>(index);
+    if (!node->reader_.entrySizesPlausible(entryIndex)) return false;
+    uint64_t position = 0;
+    {
+        platform::LockGuard guard(node->lock_);
+        if (!findEntryBytes(node->reader_, entryIndex, position)) return false;
+    }
+    return stream.start(*node->source_, position, node->reader_.entry(entryIndex));
 }
 
 bool EmbeddedArchive::entryInfo(const NarrowString& query, const NarrowString* utf8, uint32_t& size,

@@ -9,6 +9,7 @@
 #include "archive/deferred_check.h"
 #include "archive/entry_lookup.h"
 #include "archive/entry_sink.h"
+#include "archive/entry_stream.h"
 #include "archive/manifest.h"
 #include "archive/source_holder.h"
 #include "archive/zip_reader.h"
@@ -38,7 +39,8 @@ public:
 
     // Caps on what one tree under a root may claim in memory: the bytes of its extracted
     // nested archives and the directories of all its archives count against
-    // kMaxTreeBytes; a nested archive read where it lies counts only as a node.
+    // kMaxTreeBytes; a nested archive read where it lies counts only as a node, whatever
+    // its size (kMaxNestedBytes caps one that is extracted).
     // A 32-bit process keeps room for the virtual machine beside a smaller tree.
     static constexpr uint32_t kMaxNestedBytes = 256u << 20;
     static constexpr uint64_t kMaxTreeBytes = (sizeof(void*) == 4 ? 256ull : 512ull) << 20;
@@ -81,6 +83,11 @@ public:
     // entry matches, when that first match cannot be read (it counts as missing: later
     // copies are not tried) or when the sink could not make a result.
     bool readEntry(EntrySink& sink, const NarrowString& query, const NarrowString* utf8 = nullptr);
+    // Starts `stream` on the entry readEntry would read, its local header checked, the
+    // stream reading the node's source where the entry lies (the tree outlives it).
+    // False when no entry matches or that first match cannot be read.
+    bool openStream(EntryStream& stream, const NarrowString& query,
+                    const NarrowString* utf8 = nullptr);
     // The uncompressed size and MS-DOS modification time of the entry readEntry would
     // read, without reading it; false when no entry matches.
     bool entryInfo(const NarrowString& query, const NarrowString* utf8, uint32_t& size,
@@ -96,6 +103,17 @@ public:
     // The manifest of this node's own archive (the executable's, for the root), read and
     // kept as manifestOf keeps a nested jar's; null without one.
     const JarManifest* ownManifest();
+    // The manifest of the nested jar named `name` ("t.jar"), read without waiting for the
+    // whole-archive check of a jar read in place: for what the launch reads before the
+    // virtual machine starts, while checkNestedInBackground runs. A jar that fails the
+    // check serves nothing afterwards, so a launch that read its manifest ends there.
+    const JarManifest* nestedManifestUnchecked(const char* name);
+    // Starts the whole-archive check of the nested jar named `name` ("t.jar", which
+    // every launch reads), when it is read in place, on a thread of its own, beside the
+    // virtual machine's start; the other jars are checked when first reached, as they
+    // may never be. A query waits for the check of the jar it reaches, or makes it
+    // itself when no thread could be started. The node must never be destroyed.
+    void checkNestedInBackground(const char* name);
 
     // The Java release (9 and up) whose versioned entries nested multi-release jars
     // serve in place of their plain ones; below 9, none. Set before the first lookup.
@@ -189,6 +207,10 @@ private:
     // This nested jar's manifest, parsed on first use (under one lock for the process:
     // parsing spends the tree's memory budget); null without one.
     const JarManifest* manifest();
+    // The nested archive named `name` exactly, as walk would take it; null without one.
+    EmbeddedArchive* nestedNamed(const char* name);
+    // This node's manifest, whether or not the node has passed its check.
+    const JarManifest* uncheckedManifest();
     // Reads and parses it into manifest_; false when there is none, or it cannot be read.
     bool readManifest();
     // Position of the first "!" in `query`, or -1.

@@ -49,8 +49,12 @@ bool checkEntry(CZipReader& reader, uint32_t index) {
 }
 
 bool findStoredBytes(CZipReader& reader, uint32_t index, uint64_t& position) {
-    if (index >= static_cast<uint32_t>(reader.entryCount()) || reader.entry(index).method != 0)
-        return false;
+    return index < static_cast<uint32_t>(reader.entryCount()) && reader.entry(index).method == 0 &&
+           findEntryBytes(reader, index, position);
+}
+
+bool findEntryBytes(CZipReader& reader, uint32_t index, uint64_t& position) {
+    if (index >= static_cast<uint32_t>(reader.entryCount())) return false;
     bool found = false;
     try {
         found = reader.openEntry(index);

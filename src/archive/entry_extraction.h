@@ -21,5 +21,7 @@ bool checkEntry(CZipReader& reader, uint32_t index);
 // extraction checks it; false (and `position` unchanged) for a deflated entry or when
 // the header fails. Nothing else is read. Never throws; the caller serialises use.
 bool findStoredBytes(CZipReader& reader, uint32_t index, uint64_t& position);
+// As findStoredBytes, for an entry of either method: where its (compressed) data starts.
+bool findEntryBytes(CZipReader& reader, uint32_t index, uint64_t& position);
 
 }  // namespace oru

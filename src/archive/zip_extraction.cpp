@@ -4,6 +4,7 @@
 #include <new>
 
 #include "archive/byte_cursor.h"
+#include "archive/checksum.h"
 #include "archive/zip64.h"
 #include "archive/zip_reader.h"
 #include "archive/zip_records.h"
@@ -147,7 +148,7 @@ uint32_t CZipReader::readData(void* buffer, uint32_t size) {
             if (result != Z_OK && result != Z_STREAM_END) throwZip(CZipException::fromZlib(result));
             ended = result == Z_STREAM_END;
         }
-        crc_ = static_cast<uint32_t>(::crc32(crc_, out, produced));
+        crc_ = updateCrc32(crc_, out, produced);
         uncompressedLeft_ -= produced;
         out += produced;
         space -= produced;

@@ -54,6 +54,7 @@ void ensureArchiveOpen(JNIEnv* env) {
         rootStore.open(path.c_str());
         trace::event("bridge", "archive: %d entries, %d nested archives", rootStore.entryCount(),
                      rootStore.nestedCount());
+        rootStore.checkNestedInBackground("t.jar");
     } catch (const std::bad_alloc&) {
         // Not even the path could be copied: the store stays empty, like a failed open.
     }
@@ -64,7 +65,7 @@ const JarManifest* applicationManifest(int release) {
     EmbeddedArchive::setRuntimeRelease(release);
     ensureArchiveOpen(nullptr);
     // An archive laid out at its root has the application's attributes in its own manifest.
-    const JarManifest* nested = rootStore.manifestOf(NarrowString("t.jar!META-INF\\MANIFEST.MF"));
+    const JarManifest* nested = rootStore.nestedManifestUnchecked("t.jar");
     return nested ? nested : rootStore.ownManifest();
 }
 

@@ -55,6 +55,24 @@ JNIEXPORT jlongArray JNICALL Java_com_vostrand_oru_Handler_loadResourceInfo(JNIE
     return answerSafely([&] { return oru::loadResourceInfo(env, resource); });
 }
 
+JNIEXPORT jlong JNICALL Java_com_vostrand_oru_Handler_openResourceStream(JNIEnv* env, jobject,
+                                                                         jstring resource) {
+    return answerSafely([&] { return oru::openResourceStream(env, resource); });
+}
+
+JNIEXPORT jint JNICALL Java_com_vostrand_oru_Handler_readResourceStream(JNIEnv* env, jobject,
+                                                                        jlong stream,
+                                                                        jbyteArray buffer,
+                                                                        jint offset, jint length) {
+    return answerSafely(
+        [&] { return oru::readResourceStream(env, stream, buffer, offset, length); });
+}
+
+JNIEXPORT void JNICALL Java_com_vostrand_oru_Handler_closeResourceStream(JNIEnv*, jobject,
+                                                                         jlong stream) {
+    oru::closeResourceStream(stream);
+}
+
 JNIEXPORT jobject JNICALL Java_com_vostrand_oru_SplashScreen_nativeGetSplashScreen(JNIEnv* env,
                                                                                    jclass type) {
     return answerSafely([&] { return oru::currentSplashScreen(env, type); });
@@ -123,6 +141,10 @@ int registerBridgeNatives(JNIEnv* env) {
                Java_com_vostrand_oru_Handler_loadResourceData),
         method("loadResourceInfo", "(Ljava/lang/String;)[J",
                Java_com_vostrand_oru_Handler_loadResourceInfo),
+        method("openResourceStream", "(Ljava/lang/String;)J",
+               Java_com_vostrand_oru_Handler_openResourceStream),
+        method("readResourceStream", "(J[BII)I", Java_com_vostrand_oru_Handler_readResourceStream),
+        method("closeResourceStream", "(J)V", Java_com_vostrand_oru_Handler_closeResourceStream),
     };
     const JNINativeMethod splash[] = {
         method("nativeGetSplashScreen", "()Lcom/vostrand/oru/SplashScreen;",

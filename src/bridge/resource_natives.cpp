@@ -2,6 +2,8 @@
 #include "bridge/resource_natives.h"
 
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <utility>
 
 #include "bridge/bridge_state.h"
@@ -79,6 +81,44 @@ jlongArray loadResourceInfo(JNIEnv* env, jstring resource) {
     if (info) env->SetLongArrayRegion(info, 0, 2, values);
     clearPendingException(env, true);  // out of memory
     return info;
+}
+
+jlong openResourceStream(JNIEnv* env, jstring resource) {
+    std::unique_ptr<EntryStream> stream(new (std::nothrow) EntryStream);
+    if (!stream) return 0;
+    const bool found = lookUpResource(
+        env, resource,
+        [](void* context, const NarrowString& query, const NarrowString* utf8) {
+            return rootArchive().openStream(*static_cast<EntryStream*>(context), query, utf8);
+        },
+        stream.get());
+    return found ? static_cast<jlong>(reinterpret_cast<uintptr_t>(stream.release())) : 0;
+}
+
+constexpr uint32_t kLargestRead = 64 * 1024;
+
+jint readResourceStream(JNIEnv* env, jlong handle, jbyteArray buffer, jint offset,
+                        jint length) noexcept {
+    // Through a buffer of our own, as the JDK's streams copy: on the stack for a small
+    // read, else one of at most 64 KiB for the call, so that large reads cost few calls.
+    unsigned char small[8192];
+    auto* stream = reinterpret_cast<EntryStream*>(static_cast<uintptr_t>(handle));
+    uint32_t wanted = length > 0 ? static_cast<uint32_t>(length) : 0;
+    if (wanted > kLargestRead) wanted = kLargestRead;
+    std::unique_ptr<unsigned char[]> large(
+        wanted > sizeof small ? new (std::nothrow) unsigned char[wanted] : nullptr);
+    if (!large && wanted > sizeof small) wanted = sizeof small;
+    unsigned char* bytes = large ? large.get() : small;
+    const int count = stream && wanted > 0 ? stream->read(bytes, wanted) : 0;
+    if (count > 0) env->SetByteArrayRegion(buffer, offset, count, reinterpret_cast<jbyte*>(bytes));
+    if (count >= 0) return count > 0 || length <= 0 ? count : -1;
+    LocalRef<jstring> why(env, env->NewStringUTF("invalid entry CRC or data"));
+    throwJavaException(env, "java/util/zip/ZipException", why.get());
+    return -1;
+}
+
+void closeResourceStream(jlong handle) noexcept {
+    delete reinterpret_cast<EntryStream*>(static_cast<uintptr_t>(handle));
 }
 
 }  // namespace oru

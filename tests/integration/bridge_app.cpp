@@ -26,6 +26,16 @@ std::string classPathLine(const std::string& classPath) {
 
 }  // namespace
 
+std::string largeEntry(int seed) {
+    std::string bytes(200000, '\0');
+    uint32_t state = 2463534242u + static_cast<uint32_t>(seed);
+    for (char& c : bytes) {
+        state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+        c = static_cast<char>(state);
+    }
+    return bytes;
+}
+
 std::string classBytes(const char* root, const std::string& name) {
     return readFile((fs::path(root) / (name + ".class")).string());
 }
@@ -51,6 +61,7 @@ std::string applicationJar(const std::string& mainClass, const std::string& clas
             jar.add(name, readFile(file.path()));
     }
     jar.add("a/b.txt", "b in t.jar");
+    jar.add("a/big.bin", largeEntry(1), tools::ZipMethod::kStored);
     jar.add("dup.txt", "dup in t.jar");
     jar.add("bridge/Corrupt.class", "not a class file at all");
     // Bytes that do not match their CRC: the entry cannot be read.
@@ -82,9 +93,11 @@ std::string variantJar() {
 }
 
 void addJavaSideClasses(tools::ZipWriter& archive, const char* root) {
-    for (const char* name : {"KestrunClassLoader", "Handler", "Handler$1", "SplashScreen"}) {
-        std::string entry = std::string("com/vostrand/oru/") + name;
-        archive.add(entry + ".class", classBytes(root, std::string("com/vostrand/oru/") + name));
+    for (const char* name :
+         {"KestrunClassLoader", "Handler", "Handler$1", "SplashScreen", "Handler$2"}) {
+        const std::string entry = std::string("com/vostrand/oru/") + name + ".class";
+        // Handler$2, the stream, is not among the classes of older archives.
+        if (fs::exists(fs::path(root) / entry)) archive.add(entry, readFile(root + ("/" + entry)));
     }
 }
 

@@ -23,6 +23,9 @@ void addJavaSideClasses(tools::ZipWriter& archive, const char* root = ORU_JAVA_S
 // Configuration lines that run the test application on the build's JDK, with the JNI
 // and class-file checkers on.
 std::vector<std::string> bridgeConfiguration();
+// 200,000 bytes that do not compress, different for each `seed`: an entry large enough
+// to be streamed.
+std::string largeEntry(int seed);
 // The bytes of the compiled class `name` ("bridge/InApp") under `root`.
 std::string classBytes(const char* root, const std::string& name);
 

@@ -2,6 +2,9 @@
 // "oru:" URLs served by the bridge, under the JNI and class-file checkers.
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
+#include <cstdio>
 #include <filesystem>
 
 #include "bridge_app.h"
@@ -12,15 +15,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A jar that holds a large entry stored.
+std::string storedJar() {
+    tools::ZipWriter jar;
+    jar.add("c/big.bin", largeEntry(2), tools::ZipMethod::kStored);
+    return jar.finish();
+}
+
 std::string packBridgeApp(const std::string& path, const char* classes = ORU_JAVA_SIDE_CLASSES,
                           std::vector<std::string> more = {}) {
     tools::ZipWriter archive;
     addJavaSideClasses(archive, classes);
     archive.add("dup.txt", "dup at the top");
     archive.add("my file.txt", "my file");
+    archive.add("big.bin", largeEntry(0));
     archive.add("t.jar", applicationJar());
     archive.add("libs/a.jar", libraryJar());
     archive.add("libs/bb.jar", variantJar(), tools::ZipMethod::kStored);
+    archive.add("libs/c.jar", storedJar(), tools::ZipMethod::kStored);
     std::vector<std::string> configuration = bridgeConfiguration();
     configuration.insert(configuration.end(), more.begin(), more.end());
     packLauncher(path, archive, configuration);
@@ -39,6 +51,15 @@ void expectReports(const RunResult& run, const std::vector<Expected>& table) {
 }
 
 const char* const kLoader = "com.vostrand.oru.KestrunClassLoader";
+
+// What bridge.Probe reports of reading largeEntry(seed).
+std::string large(int seed) {
+    const std::string bytes = largeEntry(seed);
+    char crc[16];
+    std::snprintf(crc, sizeof crc, "%lx",
+                  crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
+    return "200000 200000 " + std::string(crc) + ", 199990 10 10 -1 0";
+}
 
 // What bridge.Probe reports of the classes, resources and URLs of packBridgeApp's archive.
 std::vector<Expected> servedFromTheArchive() {
@@ -70,6 +91,11 @@ std::vector<Expected> servedFromTheArchive() {
         {"own", {"oru:t.jar!dup.txt", "oru:libs/a.jar!dup.txt"}},
         {"all", {"jar dup at the top", "oru dup in t.jar", "oru dup in a.jar"}},
         {"service", {std::string("ServiceImpl by ") + kLoader}},
+        // Deflated at the executable's root, stored in a deflated jar, stored in a stored
+        // jar: read whole, then skipped to near the end, alike whether streamed or not.
+        {"large big.bin", {large(0)}},
+        {"large a/big.bin", {large(1)}},
+        {"large c/big.bin", {large(2)}},
     };
 }
 
@@ -114,9 +140,11 @@ TEST(BridgeLaunchTest, AnotherWritersArchiveWithPlainClasses) {
             classBytes(ORU_JAVA_SIDE_CLASSES_PLAIN, std::string("com/vostrand/oru/") + name));
     add("dup.txt", "dup at the top");
     add("my file.txt", "my file");
+    add("big.bin", largeEntry(0));
     add("t.jar", applicationJar());
     add("libs/a.jar", libraryJar());
     add("libs/bb.jar", variantJar());
+    add("libs/c.jar", storedJar());
     std::vector<std::string> configuration = bridgeConfiguration();
     configuration.push_back("systemloader true");
     for (const std::string& line : withTestVmOptions(configuration)) arguments[3] += line + "\r\n";

@@ -1,7 +1,7 @@
 // A library standing in for a Windows Java runtime where binding natives is concerned.
 // Its creation entry does what such a runtime does when the Java side loads the
 // executable as its native library: it loads the executable named by -Doru.app.path=
-// and looks up each of the launcher's eight natives there by its exported name. It
+// and looks up each of the launcher's natives there by its exported name. It
 // writes what it found, one line each, to the file named by ORU_BINDING_REPORT; when
 // ORU_STAND_IN_RELEASE names a file, it waits (up to two minutes) until that file
 // exists, so that a test can look at the splash meanwhile; then it refuses to start.
@@ -31,6 +31,9 @@ const char* const kNatives[] = {
     ORU_NATIVE("KestrunClassLoader_findResources", 12),
     ORU_NATIVE("Handler_loadResourceData", 12),
     ORU_NATIVE("Handler_loadResourceInfo", 12),
+    ORU_NATIVE("Handler_openResourceStream", 12),
+    ORU_NATIVE("Handler_readResourceStream", 28),
+    ORU_NATIVE("Handler_closeResourceStream", 16),
     ORU_NATIVE("SplashScreen_nativeGetSplashScreen", 8),
     ORU_NATIVE("SplashScreen_nativeAutoClose", 12),
     ORU_NATIVE("SplashScreen_nativeClose", 8),

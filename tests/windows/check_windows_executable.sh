@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks a Windows launcher: PE format, GUI subsystem, system-DLL imports only, exactly
-# the eight natives exported under the names the Java side binds, and the message tables
+# the launcher's natives exported under the names the Java side binds, and the message tables
 # in English, traditional and simplified Chinese. Prints the size; the 32-bit launcher
 # may take at most 288 KiB, since every packed application carries it (256 KiB before
 # the registry search for today's installers and the wide-path handling, 272 KiB before
@@ -26,6 +26,7 @@ done < <(grep 'DLL Name:' <<<"$headers" | awk '{print $3}')
 
 natives="KestrunClassLoader_findClass@12 KestrunClassLoader_findResource@12
 KestrunClassLoader_findResources@12 Handler_loadResourceData@12 Handler_loadResourceInfo@12
+Handler_openResourceStream@12 Handler_readResourceStream@28 Handler_closeResourceStream@16
 SplashScreen_nativeGetSplashScreen@8 SplashScreen_nativeAutoClose@12 SplashScreen_nativeClose@8"
 expected=$(for native in $natives; do
   # 32-bit names carry the stdcall decoration; 64-bit names are the plain JNI names.

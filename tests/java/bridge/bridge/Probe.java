@@ -13,6 +13,7 @@ import java.util.List;
 import java.util.ServiceLoader;
 import java.util.concurrent.atomic.AtomicInteger;
 import java.util.concurrent.atomic.AtomicLong;
+import java.util.zip.CRC32;
 
 public class Probe {
     static void report(String name, Object value) {
@@ -92,6 +93,27 @@ public class Probe {
         }
         for (Service service : ServiceLoader.load(Service.class))
             report("service", service.name() + " by " + loaderName(service.getClass()));
+        for (String name : new String[] {"big.bin", "a/big.bin", "c/big.bin"})
+            report("large " + name, outcome(() -> large(loader, name)));
+    }
+
+    // "<available> <size> <crc>" of the whole entry, then what skipping to ten bytes before
+    // its end leaves: "<skipped> <available> <read>" and the end of the stream.
+    static String large(ClassLoader loader, String name) throws Exception {
+        CRC32 crc = new CRC32();
+        long size = 0;
+        String whole;
+        try (InputStream in = loader.getResourceAsStream(name)) {
+            whole = in.available() + " ";
+            byte[] chunk = new byte[10000];
+            for (int n; (n = in.read(chunk, 0, chunk.length)) > 0; size += n) crc.update(chunk, 0, n);
+        }
+        whole += size + " " + Long.toHexString(crc.getValue());
+        try (InputStream in = loader.getResourceAsStream(name)) {
+            long skipped = in.skip(size - 10);
+            return whole + ", " + skipped + " " + in.available() + " " + in.readAllBytes().length
+                    + " " + in.read() + " " + in.available();
+        }
     }
 
     // Sixteen threads, each defining classes anew through loaders of its own and reading
