@@ -278,7 +278,7 @@ const JarManifest* EmbeddedArchive::nestedManifestUnchecked(const char* name) {
     return nested ? nested->uncheckedManifest() : nullptr;
 }
 
-void EmbeddedArchive::checkNestedInBackground(const char* name) {
+void EmbeddedArchive::checkNestedAside(const char* name) {
     auto check = [](void* node) { static_cast<EmbeddedArchive*>(node)->check_.passed(); };
     if (EmbeddedArchive* nested = nestedNamed(name)) platform::startThread(check, nested);
 }

@@ -103,17 +103,17 @@ public:
     // The manifest of this node's own archive (the executable's, for the root), read and
     // kept as manifestOf keeps a nested jar's; null without one.
     const JarManifest* ownManifest();
-    // The manifest of the nested jar named `name` ("t.jar"), read without waiting for the
+    // The manifest of the nested jar named `name` ("t.jar"), read without the
     // whole-archive check of a jar read in place: for what the launch reads before the
-    // virtual machine starts, while checkNestedInBackground runs. A jar that fails the
-    // check serves nothing afterwards, so a launch that read its manifest ends there.
+    // virtual machine starts, which need not wait for a check of every byte of the
+    // application jar. A jar that fails the check, made when its first class is asked
+    // for, serves nothing, so a launch that read its manifest ends there.
     const JarManifest* nestedManifestUnchecked(const char* name);
-    // Starts the whole-archive check of the nested jar named `name` ("t.jar", which
-    // every launch reads), when it is read in place, on a thread of its own, beside the
-    // virtual machine's start; the other jars are checked when first reached, as they
-    // may never be. A query waits for the check of the jar it reaches, or makes it
-    // itself when no thread could be started. The node must never be destroyed.
-    void checkNestedInBackground(const char* name);
+    // Starts the whole-archive check of the nested jar named `name`, when it is read in
+    // place, on a thread of its own, so that it runs beside other work; the first query
+    // that reaches the jar waits for the rest of it (or makes it, when no thread could
+    // start). The node must never be destroyed.
+    void checkNestedAside(const char* name);
 
     // The Java release (9 and up) whose versioned entries nested multi-release jars
     // serve in place of their plain ones; below 9, none. Set before the first lookup.

@@ -54,7 +54,6 @@ void ensureArchiveOpen(JNIEnv* env) {
         rootStore.open(path.c_str());
         trace::event("bridge", "archive: %d entries, %d nested archives", rootStore.entryCount(),
                      rootStore.nestedCount());
-        rootStore.checkNestedInBackground("t.jar");
     } catch (const std::bad_alloc&) {
         // Not even the path could be copied: the store stays empty, like a failed open.
     }
@@ -67,6 +66,11 @@ const JarManifest* applicationManifest(int release) {
     // An archive laid out at its root has the application's attributes in its own manifest.
     const JarManifest* nested = rootStore.nestedManifestUnchecked("t.jar");
     return nested ? nested : rootStore.ownManifest();
+}
+
+void checkApplicationJarAside() {
+    ensureArchiveOpen(nullptr);
+    rootStore.checkNestedAside("t.jar");
 }
 
 }  // namespace oru

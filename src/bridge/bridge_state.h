@@ -30,6 +30,11 @@ void ensureArchiveOpen(JNIEnv* env);
 // the versions its multi-release jars serve); kept by the store, null when there is none.
 const JarManifest* applicationManifest(int release);
 
+// Starts the check of every byte of the application jar ("t.jar") on a thread of its
+// own, to run while the virtual machine starts (or, where the platform allows no such
+// thread then, while the launcher prepares main).
+void checkApplicationJarAside();
+
 // The full path of the running executable (ANSI code page).
 NarrowString runningExecutablePath();
 

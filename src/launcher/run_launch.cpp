@@ -98,11 +98,14 @@ LaunchResult startApplication(const LauncherConfig& config, VmHost& host, int ar
     collectVmOptions(config, host, library.empty() ? RuntimeRelease{} : readRuntimeRelease(library),
                      library);
     trace::event("phase", "creating the virtual machine");
+    const bool checkBeside = platform::threadsBesideRuntimeStart();
+    if (checkBeside) checkApplicationJarAside();
     LaunchResult result = host.createVm(library);
     if (result != kLaunchSucceeded) return result;
     // The natives are bound at once, before the launcher's loader can be asked for
     // anything, whether or not the Java side's own load of the executable succeeds.
     registerBridgeNatives(host.env());
+    if (!checkBeside) checkApplicationJarAside();
     quietArchiveAssembly(host.env());
     if (config.lookupValue("systemloader").compareNoCase(NarrowString("true")) == 0)
         host.installLauncherSystemLoader();

@@ -10,6 +10,12 @@ namespace oru::platform {
 // thread could be started.
 bool startThread(void (*body)(void*), void* argument, size_t stackSize = 0);
 
+// Whether a thread of the launcher's own may run while the Java runtime is being created.
+// False for 32-bit x86 Linux, where such a thread made the client VM fail in its first
+// stubs (run under qemu, whose 32-bit threads share their TLS segment); the work waits
+// there until the runtime runs.
+bool threadsBesideRuntimeStart();
+
 // Lowers the calling thread's priority to the lowest that ordinary threads have.
 void lowerThreadPriority();
 

@@ -168,7 +168,7 @@ has "held-closed-after-box" "the splash stayed after its message box"
 has "held-alive-after-splash" "the process had ended before the splash went"
 has "key-closed" "a key press did not close the splash"
 has "keyed-exit 0" "the launch closed by a key did not exit with 0"
-[ "$(grep -c '^found ' "$work/report" 2>/dev/null)" = 8 ] \
+[ "$(grep -c '^found ' "$work/report" 2>/dev/null)" = 11 ] \
   || fail "the stand-in runtime's lookups: $(cat "$work/report" 2>/dev/null)"
 grep -q '^loaded ' "$work/report" || fail "the stand-in could not load the launcher"
 grep -qF 'MSGBOX_OnInit L"Java Virtual Machine starts failed."' "$work/held.err" \

@@ -37,6 +37,8 @@ EventState* stateOf(void* handle) { return static_cast<EventState*>(handle); }
 
 }  // namespace
 
+bool threadsBesideRuntimeStart() { return sizeof(void*) == 8; }
+
 bool startThread(void (*body)(void*), void* argument, size_t stackSize) {
     ThreadStart* start = new (std::nothrow) ThreadStart{body, argument};
     if (!start) return false;

@@ -43,6 +43,8 @@ bool startThread(void (*body)(void*), void* argument, size_t stackSize) {
     return true;
 }
 
+bool threadsBesideRuntimeStart() { return true; }
+
 void lowerThreadPriority() { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST); }
 
 void yieldThread() { Sleep(0); }
