@@ -690,11 +690,7 @@ public final class JavaSideClasses {
                 new String[] {"java/io/IOException"});
         mv.visitCode();
         Label open = new Label();
-        mv.visitVarInsn(ALOAD, 0);
-        mv.visitFieldInsn(GETFIELD, STREAM, "stream", "J");
-        mv.visitInsn(LCONST_0);
-        mv.visitInsn(LCMP);
-        mv.visitJumpInsn(IFNE, open);
+        jumpOnStream(mv, IFNE, open);
         mv.visitInsn(ICONST_0);
         mv.visitInsn(IRETURN);
         mv.visitLabel(open);
@@ -711,11 +707,7 @@ public final class JavaSideClasses {
                 new String[] {"java/io/IOException"});
         mv.visitCode();
         Label closed = new Label();
-        mv.visitVarInsn(ALOAD, 0);
-        mv.visitFieldInsn(GETFIELD, STREAM, "stream", "J");
-        mv.visitInsn(LCONST_0);
-        mv.visitInsn(LCMP);
-        mv.visitJumpInsn(IFEQ, closed);
+        jumpOnStream(mv, IFEQ, closed);
         mv.visitFieldInsn(GETSTATIC, STREAM, "open", "Ljava/util/Hashtable;");
         mv.visitVarInsn(ALOAD, 0);
         mv.visitFieldInsn(GETFIELD, STREAM, "ticket", "Ljava/lang/ref/PhantomReference;");
@@ -736,6 +728,15 @@ public final class JavaSideClasses {
         mv.visitEnd();
         cw.visitEnd();
         return cw.toByteArray();
+    }
+
+    // Jumps to `target` by `opcode` (IFEQ: the stream is closed, IFNE: it is open).
+    private static void jumpOnStream(MethodVisitor mv, int opcode, Label target) {
+        mv.visitVarInsn(ALOAD, 0);
+        mv.visitFieldInsn(GETFIELD, STREAM, "stream", "J");
+        mv.visitInsn(LCONST_0);
+        mv.visitInsn(LCMP);
+        mv.visitJumpInsn(opcode, target);
     }
 
     private static void newInstance(MethodVisitor mv, String type) {
@@ -846,11 +847,7 @@ public final class JavaSideClasses {
         Label inside = new Label();
         Label some = new Label();
         Label counted = new Label();
-        mv.visitVarInsn(ALOAD, 0);
-        mv.visitFieldInsn(GETFIELD, STREAM, "stream", "J");
-        mv.visitInsn(LCONST_0);
-        mv.visitInsn(LCMP);
-        mv.visitJumpInsn(IFNE, open);
+        jumpOnStream(mv, IFNE, open);
         mv.visitTypeInsn(NEW, "java/io/IOException");
         mv.visitInsn(DUP);
         mv.visitLdcInsn("Stream closed");
